@@ -1,0 +1,63 @@
+#include "data/tokenizer.h"
+
+namespace gridova {
+namespace {
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+bool isHardSeparator(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ',' || c == ';'; }
+
+}  // namespace
+
+void Tokenizer::skipOneLeadingSeparator() {
+    if (pos_ < line_.size()) {
+        const char c = line_[pos_];
+        if (c == '\t' || c == '\n' || c == ',') ++pos_;
+    }
+}
+
+std::string_view Tokenizer::next() {
+    started_ = true;
+    const std::size_t n = line_.size();
+    while (pos_ < n && line_[pos_] == ' ') ++pos_;
+    if (pos_ >= n) return {};
+
+    if (line_[pos_] == '"') {
+        const std::size_t begin = ++pos_;
+        while (pos_ < n && line_[pos_] != '"' && line_[pos_] != '\t' && line_[pos_] != '\n') ++pos_;
+        const std::string_view token = line_.substr(begin, pos_ - begin);
+        if (pos_ < n) {
+            const bool closingQuote = line_[pos_] == '"';
+            ++pos_;  // the character that ended the token
+            if (closingQuote) {
+                // Blanks and one separator after the closing quote belong
+                // to the gap before the next token.
+                while (pos_ < n && line_[pos_] == ' ') ++pos_;
+                if (pos_ < n && isHardSeparator(line_[pos_])) ++pos_;
+            }
+        }
+        return trimBlanks(token);
+    }
+
+    const std::size_t begin = pos_;
+    while (pos_ < n && !isHardSeparator(line_[pos_]) && line_[pos_] != ' ') ++pos_;
+    const std::string_view token = line_.substr(begin, pos_ - begin);
+    if (pos_ < n) {
+        if (line_[pos_] == ' ') {
+            while (pos_ < n && line_[pos_] == ' ') ++pos_;
+            if (pos_ < n) {
+                const char c = line_[pos_];
+                if (c == ',' || c == ';' || c == '\t' || c == '\n') ++pos_;
+            }
+        } else {
+            ++pos_;
+        }
+    }
+    return token;
+}
+
+}  // namespace gridova

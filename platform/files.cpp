@@ -1,0 +1,156 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/messages.h"
+
+namespace gridova {
+namespace {
+
+constexpr int kCannotWrite = 201;
+constexpr int kCannotRead = 202;
+constexpr int kFileFilter = 203;
+
+FileChooser* gChooser = nullptr;
+
+void warnCannotRead(const std::string& path) { warning(formatText(text(kCannotRead), {path})); }
+
+void warnCannotWrite(const std::string& path) { warning(formatText(text(kCannotWrite), {path})); }
+
+}  // namespace
+
+OutputFile::OutputFile(std::string target) : target_(std::move(target)) {
+    if (target_.empty()) return;
+    // A target that exists but is not a regular file (a directory, a device)
+    // is not replaced.
+    struct stat st {};
+    if (::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return;
+    std::string pattern = target_ + ".tmpXXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) return;
+    // Keep the mode of the file we replace; new files get the usual 0666
+    // less the umask rather than mkstemp's 0600.
+    mode_t mode;
+    if (::stat(target_.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+    file_ = ::fdopen(fd, "wb");
+    if (file_ == nullptr) {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        return;
+    }
+    temporary_ = std::move(pattern);
+}
+
+OutputFile::~OutputFile() { discard(); }
+
+void OutputFile::discard() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+bool OutputFile::commit() {
+    if (file_ == nullptr) return false;
+    bool ok = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+    ok = ok && ::fsync(::fileno(file_)) == 0;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (ok) ok = std::rename(temporary_.c_str(), target_.c_str()) == 0;
+    if (ok) {
+        temporary_.clear();
+    } else {
+        discard();
+    }
+    return ok;
+}
+
+bool isReadableFile(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), R_OK) == 0;
+}
+
+FilePtr openReadQuiet(const std::string& path) {
+    if (!isReadableFile(path)) return nullptr;
+    return FilePtr(std::fopen(path.c_str(), "rb"));
+}
+
+FilePtr openTextRead(const std::string& path) {
+    FilePtr f = openReadQuiet(path);
+    if (!f) warnCannotRead(path);
+    return f;
+}
+
+FilePtr openBinaryRead(const std::string& path) { return openTextRead(path); }
+
+std::unique_ptr<OutputFile> openTextWrite(const std::string& path) {
+    auto f = std::make_unique<OutputFile>(path);
+    if (!f->isOpen()) {
+        warnCannotWrite(path);
+        return nullptr;
+    }
+    return f;
+}
+
+std::unique_ptr<OutputFile> openBinaryWrite(const std::string& path) { return openTextWrite(path); }
+
+bool commitOrWarn(OutputFile& file) {
+    if (file.commit()) return true;
+    warnCannotWrite(file.target());
+    return false;
+}
+
+void setFileChooser(FileChooser* chooser) { gChooser = chooser; }
+
+std::optional<std::string> chooseFile(bool forOpen, std::string_view extension) {
+    if (gChooser == nullptr) return std::nullopt;
+    const std::string ext(extension);
+    const std::string filter = formatText(text(kFileFilter), {ext, ext});
+    return gChooser->choose(forOpen, ext, filter);
+}
+
+FilePtr chooseAndOpenRead(std::string_view extension) {
+    const auto path = chooseFile(true, extension);
+    return path ? openTextRead(*path) : nullptr;
+}
+
+std::unique_ptr<OutputFile> chooseAndOpenTextWrite(std::string_view extension) {
+    const auto path = chooseFile(false, extension);
+    return path ? openTextWrite(*path) : nullptr;
+}
+
+std::unique_ptr<OutputFile> chooseAndOpenBinaryWrite(std::string_view extension) {
+    return chooseAndOpenTextWrite(extension);
+}
+
+std::string directoryOf(std::string_view path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string extensionOf(std::string_view path) {
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return {};
+    return std::string(path.substr(dot + 1));
+}
+
+}  // namespace gridova

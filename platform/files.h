@@ -1,0 +1,92 @@
+// Opening files with the program's failure messages, and safe saving.
+//
+// Reading: the helpers refuse a directory or anything that is not a regular
+// file with the same message as a missing file.
+// Writing: an `OutputFile` writes a temporary file beside the target and
+// renames it over the target on `commit`, so a failed save keeps the old
+// file; nothing is renamed unless every write succeeded.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace gridova {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f != nullptr) std::fclose(f);
+    }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+class OutputFile {
+public:
+    // Creates the temporary file; check `isOpen`.
+    explicit OutputFile(std::string target);
+    ~OutputFile();  // without commit: removes the temporary file
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    bool isOpen() const { return file_ != nullptr; }
+    std::FILE* file() const { return file_; }
+    const std::string& target() const { return target_; }
+
+    // Flushes, checks every write and renames the temporary file over the
+    // target. False (and the target unchanged) when anything failed.
+    bool commit();
+    // Gives up: the temporary file is removed, the target stays as it was.
+    void discard();
+
+private:
+    std::string target_;
+    std::string temporary_;
+    std::FILE* file_ = nullptr;
+};
+
+// Open for reading; on failure the warning message 202 "Нельзя открыть файл
+// %s для считывания" with the path, and nothing.
+FilePtr openTextRead(const std::string& path);
+FilePtr openBinaryRead(const std::string& path);
+
+// Open for writing (through a temporary file, see OutputFile); on failure the
+// warning message 201 "Нельзя записать в файл %s" with the path, and nothing.
+// A commit that fails shows message 201 too.
+std::unique_ptr<OutputFile> openTextWrite(const std::string& path);
+std::unique_ptr<OutputFile> openBinaryWrite(const std::string& path);
+// Commits the file; shows message 201 when that fails.
+bool commitOrWarn(OutputFile& file);
+
+// Opens without any message (for readers that report on their own).
+FilePtr openReadQuiet(const std::string& path);
+
+// True when the path names a regular file that can be read.
+bool isReadableFile(const std::string& path);
+
+// The file dialogs (the application installs them); unattended runs have
+// none, and every choice is then cancelled.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    // filter is message 203 " (*.%s)|*.%s|Все файлы (*.*)|*.*||" filled
+    // with the extension in both places.
+    virtual std::optional<std::string> choose(bool forOpen, const std::string& extension,
+                                              const std::string& filter) = 0;
+};
+
+void setFileChooser(FileChooser* chooser);
+
+// The path chosen for opening or saving a file of this extension, or nothing.
+std::optional<std::string> chooseFile(bool forOpen, std::string_view extension);
+FilePtr chooseAndOpenRead(std::string_view extension);
+std::unique_ptr<OutputFile> chooseAndOpenTextWrite(std::string_view extension);
+std::unique_ptr<OutputFile> chooseAndOpenBinaryWrite(std::string_view extension);
+
+// The directory part of a path ("" for a bare name) and the extension
+// without its point, as written.
+std::string directoryOf(std::string_view path);
+std::string extensionOf(std::string_view path);
+
+}  // namespace gridova

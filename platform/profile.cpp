@@ -1,0 +1,209 @@
+#include "platform/profile.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+
+#include "platform/numbers.h"
+#include "platform/profile_file.h"
+
+namespace gridova {
+namespace {
+
+std::mutex gMutex;
+
+ProfileFile loadProfile() {
+    ProfileFile file;
+    file.load(profilePath());
+    return file;
+}
+
+void storeProfile(const ProfileFile& file) {
+    const std::string path = profilePath();
+    std::error_code ec;
+    const auto dir = std::filesystem::path(path).parent_path();
+    if (!dir.empty()) std::filesystem::create_directories(dir, ec);
+    file.save(path);
+}
+
+std::optional<std::string> readRaw(std::string_view section, std::string_view key) {
+    std::lock_guard lock(gMutex);
+    auto value = loadProfile().get(section, key);
+    if (value && value->empty()) return std::nullopt;
+    return value;
+}
+
+// Changes the profile on file. A profile that exists but cannot be read is
+// left alone rather than replaced by the change alone.
+template <typename Edit>
+void edit(Edit&& change) {
+    std::lock_guard lock(gMutex);
+    ProfileFile file;
+    if (!file.load(profilePath())) return;
+    change(file);
+    storeProfile(file);
+}
+
+std::string countKey(std::string_view key) { return std::string(key) + " Count"; }
+
+std::string itemKey(std::string_view key, std::size_t i) {
+    return std::string(key) + std::to_string(i);
+}
+
+std::string dialogSection(int resource) { return "Dialog " + std::to_string(resource); }
+
+}  // namespace
+
+std::string profilePath() {
+    if (const char* p = std::getenv("GRIDOVA_PROFILE"); p != nullptr && *p != '\0') return p;
+    std::string base;
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x != nullptr && *x == '/') {
+        base = x;
+    } else if (const char* h = std::getenv("HOME"); h != nullptr && *h != '\0') {
+        base = std::string(h) + "/.config";
+    } else {
+        base = ".";
+    }
+    return base + "/gridova/gridova.ini";
+}
+
+int readProfileText(std::string_view section, std::string_view key, std::string& value) {
+    auto raw = readRaw(section, key);
+    if (!raw) return -1;
+    value = std::move(*raw);
+    return 0;
+}
+
+void writeProfileText(std::string_view section, std::string_view key, std::string_view value) {
+    edit([&](ProfileFile& f) { f.set(section, key, value); });
+}
+
+int readProfileInt(std::string_view section, std::string_view key, std::int32_t& value) {
+    const auto raw = readRaw(section, key);
+    if (!raw) return -1;
+    const auto v = parseInteger(*raw);
+    if (!v) return -1;
+    value = *v;
+    return 0;
+}
+
+void writeProfileInt(std::string_view section, std::string_view key, std::int32_t value) {
+    writeProfileText(section, key, std::to_string(value));
+}
+
+int readProfileLong(std::string_view section, std::string_view key, std::int64_t& value) {
+    const auto raw = readRaw(section, key);
+    if (!raw) return -1;
+    const auto v = parseLong(*raw);
+    if (!v) return -1;
+    value = *v;
+    return 0;
+}
+
+void writeProfileLong(std::string_view section, std::string_view key, std::int64_t value) {
+    writeProfileText(section, key, std::to_string(value));
+}
+
+int readProfileDouble(std::string_view section, std::string_view key, double& value) {
+    const auto raw = readRaw(section, key);
+    if (!raw) return -1;
+    const auto v = parseNumber(*raw);
+    if (!v) return -1;
+    value = *v;
+    return 0;
+}
+
+void writeProfileDouble(std::string_view section, std::string_view key, double value) {
+    writeProfileText(section, key, formatDouble(value));
+}
+
+int readProfileOptionalDouble(std::string_view section, std::string_view key,
+                              OptionalValue& value) {
+    double v = value.value;
+    const int result = readProfileDouble(section, key, v);
+    if (result == 0) value.set(v);
+    std::int32_t enable = 1;
+    if (readProfileInt(section, std::string(key) + "Enable", enable) == 0 && enable == 0) {
+        value.flag = 0;
+    }
+    return result;
+}
+
+void writeProfileOptionalDouble(std::string_view section, std::string_view key,
+                                const OptionalValue& value) {
+    edit([&](ProfileFile& f) {
+        f.set(section, key, formatDouble(value.value));
+        f.set(section, std::string(key) + "Enable", value.present() ? "1" : "0");
+    });
+}
+
+int readProfileDoubleList(std::string_view section, std::string_view key,
+                          std::vector<double>& values) {
+    std::lock_guard lock(gMutex);
+    const ProfileFile file = loadProfile();
+    const auto count = file.get(section, countKey(key));
+    const auto n = count ? parseInteger(*count) : std::nullopt;
+    if (!n || *n < 0) return -1;
+    // Each value needs a key of its own, so the section bounds the count.
+    const std::size_t limit =
+        std::min<std::size_t>(static_cast<std::size_t>(*n), file.keys(section).size());
+    std::vector<double> result;
+    result.reserve(limit);
+    for (std::size_t i = 0; i < limit; ++i) {
+        const auto raw = file.get(section, itemKey(key, i));
+        if (const auto v = raw ? parseNumber(*raw) : std::nullopt) result.push_back(*v);
+    }
+    values = std::move(result);
+    return 0;
+}
+
+void writeProfileDoubleList(std::string_view section, std::string_view key,
+                            const std::vector<double>& values) {
+    edit([&](ProfileFile& f) {
+        f.set(section, countKey(key), std::to_string(values.size()));
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            f.set(section, itemKey(key, i), formatDouble(values[i]));
+        }
+    });
+}
+
+void removeProfileKey(std::string_view section, std::string_view key) {
+    edit([&](ProfileFile& f) { f.removeKey(section, key); });
+}
+
+void removeProfileSection(std::string_view section) {
+    edit([&](ProfileFile& f) { f.removeSection(section); });
+}
+
+std::optional<WindowRect> readWindowRect(int resource) {
+    const std::string section = dialogSection(resource);
+    WindowRect r;
+    if (readProfileInt(section, "Top", r.top) != 0 ||
+        readProfileInt(section, "Left", r.left) != 0 ||
+        readProfileInt(section, "Right", r.right) != 0 ||
+        readProfileInt(section, "Bottom", r.bottom) != 0) {
+        return std::nullopt;
+    }
+    return r;
+}
+
+void writeWindowRect(int resource, const WindowRect& rect) {
+    const std::string section = dialogSection(resource);
+    edit([&](ProfileFile& f) {
+        f.set(section, "Top", std::to_string(rect.top));
+        f.set(section, "Left", std::to_string(rect.left));
+        f.set(section, "Right", std::to_string(rect.right));
+        f.set(section, "Bottom", std::to_string(rect.bottom));
+    });
+}
+
+WindowPoint windowPlacement(int resource, std::optional<WindowPoint> askedFor,
+                            WindowPoint ownerClientTopLeft) {
+    if (const auto stored = readWindowRect(resource)) return {stored->left, stored->top};
+    if (askedFor) return *askedFor;
+    return ownerClientTopLeft;
+}
+
+}  // namespace gridova

@@ -1,0 +1,154 @@
+#include "platform/progress.h"
+
+#include <chrono>
+
+#include "platform/messages.h"
+#include "platform/status.h"
+
+namespace gridova {
+namespace {
+
+constexpr int kTextWait = 218;    // "Ждите..."
+constexpr int kTextReady = 219;   // "Готов"
+constexpr int kTextIdle = 57345;  // "Готов", the status bar's idle text
+
+ProgressUi* gUi = nullptr;
+
+// The scope whose dialog is showing: only one at a time.
+WaitCancelScope* gShowingScope = nullptr;
+
+}  // namespace
+
+double ProgressUi::now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+class UnattendedProgressUi::Dialog final : public WaitDialog {
+public:
+    Dialog(UnattendedProgressUi& ui, bool cancelAllowed) : ui_(ui), cancelAllowed_(cancelAllowed) {}
+    bool cancelled() override { return cancelAllowed_ && ui_.cancel_; }
+    void finish() override {}
+
+private:
+    UnattendedProgressUi& ui_;
+    bool cancelAllowed_;
+};
+
+class UnattendedProgressUi::Bar final : public ProgressBarControl {
+public:
+    explicit Bar(UnattendedProgressUi& ui) : ui_(ui) {}
+    void setRange(int) override {}
+    void setPos(int pos) override { ui_.lastPos_ = pos; }
+    void setText(const std::string&) override {}
+
+private:
+    UnattendedProgressUi& ui_;
+};
+
+std::unique_ptr<WaitDialog> UnattendedProgressUi::startWaitDialog(const std::string&,
+                                                                  bool cancelAllowed) {
+    ++dialogsStarted_;
+    return std::make_unique<Dialog>(*this, cancelAllowed);
+}
+
+std::unique_ptr<ProgressBarControl> UnattendedProgressUi::createProgressBar(const std::string&, int,
+                                                                            int, bool) {
+    lastPos_ = 0;
+    return std::make_unique<Bar>(*this);
+}
+
+double UnattendedProgressUi::now() { return clock_ != nullptr ? clock_() : ProgressUi::now(); }
+
+UnattendedProgressUi& unattendedProgressUi() {
+    static UnattendedProgressUi ui;
+    return ui;
+}
+
+void setProgressUi(ProgressUi* ui) { gUi = ui; }
+
+ProgressUi& progressUi() { return gUi != nullptr ? *gUi : unattendedProgressUi(); }
+
+WaitScope::WaitScope() {
+    progressUi().beginWaitCursor();
+    setStatusText(text(kTextWait));
+}
+
+WaitScope::~WaitScope() {
+    setStatusText(text(kTextReady));
+    progressUi().endWaitCursor();
+}
+
+CProgressBar::CProgressBar(const std::string& label, int sizePercent, int maximum, bool smooth)
+    : control_(progressUi().createProgressBar(label, sizePercent, maximum, smooth)),
+      maximum_(maximum) {
+    control_->setRange(maximum);
+    control_->setPos(0);
+}
+
+CProgressBar::~CProgressBar() {
+    control_.reset();
+    setStatusText(text(kTextIdle));
+}
+
+void CProgressBar::stepIt() {
+    // As the common control does: past the maximum the position starts again.
+    pos_ += step_;
+    if (pos_ > maximum_) pos_ -= maximum_ > 0 ? maximum_ : pos_;
+    control_->setPos(pos_);
+}
+
+void CProgressBar::setPos(int pos) {
+    pos_ = pos < 0 ? 0 : (pos > maximum_ ? maximum_ : pos);
+    control_->setPos(pos_);
+}
+
+void CProgressBar::setText(const std::string& label) { control_->setText(label); }
+
+WaitCancelScope::WaitCancelScope(std::string label, bool cancelAllowed, bool active)
+    : text_(std::move(label)), cancelAllowed_(cancelAllowed), active_(active) {}
+
+WaitCancelScope::~WaitCancelScope() { close(); }
+
+bool WaitCancelScope::cancelled() {
+    if (!active_) return false;
+    switch (state_) {
+        case State::Closed:
+            return userCancelled_;
+        case State::DialogStarted:
+            if (dialog_ != nullptr) {
+                if (!userCancelled_ && dialog_->cancelled()) userCancelled_ = true;
+                return userCancelled_;
+            }
+            // A scope inside another's dialog answers with that dialog.
+            return outer_ != nullptr && outer_->cancelled();
+        case State::FirstPoll:
+            start_ = progressUi().now();
+            state_ = State::Timing;
+            return false;
+        case State::Timing:
+            if (progressUi().now() - start_ > kDialogDelaySeconds) {
+                state_ = State::DialogStarted;
+                if (gShowingScope == nullptr) {
+                    dialog_ = progressUi().startWaitDialog(text_, cancelAllowed_);
+                    gShowingScope = this;
+                } else {
+                    outer_ = gShowingScope;
+                }
+            }
+            return false;
+    }
+    return false;
+}
+
+void WaitCancelScope::close() {
+    if (state_ == State::Closed) return;
+    state_ = State::Closed;
+    if (dialog_ != nullptr) {
+        dialog_->finish();
+        dialog_.reset();
+    }
+    if (gShowingScope == this) gShowingScope = nullptr;
+}
+
+}  // namespace gridova

@@ -1,0 +1,92 @@
+#include "tests/common/test_env.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "platform/message_log.h"
+#include "platform/messages.h"
+#include "platform/progress.h"
+#include "platform/status.h"
+
+namespace gridova::testing {
+namespace {
+
+std::filesystem::path gDir;
+std::filesystem::path gStartDir;
+
+class FreshDirectory : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override {
+        if (gStartDir.empty()) gStartDir = std::filesystem::current_path();
+        std::string pattern = (std::filesystem::temp_directory_path() / "gridova-test-XXXXXX");
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        gDir = pattern;
+        std::filesystem::current_path(gDir);
+        ::setenv("GRIDOVA_PROFILE", (gDir / "profile.ini").c_str(), 1);
+        messageLog().reset();
+        setBoxes(nullptr);
+        setStatusBar(nullptr);
+        setProgressUi(nullptr);
+        unattendedProgressUi().clearCancel();
+        unattendedProgressUi().setClock(nullptr);
+        setLanguageTable(nullptr);
+    }
+    void OnTestEnd(const ::testing::TestInfo& info) override {
+        messageLog().reset();
+        std::filesystem::current_path(gStartDir);
+        std::error_code ec;
+        if (!info.result()->Failed()) std::filesystem::remove_all(gDir, ec);
+    }
+};
+
+}  // namespace
+
+const std::filesystem::path& testDir() { return gDir; }
+
+std::string writeFile(const std::string& name, const std::string& content) {
+    const auto path = gDir / name;
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+    return path.string();
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+StderrCapture::StderrCapture() {
+    std::fflush(stderr);
+    path_ = (gDir / "stderr.txt").string();
+    saved_ = ::dup(2);
+    std::FILE* f = std::fopen(path_.c_str(), "w");
+    ::dup2(::fileno(f), 2);
+    std::fclose(f);
+}
+
+StderrCapture::~StderrCapture() { text(); }
+
+std::string StderrCapture::text() {
+    if (!done_) {
+        std::fflush(stderr);
+        std::cerr.flush();
+        ::dup2(saved_, 2);
+        ::close(saved_);
+        done_ = true;
+    }
+    return readFile(path_);
+}
+
+}  // namespace gridova::testing
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new gridova::testing::FreshDirectory);
+    return RUN_ALL_TESTS();
+}

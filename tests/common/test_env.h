@@ -1,0 +1,31 @@
+// Test support: every test runs in a fresh temporary directory with a fresh
+// profile file ($GRIDOVA_PROFILE), an empty message log and the unattended
+// boxes and progress.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace gridova::testing {
+
+// The current test's temporary directory (also the current directory).
+const std::filesystem::path& testDir();
+
+// Writes a file in the test directory and gives its path.
+std::string writeFile(const std::string& name, const std::string& content);
+std::string readFile(const std::string& path);
+
+// Captures standard error for its lifetime.
+class StderrCapture {
+public:
+    StderrCapture();
+    ~StderrCapture();
+    std::string text();
+
+private:
+    int saved_;
+    std::string path_;
+    bool done_ = false;
+};
+
+}  // namespace gridova::testing

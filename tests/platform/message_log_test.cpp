@@ -1,0 +1,78 @@
+#include "platform/message_log.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/common/test_env.h"
+
+namespace gridova {
+namespace {
+
+using testing::readFile;
+
+class CountingView final : public MessageLogView {
+public:
+    void showLog() override { ++shown; }
+    void linesChanged() override { ++changed; }
+    int shown = 0;
+    int changed = 0;
+};
+
+TEST(MessageLog, FirstMessageEmptiesTheFileAndLaterOnesAppend) {
+    testing::writeFile("Message.txt", "old run\n");
+    log("first");
+    log("second");
+    EXPECT_EQ(readFile("Message.txt"), "first\nsecond\n");
+}
+
+TEST(MessageLog, ClosedWindowReopensAndAppends) {
+    CountingView view;
+    messageLog().setView(&view);
+    log("one");
+    EXPECT_EQ(view.shown, 1);
+    messageLog().windowClosed();
+    log("two");
+    EXPECT_EQ(view.shown, 2);
+    EXPECT_EQ(readFile("Message.txt"), "one\ntwo\n");
+    EXPECT_EQ(view.changed, 2);
+    messageLog().setView(nullptr);
+}
+
+TEST(MessageLog, ListKeepsTheLast100LinesButTheFileKeepsAll) {
+    for (int i = 1; i <= 101; ++i) log("line " + std::to_string(i));
+    const auto lines = messageLog().lines();
+    ASSERT_EQ(lines.size(), 100u);
+    EXPECT_EQ(lines.front(), "line 2");
+    EXPECT_EQ(lines.back(), "line 101");
+    EXPECT_EQ(readFile("Message.txt").rfind("line 1\n", 0), 0u);
+}
+
+TEST(MessageLog, LongTextsAndLineFeedsSplitIntoListLines) {
+    log(std::string(2500, 'a'));
+    auto lines = messageLog().lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].size(), 1024u);
+    EXPECT_EQ(lines[1].size(), 1024u);
+    EXPECT_EQ(lines[2].size(), 452u);
+
+    messageLog().reset();
+    log("a\nb\n\nc");
+    lines = messageLog().lines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "");
+    EXPECT_EQ(lines[3], "c");
+    EXPECT_EQ(readFile("Message.txt"), "a\nb\n\nc\n");
+}
+
+TEST(MessageLog, LogNumberAndTrace) {
+    logNumber("Points", 42);
+    trace("not traced");
+    messageLog().setTraceOn(true);
+    trace("traced");
+    // The file is complete after every traced line.
+    EXPECT_EQ(readFile("Message.txt"), "Points 42\ntraced\n");
+    log("after");
+    EXPECT_EQ(readFile("Message.txt"), "Points 42\ntraced\nafter\n");
+}
+
+}  // namespace
+}  // namespace gridova

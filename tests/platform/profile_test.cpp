@@ -1,0 +1,197 @@
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/profile_file.h"
+#include "tests/common/test_env.h"
+
+namespace gridova {
+namespace {
+
+using testing::readFile;
+using testing::writeFile;
+
+TEST(ProfileFile, NamesWithoutCaseValuesVerbatimCommentsAndOrderKept) {
+    const std::string text =
+        "; settings\n"
+        "[Input Format]\n"
+        "ColumnX = 2\n"
+        "; a comment inside\n"
+        "[Graphic]\n"
+        "Directory=C:\\Data\\maps, old\n"
+        "Title=100% sure\n";
+    ProfileFile f(text);
+    EXPECT_EQ(f.get("input format", "COLUMNX"), "2");
+    EXPECT_EQ(f.get("GRAPHIC", "directory"), "C:\\Data\\maps, old");
+    EXPECT_EQ(f.get("Graphic", "Title"), "100% sure");
+    EXPECT_FALSE(f.get("Graphic", "Missing").has_value());
+    EXPECT_FALSE(f.get("Missing", "Title").has_value());
+    EXPECT_EQ(f.text(), text);
+
+    f.set("input FORMAT", "columnx", "5");
+    f.set("Input Format", "ColumnY", "1");
+    f.set("Новый раздел", "Ключ", "значение");
+    EXPECT_EQ(f.text(),
+              "; settings\n"
+              "[Input Format]\n"
+              "ColumnX =5\n"
+              "; a comment inside\n"
+              "ColumnY=1\n"
+              "[Graphic]\n"
+              "Directory=C:\\Data\\maps, old\n"
+              "Title=100% sure\n"
+              "\n"
+              "[Новый раздел]\n"
+              "Ключ=значение\n");
+    EXPECT_EQ(f.get("НОВЫЙ РАЗДЕЛ", "КЛЮЧ"), "значение");
+}
+
+TEST(ProfileFile, RemovingAndLineBreaksInValues) {
+    ProfileFile f("[A]\nx=1\ny=2\n[B]\nz=3\n");
+    f.removeKey("a", "X");
+    f.removeSection("b");
+    EXPECT_EQ(f.text(), "[A]\ny=2\n");
+    f.set("A", "t", "two\nlines");
+    EXPECT_EQ(f.get("A", "t"), "two lines");
+    EXPECT_EQ(f.keys("A"), (std::vector<std::string>{"y", "t"}));
+}
+
+TEST(Profile, FileComesFromTheEnvironment) {
+    EXPECT_EQ(profilePath(), (testing::testDir() / "profile.ini").string());
+    writeProfileInt("Input Format", "ColumnX", 3);
+    EXPECT_EQ(readFile(profilePath()), "[Input Format]\nColumnX=3\n");
+}
+
+TEST(Profile, IntegerReads) {
+    writeFile("profile.ini",
+              "[S]\nbad=12abc\nneg=-7\nempty=\nspaced=  5  \nbig=99999999999\nword=abc\n");
+    struct Case {
+        const char* key;
+        int result;
+        std::int32_t value;
+    };
+    const Case cases[] = {
+        {"bad", -1, 100}, {"neg", 0, -7},   {"empty", -1, 100}, {"missing", -1, 100},
+        {"spaced", 0, 5}, {"big", -1, 100}, {"word", -1, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        std::int32_t v = 100;
+        EXPECT_EQ(readProfileInt("S", c.key, v), c.result);
+        EXPECT_EQ(v, c.value);
+    }
+    std::int64_t colour = 5;
+    writeProfileLong("S", "Color", 16777215);
+    EXPECT_EQ(readProfileLong("S", "Color", colour), 0);
+    EXPECT_EQ(colour, 16777215);
+}
+
+TEST(Profile, TextReads) {
+    std::string s = "default";
+    EXPECT_EQ(readProfileText("S", "k", s), -1);
+    EXPECT_EQ(s, "default");
+    writeProfileText("S", "k", "C:\\Data\\f.dat");
+    EXPECT_EQ(readProfileText("S", "k", s), 0);
+    EXPECT_EQ(s, "C:\\Data\\f.dat");
+    writeProfileText("S", "k", "");
+    s = "kept";
+    EXPECT_EQ(readProfileText("S", "k", s), -1);
+    EXPECT_EQ(s, "kept");
+}
+
+TEST(Profile, DoublesKeepFullPrecisionAndOldFilesRead) {
+    const double values[] = {0.1, 1.0 / 3.0, -123456.789012345678, 1e-300, 6.02214076e23};
+    for (double v : values) {
+        writeProfileDouble("D", "v", v);
+        double back = 0;
+        ASSERT_EQ(readProfileDouble("D", "v", back), 0);
+        EXPECT_EQ(back, v);
+    }
+    writeFile("profile.ini", "[D]\nold=0.333333\nbad=1.2.3\n");
+    double d = 7;
+    EXPECT_EQ(readProfileDouble("D", "old", d), 0);
+    EXPECT_EQ(d, 0.333333);
+    EXPECT_EQ(readProfileDouble("D", "bad", d), -1);
+    EXPECT_EQ(d, 0.333333);
+}
+
+TEST(Profile, OptionalDoubles) {
+    OptionalValue v;
+    EXPECT_EQ(readProfileOptionalDouble("Border", "BorderValue", v), -1);
+    EXPECT_FALSE(v.present());
+
+    writeProfileOptionalDouble("Border", "BorderValue", OptionalValue(2.5));
+    EXPECT_EQ(readFile(profilePath()), "[Border]\nBorderValue=2.5\nBorderValueEnable=1\n");
+    EXPECT_EQ(readProfileOptionalDouble("Border", "BorderValue", v), 0);
+    EXPECT_TRUE(v.present());
+    EXPECT_EQ(v.value, 2.5);
+
+    // "Enable" 0 makes it absent although the value key holds a number.
+    writeFile("profile.ini", "[Border]\nBorderValue=4\nBorderValueEnable=0\n");
+    v = OptionalValue(1.0);
+    readProfileOptionalDouble("Border", "BorderValue", v);
+    EXPECT_FALSE(v.present());
+
+    // Without an "Enable" key the value reads as present.
+    writeFile("profile.ini", "[Border]\nBorderValue=4\n");
+    v = OptionalValue();
+    EXPECT_EQ(readProfileOptionalDouble("Border", "BorderValue", v), 0);
+    EXPECT_TRUE(v.present());
+    EXPECT_EQ(v.value, 4.0);
+}
+
+TEST(Profile, DoubleLists) {
+    const std::vector<double> levels = {0.1, 2.5, -3.75, 1e10};
+    writeProfileDoubleList("Contours", "Contour", levels);
+    EXPECT_EQ(readFile(profilePath()),
+              "[Contours]\nContour Count=4\nContour0=0.1\nContour1=2.5\nContour2=-3.75\n"
+              "Contour3=1e+10\n");
+    std::vector<double> back = {9};
+    EXPECT_EQ(readProfileDoubleList("contours", "contour", back), 0);
+    EXPECT_EQ(back, levels);
+
+    std::vector<double> kept = {9};
+    EXPECT_EQ(readProfileDoubleList("Contours", "Other", kept), -1);
+    EXPECT_EQ(kept, std::vector<double>{9});
+
+    // A count far beyond the keys present reads only what is there; values
+    // that are not numbers are left out.
+    writeFile("profile.ini", "[C]\nL Count=2000000000\nL0=1\nL1=x\nL2=3\n");
+    EXPECT_EQ(readProfileDoubleList("C", "L", back), 0);
+    EXPECT_EQ(back, (std::vector<double>{1, 3}));
+    writeFile("profile.ini", "[C]\nL Count=-1\n");
+    EXPECT_EQ(readProfileDoubleList("C", "L", kept), -1);
+}
+
+TEST(Profile, SavingKeepsTheOldFileWhenItCannotBeReplaced) {
+    writeProfileInt("S", "a", 1);
+    // A directory in the way of the temporary file's rename: the profile is
+    // a directory now, which cannot be replaced by a file.
+    ::setenv("GRIDOVA_PROFILE", testing::testDir().c_str(), 1);
+    writeProfileInt("S", "a", 2);
+    ::setenv("GRIDOVA_PROFILE", (testing::testDir() / "profile.ini").c_str(), 1);
+    std::int32_t v = 0;
+    EXPECT_EQ(readProfileInt("S", "a", v), 0);
+    EXPECT_EQ(v, 1);
+}
+
+TEST(WindowPositions, AllFourKeysOrTheOwnersChoice) {
+    const WindowPoint owner{10, 20};
+    EXPECT_EQ(windowPlacement(102, std::nullopt, owner).x, 10);
+    EXPECT_EQ(windowPlacement(102, WindowPoint{300, 400}, owner).y, 400);
+
+    writeWindowRect(102, {50, 60, 250, 160});
+    EXPECT_EQ(readFile(profilePath()), "[Dialog 102]\nTop=60\nLeft=50\nRight=250\nBottom=160\n");
+    const WindowPoint stored = windowPlacement(102, WindowPoint{300, 400}, owner);
+    EXPECT_EQ(stored.x, 50);
+    EXPECT_EQ(stored.y, 60);
+
+    // Three of the four keys: the owner's position, not the stored one.
+    writeFile("profile.ini", "[Dialog 144]\nTop=60\nLeft=50\nRight=250\n");
+    const WindowPoint p = windowPlacement(144, std::nullopt, owner);
+    EXPECT_EQ(p.x, 10);
+    EXPECT_EQ(p.y, 20);
+}
+
+}  // namespace
+}  // namespace gridova
