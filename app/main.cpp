@@ -1,13 +1,16 @@
 // gridova: gridding and contour mapping of scattered data.
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "app/data_summary.h"
+#include "platform/messages.h"
 
 namespace {
 
 constexpr int kExitUsage = 2;
+constexpr int kExitFailure = 3;
 
 void printUsage(std::ostream& out) {
     out << "usage: gridova --summary DATAFILE\n"
@@ -15,9 +18,7 @@ void printUsage(std::ostream& out) {
            "                      value range and mean\n";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--summary") == 0) {
         return gridova::writeDataSummary(argv[2], std::cout);
     }
@@ -27,4 +28,15 @@ int main(int argc, char** argv) {
     }
     printUsage(std::cerr);
     return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        gridova::outOfMemory();
+        return kExitFailure;
+    }
 }

@@ -1,10 +1,14 @@
 #include "data/data_table.h"
 
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <new>
 
 #include "data/line_source.h"
 #include "data/tokenizer.h"
 #include "platform/files.h"
+#include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/profile.h"
@@ -18,7 +22,13 @@ namespace {
 constexpr int kTextInput = 17;  // "Ввод..."
 constexpr int kCannotOpen = 202;  // "Нельзя открыть файл %s для считывания"
 constexpr int kStoppedByUser = 418;  // "Процесс остановлен пользователем"
+constexpr int kLineCut = 9001;       // "Строка %d длиннее %d байт: ..."
+constexpr int kReadError = 9002;  // "Ошибка чтения файла %s: ..."
 constexpr int kStatusEveryLines = 200;
+constexpr long long kSampleLines = 4096;   // lines read before reserving room
+constexpr double kMaxReserveFactor = 4.0;  // bytes reserved per byte of text, at most
+
+const double kEmptyCell = std::numeric_limits<double>::quiet_NaN();
 
 InputFormatDialog* gInputFormatDialog = nullptr;
 
@@ -58,6 +68,7 @@ void DataTable::reset() {
     labels_.clear();
     headers_.clear();
     hasLabels_ = false;
+    firstCutLine_ = 0;
 }
 
 void DataTable::setFormat(const InputFormat& format) {
@@ -71,29 +82,58 @@ std::size_t DataTable::cellCount(std::size_t row) const {
 
 OptionalValue DataTable::cell(std::size_t row, std::size_t index) const {
     if (row >= rows_.size() || index == 0 || index >= rows_[row].cellCount) return {};
-    return cells_[rows_[row].firstCell + index];
+    const double v = cells_[rows_[row].firstCell + index];
+    return std::isnan(v) ? OptionalValue() : OptionalValue(v);
 }
 
 std::optional<std::string_view> DataTable::label(std::size_t row) const {
-    if (row >= rows_.size() || rows_[row].label < 0) return std::nullopt;
-    return labels_[static_cast<std::size_t>(rows_[row].label)];
+    if (row >= rows_.size() || rows_[row].labelOffset == kNoLabel) return std::nullopt;
+    return std::string_view(labels_).substr(rows_[row].labelOffset, rows_[row].labelSize);
 }
 
 void DataTable::beginRow() {
-    rows_.push_back(Row{cells_.size(), 0, -1});
-    cells_.emplace_back();  // the label slot
-    rows_.back().cellCount = 1;
+    rows_.push_back(Row{cells_.size(), 1, 0, kNoLabel});
+    cells_.push_back(kEmptyCell);  // the label slot
 }
 
 void DataTable::addCell(OptionalValue value) {
-    cells_.push_back(value);
+    // A row holds at most 2^32 - 1 cells; a longer line is cut there.
+    if (rows_.back().cellCount == UINT32_MAX) return;
+    cells_.push_back(value.present() ? value.value : kEmptyCell);
     ++rows_.back().cellCount;
 }
 
 void DataTable::endRow(std::optional<std::string_view> name) {
     if (name && !name->empty()) {
-        rows_.back().label = static_cast<std::int64_t>(labels_.size());
-        labels_.emplace_back(*name);
+        const std::string_view n = name->substr(0, UINT32_MAX);
+        rows_.back().labelOffset = labels_.size();
+        rows_.back().labelSize = static_cast<std::uint32_t>(n.size());
+        labels_.append(n);
+    }
+}
+
+void DataTable::reserveFor(std::uint64_t textBytes, std::uint64_t sampleBytes) {
+    if (rows_.empty() || sampleBytes == 0 || textBytes <= sampleBytes) return;
+    // Scale what the sample needed to the whole text, with a little room.
+    const double factor = 1.05 * static_cast<double>(textBytes) / static_cast<double>(sampleBytes);
+    const auto scaled = [&](std::size_t n) {
+        return static_cast<std::size_t>(static_cast<double>(n) * factor);
+    };
+    const std::size_t rows = scaled(rows_.size());
+    const std::size_t cells = scaled(cells_.size());
+    const std::size_t labels = scaled(labels_.size());
+    // A sample that is not like the rest of the text could ask for far more
+    // than the text needs: reserve only what stays within a few bytes of
+    // memory per byte of text (ordinary data files need about two).
+    const double bytes = static_cast<double>(rows) * sizeof(Row) +
+                         static_cast<double>(cells) * sizeof(double) + static_cast<double>(labels);
+    if (bytes > kMaxReserveFactor * static_cast<double>(textBytes)) return;
+    try {
+        rows_.reserve(rows);
+        cells_.reserve(cells);
+        labels_.reserve(labels);
+    } catch (const std::bad_alloc&) {
+        // Growing as we go is still possible.
     }
 }
 
@@ -101,6 +141,23 @@ void DataTable::editInputFormat() {
     if (gInputFormatDialog == nullptr) return;
     InputFormat format = InputFormat::load();
     if (gInputFormatDialog->edit(format)) format.save();
+}
+
+void DataTable::reportSourceProblems(const LineSource& source, const std::string& path) {
+    if (source.cutLines() > 0) {
+        log(formatText(text(kLineCut), {static_cast<std::int64_t>(firstCutLine_),
+                                        static_cast<std::int64_t>(LineSource::kMaxLineBytes)}));
+    }
+    switch (source.failure()) {
+        case LineSource::Failure::None:
+            break;
+        case LineSource::Failure::OutOfMemory:
+            outOfMemory();
+            break;
+        case LineSource::Failure::ReadError:
+            warning(formatText(text(kReadError), {path}));
+            break;
+    }
 }
 
 void DataTable::readLines(LineSource& source, bool clipboardForm, bool withScope) {
@@ -112,10 +169,12 @@ void DataTable::readLines(LineSource& source, bool clipboardForm, bool withScope
     try {
         while (source.next(raw)) {
             ++n;
+            if (source.cutLines() == 1 && firstCutLine_ == 0) firstCutLine_ = n;
             if (scope.cancelled()) {
                 information(text(kStoppedByUser));
                 break;
             }
+            if (n == kSampleLines) reserveFor(source.size(), source.consumed());
             if (n % kStatusEveryLines == 0) {
                 setStatusText(formatText("Input line %d", {static_cast<std::int64_t>(n)}));
             }
@@ -141,7 +200,6 @@ void DataTable::readLines(LineSource& source, bool clipboardForm, bool withScope
 
             const std::size_t rowsBefore = rows_.size();
             const std::size_t cellsBefore = cells_.size();
-            const std::size_t labelsBefore = labels_.size();
             try {
                 Tokenizer tokens(line);
                 std::optional<std::string_view> name;
@@ -165,7 +223,6 @@ void DataTable::readLines(LineSource& source, bool clipboardForm, bool withScope
                 // The row that could not be stored is dropped.
                 rows_.resize(rowsBefore);
                 cells_.resize(cellsBefore);
-                labels_.resize(labelsBefore);
                 outOfMemory();
                 break;
             }
@@ -192,6 +249,7 @@ void DataTable::readFile(const std::string& path) {
     }
     FileLineSource source(file.get());
     readLines(source, false, true);
+    reportSourceProblems(source, path);
 }
 
 void DataTable::readText(std::string_view textBlock) {
@@ -206,6 +264,7 @@ void DataTable::readText(std::string_view textBlock) {
     }
     TextLineSource source(textBlock);
     readLines(source, true, true);
+    reportSourceProblems(source, {});
 }
 
 void DataTable::readCoordinateFile(const std::string& path) {
@@ -220,8 +279,13 @@ void DataTable::readCoordinateFile(const std::string& path) {
     FileLineSource source(file.get());
     std::string scratch;
     std::string_view raw;
-    try {
-        while (source.next(raw)) {
+    long long n = 0;
+    while (source.next(raw)) {
+        ++n;
+        if (source.cutLines() == 1 && firstCutLine_ == 0) firstCutLine_ = n;
+        const std::size_t rowsBefore = rows_.size();
+        const std::size_t cellsBefore = cells_.size();
+        try {
             const std::string_view line = asUtf8(raw, scratch);
             Tokenizer tokens(line);
             std::optional<std::string_view> name;
@@ -244,10 +308,15 @@ void DataTable::readCoordinateFile(const std::string& path) {
                 endRow(name);
                 if (name) hasLabels_ = true;
             }
+        } catch (const std::bad_alloc&) {
+            // The row that could not be stored is dropped.
+            rows_.resize(rowsBefore);
+            cells_.resize(cellsBefore);
+            outOfMemory();
+            return;
         }
-    } catch (const std::bad_alloc&) {
-        outOfMemory();
     }
+    reportSourceProblems(source, path);
 }
 
 }  // namespace gridova

@@ -97,19 +97,29 @@ private:
     friend class DataFileParser;
 
     struct Row {
-        std::size_t firstCell;  // index of the label slot in cells_
-        std::size_t cellCount;  // including the label slot
-        std::int64_t label;     // index into labels_, or -1
+        std::size_t firstCell;    // index of the label slot in cells_
+        std::uint32_t cellCount;  // including the label slot
+        std::uint32_t labelSize;  // bytes of the name in labels_
+        std::size_t labelOffset;  // start of the name in labels_, or kNoLabel
     };
+    static constexpr std::size_t kNoLabel = static_cast<std::size_t>(-1);
 
     void readLines(class LineSource& source, bool clipboardForm, bool withScope);
+    // Logs cut lines and reports a read error or lack of memory.
+    void reportSourceProblems(const class LineSource& source, const std::string& path);
+    // Reserves room for the whole text once a sample of its lines was read,
+    // so that large files are not copied as the arrays grow.
+    void reserveFor(std::uint64_t textBytes, std::uint64_t sampleBytes);
 
     std::vector<Row> rows_;
-    std::vector<OptionalValue> cells_;
-    std::vector<std::string> labels_;
+    // A cell's number, or NaN for an empty cell (a number is never NaN).
+    std::vector<double> cells_;
+    // The rows' names, one after the other.
+    std::string labels_;
     std::vector<std::string> headers_;
     InputFormat format_;
     std::int32_t labelColumn_ = 3;
+    long long firstCutLine_ = 0;  // number of the first line cut at the length limit
     bool hasLabels_ = false;
 };
 

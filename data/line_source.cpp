@@ -1,5 +1,8 @@
 #include "data/line_source.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -14,11 +17,19 @@ std::string_view cleanLine(std::string_view line) {
     return line;
 }
 
+FileLineSource::FileLineSource(std::FILE* file) : file_(file) {
+    struct stat st {};
+    if (::fstat(::fileno(file), &st) == 0 && S_ISREG(st.st_mode)) {
+        size_ = static_cast<std::uint64_t>(st.st_size);
+    }
+}
+
 bool FileLineSource::fill() {
-    if (eof_ || failed_) return false;
+    if (eof_ || failed()) return false;
     // Move what is left of the current line to the front; grow the block
     // when that line fills it.
     if (begin_ > 0) {
+        consumed_ += begin_;
         std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
@@ -27,16 +38,16 @@ bool FileLineSource::fill() {
         if (buffer_.empty()) {
             buffer_.resize(kBlockSize);
         } else if (end_ == buffer_.size()) {
-            buffer_.resize(buffer_.size() * 2);
+            buffer_.resize(std::min(buffer_.size() * 2, kMaxLineBytes + kBlockSize));
         }
     } catch (const std::bad_alloc&) {
-        failed_ = true;
+        failure_ = Failure::OutOfMemory;
         return false;
     }
     const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
     end_ += got;
     if (got == 0) {
-        if (std::ferror(file_)) failed_ = true;
+        if (std::ferror(file_)) failure_ = Failure::ReadError;
         eof_ = true;
         return false;
     }
@@ -48,7 +59,24 @@ bool FileLineSource::fill() {
     return true;
 }
 
+bool FileLineSource::skipRestOfLine() {
+    // Drops bytes up to and including the next line feed.
+    while (true) {
+        const void* lf = std::memchr(buffer_.data() + begin_, '\n', end_ - begin_);
+        if (lf != nullptr) {
+            begin_ = static_cast<std::size_t>(static_cast<const char*>(lf) - buffer_.data()) + 1;
+            return true;
+        }
+        begin_ = end_;
+        if (!fill()) return false;
+    }
+}
+
 bool FileLineSource::next(std::string_view& line) {
+    if (skipping_) {
+        skipping_ = false;
+        if (!skipRestOfLine()) return false;
+    }
     std::size_t searchFrom = begin_;
     while (true) {
         if (searchFrom < end_) {
@@ -62,8 +90,17 @@ bool FileLineSource::next(std::string_view& line) {
             }
         }
         const std::size_t scanned = end_ - begin_;
+        if (scanned >= kMaxLineBytes) {
+            // Hand out the line's first kMaxLineBytes bytes; its rest is
+            // dropped when the next line is asked for.
+            ++cutLines_;
+            line = cleanLine(std::string_view(buffer_.data() + begin_, kMaxLineBytes));
+            begin_ += kMaxLineBytes;
+            skipping_ = true;
+            return true;
+        }
         if (!fill()) {
-            if (begin_ < end_ && !failed_) {
+            if (begin_ < end_ && !failed()) {
                 line = cleanLine(std::string_view(buffer_.data() + begin_, end_ - begin_));
                 begin_ = end_;
                 return true;
@@ -78,7 +115,12 @@ bool TextLineSource::next(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
     std::size_t end = text_.find('\n', pos_);
     if (end == std::string_view::npos) end = text_.size();
-    line = cleanLine(text_.substr(pos_, end - pos_));
+    std::size_t length = end - pos_;
+    if (length > kMaxLineBytes) {
+        length = kMaxLineBytes;
+        ++cutLines_;
+    }
+    line = cleanLine(text_.substr(pos_, length));
     pos_ = end + 1;
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "data/data_table.h"
 #include "platform/messages.h"
@@ -75,6 +76,11 @@ PointSet& PointSet::operator=(const PointSet& other) {
 
 void PointSet::buildFromTable(const DataTable& table, std::size_t labelIndex, std::size_t xIndex,
                               std::size_t yIndex, std::size_t valueIndex) {
+    try {
+        points_.reserve(points_.size() + table.rowCount());
+    } catch (const std::bad_alloc&) {
+        // Points are added one by one until memory runs out.
+    }
     for (std::size_t row = 0; row < table.rowCount(); ++row) {
         if (table.cellCount(row) < 3) continue;
         const OptionalValue x = table.cell(row, xIndex);
@@ -90,7 +96,10 @@ void PointSet::buildFromTable(const DataTable& table, std::size_t labelIndex, st
                 hasLabels = 1;
             }
         }
-        addExisting(std::move(p));
+        if (addExisting(std::move(p)) < 0) {
+            outOfMemory();  // the points read so far stay
+            break;
+        }
     }
     computeSizeFactors();
     name_ = defaultPointSetName();
@@ -114,8 +123,12 @@ int PointSet::addPoint(double x, double y, double value) {
 }
 
 int PointSet::addExisting(DataPoint point) {
+    try {
+        points_.push_back(std::move(point));
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
     hasList_ = true;
-    points_.push_back(std::move(point));
     return static_cast<int>(points_.size());
 }
 
@@ -139,15 +152,16 @@ void PointSet::clear() {
 }
 
 void PointSet::copyFrom(const PointSet& other) {
-    hasList_ = true;
-    points_.reserve(points_.size() + other.points_.size());
     for (const DataPoint& p : other.points_) {
         DataPoint copy;
         copy.x = p.x;
         copy.y = p.y;
         copy.value = p.value;
         copy.label = p.label;
-        points_.push_back(std::move(copy));
+        if (addExisting(std::move(copy)) < 0) {
+            outOfMemory();
+            break;
+        }
     }
     computeStatistics();
     if (other.hasLabels != 0) hasLabels = 1;
@@ -233,12 +247,16 @@ std::size_t PointSet::countWithValues() const {
         points_.begin(), points_.end(), [](const DataPoint& p) { return p.value.present(); }));
 }
 
-PointSet::ValueArrays PointSet::valueArrays() const {
+std::optional<PointSet::ValueArrays> PointSet::valueArrays() const {
     ValueArrays a;
-    const std::size_t n = countWithValues();
-    a.x.reserve(n);
-    a.y.reserve(n);
-    a.v.reserve(n);
+    try {
+        const std::size_t n = countWithValues();
+        a.x.reserve(n);
+        a.y.reserve(n);
+        a.v.reserve(n);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
     for (const DataPoint& p : points_) {
         if (!p.value.present()) continue;
         a.x.push_back(p.x);

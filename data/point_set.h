@@ -67,7 +67,7 @@ public:
     // The same with the profile's input-format columns.
     void buildFromTable(const DataTable& table);
 
-    // Append; the new number of points.
+    // Append; the new number of points, or -1 when memory ran out.
     int addPoint(double x, double y, double value);
     int addExisting(DataPoint point);
     // Takes the point out of the list and gives it back; nothing for an
@@ -88,11 +88,12 @@ public:
     int valueRange(double& vmin, double& vmax) const;
 
     std::size_t countWithValues() const;
-    // The X, Y and value of every point that has a value, in list order.
+    // The X, Y and value of every point that has a value, in list order;
+    // nothing when memory ran out.
     struct ValueArrays {
         std::vector<double> x, y, v;
     };
-    ValueArrays valueArrays() const;
+    std::optional<ValueArrays> valueArrays() const;
 
     // Index of the first point of the set as seen whose marker box holds the
     // device point, or -1.

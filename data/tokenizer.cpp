@@ -9,7 +9,22 @@ std::string_view trimBlanks(std::string_view s) {
     return s;
 }
 
-bool isHardSeparator(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ',' || c == ';'; }
+// Characters that end an unquoted token.
+constexpr unsigned char kHard = 1;   // TAB, LF, CR, "," and ";"
+constexpr unsigned char kBlank = 2;  // a space
+
+struct CharClasses {
+    unsigned char of[256] = {};
+    constexpr CharClasses() {
+        for (unsigned char c : {'\t', '\n', '\r', ',', ';'}) of[c] = kHard;
+        of[static_cast<unsigned char>(' ')] = kBlank;
+    }
+};
+constexpr CharClasses kClasses;
+
+unsigned char classOf(char c) { return kClasses.of[static_cast<unsigned char>(c)]; }
+
+bool isHardSeparator(char c) { return classOf(c) == kHard; }
 
 }  // namespace
 
@@ -44,7 +59,7 @@ std::string_view Tokenizer::next() {
     }
 
     const std::size_t begin = pos_;
-    while (pos_ < n && !isHardSeparator(line_[pos_]) && line_[pos_] != ' ') ++pos_;
+    while (pos_ < n && classOf(line_[pos_]) == 0) ++pos_;
     const std::string_view token = line_.substr(begin, pos_ - begin);
     if (pos_ < n) {
         if (line_[pos_] == ' ') {

@@ -24,8 +24,17 @@ void warnCannotWrite(const std::string& path) { warning(formatText(text(kCannotW
 
 }  // namespace
 
-OutputFile::OutputFile(std::string target) : target_(std::move(target)) {
+OutputFile::OutputFile(std::string target) : target_(std::move(target)), name_(target_) {
     if (target_.empty()) return;
+    // Writing through a symbolic link replaces the file it points to and
+    // keeps the link.
+    struct stat link {};
+    if (::lstat(target_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(target_.c_str(), nullptr)) {
+            target_ = resolved;
+            std::free(resolved);
+        }
+    }
     // A target that exists but is not a regular file (a directory, a device)
     // is not replaced.
     struct stat st {};
@@ -113,7 +122,7 @@ std::unique_ptr<OutputFile> openBinaryWrite(const std::string& path) { return op
 
 bool commitOrWarn(OutputFile& file) {
     if (file.commit()) return true;
-    warnCannotWrite(file.target());
+    warnCannotWrite(file.name());
     return false;
 }
 

@@ -32,7 +32,10 @@ public:
 
     bool isOpen() const { return file_ != nullptr; }
     std::FILE* file() const { return file_; }
+    // The file replaced on commit (a symbolic link resolved) and the name
+    // it was asked for.
     const std::string& target() const { return target_; }
+    const std::string& name() const { return name_; }
 
     // Flushes, checks every write and renames the temporary file over the
     // target. False (and the target unchanged) when anything failed.
@@ -42,6 +45,7 @@ public:
 
 private:
     std::string target_;
+    std::string name_;
     std::string temporary_;
     std::FILE* file_ = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/text_codec.h"
+
 namespace gridova {
 
 MessageLog::~MessageLog() { closeFileLocked(); }
@@ -29,7 +31,7 @@ void MessageLog::logLocked(std::string_view text) {
         std::string_view line = text.substr(
             start, end == std::string_view::npos ? std::string_view::npos : end - start);
         do {
-            const std::string_view piece = line.substr(0, kMaxLineLength);
+            const std::string_view piece = firstCharacters(line, kMaxLineLength);
             while (lines_.size() >= kMaxLines) lines_.pop_front();
             lines_.emplace_back(piece);
             line.remove_prefix(piece.size());

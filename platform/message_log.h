@@ -4,7 +4,8 @@
 // The first message of a run creates the window and empties the file; closing
 // the window closes the file, and the next message shows the window again and
 // appends to the file. The list keeps at most kMaxLines lines; a logged text
-// is split at line feeds and into pieces of at most kMaxLineLength bytes.
+// is split at line feeds and into pieces of at most kMaxLineLength
+// characters.
 #pragma once
 
 #include <cstdio>

@@ -147,13 +147,13 @@ int readProfileDoubleList(std::string_view section, std::string_view key,
     const auto n = count ? parseInteger(*count) : std::nullopt;
     if (!n || *n < 0) return -1;
     // Each value needs a key of its own, so the section bounds the count.
-    const std::size_t limit =
-        std::min<std::size_t>(static_cast<std::size_t>(*n), file.keys(section).size());
-    std::vector<double> result;
-    result.reserve(limit);
-    for (std::size_t i = 0; i < limit; ++i) {
+    if (static_cast<std::size_t>(*n) > file.keys(section).size()) return -1;
+    // A value that does not read keeps what the list held at its place.
+    std::vector<double> result(values);
+    result.resize(static_cast<std::size_t>(*n), 0.0);
+    for (std::size_t i = 0; i < result.size(); ++i) {
         const auto raw = file.get(section, itemKey(key, i));
-        if (const auto v = raw ? parseNumber(*raw) : std::nullopt) result.push_back(*v);
+        if (const auto v = raw ? parseNumber(*raw) : std::nullopt) result[i] = *v;
     }
     values = std::move(result);
     return 0;

@@ -42,8 +42,10 @@ void writeProfileOptionalDouble(std::string_view section, std::string_view key,
                                 const OptionalValue& value);
 
 // "key Count" holds the count and "key0", "key1", ... the values. Reading
-// gives -1 when the count is missing or is not a count, and then leaves the
-// list unchanged; values that are missing or not numbers are left out.
+// gives -1, and leaves the list unchanged, when the count is missing, is not
+// a count or exceeds the keys of the section; otherwise the list gets the
+// count's length, and a value that is missing or not a number keeps what the
+// list held at that place (0 past its old end).
 int readProfileDoubleList(std::string_view section, std::string_view key,
                           std::vector<double>& values);
 void writeProfileDoubleList(std::string_view section, std::string_view key,

@@ -1,6 +1,6 @@
 #include "platform/progress.h"
 
-#include <chrono>
+#include <time.h>
 
 #include "platform/messages.h"
 #include "platform/status.h"
@@ -20,8 +20,16 @@ WaitCancelScope* gShowingScope = nullptr;
 }  // namespace
 
 double ProgressUi::now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
+    // Polled once per step of long loops: the coarse clock costs a few
+    // nanoseconds and its resolution of a few milliseconds is plenty for a
+    // two-second delay.
+    timespec ts{};
+#ifdef CLOCK_MONOTONIC_COARSE
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+#else
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+#endif
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
 class UnattendedProgressUi::Dialog final : public WaitDialog {
@@ -93,8 +101,16 @@ CProgressBar::~CProgressBar() {
 
 void CProgressBar::stepIt() {
     // As the common control does: past the maximum the position starts again.
-    pos_ += step_;
-    if (pos_ > maximum_) pos_ -= maximum_ > 0 ? maximum_ : pos_;
+    // As the common control does: past the maximum the position starts
+    // again, taken modulo the range.
+    long long pos = static_cast<long long>(pos_) + step_;
+    if (maximum_ <= 0) {
+        pos = 0;
+    } else if (pos > maximum_ || pos < 0) {
+        pos %= maximum_;
+        if (pos < 0) pos += maximum_;
+    }
+    pos_ = static_cast<int>(pos);
     control_->setPos(pos_);
 }
 

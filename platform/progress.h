@@ -104,7 +104,7 @@ public:
     CProgressBar& operator=(const CProgressBar&) = delete;
 
     void setStep(int step) { step_ = step; }
-    void stepIt();  // advances by the step, wrapping to 0 past the maximum
+    void stepIt();  // advances by the step, starting again from 0 past the maximum
     void setPos(int pos);
     void setText(const std::string& text);
     int pos() const { return pos_; }

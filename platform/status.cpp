@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/text_codec.h"
+
 namespace gridova {
 namespace {
 
@@ -20,7 +22,7 @@ void setStatusText(std::string_view text) {
 }
 
 void setCounterLabel(std::string_view label) {
-    gCounterLabel.assign(label.substr(0, kMaxCounterLabel));
+    gCounterLabel.assign(firstCharacters(label, kMaxCounterLabel));
     gCounter = 0;
 }
 

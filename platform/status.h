@@ -19,7 +19,7 @@ void setStatusBar(StatusBar* bar);
 
 void setStatusText(std::string_view text);
 
-// A step counter: setting the label (at most 1023 bytes kept) resets the
+// A step counter: setting the label (at most 1023 characters kept) resets the
 // count to 0; each step raises it by one and shows "label count".
 void setCounterLabel(std::string_view label);
 void countStep();

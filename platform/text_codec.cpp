@@ -1,6 +1,7 @@
 #include "platform/text_codec.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace gridova {
 namespace {
@@ -72,7 +73,14 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, std::uint32_t& cp) {
 bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
-        // Fast path over plain ASCII.
+        // Fast path over plain ASCII, eight bytes at a time.
+        while (i + 8 <= bytes.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + i, 8);
+            if ((word & 0x8080808080808080ull) != 0) break;
+            i += 8;
+        }
+        if (i >= bytes.size()) break;
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
             ++i;
             continue;

@@ -196,6 +196,10 @@ constexpr BuiltinText kTexts[] = {
     {520, "Документ Gridova(*.GDV)|*.GDV|Все файлы (*.*)|*.*||"},
     {523, "Сохранить документ?"},
     {526, "Система линейных уравнений для больших сеток"},
+    // Gridova's own texts, numbered from 9000 on so that they never meet a
+    // number of the inherited tables.
+    {9001, "Строка %d длиннее %d байт: её окончание пропущено"},
+    {9002, "Ошибка чтения файла %s: прочитано только начало"},
     {57345, "Готов"},
 };
 }  // namespace

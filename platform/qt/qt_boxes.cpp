@@ -1,6 +1,5 @@
 #include "platform/qt/qt_boxes.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QString>
 
@@ -9,8 +8,8 @@ namespace {
 
 QMessageBox::StandardButton show(QMessageBox::Icon icon, const std::string& caption,
                                  const std::string& text, QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), buttons,
-                    QApplication::activeWindow());
+    // No owner window: the box is brought to the front on its own.
+    QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), buttons);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.raise();
     box.activateWindow();

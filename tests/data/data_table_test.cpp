@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "data/line_source.h"
 #include "data/point_set.h"
 #include "platform/message_log.h"
 #include "platform/profile.h"
@@ -155,6 +156,20 @@ TEST(DataFile, OneEnormousLineWithoutLineFeed) {
     ASSERT_EQ(t.rowCount(), 1u);
     EXPECT_EQ(t.cellCount(0), 4u);
     EXPECT_EQ(t.cell(0, 3).value, 2.0);
+}
+
+TEST(DataFile, LineBeyondTheLengthLimitIsCutAndLogged) {
+    // A line of a damaged file longer than the limit: its start is read,
+    // its rest dropped (not read as further rows), and the next line reads.
+    std::string content = "1 2 3 ";
+    content.append(LineSource::kMaxLineBytes, ',');
+    content += "9 9 9\n4 5 6\n";
+    const DataTable t = readString(content);
+    ASSERT_EQ(t.rowCount(), 2u);
+    EXPECT_EQ(t.cell(0, 3).value, 3.0);
+    EXPECT_EQ(cells(t, 1), "4.0 5.0 6.0");
+    EXPECT_EQ(messageLog().lines().back(),
+              "Строка 1 длиннее 67108864 байт: её окончание пропущено");
 }
 
 TEST(DataFile, BadInputGivesWhatCouldBeRead) {

@@ -146,12 +146,13 @@ TEST(PointSet, SetAllValuesValueArraysAndRemove) {
     s.addExisting(point(1, 2));
     s.addExisting(point(3, 4, 5.0));
     auto arrays = s.valueArrays();
-    EXPECT_EQ(arrays.x, std::vector<double>{3});
-    EXPECT_EQ(arrays.v, std::vector<double>{5});
+    ASSERT_TRUE(arrays.has_value());
+    EXPECT_EQ(arrays->x, std::vector<double>{3});
+    EXPECT_EQ(arrays->v, std::vector<double>{5});
     s.setAllValues(-1);
     arrays = s.valueArrays();
-    EXPECT_EQ(arrays.y, (std::vector<double>{2, 4}));
-    EXPECT_EQ(arrays.v, (std::vector<double>{-1, -1}));
+    EXPECT_EQ(arrays->y, (std::vector<double>{2, 4}));
+    EXPECT_EQ(arrays->v, (std::vector<double>{-1, -1}));
 
     const auto removed = s.removePoint(0);
     ASSERT_TRUE(removed.has_value());
@@ -214,6 +215,17 @@ TEST(PointSet, WriteTextReadsBackExactly) {
         EXPECT_EQ(back.points()[i].value, s.points()[i].value);
         EXPECT_EQ(back.points()[i].label, s.points()[i].label);
     }
+}
+
+TEST(PointSet, CopyOrFitOfAnEmptySetHasNoRanges) {
+    PointSet empty;
+    PointSet copy;
+    copy.copyFrom(empty);
+    double a = 9, b = 9, c = 9, d = 9;
+    EXPECT_EQ(copy.ranges(a, b, c, d), -1);
+    empty.fitTo(0, 0, 1, 1);
+    EXPECT_EQ(empty.ranges(a, b, c, d), -1);
+    EXPECT_EQ(a, 9);
 }
 
 TEST(PointSet, CopiesAreDeep) {

@@ -54,6 +54,16 @@ TEST(MessageLog, LongTextsAndLineFeedsSplitIntoListLines) {
     EXPECT_EQ(lines[1].size(), 1024u);
     EXPECT_EQ(lines[2].size(), 452u);
 
+    // Characters, not bytes: 1500 Cyrillic letters are 1024 + 476 letters.
+    messageLog().reset();
+    std::string cyrillic;
+    for (int i = 0; i < 1500; ++i) cyrillic += "ж";
+    log(cyrillic);
+    lines = messageLog().lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), 2048u);
+    EXPECT_EQ(lines[1].size(), 952u);
+
     messageLog().reset();
     log("a\nb\n\nc");
     lines = messageLog().lines();

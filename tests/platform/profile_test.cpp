@@ -154,13 +154,17 @@ TEST(Profile, DoubleLists) {
     EXPECT_EQ(readProfileDoubleList("Contours", "Other", kept), -1);
     EXPECT_EQ(kept, std::vector<double>{9});
 
-    // A count far beyond the keys present reads only what is there; values
-    // that are not numbers are left out.
-    writeFile("profile.ini", "[C]\nL Count=2000000000\nL0=1\nL1=x\nL2=3\n");
+    // A value that is not a number keeps the list's value at its place.
+    writeFile("profile.ini", "[C]\nL Count=4\nL0=1\nL1=x\nL2=3\nL3=4\n");
+    back = {7, 8};
     EXPECT_EQ(readProfileDoubleList("C", "L", back), 0);
-    EXPECT_EQ(back, (std::vector<double>{1, 3}));
-    writeFile("profile.ini", "[C]\nL Count=-1\n");
-    EXPECT_EQ(readProfileDoubleList("C", "L", kept), -1);
+    EXPECT_EQ(back, (std::vector<double>{1, 8, 3, 4}));
+    // A count beyond the keys present, or below 0, is refused.
+    for (const char* count : {"2000000000", "-1", "x"}) {
+        writeFile("profile.ini", std::string("[C]\nL Count=") + count + "\nL0=1\n");
+        EXPECT_EQ(readProfileDoubleList("C", "L", kept), -1) << count;
+        EXPECT_EQ(kept, std::vector<double>{9});
+    }
 }
 
 TEST(Profile, SavingKeepsTheOldFileWhenItCannotBeReplaced) {

@@ -112,6 +112,9 @@ TEST(ProgressBar, StepsWrapAndSetPosClampsAndStatusReturnsToReady) {
         EXPECT_EQ(unattendedProgressUi().lastProgressPos(), 8);
         bar.stepIt();  // 12 is past the maximum: starts again
         EXPECT_EQ(bar.pos(), 2);
+        bar.setStep(25);  // a step past the whole range still lands inside it
+        bar.stepIt();
+        EXPECT_EQ(bar.pos(), 7);  // (2 + 25) mod 10
         bar.setPos(25);
         EXPECT_EQ(bar.pos(), 10);
         bar.setPos(-3);
