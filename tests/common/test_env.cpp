@@ -85,7 +85,16 @@ std::string StderrCapture::text() {
 
 }  // namespace gridova::testing
 
+#ifdef GRIDOVA_TEST_GUI
+#include <QGuiApplication>
+#endif
+
 int main(int argc, char** argv) {
+#ifdef GRIDOVA_TEST_GUI
+    // Fonts and pictures need the GUI application; no window is shown.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication application(argc, argv);
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new gridova::testing::FreshDirectory);
     return RUN_ALL_TESTS();

@@ -1,0 +1,728 @@
+#include "render/drawing_canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "platform/message_log.h"
+#include "platform/profile.h"
+#include "render/font_block.h"
+
+namespace gridova {
+namespace {
+
+constexpr double kTiny = 1e-30;  // world sizes and scales below this count as 0
+
+constexpr const char* kPrintSetup = "PrintSetup";
+constexpr const char* kCanvasSection = "Canvas";
+constexpr const char* kBackgroundKey = "Background Color";
+
+// The general fonts: "Arial" at 6, 12, 8 and 8 points, Cyrillic.
+constexpr int kGeneralFontTenths[DrawingCanvas::kGeneralFonts] = {60, 120, 80, 80};
+
+constexpr gdi::ColorRef kWhite = gdi::rgb(255, 255, 255);
+
+double reciprocal(double v) { return std::abs(v) < kTiny ? 0.0 : 1.0 / v; }
+
+std::int32_t clampDevice(double v) {
+    if (!(v >= DrawingCanvas::kMinDevice)) return DrawingCanvas::kMinDevice;  // also NaN
+    if (v > DrawingCanvas::kMaxDevice) return DrawingCanvas::kMaxDevice;
+    return static_cast<std::int32_t>(v);  // truncation toward zero
+}
+
+std::string generalFontSection(int n) { return "GeneralFont" + std::to_string(n); }
+
+}  // namespace
+
+gdi::ColorRef StandardPalette::color(int index) {
+    static const gdi::ColorRef kFirst[16] = {
+        gdi::rgb(0, 0, 0),       gdi::rgb(0, 128, 128),   gdi::rgb(0, 128, 0),
+        gdi::rgb(0, 0, 128),     gdi::rgb(128, 0, 0),     gdi::rgb(255, 0, 0),
+        gdi::rgb(128, 128, 0),   gdi::rgb(128, 128, 128), gdi::rgb(192, 192, 0),
+        gdi::rgb(0, 255, 255),   gdi::rgb(192, 220, 192), gdi::rgb(166, 202, 240),
+        gdi::rgb(255, 0, 255),   gdi::rgb(255, 251, 240), gdi::rgb(255, 255, 0),
+        gdi::rgb(255, 255, 255),
+    };
+    const int i = ((index % kSize) + kSize) % kSize;
+    if (i < 16) return kFirst[i];
+    if (i < 64) {
+        const unsigned k = static_cast<unsigned>(i - 16);
+        return gdi::rgb(64 + 4 * k, 0, 190 - 4 * k);
+    }
+    if (i < 128) {
+        const unsigned k = static_cast<unsigned>(i - 64);
+        return gdi::rgb(252 - 4 * k, 4 * k, 0);
+    }
+    if (i < 192) {
+        const unsigned k = static_cast<unsigned>(i - 128);
+        return gdi::rgb(4 * k, 252 - 4 * k, 4 * k);
+    }
+    const unsigned k = static_cast<unsigned>(i - 192);
+    return gdi::rgb(252, 4 * k, 252 - 4 * k);
+}
+
+DrawingCanvas::DrawingCanvas() {
+    for (int n = 1; n <= kGeneralFonts; ++n) {
+        gdi::LogFont& f = generalFonts_[static_cast<std::size_t>(n - 1)];
+        f = gdi::LogFont::pointFont("Arial", kGeneralFontTenths[n - 1]);
+        readLogFontProfile(generalFontSection(n), f);
+    }
+    font_ = generalFonts_[0];
+    std::int32_t w = pageSize_.cx, h = pageSize_.cy;
+    readProfileInt(kPrintSetup, "PageSizeX", w);
+    readProfileInt(kPrintSetup, "PageSizeY", h);
+    if (w > 0 && h > 0) pageSize_ = {w, h};
+    std::int64_t colour = background_;
+    if (readProfileLong(kCanvasSection, kBackgroundKey, colour) == 0) {
+        background_ = static_cast<gdi::ColorRef>(colour) & 0x00FFFFFFu;
+    }
+    recompute();
+}
+
+DrawingCanvas::~DrawingCanvas() = default;
+
+// --- Targets ---------------------------------------------------------------
+
+CanvasWindow* DrawingCanvas::attach(CanvasWindow* window) {
+    CanvasWindow* previous = window_;
+    releaseClientDevice();
+    window_ = window;
+    originX_ = originY_ = 0;
+    left_ = top_ = right_ = bottomMargin_ = 0;
+    createMemCDC();
+    return previous;
+}
+
+gdi::Device* DrawingCanvas::acquireClientDevice() {
+    if (picture_ != nullptr) return picture_.get();
+    if (printer_ != nullptr) return printer_;
+    if (window_ == nullptr) {
+        log("Получение CDC неопределенного окна");
+        return nullptr;
+    }
+    if (client_ == nullptr) client_ = window_->clientDevice();
+    if (client_ == nullptr) log("CreateClientDC: Can't create CClientDC");
+    return client_;
+}
+
+void DrawingCanvas::releaseClientDevice() {
+    if (client_ == nullptr) return;
+    if (window_ == nullptr) {
+        log("Release CDC undefined window");
+    } else {
+        window_->releaseClientDevice();
+    }
+    client_ = nullptr;
+}
+
+bool DrawingCanvas::createMemCDC() {
+    deleteMemCDC();
+    if (window_ == nullptr) {
+        log("CreateMemCDC: Indefined window");
+        return false;
+    }
+    gdi::DeviceFactory* factory = gdi::deviceFactory();
+    const gdi::Size size = window_->clientSize();
+    if (factory == nullptr) {
+        log("CreateMemCDC: Can't create memory CDC");
+        return false;
+    }
+    memory_ = factory->createBitmap({std::max(1, size.cx), std::max(1, size.cy)}, background_);
+    if (memory_ == nullptr) {
+        log("CreateMemCDC: Can't create memory bitmap");
+        return false;
+    }
+    memory_->setBackgroundMode(gdi::BackgroundMode::Transparent);
+    backgroundMode_ = gdi::BackgroundMode::Transparent;
+    setTarget(memory_.get());
+    return true;
+}
+
+void DrawingCanvas::clearMemCDC() {
+    if (memory_ == nullptr) return;
+    const gdi::Size size = memory_->size();
+    memory_->fillRect({0, 0, size.cx, size.cy}, background_);
+}
+
+void DrawingCanvas::deleteMemCDC() {
+    if (memory_ == nullptr) return;
+    if (target_ == memory_.get()) target_ = nullptr;
+    if (saved_ == memory_.get()) saved_ = nullptr;
+    memory_.reset();
+}
+
+void DrawingCanvas::beginDirectDrawing() {
+    if (directDepth_++ > 0) return;
+    gdi::Device* device = acquireClientDevice();
+    if (device != nullptr) setTarget(device);
+}
+
+void DrawingCanvas::endDirectDrawing() {
+    if (directDepth_ == 0) return;
+    if (--directDepth_ > 0) return;
+    releaseClientDevice();
+    setTarget(memory_.get());
+}
+
+void DrawingCanvas::paint(int x, int y, int w, int h) {
+    if (window_ == nullptr) {
+        log("Paint: Undefined window");
+        return;
+    }
+    if (memory_ == nullptr) {
+        log("Paint: Undefined MemCDC");
+        return;
+    }
+    const gdi::Size area = areaSize();
+    if (x < 0) {
+        w += x;
+        x = 0;
+    }
+    if (y < 0) {
+        h += y;
+        y = 0;
+    }
+    w = std::min(w, area.cx - x);
+    h = std::min(h, area.cy - y);
+    if (w <= 0 || h <= 0) return;
+    window_->present(*memory_, {x, y, x + w, y + h});
+}
+
+void DrawingCanvas::paint(const gdi::Rect& r) { paint(r.left, r.top, r.width(), r.height()); }
+
+void DrawingCanvas::paintWorld(const WorldRect& world) {
+    const gdi::Point a = toDevice(world.xmin, world.ymin);
+    const gdi::Point b = toDevice(world.xmax, world.ymax);
+    paint(gdi::Rect{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1,
+                    std::max(a.y, b.y) + 1});
+}
+
+bool DrawingCanvas::createMemMetaCDC() {
+    gdi::DeviceFactory* factory = gdi::deviceFactory();
+    if (factory == nullptr) {
+        log("CreateMemMetaCDC: Нельзя создать изображение в памяти");
+        return false;
+    }
+    picture_ = factory->createBitmap(pageSize_, background_);
+    if (picture_ == nullptr) {
+        log("CreateMemMetaCDC: Нельзя создать bitmap");
+        return false;
+    }
+    picture_->clipTo({0, 0, pageSize_.cx, pageSize_.cy});
+    picture_->setBackgroundMode(gdi::BackgroundMode::Transparent);
+    backgroundMode_ = gdi::BackgroundMode::Transparent;
+    saved_ = target_;
+    setTarget(picture_.get());
+    return true;
+}
+
+std::optional<gdi::Dib> DrawingCanvas::closeMemMetaCDC() {
+    if (picture_ == nullptr) return std::nullopt;
+    gdi::Dib pixels = picture_->dib();
+    picture_.reset();
+    setTarget(saved_);
+    saved_ = nullptr;
+    return pixels;
+}
+
+void DrawingCanvas::beginPrinting(gdi::Device* printer, gdi::Size printable) {
+    printer_ = printer;
+    sizeLimit_ = printable;
+    saved_ = target_;
+    setTarget(printer);
+}
+
+void DrawingCanvas::endPrinting() {
+    printer_ = nullptr;
+    sizeLimit_.reset();
+    setTarget(saved_);
+    saved_ = nullptr;
+}
+
+void DrawingCanvas::beginExternal(gdi::Device* device) {
+    external_ = device;
+    saved_ = target_;
+    setTarget(device);
+}
+
+void DrawingCanvas::endExternal() {
+    external_ = nullptr;
+    setTarget(saved_);
+    saved_ = nullptr;
+}
+
+void DrawingCanvas::setTarget(gdi::Device* device) {
+    target_ = device;
+    recompute();
+    if (target_ != nullptr) applyState();
+}
+
+void DrawingCanvas::applyState() {
+    applyPen();
+    target_->setBrush(brush_);
+    target_->setFont(font_);
+    target_->setTextColor(textColor_);
+    target_->setBackgroundMode(backgroundMode_);
+    target_->setBackgroundColor(background_);
+    target_->setRasterOp(rop_);
+}
+
+void DrawingCanvas::applyPen() {
+    if (target_ != nullptr) target_->setPen(pen_);
+}
+
+gdi::Size DrawingCanvas::areaSize() const {
+    gdi::Size size{0, 0};
+    if (external_ != nullptr) {
+        size = external_->size();
+    } else if (picture_ != nullptr || printer_ != nullptr) {
+        size = pageSize_;
+    } else if (window_ != nullptr) {
+        size = window_->clientSize();
+    }
+    if (sizeLimit_) {
+        size.cx = std::min(size.cx, sizeLimit_->cx);
+        size.cy = std::min(size.cy, sizeLimit_->cy);
+    }
+    return size;
+}
+
+void DrawingCanvas::setSizeLimit(std::optional<gdi::Size> limit) {
+    sizeLimit_ = limit;
+    recompute();
+}
+
+void DrawingCanvas::setPageSize(gdi::Size size) {
+    if (size.cx <= 0 || size.cy <= 0) return;
+    pageSize_ = size;
+    writeProfileInt(kPrintSetup, "PageSizeX", size.cx);
+    writeProfileInt(kPrintSetup, "PageSizeY", size.cy);
+    recompute();
+}
+
+void DrawingCanvas::setBackgroundColor(gdi::ColorRef color) {
+    background_ = color & 0x00FFFFFFu;
+    writeProfileLong(kCanvasSection, kBackgroundKey, background_);
+    if (target_ != nullptr) target_->setBackgroundColor(background_);
+}
+
+// --- Transform ---------------------------------------------------------------
+
+void DrawingCanvas::setMargins(int left, int top, int right, int bottom) {
+    left_ = left;
+    top_ = top;
+    right_ = right;
+    bottomMargin_ = bottom;
+    recompute();
+}
+
+void DrawingCanvas::addMargins(int left, int top, int right, int bottom) {
+    if (marginsLocked_) return;
+    setMargins(left_ + left, top_ + top, right_ + right, bottomMargin_ + bottom);
+}
+
+void DrawingCanvas::setWorldWindow(double xmin, double ymin, double xmax, double ymax) {
+    xmin_ = xmin;
+    ymin_ = ymin;
+    xmax_ = xmax;
+    ymax_ = ymax;
+    dx_ = xmax - xmin;
+    dy_ = ymax - ymin;
+    // A window without width or height is made square.
+    if (std::abs(dx_) < kTiny && std::abs(dy_) > kTiny) dx_ = dy_;
+    if (std::abs(dy_) < kTiny && std::abs(dx_) > kTiny) dy_ = dx_;
+    recompute();
+}
+
+void DrawingCanvas::setIsotropic(bool on) {
+    isotropic_ = on;
+    recompute();
+}
+
+void DrawingCanvas::setYMode(YMode mode) {
+    yMode_ = mode;
+    recompute();
+}
+
+void DrawingCanvas::recompute() {
+    const gdi::Size area = areaSize();
+    const double w = static_cast<double>(area.cx - right_ - left_);
+    const double h = static_cast<double>(area.cy - bottomMargin_ - top_);
+    scaleX_ = w * reciprocal(dx_);
+    scaleY_ = h * reciprocal(dy_);
+    if (isotropic_) scaleX_ = scaleY_ = std::min(scaleX_, scaleY_);
+    originX_ = clampDevice((w - dx_ * scaleX_) / 2 + left_);
+    const double l = (h - dy_ * scaleY_) / 2;
+    originY_ = clampDevice(top_ + l);
+    bottom_ = clampDevice(static_cast<double>(area.cy - bottomMargin_) - l);
+
+    const double x0 = toWorldX(0);
+    const double x1 = toWorldX(area.cx - right_);
+    const double y0 = toWorldY(bottom_);
+    const double y1 = toWorldY(0);
+    visible_ = {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
+}
+
+bool DrawingCanvas::fitToReferencePoints(gdi::Point d1, gdi::Point d2, double x1, double y1,
+                                         double x2, double y2) {
+    if (marginsLocked_) return false;
+    // World units per device pixel on each axis. When one axis has no
+    // extent in device pixels, the other axis's scale serves for both.
+    double sx = 1.0, sy = 1.0;
+    const bool sameX = d1.x == d2.x;
+    const bool sameY = d1.y == d2.y;
+    if (!sameX) sx = (x2 - x1) / (d2.x - d1.x);
+    if (!sameY) sy = (y2 - y1) / (d2.y - d1.y);
+    if (sameX && !sameY) sx = std::abs(sy);
+    if (sameY && !sameX) sy = -std::abs(sx);  // world Y grows against device Y
+
+    const gdi::Size area = areaSize();
+    const double wx0 = x1 + (left_ - d1.x) * sx;
+    const double wx1 = x1 + (area.cx - right_ - d1.x) * sx;
+    const double wy0 = y1 + (top_ - d1.y) * sy;
+    const double wy1 = y1 + (area.cy - bottomMargin_ - d1.y) * sy;
+    const bool wasIsotropic = isotropic_;
+    isotropic_ = false;
+    setWorldWindow(std::min(wx0, wx1), std::min(wy0, wy1), std::max(wx0, wx1), std::max(wy0, wy1));
+    isotropic_ = wasIsotropic;
+    return true;
+}
+
+std::int32_t DrawingCanvas::toDeviceX(double x) const {
+    return clampDevice((x - xmin_) * scaleX_ + originX_);
+}
+
+std::int32_t DrawingCanvas::toDeviceY(double y) const {
+    if (yMode_ == YMode::Down) return clampDevice((y - ymin_) * scaleY_ + originY_);
+    return clampDevice(bottom_ - (y - ymin_) * scaleY_);
+}
+
+double DrawingCanvas::toWorldX(std::int32_t x) const {
+    return (x - originX_) * reciprocal(scaleX_) + xmin_;
+}
+
+double DrawingCanvas::toWorldY(std::int32_t y) const {
+    if (yMode_ == YMode::Down) return (y - originY_) * reciprocal(scaleY_) + ymin_;
+    return (bottom_ - y) * reciprocal(scaleY_) + ymin_;
+}
+
+std::int32_t DrawingCanvas::toDeviceLength(double length) const {
+    return clampDevice(length * scaleX_);
+}
+
+double DrawingCanvas::toWorldLength(std::int32_t length) const {
+    return length * reciprocal(scaleX_);
+}
+
+gdi::Rect DrawingCanvas::drawingArea() const {
+    const gdi::Size area = areaSize();
+    return {left_, top_, area.cx - right_, area.cy - bottomMargin_};
+}
+
+WorldRect DrawingCanvas::drawingAreaWorld() const {
+    const gdi::Rect r = drawingArea();
+    const double x0 = toWorldX(r.left), x1 = toWorldX(r.right);
+    const double y0 = toWorldY(r.bottom), y1 = toWorldY(r.top);
+    return {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
+}
+
+bool DrawingCanvas::isVisible(double x, double y) const {
+    return x >= visible_.xmin && x <= visible_.xmax && y >= visible_.ymin && y <= visible_.ymax;
+}
+
+// --- Pens and brushes ---------------------------------------------------------
+
+void DrawingCanvas::setColorPen(gdi::ColorRef color) {
+    pen_ = {gdi::PenStyle::Solid, penWidth_, color};
+    applyPen();
+}
+
+void DrawingCanvas::setPen(gdi::PenStyle style, gdi::ColorRef color) {
+    if (style == gdi::PenStyle::Solid) {
+        setColorPen(color);
+        return;
+    }
+    pen_ = {style, 0, color};
+    applyPen();
+}
+
+void DrawingCanvas::setPenByIndex(int index) { setColorPen(StandardPalette::color(index)); }
+
+void DrawingCanvas::setDashPen(int index) {
+    pen_ = {gdi::PenStyle::Dash, 1, StandardPalette::color(index)};
+    applyPen();
+}
+
+void DrawingCanvas::deletePen() {
+    pen_ = gdi::Pen{};
+    applyPen();
+}
+
+void DrawingCanvas::setPenWidth(int width) {
+    previousPenWidth_ = penWidth_;
+    penWidth_ = width;
+}
+
+void DrawingCanvas::setColorBrush(gdi::ColorRef color) {
+    if (brushSet_) {
+        log("Brush not destroy");
+    } else {
+        replacedBrush_ = brush_;
+    }
+    brush_ = gdi::Brush::solid(color);
+    brushSet_ = true;
+    if (target_ != nullptr) target_->setBrush(brush_);
+}
+
+void DrawingCanvas::setHatchBrush(gdi::Hatch hatch, gdi::ColorRef color) {
+    if (brushSet_) {
+        log("Brush not destroy");
+    } else {
+        replacedBrush_ = brush_;
+    }
+    brush_ = gdi::Brush::hatched(hatch, color);
+    brushSet_ = true;
+    if (target_ != nullptr) target_->setBrush(brush_);
+}
+
+void DrawingCanvas::setBrushByIndex(int index) { setColorBrush(StandardPalette::color(index)); }
+
+void DrawingCanvas::setHollowBrush() {
+    brush_ = gdi::Brush::hollow();
+    if (target_ != nullptr) target_->setBrush(brush_);
+}
+
+void DrawingCanvas::deleteBrush() {
+    if (!brushSet_) {
+        log("DeleteBrush: Brush not defined");
+        return;
+    }
+    brush_ = replacedBrush_;
+    brushSet_ = false;
+    if (target_ != nullptr) target_->setBrush(brush_);
+}
+
+// --- Fonts and text -----------------------------------------------------------
+
+const gdi::LogFont& DrawingCanvas::generalFont(int n) const {
+    return generalFonts_[static_cast<std::size_t>(std::clamp(n, 1, kGeneralFonts) - 1)];
+}
+
+void DrawingCanvas::setGeneralFont(int n, const gdi::LogFont& font) {
+    if (n < 1 || n > kGeneralFonts) return;
+    generalFonts_[static_cast<std::size_t>(n - 1)] = font;
+}
+
+void DrawingCanvas::selectGeneralFont(int n) {
+    font_ = generalFont(n);
+    if (target_ != nullptr) target_->setFont(font_);
+}
+
+void DrawingCanvas::restoreGeneralFont() { selectGeneralFont(1); }
+
+int DrawingCanvas::selectFont(const gdi::LogFont& font) {
+    font_ = font;
+    if (target_ != nullptr) target_->setFont(font_);
+    return 0;
+}
+
+void DrawingCanvas::selectRotatedFont(int escapement) {
+    gdi::LogFont rotated = font_;
+    rotated.escapement = escapement;
+    rotated.orientation = escapement;
+    selectFont(rotated);
+}
+
+gdi::Device* DrawingCanvas::measuringDevice() {
+    if (target_ != nullptr) return target_;
+    if (measuring_ == nullptr) {
+        if (gdi::DeviceFactory* factory = gdi::deviceFactory()) {
+            measuring_ = factory->createBitmap({1, 1}, kWhite);
+        }
+    }
+    return measuring_.get();
+}
+
+gdi::Size DrawingCanvas::textExtent(std::string_view text) {
+    gdi::Device* device = measuringDevice();
+    if (device == nullptr) return {0, 0};
+    if (device != target_) device->setFont(font_);
+    return device->textExtent(text);
+}
+
+void DrawingCanvas::drawText(int x, int y, std::string_view text) {
+    if (target_ != nullptr) target_->textOut({x, y}, text);
+}
+
+void DrawingCanvas::setBackgroundMode(gdi::BackgroundMode mode) {
+    backgroundMode_ = mode;
+    if (target_ != nullptr) target_->setBackgroundMode(mode);
+}
+
+void DrawingCanvas::setTextColor(gdi::ColorRef color) {
+    previousTextColor_ = textColor_;
+    textColor_ = color;
+    if (target_ != nullptr) target_->setTextColor(color);
+}
+
+void DrawingCanvas::restoreTextColor() {
+    textColor_ = previousTextColor_;
+    if (target_ != nullptr) target_->setTextColor(textColor_);
+}
+
+// --- Shapes ---------------------------------------------------------------------
+
+void DrawingCanvas::line(gdi::Point a, gdi::Point b) {
+    if (target_ == nullptr) return;
+    target_->moveTo(a);
+    target_->lineTo(b);
+}
+
+void DrawingCanvas::lineWorld(double x1, double y1, double x2, double y2) {
+    line(toDevice(x1, y1), toDevice(x2, y2));
+}
+
+void DrawingCanvas::polyline(const gdi::Point* points, std::size_t count) {
+    if (target_ == nullptr || count < 2) return;
+    // Piece k draws the points 1999·k .. min(2000·(k + 1), n) - 1, so each
+    // piece starts at or before the last point of the one before.
+    for (std::size_t k = 0;; ++k) {
+        const std::size_t first = (kPolylinePiece - 1) * k;
+        const std::size_t end = std::min(kPolylinePiece * (k + 1), count);
+        target_->polyline(points + first, end - first);
+        if (end == count) break;
+    }
+}
+
+void DrawingCanvas::polygon(const gdi::Point* points, std::size_t count) {
+    if (target_ != nullptr && count >= 2) target_->polygon(points, count);
+}
+
+void DrawingCanvas::polygonXY(const int* x, const int* y, std::size_t count) {
+    if (count > kPolygonBuffer) return;
+    gdi::Point buffer[kPolygonBuffer];
+    for (std::size_t i = 0; i < count; ++i) buffer[i] = {x[i], y[i]};
+    polygon(buffer, count);
+}
+
+void DrawingCanvas::polylineXY(const int* x, const int* y, std::size_t count, bool close) {
+    if (count == 0) return;
+    std::vector<gdi::Point> points(count + (close ? 1 : 0));
+    for (std::size_t i = 0; i < count; ++i) points[i] = {x[i], y[i]};
+    if (close) points[count] = points[0];
+    polyline(points.data(), points.size());
+}
+
+void DrawingCanvas::polylineWorld(const double* x, const double* y, std::size_t count) {
+    const std::vector<gdi::Point> points = toDevicePoints(x, y, count);
+    polyline(points.data(), points.size());
+}
+
+std::vector<gdi::Point> DrawingCanvas::toDevicePoints(const double* x, const double* y,
+                                                      std::size_t count) const {
+    std::vector<gdi::Point> points(count);
+    for (std::size_t i = 0; i < count; ++i) points[i] = toDevice(x[i], y[i]);
+    return points;
+}
+
+void DrawingCanvas::rotatedRectangle(int x, int y, double theta, int w, int h) {
+    const double c = std::cos(theta), s = std::sin(theta);
+    const double x1 = x + w * c, y1 = y - w * s;
+    const double x2 = x1 + h * s, y2 = y1 + h * c;
+    const double x3 = x + h * s, y3 = y + h * c;
+    const gdi::Point points[5] = {
+        {x, y},
+        {clampDevice(x1), clampDevice(y1)},
+        {clampDevice(x2), clampDevice(y2)},
+        {clampDevice(x3), clampDevice(y3)},
+        {x, y},
+    };
+    polygon(points, 5);
+}
+
+void DrawingCanvas::rectangle(const gdi::Rect& box) {
+    if (target_ != nullptr) target_->rectangle(box);
+}
+
+void DrawingCanvas::rectangleWorld(double x1, double y1, double x2, double y2) {
+    const gdi::Point a = toDevice(x1, y1), b = toDevice(x2, y2);
+    rectangle({std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)});
+}
+
+void DrawingCanvas::rectangleOutline(const gdi::Rect& r) {
+    line({r.left, r.top}, {r.right, r.top});
+    line({r.right, r.top}, {r.right, r.bottom});
+    line({r.right, r.bottom}, {r.left, r.bottom});
+    line({r.left, r.bottom}, {r.left, r.top});
+}
+
+void DrawingCanvas::circle(int x, int y, int r, bool hollow) {
+    if (target_ == nullptr) return;
+    if (hollow) target_->setBrush(gdi::Brush::hollow());
+    target_->ellipse({x - r, y - r, x + r + 1, y + r + 1});
+    if (hollow) target_->setBrush(brush_);
+}
+
+void DrawingCanvas::roundRect(const gdi::Rect& box, int cornerWidth, int cornerHeight) {
+    if (target_ != nullptr) target_->roundRect(box, cornerWidth, cornerHeight);
+}
+
+void DrawingCanvas::dragRectangle(const gdi::Rect& box) {
+    if (target_ == nullptr) return;
+    target_->setRasterOp(gdi::RasterOp::Not);
+    target_->setPen({gdi::PenStyle::Dash, 1, 0});
+    target_->setBrush(gdi::Brush::hollow());
+    target_->rectangle(box);
+    target_->setBrush(brush_);
+    target_->setPen(pen_);
+    target_->setRasterOp(rop_);
+}
+
+void DrawingCanvas::fillArea() {
+    if (target_ == nullptr) return;
+    const gdi::Size area = areaSize();
+    target_->fillRect({0, 0, area.cx, area.cy}, StandardPalette::color(15));
+}
+
+void DrawingCanvas::setRasterOp(gdi::RasterOp op) {
+    rop_ = op;
+    if (target_ != nullptr) target_->setRasterOp(op);
+}
+
+void DrawingCanvas::clipToWorld(const WorldRect& world) {
+    if (target_ == nullptr) return;
+    const gdi::Point a = toDevice(world.xmin, world.ymin), b = toDevice(world.xmax, world.ymax);
+    target_->clipTo(
+        {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)});
+}
+
+void DrawingCanvas::excludeClip(const gdi::Rect& device) {
+    if (target_ != nullptr) target_->excludeClip(device);
+}
+
+void DrawingCanvas::clearClip() {
+    if (target_ != nullptr) target_->clearClip();
+}
+
+void DrawingCanvas::drawFittedPicture(const gdi::Dib& picture, gdi::BitmapOp op) {
+    if (target_ == nullptr || !picture.valid()) return;
+    const gdi::Rect area = drawingArea();
+    const double k = std::min(static_cast<double>(area.width()) / picture.width,
+                              static_cast<double>(area.height()) / picture.height);
+    if (!(k > 0)) return;
+    const int w = static_cast<int>(picture.width * k);
+    const int h = static_cast<int>(picture.height * k);
+    const int x = area.left + (area.width() - w) / 2;
+    const int y = area.top + (area.height() - h) / 2;
+    target_->drawBitmap(picture, {x, y, x + w, y + h}, op);
+}
+
+void DrawingCanvas::captureMouse() {
+    if (window_ != nullptr) window_->captureMouse(true);
+}
+
+void DrawingCanvas::releaseMouse() {
+    if (window_ != nullptr) window_->captureMouse(false);
+}
+
+}  // namespace gridova
