@@ -13,6 +13,10 @@ namespace gridova {
 namespace {
 
 constexpr int kDefaultSetName = 404;  // "Серия1"
+constexpr std::string_view kTag = "PS01";
+// Bytes of the smallest stored point: x, y, value flag, label length, size
+// factor, state.
+constexpr std::size_t kMinPointBytes = 8 + 8 + 4 + 4 + 8 + 4;
 
 double safeQuotient(double a, double b) { return b == 0.0 ? 0.0 : a / b; }
 
@@ -55,6 +59,7 @@ PointSet::PointSet(const PointSet& other)
       xOffset(other.xOffset),
       yScale(other.yScale),
       yOffset(other.yOffset),
+      badgeFormat(other.badgeFormat),
       visible(other.visible),
       hasLabels(other.hasLabels),
       changed(other.changed),
@@ -296,6 +301,7 @@ void PointSet::fitTo(double a, double b, double c, double d) {
         p.y = (p.y - y0) * fitted->yScale + b;
     }
     fitted->computeStatistics();
+    fitted->badgeFormat = badgeFormat;
     derived_ = std::move(fitted);
 }
 
@@ -344,6 +350,115 @@ bool PointSet::writeText(std::FILE* file) const {
         }
         line += '\n';
         if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) return false;
+    }
+    return true;
+}
+
+}  // namespace gridova
+
+namespace gridova {
+
+void PointSet::writeSection(BinaryWriter& out) const {
+    RecordBuffer r;
+    r.putString(kTag);
+    r.putString(name_);
+    for (double v : {mean, dx, dy, diagonal, vmax, xmax, ymax, vmin, xmin, ymin, xOffset, yOffset,
+                     xScale, yScale}) {
+        r.putDouble(v);
+    }
+    r.putWord(hasLabels);
+    r.putWord(visible);
+    r.putPresence(hasList_);
+    r.writeRecord(out);
+    if (hasList_) {
+        r.putWord(static_cast<std::int32_t>(points_.size()));
+        r.writeRecord(out);
+        for (const DataPoint& p : points_) {
+            out.number(p.x);
+            out.number(p.y);
+            writeDirectOptional(out, p.value);
+            writeDirectText(out, p.label);
+            out.number(p.sizeFactor);
+            out.word(p.state);
+        }
+    }
+    badgeFormat.writeSection(out);
+    r.putPresence(derived_ != nullptr);
+    r.writeRecord(out);
+    if (derived_) derived_->writeSection(out);
+    // A regression surface is not part of this build's sets.
+    r.putPresence(false);
+    r.writeRecord(out);
+}
+
+bool PointSet::readSection(BinaryReader& in, int depth) {
+    clear();
+    RecordBuffer r;
+    if (r.readRecord(in) < 0) return false;
+    if (r.checkTag({kTag}) != 1 || depth > kMaxSectionDepth) {
+        invalidFormat();
+        return false;
+    }
+    std::string name;
+    if (r.getString(name) > 0) setName(toUtf8(name));
+    for (double* v : {&mean, &dx, &dy, &diagonal, &vmax, &xmax, &ymax, &vmin, &xmin, &ymin,
+                      &xOffset, &yOffset, &xScale, &yScale}) {
+        r.getDouble(*v);
+    }
+    extent[0] = xmin;
+    extent[1] = ymin;
+    extent[2] = xmax;
+    extent[3] = ymax;
+    r.getWord(hasLabels);
+    r.getWord(visible);
+    std::int32_t list = 0;
+    r.getWord(list);
+
+    const auto damaged = [&] {
+        invalidFormat();
+        in.fail();
+        return false;
+    };
+    if (list != 0) {
+        std::int32_t count = 0;
+        if (r.readRecord(in) < 0 || r.getWord(count) < 0) return damaged();
+        if (!in.fits(count, kMinPointBytes)) return damaged();
+        hasList_ = true;
+        points_.reserve(static_cast<std::size_t>(count));
+        for (std::int32_t i = 0; i < count; ++i) {
+            DataPoint p;
+            std::optional<std::string> label;
+            if (!in.number(p.x) || !in.number(p.y) || !readDirectOptional(in, p.value) ||
+                !readDirectText(in, label) || !in.number(p.sizeFactor) || !in.word(p.state)) {
+                return damaged();
+            }
+            if (label && !label->empty()) p.label = toUtf8(*label);
+            points_.push_back(std::move(p));
+        }
+    }
+    if (!badgeFormat.readSection(in)) {
+        in.fail();
+        return false;
+    }
+    std::int32_t present = 0;
+    if (r.readRecord(in) < 0) return damaged();
+    r.getWord(present);
+    if (present != 0) {
+        auto derivedSet = std::make_unique<PointSet>();
+        const bool ok = derivedSet->readSection(in, depth + 1);
+        derived_ = std::move(derivedSet);
+        if (!ok) {
+            in.fail();
+            return false;
+        }
+    }
+    if (r.readRecord(in) < 0) return damaged();
+    present = 0;
+    r.getWord(present);
+    if (present != 0) {
+        // Regression surfaces are not part of this build: its section
+        // cannot be skipped, so the rest of the file is not read.
+        return damaged();
     }
     return true;
 }

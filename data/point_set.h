@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "data/badge_format.h"
+#include "data/record_buffer.h"
 #include "platform/optional_value.h"
 
 namespace gridova {
@@ -111,6 +113,12 @@ public:
     // One line per point: "x, y, value, label" in the shortest exact form.
     bool writeText(std::FILE* file) const;
 
+    // The "PS01" section with its points, badge format and derived set.
+    void writeSection(BinaryWriter& out) const;
+    // Clears the set and reads a section; false on a wrong tag ("Invalid
+    // format." shown) or a damaged section (the set keeps what was read).
+    bool readSection(BinaryReader& in, int depth = 0);
+
     // The last set of the derived chain.
     const PointSet& asSeen() const;
     PointSet& asSeen();
@@ -133,6 +141,7 @@ public:
     // The linear map that made a derived set from its parent; 0 otherwise.
     double xScale = 0, xOffset = 0, yScale = 0, yOffset = 0;
 
+    BadgeFormat badgeFormat;
     std::int32_t visible = 1;
     std::int32_t hasLabels = 0;
     std::int32_t changed = 0;

@@ -6,7 +6,7 @@
 
 #include "platform/message_log.h"
 #include "platform/profile.h"
-#include "render/font_block.h"
+#include "data/font_block.h"
 
 namespace gridova {
 namespace {

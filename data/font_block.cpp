@@ -1,4 +1,4 @@
-#include "render/font_block.h"
+#include "data/font_block.h"
 
 #include <limits>
 #include <optional>

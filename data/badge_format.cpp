@@ -1,0 +1,135 @@
+#include "data/badge_format.h"
+
+#include <algorithm>
+
+#include "data/font_block.h"
+#include "data/font_record.h"
+#include "platform/messages.h"
+#include "platform/numbers.h"
+#include "platform/profile.h"
+
+namespace gridova {
+namespace {
+
+constexpr std::string_view kTag = "PF01";
+
+std::string sectionName(int setNumber) {
+    return setNumber < 0 ? std::string(BadgeFormat::kSection)
+                         : std::string(BadgeFormat::kSection) + " " + std::to_string(setNumber);
+}
+
+void readColor(std::string_view section, std::string_view key, gdi::ColorRef& c) {
+    std::int64_t v = c;
+    if (readProfileLong(section, key, v) == 0 && v >= 0 && v <= 0xFFFFFF) {
+        c = static_cast<gdi::ColorRef>(v);
+    }
+}
+
+}  // namespace
+
+std::string BadgeFormat::formatNumber() const {
+    return "%." + std::to_string(std::clamp(digits, 0, kMaxDigits)) + "lf";
+}
+
+void BadgeFormat::readProfile(int setNumber) {
+    for (const std::string& section : {sectionName(-1), sectionName(setNumber)}) {
+        readProfileInt(section, "Show", show);
+        readColor(section, "CircleColor", circleColor);
+        readProfileInt(section, "MinRadius", minRadius);
+        readProfileInt(section, "MaxRadius", maxRadius);
+        readProfileInt(section, "ValueShow", valueShow);
+        readProfileInt(section, "BadgetRadius", badgeRadius);
+        readColor(section, "CircleColorNew", circleColorNew);
+        readColor(section, "ColorDelete", colorDelete);
+        readProfileInt(section, "ShowDigit", showDigit);
+        readProfileInt(section, "ShowLabel", showLabel);
+        std::string format;
+        if (readProfileText(section, "FormatNumber", format) == 0) {
+            // "%.<n>lf": the digit count is all that the format carries.
+            if (format.size() >= 4 && format.rfind("%.", 0) == 0) {
+                const auto n = parseInteger(format.substr(2, format.size() - 4));
+                if (n) digits = std::clamp(*n, 0, kMaxDigits);
+            }
+        }
+        readColor(section, "ColotText", textColor);
+        readColor(section, "ColotPoint", pointColor);
+        readLogFontProfile(section, font);
+        if (setNumber < 0) break;
+    }
+    digits = std::clamp(digits, 0, kMaxDigits);
+}
+
+void BadgeFormat::writeProfile(int setNumber) const {
+    const std::string section = sectionName(setNumber);
+    writeProfileInt(section, "Show", show);
+    writeProfileLong(section, "CircleColor", circleColor);
+    writeProfileInt(section, "MinRadius", minRadius);
+    writeProfileInt(section, "MaxRadius", maxRadius);
+    writeProfileInt(section, "ValueShow", valueShow);
+    writeProfileInt(section, "BadgetRadius", badgeRadius);
+    writeProfileLong(section, "CircleColorNew", circleColorNew);
+    writeProfileLong(section, "ColorDelete", colorDelete);
+    writeProfileInt(section, "ShowDigit", showDigit);
+    writeProfileInt(section, "ShowLabel", showLabel);
+    writeProfileText(section, "FormatNumber", formatNumber());
+    writeProfileLong(section, "ColotText", textColor);
+    writeProfileLong(section, "ColotPoint", pointColor);
+    writeLogFontProfile(section, font);
+}
+
+void BadgeFormat::writeSection(BinaryWriter& out) const {
+    RecordBuffer r;
+    r.putString(kTag);
+    for (std::int32_t v :
+         {static_cast<std::int32_t>(circleColor), static_cast<std::int32_t>(circleColorNew),
+          static_cast<std::int32_t>(pointColor), static_cast<std::int32_t>(colorDelete),
+          static_cast<std::int32_t>(textColor), badgeRadius, maxRadius, minRadius, digits, show,
+          showDigit, showLabel, valueShow}) {
+        r.putWord(v);
+    }
+    // Pictures as markers are written by the picture layer; none yet.
+    r.putPresence(false);
+    r.writeRecord(out);
+    writeFontRecord(out, font);
+}
+
+bool BadgeFormat::readSection(BinaryReader& in) {
+    RecordBuffer r;
+    if (r.readRecord(in) < 0) return false;
+    if (r.checkTag({kTag}) != 1) {
+        invalidFormat();
+        return false;
+    }
+    std::int32_t colors[5] = {
+        static_cast<std::int32_t>(circleColor), static_cast<std::int32_t>(circleColorNew),
+        static_cast<std::int32_t>(pointColor), static_cast<std::int32_t>(colorDelete),
+        static_cast<std::int32_t>(textColor)};
+    for (std::int32_t& c : colors) r.getWord(c);
+    circleColor = static_cast<gdi::ColorRef>(colors[0]) & 0xFFFFFFu;
+    circleColorNew = static_cast<gdi::ColorRef>(colors[1]) & 0xFFFFFFu;
+    pointColor = static_cast<gdi::ColorRef>(colors[2]) & 0xFFFFFFu;
+    colorDelete = static_cast<gdi::ColorRef>(colors[3]) & 0xFFFFFFu;
+    textColor = static_cast<gdi::ColorRef>(colors[4]) & 0xFFFFFFu;
+    for (std::int32_t* v : {&badgeRadius, &maxRadius, &minRadius, &digits, &show, &showDigit,
+                            &showLabel, &valueShow}) {
+        r.getWord(*v);
+    }
+    digits = std::clamp(digits, 0, kMaxDigits);
+    std::int32_t hasPicture = 0;
+    r.getWord(hasPicture);
+    if (hasPicture != 0) {
+        // A marker picture's own data belongs to the picture layer, which
+        // this build cannot read: the rest of the file is out of step.
+        invalidFormat();
+        in.fail();
+        return false;
+    }
+    if (!readFontRecord(in, font)) {
+        invalidFormat();
+        in.fail();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace gridova
