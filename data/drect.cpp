@@ -1,0 +1,82 @@
+#include "data/drect.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/messages.h"
+
+namespace gridova {
+namespace {
+
+constexpr std::string_view kTag = "DR01";
+
+}  // namespace
+
+DRect::DRect(double x1, double y1, double x2, double y2)
+    : minX(std::min(x1, x2)),
+      minY(std::min(y1, y2)),
+      maxX(std::max(x1, x2)),
+      maxY(std::max(y1, y2)) {}
+
+bool DRect::contains(double x, double y) const {
+    return x >= minX && x <= maxX && y >= minY && y <= maxY;
+}
+
+bool DRect::contains(const DRect& o) const {
+    return o.minX >= minX && o.maxX <= maxX && o.minY >= minY && o.maxY <= maxY;
+}
+
+bool DRect::overlaps(const DRect& o) const {
+    return o.minX <= maxX + kTolerance && o.maxX >= minX - kTolerance &&
+           o.minY <= maxY + kTolerance && o.maxY >= minY - kTolerance;
+}
+
+bool DRect::nearlyEquals(const DRect& o) const {
+    const double tx = kTolerance * std::abs(width());
+    const double ty = kTolerance * std::abs(height());
+    return std::abs(minX - o.minX) <= tx && std::abs(maxX - o.maxX) <= tx &&
+           std::abs(minY - o.minY) <= ty && std::abs(maxY - o.maxY) <= ty;
+}
+
+void DRect::include(const DRect& o) {
+    minX = std::min(minX, o.minX);
+    minY = std::min(minY, o.minY);
+    maxX = std::max(maxX, o.maxX);
+    maxY = std::max(maxY, o.maxY);
+}
+
+void DRect::include(double x, double y) {
+    minX = std::min(minX, x);
+    minY = std::min(minY, y);
+    maxX = std::max(maxX, x);
+    maxY = std::max(maxY, y);
+}
+
+void DRect::shift(double dx, double dy) {
+    minX += dx;
+    maxX += dx;
+    minY += dy;
+    maxY += dy;
+}
+
+void DRect::writeSection(BinaryWriter& out) const {
+    RecordBuffer r;
+    r.putString(kTag);
+    for (std::int32_t v : {left, top, right, bottom}) r.putWord(v);
+    for (double v : {minX, minY, maxX, maxY, reserved}) r.putDouble(v);
+    r.writeRecord(out);
+}
+
+bool DRect::readSection(BinaryReader& in) {
+    RecordBuffer r;
+    if (r.readRecord(in) < 0) return false;
+    if (r.checkTag({kTag}) != 1) {
+        invalidFormat();
+        return false;
+    }
+    for (std::int32_t* v : {&left, &top, &right, &bottom}) r.getWord(*v);
+    for (double* v : {&minX, &minY, &maxX, &maxY, &reserved}) r.getDouble(*v);
+    return true;
+}
+
+}  // namespace gridova
