@@ -4,9 +4,9 @@
 #include <cmath>
 #include <string>
 
+#include "data/font_block.h"
 #include "platform/message_log.h"
 #include "platform/profile.h"
-#include "data/font_block.h"
 
 namespace gridova {
 namespace {
