@@ -6,6 +6,7 @@
 
 #include "platform/message_log.h"
 #include "platform/profile.h"
+#include "platform/qt/qt_device.h"
 #include "platform/recording_device.h"
 #include "tests/common/test_env.h"
 
@@ -249,6 +250,85 @@ TEST(CanvasFonts, GeneralFontsAndProfileOverrides) {
     canvas.restoreGeneralFont();
     EXPECT_EQ(device.font(), canvas.generalFont(1));
     canvas.endExternal();
+}
+
+// A window of a given client size that records what it is asked to show.
+class FakeWindow final : public CanvasWindow {
+public:
+    explicit FakeWindow(gdi::Size size) : size_(size), device_(size) {}
+    gdi::Size clientSize() const override { return size_; }
+    gdi::Device* clientDevice() override { return &device_; }
+    void releaseClientDevice() override {}
+    void present(gdi::BitmapDevice& memory, const gdi::Rect& part) override {
+        presented.push_back(part);
+        lastPixels = memory.dib();
+    }
+    void captureMouse(bool capture) override { captured = capture; }
+
+    std::vector<gdi::Rect> presented;
+    gdi::Dib lastPixels;
+    bool captured = false;
+    RecordingDevice& device() { return device_; }
+
+private:
+    gdi::Size size_;
+    RecordingDevice device_;
+};
+
+TEST(CanvasTargets, MemoryBitmapPaintAndDirectDrawing) {
+    QtDeviceFactory factory;
+    gdi::setDeviceFactory(&factory);
+    FakeWindow window({120, 80});
+    DrawingCanvas canvas;
+    canvas.attach(&window);
+    ASSERT_NE(canvas.memoryDevice(), nullptr);
+    EXPECT_EQ(canvas.memoryDevice()->size(), (gdi::Size{120, 80}));
+    canvas.setWorldWindow(0, 0, 12, 8);
+    canvas.setColorBrush(gdi::rgb(255, 0, 0));
+    canvas.rectangle({0, 0, 120, 80});
+    canvas.deleteBrush();
+
+    // Paint clips to the drawing area; negative corners become 0.
+    canvas.paint(-10, 70, 50, 50);
+    ASSERT_EQ(window.presented.size(), 1u);
+    EXPECT_EQ(window.presented[0], (gdi::Rect{0, 70, 40, 80}));
+    canvas.paint(200, 0, 10, 10);  // outside: nothing
+    EXPECT_EQ(window.presented.size(), 1u);
+    // The memory bitmap holds the red fill inside the black frame
+    // (bottom-up rows, B G R).
+    const std::size_t inside = 5 * window.lastPixels.stride() + 5 * 3;
+    EXPECT_EQ(window.lastPixels.bits[inside + 2], 255);
+    EXPECT_EQ(window.lastPixels.bits[inside + 1], 0);
+    EXPECT_EQ(window.lastPixels.bits[2], 0);
+
+    // Direct drawing goes to the window and nests.
+    canvas.beginDirectDrawing();
+    canvas.beginDirectDrawing();
+    canvas.line({1, 1}, {5, 5});
+    canvas.endDirectDrawing();
+    EXPECT_EQ(canvas.target(), &window.device());
+    canvas.endDirectDrawing();
+    EXPECT_EQ(canvas.target(), canvas.memoryDevice());
+    EXPECT_EQ(window.device().callsOf("lineto"), std::vector<std::string>{"lineto 5,5"});
+
+    canvas.captureMouse();
+    EXPECT_TRUE(window.captured);
+    canvas.releaseMouse();
+    EXPECT_FALSE(window.captured);
+    gdi::setDeviceFactory(nullptr);
+}
+
+TEST(CanvasTargets, WithoutAWindowFailuresAreLogged) {
+    DrawingCanvas canvas;
+    EXPECT_EQ(canvas.acquireClientDevice(), nullptr);
+    EXPECT_EQ(lastLogged(), "Получение CDC неопределенного окна");
+    EXPECT_FALSE(canvas.createMemCDC());
+    EXPECT_EQ(lastLogged(), "CreateMemCDC: Indefined window");
+    canvas.paint(0, 0, 10, 10);
+    EXPECT_EQ(lastLogged(), "Paint: Undefined window");
+    // No device factory: no memory picture.
+    EXPECT_FALSE(canvas.createMemMetaCDC());
+    EXPECT_FALSE(canvas.closeMemMetaCDC().has_value());
 }
 
 TEST(CanvasSettings, PageSizeAndBackgroundFromTheProfile) {
