@@ -1,0 +1,92 @@
+// Feeds one input to the document-section readers: the first byte picks the
+// reader, the rest is the file it reads. Each reader must refuse what it
+// cannot read without crashing, and never read past what the file holds.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "contour/bush.h"
+#include "contour/color_scale.h"
+#include "contour/line.h"
+#include "contour/line_list.h"
+#include "contour/map_items.h"
+#include "data/drect.h"
+#include "data/point_set.h"
+#include "data/record_buffer.h"
+#include "platform/messages.h"
+
+namespace {
+
+class SilentBoxes final : public gridova::Boxes {
+public:
+    void information(const std::string&, const std::string&) override {}
+    void warning(const std::string&, const std::string&) override {}
+    gridova::Answer question(const std::string&, const std::string&) override {
+        return gridova::Answer::No;
+    }
+};
+
+std::string gPath;
+
+template <typename Object>
+void readInto(gridova::BinaryReader& in) {
+    Object object;
+    object.readSection(in);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    static SilentBoxes boxes;
+    gridova::setBoxes(&boxes);
+    char dir[] = "/tmp/gridova-fuzz-XXXXXX";
+    if (::mkdtemp(dir) == nullptr) std::abort();
+    if (::chdir(dir) != 0) std::abort();
+    ::setenv("GRIDOVA_PROFILE", (std::string(dir) + "/profile.ini").c_str(), 1);
+    gPath = std::string(dir) + "/input.gdv";
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    {
+        std::FILE* f = std::fopen(gPath.c_str(), "wb");
+        if (f == nullptr) return 0;
+        std::fwrite(data + 1, 1, size - 1, f);
+        std::fclose(f);
+    }
+    std::FILE* f = std::fopen(gPath.c_str(), "rb");
+    if (f == nullptr) return 0;
+    gridova::BinaryReader in(f);
+    switch (data[0] % 8) {
+        case 0:
+            readInto<gridova::PointSet>(in);
+            break;
+        case 1:
+            readInto<gridova::Line>(in);
+            break;
+        case 2:
+            readInto<gridova::LineList>(in);
+            break;
+        case 3:
+            readInto<gridova::Bush>(in);
+            break;
+        case 4:
+            readInto<gridova::ColorScale>(in);
+            break;
+        case 5:
+            readInto<gridova::DRect>(in);
+            break;
+        case 6:
+            readInto<gridova::MapAxis>(in);
+            break;
+        case 7:
+            readInto<gridova::MapText>(in);
+            break;
+    }
+    std::fclose(f);
+    return 0;
+}

@@ -1,0 +1,66 @@
+// Feeds one input to the text-file readers of lines, groups, line lists,
+// point lists, colour files and font blocks: the first byte picks the
+// reader, the rest is the text.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "contour/bush.h"
+#include "contour/color_scale.h"
+#include "contour/line_list.h"
+#include "contour/line_text_files.h"
+#include "data/font_block.h"
+#include "data/line_source.h"
+#include "platform/messages.h"
+
+namespace {
+
+class SilentBoxes final : public gridova::Boxes {
+public:
+    void information(const std::string&, const std::string&) override {}
+    void warning(const std::string&, const std::string&) override {}
+    gridova::Answer question(const std::string&, const std::string&) override {
+        return gridova::Answer::No;
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    static SilentBoxes boxes;
+    gridova::setBoxes(&boxes);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+    gridova::TextLineSource lines(text);
+    switch (data[0] % 6) {
+        case 0:
+            (void)gridova::readLineText(lines);
+            break;
+        case 1:
+            (void)gridova::readGroupText(lines);
+            break;
+        case 2:
+            (void)gridova::readPointListText(lines);
+            break;
+        case 3: {
+            gridova::LineList list;
+            (void)gridova::readLineListText(lines, list);
+            break;
+        }
+        case 4: {
+            gridova::ColorScale scale;
+            (void)scale.readColors(lines, gridova::ColorScale::kNewScale);
+            break;
+        }
+        case 5: {
+            gridova::gdi::LogFont font;
+            (void)gridova::readLogFontText(lines, font);
+            break;
+        }
+    }
+    return 0;
+}
