@@ -1,0 +1,857 @@
+#include "grid/eq_net.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "data/line_source.h"
+#include "data/nice_value.h"
+#include "data/tokenizer.h"
+#include "platform/files.h"
+#include "platform/message_log.h"
+#include "platform/messages.h"
+#include "platform/numbers.h"
+#include "platform/profile.h"
+#include "render/drawing_canvas.h"
+
+namespace gridova {
+namespace {
+
+constexpr int kNotAGridFile = 183;  // "Файл %s не имеет определенный формат сетки!"
+constexpr std::string_view kSectionTag = "EN01";
+constexpr std::string_view kExtraTag = "EX01";
+constexpr double kCellLengthFraction = 0.004901960784313725;  // 1/204 of the larger side
+constexpr const char* kNoMemory = "EqNet::SetValues : Не хватает памяти!";
+// A grid larger than this many nodes is refused (about 8 GB of values).
+constexpr std::int64_t kMaxNodes = std::int64_t{1} << 30;
+
+bool validCounts(std::int64_t nx, std::int64_t ny) {
+    return nx >= 1 && ny >= 1 && nx * ny <= kMaxNodes;
+}
+
+std::vector<double> uniformSteps(std::int32_t count, double step) {
+    return std::vector<double>(static_cast<std::size_t>(std::max(0, count)), step);
+}
+
+}  // namespace
+
+std::int32_t nearestNodeIndex(const double* nodes, std::int32_t n, double c) {
+    if (n <= 0) return -1;
+    std::int32_t lo = 0, hi = n - 1;
+    while (hi - lo > 1) {
+        const std::int32_t mid = lo + (hi - lo) / 2;
+        if (c < nodes[mid]) {
+            hi = mid;
+        } else {
+            lo = mid;
+        }
+    }
+    return std::abs(c - nodes[lo]) >= std::abs(c - nodes[hi]) ? hi : lo;
+}
+
+EqNet::EqNet() { readProfile(); }
+
+void EqNet::readProfile() {
+    std::int32_t m = static_cast<std::int32_t>(method);
+    if (readProfileInt("Interpolation", "Type", m) == 0)
+        method = static_cast<InterpolationMethod>(m);
+    readProfileInt("Solver", "Type", solver);
+    readProfileDouble("Solver", "Precision", precision);
+    readProfileDouble("Solver", "Relaxation", relaxation);
+    readProfileInt("Solver", "Max Iteration", maxIterations);
+    readProfileInt("Grid", "Cell Border", cellBorder);
+    std::int64_t colour = cellColor;
+    if (readProfileLong("Grid", "Cell Color", colour) == 0 && colour >= 0 && colour <= 0xFFFFFF) {
+        cellColor = static_cast<gdi::ColorRef>(colour);
+    }
+    readProfileInt("Grid", "Default Filter", defaultFilter);
+    if (defaultFilter != 0) {
+        readProfileInt("Grid", "Filter Is", filterOn);
+        readProfileInt("Grid", "Filter Sign", filterSign);
+        readProfileDouble("Grid", "Filter Value", filterValue);
+    }
+}
+
+void EqNet::writeSolverProfile() const {
+    writeProfileInt("Interpolation", "Type", static_cast<std::int32_t>(method));
+    writeProfileInt("Solver", "Type", solver);
+    writeProfileDouble("Solver", "Precision", precision);
+    writeProfileDouble("Solver", "Relaxation", relaxation);
+    writeProfileInt("Solver", "Max Iteration", maxIterations);
+}
+
+bool EqNet::setLayout(std::vector<double> stepsX, std::vector<double> stepsY, double minX,
+                      double minY) {
+    const auto nx = static_cast<std::int64_t>(stepsX.size()) + 1;
+    const auto ny = static_cast<std::int64_t>(stepsY.size()) + 1;
+    if (!validCounts(nx, ny)) {
+        stepX_.clear();
+        stepY_.clear();
+        nx_ = ny_ = 0;
+        buildNodes();
+        return false;
+    }
+    stepX_ = std::move(stepsX);
+    stepY_ = std::move(stepsY);
+    nx_ = static_cast<std::int32_t>(nx);
+    ny_ = static_cast<std::int32_t>(ny);
+    extent_.minX = minX;
+    extent_.minY = minY;
+    buildNodes();
+    values_.clear();
+    mask_.clear();
+    valuesValid_ = displayState = 0;
+    return true;
+}
+
+void EqNet::buildNodes() {
+    nodeX_.assign(static_cast<std::size_t>(nx_), 0.0);
+    nodeY_.assign(static_cast<std::size_t>(ny_), 0.0);
+    // Sums in extended precision, so long step lists add up exactly enough.
+    long double x = extent_.minX;
+    for (std::int32_t i = 0; i < nx_; ++i) {
+        nodeX_[static_cast<std::size_t>(i)] = static_cast<double>(x);
+        if (i < nx_ - 1) x += stepX_[static_cast<std::size_t>(i)];
+    }
+    long double y = extent_.minY;
+    for (std::int32_t j = 0; j < ny_; ++j) {
+        nodeY_[static_cast<std::size_t>(j)] = static_cast<double>(y);
+        if (j < ny_ - 1) y += stepY_[static_cast<std::size_t>(j)];
+    }
+    if (nx_ > 0) extent_.maxX = nodeX_.back();
+    if (ny_ > 0) extent_.maxY = nodeY_.back();
+    columnLines_.clear();
+    rowLines_.clear();
+    for (double nxValue : nodeX_) {
+        columnLines_.push_back({nxValue, extent_.minY, nxValue, extent_.maxY, 0, 0, 0, 0});
+    }
+    for (double nyValue : nodeY_) {
+        rowLines_.push_back({extent_.minX, nyValue, extent_.maxX, nyValue, 0, 0, 0, 0});
+    }
+}
+
+std::unique_ptr<EqNet> EqNet::fromCounts(const DRect& area, std::int32_t nx, std::int32_t ny) {
+    auto grid = std::make_unique<EqNet>();
+    if (nx < kMinCountNodes || ny < kMinCountNodes || !validCounts(nx, ny)) return grid;
+    const double ax = area.width() / (nx - 5);
+    const double ay = area.height() / (ny - 5);
+    const double minX = area.minX - 2 * ax, maxX = area.maxX + 2 * ax;
+    const double minY = area.minY - 2 * ay, maxY = area.maxY + 2 * ay;
+    grid->setLayout(uniformSteps(nx - 1, (maxX - minX) / (nx - 1)),
+                    uniformSteps(ny - 1, (maxY - minY) / (ny - 1)), minX, minY);
+    grid->gridType = 0;
+    grid->cellLength = 0.0;
+    return grid;
+}
+
+std::unique_ptr<EqNet> EqNet::fromCellLength(const DRect& area, double a) {
+    auto grid = std::make_unique<EqNet>();
+    if (!(a > 0) || !std::isfinite(a)) return grid;
+    const double kx = std::trunc(area.width() / a);
+    const double ky = std::trunc(area.height() / a);
+    if (!(kx + 6 <= kMaxNodes && ky + 6 <= kMaxNodes) ||
+        !validCounts(static_cast<std::int64_t>(kx) + 6, static_cast<std::int64_t>(ky) + 6)) {
+        outOfMemory();
+        return grid;
+    }
+    const auto nx = static_cast<std::int32_t>(kx) + 6;
+    const auto ny = static_cast<std::int32_t>(ky) + 6;
+    grid->setLayout(uniformSteps(nx - 1, a), uniformSteps(ny - 1, a), area.minX - 2 * a,
+                    area.minY - 2 * a);
+    grid->gridType = 1;
+    grid->cellLength = a;
+    return grid;
+}
+
+std::unique_ptr<EqNet> EqNet::fromCellWidths(const std::vector<double>& p,
+                                             const std::vector<double>& q) {
+    auto grid = std::make_unique<EqNet>();
+    if (p.empty() || q.empty()) return grid;
+    const auto steps = [](const std::vector<double>& w) {
+        std::vector<double> s(w.size() + 1);
+        s[0] = w[0] / 2;
+        for (std::size_t i = 1; i < w.size(); ++i) s[i] = (w[i - 1] + w[i]) / 2;
+        s[w.size()] = w.back() / 2;
+        return s;
+    };
+    grid->setLayout(steps(p), steps(q), 0.0, 0.0);
+    grid->gridType = 0;
+    grid->cellLength = 1.0;
+    return grid;
+}
+
+std::unique_ptr<EqNet> EqNet::sizedToArray(std::int32_t columns, std::int32_t rows, double xFirst,
+                                           double xLast, double yFirst, double yLast) {
+    auto grid = std::make_unique<EqNet>();
+    if (columns < 1 || rows < 1) return grid;
+    const double dx = std::abs(xLast - xFirst) / columns;
+    const double dy = std::abs(yLast - yFirst) / rows;
+    const double minX = std::min(xFirst, xLast) - dx / 2;
+    const double maxX = std::max(xFirst, xLast) + dx / 2;
+    const double minY = std::min(yFirst, yLast) - dy / 2;
+    const double maxY = std::max(yFirst, yLast) + dy / 2;
+    const std::int32_t nx = columns + 2, ny = rows + 2;
+    grid->setLayout(uniformSteps(nx - 1, (maxX - minX) / (nx - 1)),
+                    uniformSteps(ny - 1, (maxY - minY) / (ny - 1)), minX, minY);
+    return grid;
+}
+
+void EqNet::setSteps(const std::vector<double>& stepsX, const std::vector<double>& stepsY) {
+    setLayout(stepsX, stepsY, 0.0, 0.0);
+}
+
+void EqNet::shift(double dx, double dy) {
+    extent_.minX += dx;
+    extent_.minY += dy;
+    buildNodes();
+}
+
+std::optional<double> EqNet::uniformStepX() const {
+    if (stepX_.empty()) return std::nullopt;
+    for (double s : stepX_) {
+        if (s != stepX_[0]) return std::nullopt;
+    }
+    return stepX_[0];
+}
+
+std::optional<double> EqNet::uniformStepY() const {
+    if (stepY_.empty()) return std::nullopt;
+    for (double s : stepY_) {
+        if (s != stepY_[0]) return std::nullopt;
+    }
+    return stepY_[0];
+}
+
+std::pair<double, double> EqNet::extentOfNodes() const {
+    if (empty()) return {0.0, 0.0};
+    return {std::abs(nodeX_.back() - nodeX_.front()), std::abs(nodeY_.back() - nodeY_.front())};
+}
+
+double EqNet::maxStep() const {
+    double m = 0.0;
+    for (double s : stepX_) m = std::max(m, s);
+    for (double s : stepY_) m = std::max(m, s);
+    return m;
+}
+
+double EqNet::proposedCellLength() const {
+    const double a = std::max(extent_.width(), extent_.height()) * kCellLengthFraction;
+    return niceValueBetween(0.95 * a, 1.05 * a);
+}
+
+NodeRef EqNet::nearestNode(double x, double y) const {
+    if (empty()) return {};
+    const std::int32_t i = nearestColumn(x), j = nearestRow(y);
+    return {i + j * nx_, i, j};
+}
+
+std::int32_t EqNet::nearestColumn(double x) const {
+    return nearestNodeIndex(nodeX_.data(), nx_, x);
+}
+
+std::int32_t EqNet::nearestRow(double y) const { return nearestNodeIndex(nodeY_.data(), ny_, y); }
+
+double EqNet::valueAt(double x, double y) const {
+    if (!hasValues()) return 0.0;
+    const NodeRef n = nearestNode(x, y);
+    return n.index < 0 ? 0.0 : values_[static_cast<std::size_t>(n.index)];
+}
+
+double EqNet::valueAt(double x, double y, bool& inside) const {
+    inside = false;
+    if (!hasValues()) return 0.0;
+    const NodeRef n = nearestNode(x, y);
+    if (n.index < 0) return 0.0;
+    inside = !hasMask() || mask_[static_cast<std::size_t>(n.index)] != kMaskOutside;
+    return inside ? values_[static_cast<std::size_t>(n.index)] : 0.0;
+}
+
+std::pair<double, double> EqNet::nodeXY(std::int32_t index) const {
+    if (index < 0 || index >= nodeCount()) return {0.0, 0.0};
+    return {nodeX_[static_cast<std::size_t>(index % nx_)],
+            nodeY_[static_cast<std::size_t>(index / nx_)]};
+}
+
+bool EqNet::isInside(std::int32_t i, std::int32_t j) const {
+    if (i < 0 || i >= nx_ || j < 0 || j >= ny_) return false;
+    return !hasMask() || mask_[static_cast<std::size_t>(i + j * nx_)] != kMaskOutside;
+}
+
+std::int32_t EqNet::nextInsideFrom(std::int32_t start) const {
+    // Scanning a row to the right, then the row below, wrapping from the
+    // lowest row to the top one.
+    const std::int32_t count = nodeCount();
+    if (count <= 0) return -1;
+    std::int32_t i = start % nx_, j = start / nx_;
+    for (std::int32_t step = 0; step < count; ++step) {
+        if (++i >= nx_) {
+            i = 0;
+            j = j > 0 ? j - 1 : ny_ - 1;
+        }
+        const std::int32_t index = i + j * nx_;
+        if (!hasMask() || mask_[static_cast<std::size_t>(index)] >= kMaskInside) return index;
+    }
+    return -1;
+}
+
+std::int32_t EqNet::nextInsideNode(std::int32_t i, std::int32_t j) const {
+    if (i < 0 || i >= nx_ || j < 0 || j >= ny_) return -1;
+    return nextInsideFrom(i + j * nx_);
+}
+
+std::int32_t EqNet::nextInsideNodeFromTop(std::int32_t i, std::int32_t rowFromTop) const {
+    if (empty()) return -1;
+    i = std::clamp(i, 0, nx_ - 1);
+    rowFromTop = std::clamp(rowFromTop, 0, ny_ - 1);
+    const std::int32_t index = nextInsideFrom(i + (ny_ - 1 - rowFromTop) * nx_);
+    if (index < 0) return -1;
+    return index % nx_ + (ny_ - 1 - index / nx_) * nx_;
+}
+
+PointSet EqNet::sampleAlong(const std::vector<LinePoint>& line) const {
+    PointSet profile;
+    if (line.size() < 2 || !hasValues() || empty()) return profile;
+    const auto addPoint = [&](double x, double y, bool crossing) {
+        DataPoint p;
+        p.x = x;
+        p.y = y;
+        if (extent_.contains(x, y)) {
+            const NodeRef n = nearestNode(x, y);
+            const std::int32_t m =
+                hasMask() ? mask_[static_cast<std::size_t>(n.index)] : kMaskInside;
+            if (crossing ? m > 0 : m != 0) p.value.set(values_[static_cast<std::size_t>(n.index)]);
+        }
+        profile.addExisting(std::move(p));
+    };
+    addPoint(line[0].x, line[0].y, false);
+    for (std::size_t k = 1; k < line.size(); ++k) {
+        const LinePoint a = line[k - 1], b = line[k];
+        const double x0 = std::min(a.x, b.x), x1 = std::max(a.x, b.x);
+        const double y0 = std::min(a.y, b.y), y1 = std::max(a.y, b.y);
+        for (double x : nodeX_) {
+            if (x < x0 || x > x1 || a.x == b.x) continue;
+            addPoint(x, a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x), true);
+        }
+        for (double y : nodeY_) {
+            if (y < y0 || y > y1 || a.y == b.y) continue;
+            addPoint(a.x + (b.x - a.x) * (y - a.y) / (b.y - a.y), y, true);
+        }
+        addPoint(b.x, b.y, false);
+    }
+    profile.computeStatistics();
+    return profile;
+}
+
+PointSet EqNet::verticesOf(const std::vector<LinePoint>& line) const {
+    PointSet vertices;
+    int number = 1;
+    for (const LinePoint& v : line) {
+        DataPoint p;
+        p.x = v.x;
+        p.y = v.y;
+        p.setLabel(std::to_string(number++));
+        vertices.addExisting(std::move(p));
+    }
+    if (!line.empty()) vertices.hasLabels = 1;
+    vertices.computeStatistics();
+    return vertices;
+}
+
+double EqNet::volumeOver(const Line& polygon) const {
+    if (!hasValues() || empty() || nx_ < 2 || ny_ < 2) return 0.0;
+    const DRect& box = polygon.extent();
+    if (!box.overlaps(extent_)) return 0.0;
+    const std::int32_t i0 = nearestColumn(box.minX), i1 = nearestColumn(box.maxX);
+    const std::int32_t j0 = nearestRow(box.minY), j1 = nearestRow(box.maxY);
+    const auto weightX = [&](std::int32_t i) {
+        if (i == 0) return stepX_[0] / 2;
+        if (i == nx_ - 1) return stepX_[static_cast<std::size_t>(nx_ - 2)] / 2;
+        return stepX_[static_cast<std::size_t>(i)];
+    };
+    const auto weightY = [&](std::int32_t j) {
+        if (j == 0) return stepY_[0] / 2;
+        if (j == ny_ - 1) return stepY_[static_cast<std::size_t>(ny_ - 2)] / 2;
+        return stepY_[static_cast<std::size_t>(j)];
+    };
+    double volume = 0.0;
+    for (std::int32_t j = j0; j <= j1; ++j) {
+        for (std::int32_t i = i0; i <= i1; ++i) {
+            if (!polygon.contains(nodeX_[static_cast<std::size_t>(i)],
+                                  nodeY_[static_cast<std::size_t>(j)])) {
+                continue;
+            }
+            volume += value(i, j) * weightX(i) * weightY(j);
+        }
+    }
+    return volume;
+}
+
+bool EqNet::allocateValues(double x) {
+    if (empty()) return false;
+    try {
+        values_.assign(static_cast<std::size_t>(nodeCount()), x);
+    } catch (const std::bad_alloc&) {
+        values_.clear();
+        outOfMemory();
+        return false;
+    }
+    return true;
+}
+
+void EqNet::setInside(double x) {
+    if (values_.empty()) return;
+    for (std::size_t n = 0; n < values_.size(); ++n) {
+        if (mask_.empty() || mask_[n] > 0) values_[n] = x;
+    }
+}
+
+void EqNet::FillBlank(double x) {
+    if (values_.empty() || mask_.size() != values_.size()) return;
+    for (std::size_t n = 0; n < values_.size(); ++n) {
+        if (mask_[n] == kMaskOutside) values_[n] = x;
+    }
+}
+
+int EqNet::setValue(std::int32_t i, std::int32_t j, double v) {
+    if (values_.empty() || i < 0 || i >= nx_ || j < 0 || j >= ny_) return -1;
+    values_[static_cast<std::size_t>(i + j * nx_)] = v;
+    int changed = 0;
+    if (v < minValue_) minValue_ = v, changed = 1;
+    if (v > maxValue_) maxValue_ = v, changed = 1;
+    return changed;
+}
+
+int EqNet::SetValues(std::vector<double> v) {
+    if (static_cast<std::int64_t>(v.size()) != nodeCount() || v.empty()) return -1;
+    values_ = std::move(v);
+    computeRange();
+    colorScale.setRange(minValue_, maxValue_);
+    return 0;
+}
+
+int EqNet::SetValues(const std::vector<double>& array, std::int32_t columns, std::int32_t rows,
+                     std::int32_t smoothing) {
+    if (columns < 1 || rows < 1 ||
+        static_cast<std::int64_t>(array.size()) != static_cast<std::int64_t>(columns) * rows ||
+        columns + 2 > nx_ || rows + 2 > ny_) {
+        return -1;
+    }
+    const auto [lo, hi] = std::minmax_element(array.begin(), array.end());
+    const double a = *lo, b = *hi;
+    std::vector<double> v;
+    try {
+        v.assign(static_cast<std::size_t>(nodeCount()), a);
+    } catch (const std::bad_alloc&) {
+        warning(kNoMemory);
+        return -1;
+    }
+    for (std::int32_t r = 0; r < rows; ++r) {
+        for (std::int32_t c = 0; c < columns; ++c) {
+            v[static_cast<std::size_t>((c + 1) + (r + 1) * nx_)] =
+                array[static_cast<std::size_t>(c + r * columns)];
+        }
+    }
+    for (std::int32_t pass = 0; pass < smoothing; ++pass) {
+        std::vector<double> previous;
+        try {
+            previous = v;
+        } catch (const std::bad_alloc&) {
+            warning("EqNet::SetValues : Cannot allocate memory!");
+            return -1;
+        }
+        for (std::int32_t j = 1; j < ny_ - 1; ++j) {
+            for (std::int32_t i = 1; i < nx_ - 1; ++i) {
+                const std::size_t n = static_cast<std::size_t>(i + j * nx_);
+                const auto w = static_cast<std::size_t>(nx_);
+                v[n] = 0.2 * (previous[n] + previous[n - 1] + previous[n + 1] + previous[n - w] +
+                              previous[n + w]);
+            }
+        }
+    }
+    values_ = std::move(v);
+    computeRange();
+    colorScale.setRange(a, b);
+    return 0;
+}
+
+void EqNet::copyInterior(const std::vector<double>& array) {
+    if (values_.empty()) return;
+    std::size_t k = 0;
+    for (std::int32_t j = 1; j < ny_ - 1 && k < array.size(); ++j) {
+        for (std::int32_t i = 1; i < nx_ - 1 && k < array.size(); ++i) {
+            values_[static_cast<std::size_t>(i + j * nx_)] = array[k++];
+        }
+    }
+    computeRange();
+    colorScale.setRange(minValue_, maxValue_);
+}
+
+int EqNet::computeRange() {
+    bool any = false;
+    double lo = 0.0, hi = 0.0;
+    for (std::size_t n = 0; n < values_.size(); ++n) {
+        if (!mask_.empty() && mask_[n] == kMaskOutside) continue;
+        const double v = values_[n];
+        if (!any) {
+            lo = hi = v;
+            any = true;
+        } else {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+    }
+    minValue_ = lo;
+    maxValue_ = hi;
+    return any ? 0 : -1;
+}
+
+void EqNet::markEdges() {
+    if (mask_.size() != static_cast<std::size_t>(nodeCount()) || empty()) return;
+    const auto at = [&](std::int32_t i, std::int32_t j) -> std::int32_t& {
+        return mask_[static_cast<std::size_t>(i + j * nx_)];
+    };
+    for (std::int32_t i = 0; i < nx_; ++i) at(i, 0) = at(i, ny_ - 1) = kMaskOutside;
+    for (std::int32_t j = 0; j < ny_; ++j) at(0, j) = at(nx_ - 1, j) = kMaskOutside;
+    // Row by row from the lowest; neighbours already changed in this scan
+    // are read as they are now.
+    for (std::int32_t j = 0; j < ny_; ++j) {
+        for (std::int32_t i = 0; i < nx_; ++i) {
+            if (at(i, j) == kMaskOutside) continue;
+            const bool outsideNeighbour = (i + 1 < nx_ && at(i + 1, j) == kMaskOutside) ||
+                                          (i > 0 && at(i - 1, j) == kMaskOutside) ||
+                                          (j + 1 < ny_ && at(i, j + 1) == kMaskOutside) ||
+                                          (j > 0 && at(i, j - 1) == kMaskOutside);
+            if (outsideNeighbour) at(i, j) = kMaskEdge;
+        }
+    }
+}
+
+int EqNet::setValid() {
+    if (values_.empty()) return -1;
+    valuesValid_ = 1;
+    displayState = 2;
+    return 0;
+}
+
+void EqNet::invalidate() {
+    values_.clear();
+    mask_.clear();
+    valuesValid_ = displayState = 0;
+}
+
+void EqNet::computeMask(const LineList* border) {
+    if (empty()) return;
+    mask_.assign(static_cast<std::size_t>(nodeCount()), kMaskInside);
+    if (border != nullptr && !border->empty()) {
+        for (std::int32_t j = 0; j < ny_; ++j) {
+            for (std::int32_t i = 0; i < nx_; ++i) {
+                const double x = nodeX_[static_cast<std::size_t>(i)];
+                const double y = nodeY_[static_cast<std::size_t>(j)];
+                bool inside = false;
+                for (const Line& polygon : border->lines()) {
+                    if (polygon.contains(x, y)) {
+                        inside = true;
+                        break;
+                    }
+                }
+                mask_[static_cast<std::size_t>(i + j * nx_)] = inside ? kMaskInside : kMaskOutside;
+            }
+        }
+    }
+    markEdges();
+}
+
+void EqNet::drawGrid(DrawingCanvas& canvas) {
+    if (showGrid == 0 || empty()) return;
+    canvas.setPen(gdi::PenStyle::Dot, StandardPalette::color(7));
+    for (GridSegment& s : columnLines_) {
+        const gdi::Point a = canvas.toDevice(s.x1, s.y1), b = canvas.toDevice(s.x2, s.y2);
+        s.left = a.x, s.top = a.y, s.right = b.x, s.bottom = b.y;
+        canvas.line(a, b);
+    }
+    for (GridSegment& s : rowLines_) {
+        const gdi::Point a = canvas.toDevice(s.x1, s.y1), b = canvas.toDevice(s.x2, s.y2);
+        s.left = a.x, s.top = a.y, s.right = b.x, s.bottom = b.y;
+        canvas.line(a, b);
+    }
+    canvas.deletePen();
+}
+
+// --- The ".net" text file ----------------------------------------------------
+
+bool EqNet::writeFile(const std::string& path) const {
+    auto out = openTextWrite(path);
+    if (!out) return false;
+    std::string s;
+    s += kFileTag;
+    s += '\n' + std::to_string(gridType) + '\n';
+    appendDouble(s, cellLength);
+    s += '\n';
+    for (double v : {extent_.minX, extent_.minY, extent_.maxX, extent_.maxY}) {
+        appendDouble(s, v);
+        s += v == extent_.maxY ? '\n' : ' ';
+    }
+    s += std::to_string(nx_) + '\n';
+    for (double v : stepX_) {
+        appendDouble(s, v);
+        s += '\n';
+    }
+    s += std::to_string(ny_) + '\n';
+    for (double v : stepY_) {
+        appendDouble(s, v);
+        s += '\n';
+    }
+    if (std::fwrite(s.data(), 1, s.size(), out->file()) != s.size()) return false;
+    return commitOrWarn(*out);
+}
+
+bool EqNet::readFile(const std::string& path) {
+    FilePtr file = openReadQuiet(path);
+    if (!file) return false;
+    FileLineSource lines(file.get());
+    std::string_view line;
+    const auto nextLine = [&]() -> std::optional<std::string_view> {
+        if (!lines.next(line)) return std::nullopt;
+        return line;
+    };
+    const auto refuse = [&] {
+        warning(formatText(text(kNotAGridFile), {path}));
+        return false;
+    };
+    const auto first = nextLine();
+    if (!first) return refuse();
+    Tokenizer tag(*first);
+    const std::string_view word = tag.hasNext() ? tag.next() : std::string_view();
+    const bool current = word == kFileTag;
+    if (!current && word != kOldFileTag) return refuse();
+
+    std::int32_t type = 0;
+    double length = 0.0;
+    if (current) {
+        const auto t = nextLine();
+        const auto parsedType = t ? parseInteger(*t) : std::nullopt;
+        const auto l = parsedType ? nextLine() : std::nullopt;
+        const auto parsedLength = l ? parseNumber(*l) : std::nullopt;
+        if (!parsedType || !parsedLength) return refuse();
+        type = *parsedType;
+        length = *parsedLength;
+    }
+    const auto box = nextLine();
+    if (!box) return refuse();
+    double e[4];
+    Tokenizer numbers(*box);
+    for (double& v : e) {
+        const auto n = numbers.hasNext() ? parseNumber(numbers.next()) : std::nullopt;
+        if (!n) return refuse();
+        v = *n;
+    }
+    const auto readSteps = [&](std::vector<double>& steps) {
+        const auto countLine = nextLine();
+        const auto count = countLine ? parseInteger(*countLine) : std::nullopt;
+        // Each step is a line of its own: the file's size bounds the count.
+        if (!count || *count < 1 || static_cast<std::uint64_t>(*count) > lines.size() + 1) {
+            return false;
+        }
+        steps.clear();
+        for (std::int32_t k = 0; k + 1 < *count; ++k) {
+            const auto s = nextLine();
+            const auto v = s ? parseNumber(*s) : std::nullopt;
+            if (!v) return false;
+            steps.push_back(*v);
+        }
+        return true;
+    };
+    std::vector<double> sx, sy;
+    if (!readSteps(sx) || !readSteps(sy)) return refuse();
+    if (!setLayout(std::move(sx), std::move(sy), std::min(e[0], e[2]), std::min(e[1], e[3]))) {
+        return refuse();
+    }
+    gridType = type;
+    cellLength = length;
+    return true;
+}
+
+std::unique_ptr<EqNet> EqNet::fromFile(const std::string& path) {
+    auto grid = std::make_unique<EqNet>();
+    grid->readFile(path);
+    return grid;
+}
+
+// --- Document sections ----------------------------------------------------------
+
+void EqNet::writeSection(BinaryWriter& out) const {
+    RecordBuffer r;
+    r.putString(kSectionTag);
+    r.putWord(showGrid);
+    r.putWord(maxIterations);
+    r.putWord(reserved1);
+    r.putWord(valuesValid_);
+    r.putWord(displayState);
+    r.putWord(static_cast<std::int32_t>(method));
+    r.putWord(reserved2);
+    r.putWord(solver);
+    r.putWord(lastRunValid);
+    r.putWord(lastIterations);
+    for (double v : {relaxation, precision, minValue_, maxValue_, lastSeconds, lastError}) {
+        r.putDouble(v);
+    }
+    r.putOptional(borderValue.enabled != 0 ? OptionalValue(borderValue.value) : OptionalValue());
+    r.putWord(nx_);
+    r.putWord(ny_);
+    const bool present[6] = {!nodeX_.empty(), !nodeY_.empty(),  !stepX_.empty(),
+                             !stepY_.empty(), !values_.empty(), !mask_.empty()};
+    for (bool p : present) r.putPresence(p);
+    r.writeRecord(out);
+    if (present[0]) writeDirectDoubles(out, nodeX_);
+    if (present[1]) writeDirectDoubles(out, nodeY_);
+    if (present[2]) writeDirectDoubles(out, stepX_);
+    if (present[3]) writeDirectDoubles(out, stepY_);
+    if (present[4]) writeDirectDoubles(out, values_);
+    if (present[5]) writeDirectWords(out, mask_);
+    extent_.writeSection(out);
+    colorScale.writeSection(out);
+
+    r.putString(kExtraTag);
+    r.putWord(defaultFilter);
+    r.putWord(filterOn);
+    r.putWord(filterSign);
+    r.putWord(static_cast<std::int32_t>(cellColor));
+    r.putWord(cellBorder);
+    r.putDouble(filterValue);
+    r.writeRecord(out);
+}
+
+bool EqNet::readSection(BinaryReader& in) {
+    values_.clear();
+    mask_.clear();
+    RecordBuffer r;
+    if (r.readRecord(in) < 0) return false;
+    if (r.checkTag({kSectionTag}) != 1) {
+        invalidFormat();
+        return false;
+    }
+    const auto damaged = [&] {
+        invalidFormat();
+        in.fail();
+        return false;
+    };
+    std::int32_t valid = 0, m = static_cast<std::int32_t>(method);
+    r.getWord(showGrid);
+    r.getWord(maxIterations);
+    r.getWord(reserved1);
+    r.getWord(valid);
+    r.getWord(displayState);
+    r.getWord(m);
+    method = static_cast<InterpolationMethod>(m);
+    r.getWord(reserved2);
+    r.getWord(solver);
+    r.getWord(lastRunValid);
+    r.getWord(lastIterations);
+    for (double* v : {&relaxation, &precision, &minValue_, &maxValue_, &lastSeconds, &lastError}) {
+        r.getDouble(*v);
+    }
+    OptionalValue border;
+    r.getOptional(border);
+    borderValue = {border.flag != 0 ? 1 : 0, border.value};
+    std::int32_t nx = 0, ny = 0;
+    r.getWord(nx);
+    r.getWord(ny);
+    std::int32_t present[6] = {};
+    for (std::int32_t& p : present) r.getWord(p);
+    if (nx < 0 || ny < 0 || (nx > 0 && ny > 0 && !validCounts(nx, ny))) return damaged();
+    const std::size_t count = static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny);
+    std::vector<double> nodeX, nodeY, stepX, stepY, values;
+    std::vector<std::int32_t> mask;
+    // Each array must have the length its grid asks for.
+    const auto readDoubles = [&](bool wanted, std::vector<double>& a, std::size_t expected) {
+        if (!wanted) return true;
+        return readDirectDoubles(in, a) && a.size() == expected;
+    };
+    if (!readDoubles(present[0] != 0, nodeX, static_cast<std::size_t>(nx)) ||
+        !readDoubles(present[1] != 0, nodeY, static_cast<std::size_t>(ny)) ||
+        !readDoubles(present[2] != 0, stepX, nx > 0 ? static_cast<std::size_t>(nx - 1) : 0) ||
+        !readDoubles(present[3] != 0, stepY, ny > 0 ? static_cast<std::size_t>(ny - 1) : 0) ||
+        !readDoubles(present[4] != 0, values, count)) {
+        return damaged();
+    }
+    if (present[5] != 0 && (!readDirectWords(in, mask) || mask.size() != count)) return damaged();
+    DRect extent;
+    if (!extent.readSection(in)) return damaged();
+    if (!colorScale.readSection(in)) return damaged();
+
+    nx_ = nx;
+    ny_ = ny;
+    stepX_ = std::move(stepX);
+    stepY_ = std::move(stepY);
+    extent_ = extent;
+    if (nodeX.size() == static_cast<std::size_t>(nx) &&
+        nodeY.size() == static_cast<std::size_t>(ny) &&
+        (stepX_.size() + 1 != static_cast<std::size_t>(nx) ||
+         stepY_.size() + 1 != static_cast<std::size_t>(ny))) {
+        // Coordinates without steps: take the steps from the coordinates.
+        stepX_.clear();
+        stepY_.clear();
+        for (std::size_t i = 1; i < nodeX.size(); ++i) stepX_.push_back(nodeX[i] - nodeX[i - 1]);
+        for (std::size_t j = 1; j < nodeY.size(); ++j) stepY_.push_back(nodeY[j] - nodeY[j - 1]);
+    }
+    if (stepX_.size() + 1 != static_cast<std::size_t>(std::max(nx, 1)) ||
+        stepY_.size() + 1 != static_cast<std::size_t>(std::max(ny, 1))) {
+        nx_ = ny_ = 0;
+        stepX_.clear();
+        stepY_.clear();
+    }
+    buildNodes();
+    if (!nodeX.empty() && nodeX.size() == nodeX_.size()) nodeX_ = std::move(nodeX);
+    if (!nodeY.empty() && nodeY.size() == nodeY_.size()) nodeY_ = std::move(nodeY);
+    extent_ = extent;
+    values_ = std::move(values);
+    mask_ = std::move(mask);
+    valuesValid_ = values_.empty() ? 0 : valid;
+
+    if (r.readRecord(in) < 0) return damaged();
+    if (r.checkTag({kExtraTag}) != 1) return damaged();
+    r.getWord(defaultFilter);
+    r.getWord(filterOn);
+    r.getWord(filterSign);
+    std::int32_t colour = static_cast<std::int32_t>(cellColor);
+    r.getWord(colour);
+    cellColor = static_cast<gdi::ColorRef>(colour) & 0xFFFFFFu;
+    r.getWord(cellBorder);
+    r.getDouble(filterValue);
+    return true;
+}
+
+// --- Area and volume reports -----------------------------------------------------
+
+namespace {
+
+bool writeReport(const std::string& path, const PointSet& points, const LineList* polygons,
+                 const std::function<double(const Line&)>& measure) {
+    if (polygons == nullptr || polygons->size() != points.size()) return false;
+    auto out = openTextWrite(path);
+    if (!out) return false;
+    PointSet report;
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        DataPoint p = points.points()[k];
+        p.value.set(measure(polygons->lines()[k]));
+        report.addExisting(std::move(p));
+    }
+    if (!report.writeText(out->file())) return false;
+    return commitOrWarn(*out);
+}
+
+}  // namespace
+
+bool EqNet::writeAreaReport(const std::string& path, const PointSet& points) const {
+    return writeReport(path, points, pointPolygons.get(),
+                       [](const Line& polygon) { return polygon.area(); });
+}
+
+bool EqNet::writeVolumeReport(const std::string& path, const PointSet& points) const {
+    if (!hasValues()) return false;
+    return writeReport(path, points, pointPolygons.get(),
+                       [this](const Line& polygon) { return volumeOver(polygon); });
+}
+
+}  // namespace gridova
