@@ -189,6 +189,8 @@ public:
     // Outer frame to 0, then inside nodes beside an outside node to 2.
     void markEdges();
     int setValid();
+    // The values stay but are not to be drawn as cells.
+    void clearValid() { valuesValid_ = 0; }
     void invalidate();
     bool valuesValid() const { return valuesValid_ != 0; }
 

@@ -1,0 +1,205 @@
+#include "grid/interpolation_driver.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/messages.h"
+#include "platform/progress.h"
+
+namespace gridova {
+namespace {
+
+constexpr int kNoGrid = 190;         // "Сетка не задана! ..."
+constexpr int kBorderOutside = 191;  // "Граница вылезает за сетку! ..."
+constexpr int kPointsOutside = 192;  // "Точки вылезают за сетку! ..."
+constexpr int kStoppedByUser = 418;  // "Процесс остановлен пользователем"
+constexpr int kProgressText = 321;                // "Расчет..."
+constexpr const char* kDensityTitle = "Kriging";  // the progress bar's label, as it always was
+
+// Point density: each point adds 1 / max(1, kDensityScale × distance).
+constexpr double kDensityScale = 50.0;
+
+// The rectangle of the points that have coordinates; nothing without points.
+std::optional<DRect> pointsExtent(const PointSet* points) {
+    if (points == nullptr || points->size() == 0) return std::nullopt;
+    double x0, x1, y0, y1;
+    if (points->ranges(x0, x1, y0, y1) != 0) return std::nullopt;
+    return DRect(x0, y0, x1, y1);
+}
+
+// The frame's last steps: blank nodes, range, colour-scale range.
+void finishValues(EqNet& grid) {
+    grid.FillBlank(kBlankValue);
+    grid.computeRange();
+    grid.colorScale.setRange(grid.minValue(), grid.maxValue());
+}
+
+void copyBorderValue(EqNet& grid, const DriverInputs& in) {
+    if (in.border != nullptr && !in.border->empty()) {
+        grid.borderValue = {in.borderValue.present() ? 1 : 0, in.borderValue.value};
+    }
+}
+
+}  // namespace
+
+int InterpolationDriver::checkGrid(std::unique_ptr<EqNet>& grid, const DriverInputs& in) {
+    if (grid == nullptr || grid->empty()) {
+        if (in.dataKind == DataKind::Picture && in.pictureValues != nullptr) {
+            grid = EqNet::sizedToArray(in.pictureColumns, in.pictureRows, 0, in.pictureColumns - 1,
+                                       0, in.pictureRows - 1);
+        } else if (const auto box = pointsExtent(in.points)) {
+            grid = EqNet::fromCounts(*box, EqNet::kDefaultNodes, EqNet::kDefaultNodes);
+        }
+    }
+    if (grid == nullptr || grid->empty()) {
+        warning(text(kNoGrid));
+        return -1;
+    }
+    if (in.border != nullptr && !in.border->empty() &&
+        !grid->extent().contains(in.border->extent())) {
+        warning(text(kBorderOutside));
+        return -1;
+    }
+    if (const auto box = pointsExtent(in.points); box && !grid->extent().contains(*box)) {
+        warning(text(kPointsOutside));
+        return -1;
+    }
+    return 0;
+}
+
+InterpolationMethod InterpolationDriver::methodFor(const EqNet& grid, const DriverInputs& in) {
+    if (in.mapType == MapType::ExistingValues) return InterpolationMethod::FinishOnly;
+    switch (in.dataKind) {
+        case DataKind::Picture:
+            return in.pictureValues != nullptr ? InterpolationMethod::ArrayValues
+                                               : InterpolationMethod::NoApply;
+        case DataKind::Array:
+            return InterpolationMethod::EquationSystem;
+        case DataKind::Triangles:
+            return InterpolationMethod::FinishOnly;
+        case DataKind::Points:
+            break;
+    }
+    return grid.method;
+}
+
+int InterpolationDriver::dataPointsOnly(EqNet& grid, const DriverInputs& in) {
+    if (in.points == nullptr || !grid.allocateValues(0.0)) return -1;
+    WaitScope wait;
+    copyBorderValue(grid, in);
+    grid.computeMask(in.border);
+    std::fill(grid.mask().begin(), grid.mask().end(), kMaskOutside);
+    std::vector<std::int32_t> counts(static_cast<std::size_t>(grid.nodeCount()), 0);
+    for (const DataPoint& p : in.points->points()) {
+        if (!p.value.present()) continue;
+        const NodeRef n = grid.nearestNode(p.x, p.y);
+        if (n.index < 0) continue;
+        grid.values()[static_cast<std::size_t>(n.index)] += p.value.value;
+        ++counts[static_cast<std::size_t>(n.index)];
+    }
+    for (std::size_t k = 0; k < counts.size(); ++k) {
+        if (counts[k] == 0) continue;
+        grid.values()[k] /= counts[k];
+        grid.mask()[k] = kMaskInside;
+    }
+    finishValues(grid);
+    return 0;
+}
+
+int InterpolationDriver::pointDensity(EqNet& grid, const DriverInputs& in) {
+    if (in.points == nullptr || !grid.allocateValues(0.0)) return -1;
+    WaitScope wait;
+    copyBorderValue(grid, in);
+    grid.computeMask(in.border);
+    std::vector<double> xs, ys;
+    for (const DataPoint& p : in.points->points()) {
+        xs.push_back(p.x);
+        ys.push_back(p.y);
+    }
+    CProgressBar progress(kDensityTitle, 50, grid.ny());
+    WaitCancelScope scope(text(kProgressText), true);
+    for (std::int32_t j = 0; j < grid.ny(); ++j) {
+        if (scope.cancelled()) {
+            information(text(kStoppedByUser));
+            break;
+        }
+        const double y = grid.nodeY()[static_cast<std::size_t>(j)];
+        for (std::int32_t i = 0; i < grid.nx(); ++i) {
+            const std::size_t n = static_cast<std::size_t>(i + j * grid.nx());
+            if (grid.mask()[n] <= kMaskOutside) continue;
+            const double x = grid.nodeX()[static_cast<std::size_t>(i)];
+            double sum = 0.0;
+            for (std::size_t k = 0; k < xs.size(); ++k) {
+                const double d = std::hypot(x - xs[k], y - ys[k]);
+                sum += 1.0 / std::max(1.0, kDensityScale * d);
+            }
+            grid.values()[n] = sum;
+        }
+        progress.stepIt();
+    }
+    finishValues(grid);
+    return 0;
+}
+
+int InterpolationDriver::arrayValues(EqNet& grid, const DriverInputs& in) {
+    if (in.pictureValues == nullptr) return -1;
+    WaitScope wait;
+    grid.computeMask(in.border);
+    if (grid.SetValues(*in.pictureValues, in.pictureColumns, in.pictureRows, in.pictureSmoothing) !=
+        0) {
+        return -1;
+    }
+    grid.FillBlank(kBlankValue);
+    return 0;
+}
+
+void InterpolationDriver::finish(EqNet& grid, const DriverInputs& in, const DriverHooks& hooks) {
+    if (in.mapType != MapType::ColorCells && in.mapType != MapType::ExistingValues) {
+        grid.clearValid();  // the values are not for cell drawing
+        if (hooks.traceIsolines) hooks.traceIsolines(grid);
+        return;
+    }
+    double lo = grid.minValue(), hi = grid.maxValue();
+    if (in.widenToPoints && in.mapType != MapType::ExistingValues && in.points != nullptr &&
+        in.points->countWithValues() > 0) {
+        double v0, v1;
+        if (in.points->valueRange(v0, v1) == 0) {
+            lo = std::min(lo, v0);
+            hi = std::max(hi, v1);
+        }
+    }
+    grid.colorScale.setUpColorMap(lo, hi);
+    grid.colorScale.visible = 1;
+    grid.setValid();
+    if (hooks.applyStartupColors) hooks.applyStartupColors(grid.colorScale);
+}
+
+int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& in,
+                                     const DriverHooks& hooks) {
+    if (grid == nullptr || grid->empty()) {
+        warning(text(kPointsOutside, "Не определена сетка"));
+        return -1;
+    }
+    int result = 0;
+    switch (methodFor(*grid, in)) {
+        case InterpolationMethod::DataPointsOnly:
+            result = dataPointsOnly(*grid, in);
+            break;
+        case InterpolationMethod::PointDensity:
+            result = pointDensity(*grid, in);
+            break;
+        case InterpolationMethod::ArrayValues:
+            result = arrayValues(*grid, in);
+            break;
+        case InterpolationMethod::NoApply:
+        case InterpolationMethod::FinishOnly:
+            break;
+        default:
+            return -1;
+    }
+    if (result != 0) return result;
+    finish(*grid, in, hooks);
+    return 0;
+}
+
+}  // namespace gridova

@@ -1,0 +1,87 @@
+// Runs the grid's interpolation method with the steps every method shares.
+//
+// Frame of every run: wait cursor; the view's border-value inputs go to the
+// grid; the mask is computed from the border; the method computes values;
+// nodes outside the area get the blank value; the range and the colour
+// scale's range are set. Afterwards `finish` prepares what the map type
+// shows: the colour map for cell maps, or the isolines for the others.
+//
+// The driver belongs to the map view, which supplies the inputs and the
+// parts that live above the grid (isoline tracing, dialogs).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "contour/line_list.h"
+#include "data/point_set.h"
+#include "grid/eq_net.h"
+
+namespace gridova {
+
+// What the document holds (the driver's data kinds).
+enum class DataKind : std::int32_t { Points = 0, Array = 1, Picture = 2, Triangles = 4 };
+
+// The map types.
+enum class MapType : std::int32_t {
+    LocatePoints = 0,
+    Isolines = 1,
+    ColorIsolines = 2,
+    ColorCells = 3,
+    CircleValues = 4,
+    TriangleNetwork = 6,
+    ExistingValues = 7,
+};
+
+struct DriverInputs {
+    DataKind dataKind = DataKind::Points;
+    MapType mapType = MapType::Isolines;
+    const PointSet* points = nullptr;  // the main point set
+    const LineList* border = nullptr;  // the border polygons, when shown
+    OptionalValue borderValue;         // the view's fixed edge value
+    // A digitized picture's values (data kind 2): columns × rows, row 0 first.
+    const std::vector<double>* pictureValues = nullptr;
+    std::int32_t pictureColumns = 0;
+    std::int32_t pictureRows = 0;
+    std::int32_t pictureSmoothing = 0;
+    // The cell map's range takes in the data values too (shown points).
+    bool widenToPoints = true;
+};
+
+// The parts of a run that live above the grid, supplied by the view.
+struct DriverHooks {
+    // Traces the isolines of the new values (map types other than 3 and 7).
+    std::function<void(EqNet&)> traceIsolines;
+    // Applies the colour and level files named at start-up (cell maps).
+    std::function<void(ColorScale&)> applyStartupColors;
+    // Parameter dialogs; none in unattended runs.
+    class InverseDistanceDialog* inverseDistanceDialog = nullptr;
+};
+
+class InterpolationDriver {
+public:
+    // 0 when computing may go on, -1 after a warning (190 no grid, 191 the
+    // border or 192 the points outside the grid). Without a grid a default
+    // grid of kDefaultNodes × kDefaultNodes over the data is built.
+    static int checkGrid(std::unique_ptr<EqNet>& grid, const DriverInputs& in);
+
+    // Runs the grid's method (or the one the data kind forces) and then
+    // finish(). -1 when nothing could be computed.
+    static int interpolate(EqNet* grid, const DriverInputs& in, const DriverHooks& hooks);
+
+    // The last step of every run.
+    static void finish(EqNet& grid, const DriverInputs& in, const DriverHooks& hooks);
+
+    // The method that a run uses for these inputs.
+    static InterpolationMethod methodFor(const EqNet& grid, const DriverInputs& in);
+
+    // Single methods (the frame included, finish not).
+    static int dataPointsOnly(EqNet& grid, const DriverInputs& in);
+    static int pointDensity(EqNet& grid, const DriverInputs& in);
+    static int arrayValues(EqNet& grid, const DriverInputs& in);
+};
+
+}  // namespace gridova
