@@ -16,6 +16,7 @@
 #include "data/drect.h"
 #include "data/point_set.h"
 #include "data/record_buffer.h"
+#include "grid/eq_net.h"
 #include "platform/messages.h"
 
 namespace {
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* f = std::fopen(gPath.c_str(), "rb");
     if (f == nullptr) return 0;
     gridova::BinaryReader in(f);
-    switch (data[0] % 8) {
+    switch (data[0] % 9) {
         case 0:
             readInto<gridova::PointSet>(in);
             break;
@@ -85,6 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 7:
             readInto<gridova::MapText>(in);
+            break;
+        case 8:
+            readInto<gridova::EqNet>(in);
             break;
     }
     std::fclose(f);
