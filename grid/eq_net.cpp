@@ -8,6 +8,7 @@
 #include "data/line_source.h"
 #include "data/nice_value.h"
 #include "data/tokenizer.h"
+#include "grid/equation_system.h"
 #include "platform/files.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
@@ -35,20 +36,6 @@ std::vector<double> uniformSteps(std::int32_t count, double step) {
 }
 
 }  // namespace
-
-std::int32_t nearestNodeIndex(const double* nodes, std::int32_t n, double c) {
-    if (n <= 0) return -1;
-    std::int32_t lo = 0, hi = n - 1;
-    while (hi - lo > 1) {
-        const std::int32_t mid = lo + (hi - lo) / 2;
-        if (c < nodes[mid]) {
-            hi = mid;
-        } else {
-            lo = mid;
-        }
-    }
-    return std::abs(c - nodes[lo]) >= std::abs(c - nodes[hi]) ? hi : lo;
-}
 
 EqNet::EqNet() { readProfile(); }
 
@@ -247,10 +234,10 @@ NodeRef EqNet::nearestNode(double x, double y) const {
 }
 
 std::int32_t EqNet::nearestColumn(double x) const {
-    return nearestNodeIndex(nodeX_.data(), nx_, x);
+    return nearestIndex(nodeX_.data(), nx_, x);
 }
 
-std::int32_t EqNet::nearestRow(double y) const { return nearestNodeIndex(nodeY_.data(), ny_, y); }
+std::int32_t EqNet::nearestRow(double y) const { return nearestIndex(nodeY_.data(), ny_, y); }
 
 double EqNet::valueAt(double x, double y) const {
     if (!hasValues()) return 0.0;
@@ -508,23 +495,7 @@ int EqNet::computeRange() {
 
 void EqNet::markEdges() {
     if (mask_.size() != static_cast<std::size_t>(nodeCount()) || empty()) return;
-    const auto at = [&](std::int32_t i, std::int32_t j) -> std::int32_t& {
-        return mask_[static_cast<std::size_t>(i + j * nx_)];
-    };
-    for (std::int32_t i = 0; i < nx_; ++i) at(i, 0) = at(i, ny_ - 1) = kMaskOutside;
-    for (std::int32_t j = 0; j < ny_; ++j) at(0, j) = at(nx_ - 1, j) = kMaskOutside;
-    // Row by row from the lowest; neighbours already changed in this scan
-    // are read as they are now.
-    for (std::int32_t j = 0; j < ny_; ++j) {
-        for (std::int32_t i = 0; i < nx_; ++i) {
-            if (at(i, j) == kMaskOutside) continue;
-            const bool outsideNeighbour = (i + 1 < nx_ && at(i + 1, j) == kMaskOutside) ||
-                                          (i > 0 && at(i - 1, j) == kMaskOutside) ||
-                                          (j + 1 < ny_ && at(i, j + 1) == kMaskOutside) ||
-                                          (j > 0 && at(i, j - 1) == kMaskOutside);
-            if (outsideNeighbour) at(i, j) = kMaskEdge;
-        }
-    }
+    markEdgeNodes(nx_, ny_, mask_);
 }
 
 int EqNet::setValid() {

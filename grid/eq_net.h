@@ -261,8 +261,4 @@ private:
     double minValue_ = 0.0, maxValue_ = 0.0;
 };
 
-// The node index nearest to c among n increasing coordinates, by bisection;
-// a tie goes to the higher index; -1 for n <= 0.
-std::int32_t nearestNodeIndex(const double* nodes, std::int32_t n, double c);
-
 }  // namespace gridova

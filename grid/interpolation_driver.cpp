@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "grid/equation_method.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
 
@@ -191,6 +192,23 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& in,
         case InterpolationMethod::ArrayValues:
             result = arrayValues(*grid, in);
             break;
+        case InterpolationMethod::EquationSystem:
+            if (in.points == nullptr) return -1;
+            copyBorderValue(*grid, in);
+            result = runEquationSystem(*grid, *in.points, in.border);
+            break;
+        case InterpolationMethod::LargeGridEquationSystem: {
+            if (in.points == nullptr) return -1;
+            copyBorderValue(*grid, in);
+            auto run = startLargeGridSystem(*grid, *in.points, in.border);
+            if (run == nullptr) return -1;
+            if (hooks.largeGridStarted) {
+                hooks.largeGridStarted(std::move(run));
+                return 1;
+            }
+            result = run->complete(*grid);
+            break;
+        }
         case InterpolationMethod::NoApply:
         case InterpolationMethod::FinishOnly:
             break;

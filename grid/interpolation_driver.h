@@ -59,6 +59,10 @@ struct DriverHooks {
     std::function<void(ColorScale&)> applyStartupColors;
     // Parameter dialogs; none in unattended runs.
     class InverseDistanceDialog* inverseDistanceDialog = nullptr;
+    // Takes over a large-grid run (method 7) that has started: the view
+    // shows its progress, completes it and then calls finish. Without this
+    // hook the driver waits for the run itself.
+    std::function<void(std::unique_ptr<class LargeGridRun>)> largeGridStarted;
 };
 
 class InterpolationDriver {
@@ -69,7 +73,8 @@ public:
     static int checkGrid(std::unique_ptr<EqNet>& grid, const DriverInputs& in);
 
     // Runs the grid's method (or the one the data kind forces) and then
-    // finish(). -1 when nothing could be computed.
+    // finish(). -1 when nothing could be computed; 1 when a large-grid run
+    // was handed to the hooks and goes on in the background.
     static int interpolate(EqNet* grid, const DriverInputs& in, const DriverHooks& hooks);
 
     // The last step of every run.
