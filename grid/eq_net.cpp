@@ -233,9 +233,7 @@ NodeRef EqNet::nearestNode(double x, double y) const {
     return {i + j * nx_, i, j};
 }
 
-std::int32_t EqNet::nearestColumn(double x) const {
-    return nearestIndex(nodeX_.data(), nx_, x);
-}
+std::int32_t EqNet::nearestColumn(double x) const { return nearestIndex(nodeX_.data(), nx_, x); }
 
 std::int32_t EqNet::nearestRow(double y) const { return nearestIndex(nodeY_.data(), ny_, y); }
 
