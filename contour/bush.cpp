@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "contour/line_list.h"
-#include "contour/section_io.h"
+#include "data/section_io.h"
 #include "platform/messages.h"
 #include "platform/text_codec.h"
 

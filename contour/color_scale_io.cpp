@@ -20,6 +20,7 @@
 #include "contour/color_scale.h"
 #include "data/font_block.h"
 #include "data/font_record.h"
+#include "data/section_io.h"
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
@@ -193,16 +194,8 @@ void ColorScale::writeSection(BinaryWriter& out) const {
 
 bool ColorScale::readSection(BinaryReader& in) {
     RecordBuffer r;
-    if (r.readRecord(in) < 0) return false;
-    if (r.checkTag({kSectionTag}) != 1) {
-        invalidFormat();
-        return false;
-    }
-    const auto damaged = [&] {
-        invalidFormat();
-        in.fail();
-        return false;
-    };
+    if (section_io::openSectionQuietly(in, r, kSectionTag) != 1) return false;
+    const auto damaged = [&] { return section_io::refuse(in); };
     // Read into a copy, taken over only when the whole section is sound.
     ColorScale next(*this);
     std::int32_t count = count_;

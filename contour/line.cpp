@@ -4,7 +4,7 @@
 #include <cmath>
 #include <new>
 
-#include "contour/section_io.h"
+#include "data/section_io.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/text_codec.h"

@@ -1,6 +1,6 @@
 #include "contour/line_list.h"
 
-#include "contour/section_io.h"
+#include "data/section_io.h"
 
 namespace gridova {
 namespace {

@@ -1,6 +1,6 @@
 #include "contour/map_items.h"
 
-#include "contour/section_io.h"
+#include "data/section_io.h"
 #include "data/font_record.h"
 #include "platform/text_codec.h"
 

@@ -4,6 +4,7 @@
 
 #include "data/font_block.h"
 #include "data/font_record.h"
+#include "data/section_io.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/profile.h"
@@ -95,11 +96,7 @@ void BadgeFormat::writeSection(BinaryWriter& out) const {
 
 bool BadgeFormat::readSection(BinaryReader& in) {
     RecordBuffer r;
-    if (r.readRecord(in) < 0) return false;
-    if (r.checkTag({kTag}) != 1) {
-        invalidFormat();
-        return false;
-    }
+    if (section_io::openSectionQuietly(in, r, kTag) != 1) return false;
     std::int32_t colors[5] = {
         static_cast<std::int32_t>(circleColor), static_cast<std::int32_t>(circleColorNew),
         static_cast<std::int32_t>(pointColor), static_cast<std::int32_t>(colorDelete),
@@ -120,15 +117,9 @@ bool BadgeFormat::readSection(BinaryReader& in) {
     if (hasPicture != 0) {
         // A marker picture's own data belongs to the picture layer, which
         // this build cannot read: the rest of the file is out of step.
-        invalidFormat();
-        in.fail();
-        return false;
+        return section_io::refuse(in);
     }
-    if (!readFontRecord(in, font)) {
-        invalidFormat();
-        in.fail();
-        return false;
-    }
+    if (!readFontRecord(in, font)) return section_io::refuse(in);
     return true;
 }
 

@@ -232,8 +232,7 @@ void DataTable::readLines(LineSource& source, bool clipboardForm, bool withScope
     }
 }
 
-void DataTable::readFile(const std::string& path) {
-    reset();
+void DataTable::loadFormatAskingWhenWanted() {
     setFormat(InputFormat::load());
     if (format_.showDialog == 1 && gInputFormatDialog != nullptr) {
         InputFormat chosen = format_;
@@ -242,6 +241,11 @@ void DataTable::readFile(const std::string& path) {
             setFormat(chosen);
         }
     }
+}
+
+void DataTable::readFile(const std::string& path) {
+    reset();
+    loadFormatAskingWhenWanted();
     FilePtr file = openReadQuiet(path);
     if (!file) {
         warning(formatText(text(kCannotOpen), {path}));
@@ -254,14 +258,7 @@ void DataTable::readFile(const std::string& path) {
 
 void DataTable::readText(std::string_view textBlock) {
     reset();
-    setFormat(InputFormat::load());
-    if (format_.showDialog == 1 && gInputFormatDialog != nullptr) {
-        InputFormat chosen = format_;
-        if (gInputFormatDialog->edit(chosen)) {
-            chosen.save();
-            setFormat(chosen);
-        }
-    }
+    loadFormatAskingWhenWanted();
     TextLineSource source(textBlock);
     readLines(source, true, true);
     reportSourceProblems(source, {});

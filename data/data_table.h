@@ -104,6 +104,8 @@ private:
     };
     static constexpr std::size_t kNoLabel = static_cast<std::size_t>(-1);
 
+    // The stored input format; the dialog first when the format asks for it.
+    void loadFormatAskingWhenWanted();
     void readLines(class LineSource& source, bool clipboardForm, bool withScope);
     // Logs cut lines and reports a read error or lack of memory.
     void reportSourceProblems(const class LineSource& source, const std::string& path);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "data/section_io.h"
 #include "platform/messages.h"
 
 namespace gridova {
@@ -69,11 +70,7 @@ void DRect::writeSection(BinaryWriter& out) const {
 
 bool DRect::readSection(BinaryReader& in) {
     RecordBuffer r;
-    if (r.readRecord(in) < 0) return false;
-    if (r.checkTag({kTag}) != 1) {
-        invalidFormat();
-        return false;
-    }
+    if (section_io::openSectionQuietly(in, r, kTag) != 1) return false;
     for (std::int32_t* v : {&left, &top, &right, &bottom}) r.getWord(*v);
     for (double* v : {&minX, &minY, &maxX, &maxY, &reserved}) r.getDouble(*v);
     return true;

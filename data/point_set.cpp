@@ -5,6 +5,7 @@
 #include <new>
 
 #include "data/data_table.h"
+#include "data/section_io.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/text_codec.h"
@@ -394,11 +395,8 @@ void PointSet::writeSection(BinaryWriter& out) const {
 bool PointSet::readSection(BinaryReader& in, int depth) {
     clear();
     RecordBuffer r;
-    if (r.readRecord(in) < 0) return false;
-    if (r.checkTag({kTag}) != 1 || depth > kMaxSectionDepth) {
-        invalidFormat();
-        return false;
-    }
+    if (section_io::openSectionQuietly(in, r, kTag) != 1) return false;
+    if (depth > kMaxSectionDepth) return section_io::refuse(in);
     std::string name;
     if (r.getString(name) > 0) setName(toUtf8(name));
     for (double* v : {&mean, &dx, &dy, &diagonal, &vmax, &xmax, &ymax, &vmin, &xmin, &ymin,
@@ -414,11 +412,7 @@ bool PointSet::readSection(BinaryReader& in, int depth) {
     std::int32_t list = 0;
     r.getWord(list);
 
-    const auto damaged = [&] {
-        invalidFormat();
-        in.fail();
-        return false;
-    };
+    const auto damaged = [&] { return section_io::refuse(in); };
     if (list != 0) {
         std::int32_t count = 0;
         if (r.readRecord(in) < 0 || r.getWord(count) < 0) return damaged();

@@ -11,18 +11,9 @@
 
 #include "data/data_table.h"
 #include "data/point_set.h"
-#include "platform/messages.h"
+#include "fuzz/fuzz_common.h"
 
 namespace {
-
-class SilentBoxes final : public gridova::Boxes {
-public:
-    void information(const std::string&, const std::string&) override {}
-    void warning(const std::string&, const std::string&) override {}
-    gridova::Answer question(const std::string&, const std::string&) override {
-        return gridova::Answer::No;
-    }
-};
 
 std::string gPath;
 
@@ -45,13 +36,8 @@ void checkSet(const gridova::DataTable& table) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static SilentBoxes boxes;
-    gridova::setBoxes(&boxes);
-    char dir[] = "/tmp/gridova-fuzz-XXXXXX";
-    if (::mkdtemp(dir) == nullptr) std::abort();
-    ::chdir(dir);
-    ::setenv("GRIDOVA_PROFILE", (std::string(dir) + "/profile.ini").c_str(), 1);
-    gPath = std::string(dir) + "/input.dat";
+    const std::string dir = gridova::fuzz::setUpFuzzing();
+    gPath = dir + "/input.dat";
     return 0;
 }
 

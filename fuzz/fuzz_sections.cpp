@@ -16,19 +16,10 @@
 #include "data/drect.h"
 #include "data/point_set.h"
 #include "data/record_buffer.h"
+#include "fuzz/fuzz_common.h"
 #include "grid/eq_net.h"
-#include "platform/messages.h"
 
 namespace {
-
-class SilentBoxes final : public gridova::Boxes {
-public:
-    void information(const std::string&, const std::string&) override {}
-    void warning(const std::string&, const std::string&) override {}
-    gridova::Answer question(const std::string&, const std::string&) override {
-        return gridova::Answer::No;
-    }
-};
 
 std::string gPath;
 
@@ -41,13 +32,8 @@ void readInto(gridova::BinaryReader& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static SilentBoxes boxes;
-    gridova::setBoxes(&boxes);
-    char dir[] = "/tmp/gridova-fuzz-XXXXXX";
-    if (::mkdtemp(dir) == nullptr) std::abort();
-    if (::chdir(dir) != 0) std::abort();
-    ::setenv("GRIDOVA_PROFILE", (std::string(dir) + "/profile.ini").c_str(), 1);
-    gPath = std::string(dir) + "/input.gdv";
+    const std::string dir = gridova::fuzz::setUpFuzzing();
+    gPath = dir + "/input.gdv";
     return 0;
 }
 

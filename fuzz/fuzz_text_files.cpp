@@ -11,24 +11,10 @@
 #include "contour/line_text_files.h"
 #include "data/font_block.h"
 #include "data/line_source.h"
-#include "platform/messages.h"
-
-namespace {
-
-class SilentBoxes final : public gridova::Boxes {
-public:
-    void information(const std::string&, const std::string&) override {}
-    void warning(const std::string&, const std::string&) override {}
-    gridova::Answer question(const std::string&, const std::string&) override {
-        return gridova::Answer::No;
-    }
-};
-
-}  // namespace
+#include "fuzz/fuzz_common.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static SilentBoxes boxes;
-    gridova::setBoxes(&boxes);
+    gridova::fuzz::setUpFuzzing();
     return 0;
 }
 

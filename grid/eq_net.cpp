@@ -7,6 +7,7 @@
 
 #include "data/line_source.h"
 #include "data/nice_value.h"
+#include "data/section_io.h"
 #include "data/tokenizer.h"
 #include "grid/equation_system.h"
 #include "platform/files.h"
@@ -695,16 +696,8 @@ bool EqNet::readSection(BinaryReader& in) {
     values_.clear();
     mask_.clear();
     RecordBuffer r;
-    if (r.readRecord(in) < 0) return false;
-    if (r.checkTag({kSectionTag}) != 1) {
-        invalidFormat();
-        return false;
-    }
-    const auto damaged = [&] {
-        invalidFormat();
-        in.fail();
-        return false;
-    };
+    if (section_io::openSectionQuietly(in, r, kSectionTag) != 1) return false;
+    const auto damaged = [&] { return section_io::refuse(in); };
     std::int32_t valid = 0, m = static_cast<std::int32_t>(method);
     r.getWord(showGrid);
     r.getWord(maxIterations);

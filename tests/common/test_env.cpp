@@ -54,6 +54,11 @@ std::string writeFile(const std::string& name, const std::string& content) {
     return path.string();
 }
 
+std::string lastLogged() {
+    const auto lines = messageLog().lines();
+    return lines.empty() ? std::string() : lines.back();
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;

@@ -15,6 +15,9 @@ const std::filesystem::path& testDir();
 std::string writeFile(const std::string& name, const std::string& content);
 std::string readFile(const std::string& path);
 
+// The last line of the message log, or an empty text.
+std::string lastLogged();
+
 // Captures standard error for its lifetime.
 class StderrCapture {
 public:

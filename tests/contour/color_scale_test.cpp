@@ -24,6 +24,8 @@
 namespace gridova {
 namespace {
 
+using testing::lastLogged;
+
 using gdi::rgb;
 
 constexpr gdi::ColorRef kBlue = rgb(0, 0, 255);
@@ -36,11 +38,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // t/4 of the way is exact in binary, so each byte is trunc(a + t/4·(b - a)).
 const std::vector<gdi::ColorRef> kBlueToRed5 = {rgb(0, 0, 255), rgb(63, 0, 191), rgb(127, 0, 127),
                                                 rgb(191, 0, 63), rgb(255, 0, 0)};
-
-std::string lastLogged() {
-    const auto lines = messageLog().lines();
-    return lines.empty() ? std::string() : lines.back();
-}
 
 // Five bands blue to red at the edges 0, 20, 40, 60, 80, 100.
 ColorScale fiveBands() {

@@ -11,14 +11,11 @@
 namespace gridova {
 namespace {
 
+using testing::lastLogged;
+
 using P = LinePoint;
 
 constexpr const char* kNotLineList = "Файл не имеет определенный формат линий!";
-
-std::string lastLogged() {
-    const auto lines = messageLog().lines();
-    return lines.empty() ? std::string() : lines.back();
-}
 
 Line styledLine(std::string name, std::vector<P> points) {
     Line l(std::move(points));

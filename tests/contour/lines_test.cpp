@@ -16,16 +16,13 @@
 namespace gridova {
 namespace {
 
+using testing::lastLogged;
+
 using P = LinePoint;
 
 Line lineOf(std::vector<P> points) { return Line(std::move(points)); }
 
 std::vector<P> pointsOf(const Line& l) { return l.points(); }
-
-std::string lastLogged() {
-    const auto lines = messageLog().lines();
-    return lines.empty() ? std::string() : lines.back();
-}
 
 // A unit square counter-clockwise and clockwise, closed.
 const std::vector<P> kSquareCcw = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};

@@ -12,13 +12,10 @@
 namespace gridova {
 namespace {
 
+using testing::lastLogged;
+
 using testing::readFile;
 using testing::writeFile;
-
-std::string lastLogged() {
-    const auto lines = messageLog().lines();
-    return lines.empty() ? std::string() : lines.back();
-}
 
 TEST(NiceValue, FewestSignificantDigitsInside) {
     struct Case {

@@ -10,10 +10,7 @@
 namespace gridova {
 namespace {
 
-std::string lastLogged() {
-    const auto lines = messageLog().lines();
-    return lines.empty() ? std::string() : lines.back();
-}
+using testing::lastLogged;
 
 PointSet points(std::initializer_list<std::array<double, 3>> xyv) {
     PointSet s;

@@ -9,13 +9,10 @@
 namespace gridova {
 namespace {
 
+using testing::lastLogged;
+
 using testing::readFile;
 using testing::writeFile;
-
-std::string lastLogged() {
-    const auto lines = messageLog().lines();
-    return lines.empty() ? std::string() : lines.back();
-}
 
 TEST(FileHelpers, ReadFailuresWarnWithThePath) {
     const std::string missing = (testing::testDir() / "missing.dat").string();

@@ -13,6 +13,8 @@
 namespace gridova {
 namespace {
 
+using testing::lastLogged;
+
 using gdi::Point;
 using gdi::RecordingDevice;
 
@@ -23,11 +25,6 @@ struct Scene {
     RecordingDevice device;
     DrawingCanvas canvas;
 };
-
-std::string lastLogged() {
-    const auto lines = messageLog().lines();
-    return lines.empty() ? std::string() : lines.back();
-}
 
 TEST(StandardPalette, EntriesAtTheRampEdges) {
     struct Case {

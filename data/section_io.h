@@ -33,6 +33,10 @@ bool partFailed(BinaryReader& in);
 // missing or short (shown, reader failed).
 int openSection(BinaryReader& in, RecordBuffer& r, std::string_view tag);
 
+// The same, but a missing or short first record is not shown (the reader
+// is failed): for readers whose callers report a file that ended early.
+int openSectionQuietly(BinaryReader& in, RecordBuffer& r, std::string_view tag);
+
 // A count of items read from a file: N ≥ 0 items of at least minBytes
 // bytes each that the rest of the file can hold.
 bool countFits(const BinaryReader& in, std::int32_t count, std::size_t minBytes);

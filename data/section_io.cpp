@@ -1,4 +1,4 @@
-#include "contour/section_io.h"
+#include "data/section_io.h"
 
 #include "platform/messages.h"
 
@@ -24,6 +24,18 @@ bool partFailed(BinaryReader& in) {
 int openSection(BinaryReader& in, RecordBuffer& r, std::string_view tag) {
     if (r.readRecord(in) < 0) {
         refuse(in);
+        return -1;
+    }
+    if (r.checkTag({tag}) != 1) {
+        invalidFormat();
+        return 0;
+    }
+    return 1;
+}
+
+int openSectionQuietly(BinaryReader& in, RecordBuffer& r, std::string_view tag) {
+    if (r.readRecord(in) < 0) {
+        in.fail();
         return -1;
     }
     if (r.checkTag({tag}) != 1) {
