@@ -1,7 +1,7 @@
 #include "contour/map_items.h"
 
-#include "data/section_io.h"
 #include "data/font_record.h"
+#include "data/section_io.h"
 #include "platform/text_codec.h"
 
 namespace gridova {
