@@ -203,6 +203,7 @@ public:
     gdi::Size textExtent(std::string_view text);
     void drawText(int x, int y, std::string_view text);
     void setBackgroundMode(gdi::BackgroundMode mode);
+    gdi::BackgroundMode backgroundMode() const { return backgroundMode_; }
     void setTextColor(gdi::ColorRef color);
     void restoreTextColor();
     gdi::ColorRef textColor() const { return textColor_; }
