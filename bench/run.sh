@@ -4,7 +4,7 @@
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 source "$top/scripts/common.sh"
-GRIDOVA_PACKAGES+=(python3-numpy)
+GRIDOVA_PACKAGES+=(python3-numpy python3-contourpy)
 gridova_install_packages
 cmake -S "$top" -B "$top/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DGRIDOVA_TESTS=OFF -DGRIDOVA_BENCH=ON
@@ -19,3 +19,8 @@ GRIDOVA_BENCH_DATA="$data" "$top/build-bench/bench/bench_data_reader" \
 
 echo "== numpy.loadtxt on the same file"
 /usr/bin/python3 "$top/bench/numpy_loadtxt.py" "$data"
+
+echo "== isoline tracing: 20 levels on 2000 x 2000"
+cmake --build "$top/build-bench" -j "$(nproc)" --target bench_isolines
+"$top/build-bench/bench/bench_isolines"
+/usr/bin/python3 "$top/bench/isolines_contourpy.py"
