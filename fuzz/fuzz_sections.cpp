@@ -10,6 +10,8 @@
 
 #include "contour/bush.h"
 #include "contour/color_scale.h"
+#include "contour/isoline_format.h"
+#include "contour/isoline_set.h"
 #include "contour/line.h"
 #include "contour/line_list.h"
 #include "contour/map_items.h"
@@ -48,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* f = std::fopen(gPath.c_str(), "rb");
     if (f == nullptr) return 0;
     gridova::BinaryReader in(f);
-    switch (data[0] % 9) {
+    switch (data[0] % 12) {
         case 0:
             readInto<gridova::PointSet>(in);
             break;
@@ -75,6 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 8:
             readInto<gridova::EqNet>(in);
+            break;
+        case 9:
+            readInto<gridova::IsolineSet>(in);
+            break;
+        case 10:
+            readInto<gridova::Isoline>(in);
+            break;
+        case 11:
+            readInto<gridova::IsolineFormat>(in);
             break;
     }
     std::fclose(f);

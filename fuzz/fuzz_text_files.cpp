@@ -7,6 +7,8 @@
 
 #include "contour/bush.h"
 #include "contour/color_scale.h"
+#include "contour/isoline_format.h"
+#include "contour/isoline_set.h"
 #include "contour/line_list.h"
 #include "contour/line_text_files.h"
 #include "data/font_block.h"
@@ -22,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
     gridova::TextLineSource lines(text);
-    switch (data[0] % 6) {
+    switch (data[0] % 8) {
         case 0:
             (void)gridova::readLineText(lines);
             break;
@@ -45,6 +47,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 5: {
             gridova::gdi::LogFont font;
             (void)gridova::readLogFontText(lines, font);
+            break;
+        }
+        case 6: {
+            gridova::IsolineSet set;
+            (void)set.readTemplate(lines);
+            break;
+        }
+        case 7: {
+            gridova::IsolineFormat format;
+            (void)format.readText(lines);
             break;
         }
     }
