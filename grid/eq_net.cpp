@@ -122,10 +122,18 @@ void EqNet::buildNodes() {
 std::unique_ptr<EqNet> EqNet::fromCounts(const DRect& area, std::int32_t nx, std::int32_t ny) {
     auto grid = std::make_unique<EqNet>();
     if (nx < kMinCountNodes || ny < kMinCountNodes || !validCounts(nx, ny)) return grid;
-    const double ax = area.width() / (nx - 5);
-    const double ay = area.height() / (ny - 5);
-    const double minX = area.minX - 2 * ax, maxX = area.maxX + 2 * ax;
-    const double minY = area.minY - 2 * ay, maxY = area.maxY + 2 * ay;
+    // Points on one vertical or horizontal line (or a single point) leave a
+    // side of no length: take the other side, or 1, so the nodes stay
+    // strictly increasing.
+    double w = area.width(), h = area.height();
+    if (!(w > 0)) w = h > 0 ? h : 1.0;
+    if (!(h > 0)) h = w;
+    const double cx = (area.minX + area.maxX) / 2, cy = (area.minY + area.maxY) / 2;
+    const DRect box(cx - w / 2, cy - h / 2, cx + w / 2, cy + h / 2);
+    const double ax = box.width() / (nx - 5);
+    const double ay = box.height() / (ny - 5);
+    const double minX = box.minX - 2 * ax, maxX = box.maxX + 2 * ax;
+    const double minY = box.minY - 2 * ay, maxY = box.maxY + 2 * ay;
     grid->setLayout(uniformSteps(nx - 1, (maxX - minX) / (nx - 1)),
                     uniformSteps(ny - 1, (maxY - minY) / (ny - 1)), minX, minY);
     grid->gridType = 0;
@@ -350,16 +358,15 @@ double EqNet::volumeOver(const Line& polygon) const {
     if (!box.overlaps(extent_)) return 0.0;
     const std::int32_t i0 = nearestColumn(box.minX), i1 = nearestColumn(box.maxX);
     const std::int32_t j0 = nearestRow(box.minY), j1 = nearestRow(box.maxY);
-    const auto weightX = [&](std::int32_t i) {
-        if (i == 0) return stepX_[0] / 2;
-        if (i == nx_ - 1) return stepX_[static_cast<std::size_t>(nx_ - 2)] / 2;
-        return stepX_[static_cast<std::size_t>(i)];
+    // A node stands for half of each step beside it (the end nodes for half
+    // a step), so uneven grids are weighed fairly.
+    const auto weight = [](const std::vector<double>& steps, std::int32_t k, std::int32_t n) {
+        const double before = k > 0 ? steps[static_cast<std::size_t>(k - 1)] : 0.0;
+        const double after = k < n - 1 ? steps[static_cast<std::size_t>(k)] : 0.0;
+        return (before + after) / 2;
     };
-    const auto weightY = [&](std::int32_t j) {
-        if (j == 0) return stepY_[0] / 2;
-        if (j == ny_ - 1) return stepY_[static_cast<std::size_t>(ny_ - 2)] / 2;
-        return stepY_[static_cast<std::size_t>(j)];
-    };
+    const auto weightX = [&](std::int32_t i) { return weight(stepX_, i, nx_); };
+    const auto weightY = [&](std::int32_t j) { return weight(stepY_, j, ny_); };
     double volume = 0.0;
     for (std::int32_t j = j0; j <= j1; ++j) {
         for (std::int32_t i = i0; i <= i1; ++i) {

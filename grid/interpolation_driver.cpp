@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "grid/equation_method.h"
+#include "grid/inverse_distance.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
 
@@ -197,6 +198,21 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& in,
             copyBorderValue(*grid, in);
             result = runEquationSystem(*grid, *in.points, in.border);
             break;
+        case InterpolationMethod::InverseDistance: {
+            // Without points the grid keeps its state.
+            if (in.points == nullptr || in.points->countWithValues() == 0) return -1;
+            WaitScope wait;
+            copyBorderValue(*grid, in);
+            std::vector<double> values;
+            if (!runInverseDistance(*in.points, grid->nx(), grid->nodeX().data(), grid->ny(),
+                                    grid->nodeY().data(), hooks.inverseDistanceDialog, values)) {
+                return -1;
+            }
+            grid->computeMask(in.border);
+            if (grid->SetValues(std::move(values)) != 0) return -1;
+            grid->FillBlank(kBlankValue);
+            break;
+        }
         case InterpolationMethod::LargeGridEquationSystem: {
             if (in.points == nullptr) return -1;
             copyBorderValue(*grid, in);

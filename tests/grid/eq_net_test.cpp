@@ -44,6 +44,14 @@ TEST(EqNetConstruction, FromCountsSurroundsTheDataWithTwoCells) {
     EXPECT_DOUBLE_EQ(grid->extent().maxX, 102.0);
     EXPECT_DOUBLE_EQ(grid->nodeY()[2], 10.0);
     EXPECT_EQ(grid->gridType, 0);
+    // Points on one vertical line: the width is taken from the height.
+    const auto column = EqNet::fromCounts(DRect(5, 0, 5, 97), 102, 102);
+    EXPECT_DOUBLE_EQ(column->stepX()[0], 1.0);
+    EXPECT_DOUBLE_EQ(column->extent().minX, 5 - 48.5 - 2);
+    // A single point: a square of side 1 around it.
+    const auto single = EqNet::fromCounts(DRect(3, 4, 3, 4), 7, 7);
+    EXPECT_DOUBLE_EQ(single->stepY()[0], 0.5);
+    EXPECT_LT(single->nodeX()[0], single->nodeX()[1]);
     // Too few nodes: an empty grid rather than a division by zero.
     EXPECT_TRUE(EqNet::fromCounts(DRect(0, 0, 1, 1), 5, 50)->empty());
 }
@@ -157,11 +165,14 @@ TEST(EqNetQueries, SampleAlongCrossesColumnsAndRows) {
 TEST(EqNetQueries, VolumeOverAPolygon) {
     auto grid = EqNet::fromCellWidths({2, 2}, {2, 2});  // steps 1 2 1 each way
     ASSERT_TRUE(grid->allocateValues(5.0));
-    // The polygon holds the nodes at 1 and 3 on both axes; an interior
-    // node weighs its step to the next node: 2 for the node at 1, 1 for the
-    // node at 3, on each axis: 5 × (2 + 1) × (2 + 1).
+    // The polygon holds the nodes at 1 and 3 on both axes; a node weighs
+    // half of each step beside it: (1 + 2) / 2 = 1.5 for both, on each axis:
+    // 4 nodes × 5 × 1.5 × 1.5.
     Line square({{0.5, 0.5}, {3.5, 0.5}, {3.5, 3.5}, {0.5, 3.5}, {0.5, 0.5}});
-    EXPECT_DOUBLE_EQ(grid->volumeOver(square), 5.0 * 3 * 3);
+    EXPECT_DOUBLE_EQ(grid->volumeOver(square), 4 * 5.0 * 1.5 * 1.5);
+    // A constant over the whole grid gives value × area exactly.
+    Line all({{-1, -1}, {5, -1}, {5, 5}, {-1, 5}, {-1, -1}});
+    EXPECT_DOUBLE_EQ(grid->volumeOver(all), 5.0 * 4 * 4);
     Line far({{50, 50}, {60, 50}, {60, 60}, {50, 50}});
     EXPECT_EQ(grid->volumeOver(far), 0.0);
 }

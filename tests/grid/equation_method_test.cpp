@@ -116,6 +116,29 @@ TEST(EquationMethod, BorderValueHoldsTheEdge) {
     EXPECT_TRUE(sawEdge);
 }
 
+TEST(DriverInverseDistance, NodesGetTheWeightedMeanAndTheFrameIsBlank) {
+    PointSet data;
+    data.addPoint(1.0, 1.0, 10.0);
+    data.addPoint(3.0, 1.0, 20.0);
+    data.computeStatistics();
+    auto grid = EqNet::fromCellWidths({2, 2}, {2});  // nodes 0 1 3 4 × 0 1 2
+    grid->method = InterpolationMethod::InverseDistance;
+    DriverInputs in;
+    in.points = &data;
+    in.mapType = MapType::ColorCells;
+    ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), 0);
+    // Nodes on the points take their values; the frame is outside.
+    EXPECT_DOUBLE_EQ(grid->value(1, 1), 10.0);
+    EXPECT_DOUBLE_EQ(grid->value(2, 1), 20.0);
+    EXPECT_EQ(grid->value(0, 0), kBlankValue);
+    EXPECT_TRUE(grid->valuesValid());
+
+    PointSet none;
+    in.points = &none;
+    EXPECT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), -1);
+    EXPECT_DOUBLE_EQ(grid->value(1, 1), 10.0);  // the grid keeps its state
+}
+
 TEST(EquationMethod, NoDataComputesNothing) {
     PointSet empty;
     auto grid = sampleGrid();

@@ -1,0 +1,140 @@
+// Inverse-distance weighting: 10,000 points onto 200 x 200 nodes.
+//
+// The points are uniform in [0, 1e5] x [0, 1e5] with values in [-50, 250],
+// drawn by splitmix64 (seed 42) as bench/idw_reference.py draws them, so the
+// numpy timing there runs on the same data; the nodes span the data extent.
+//
+//   BM_Run/nearest:0/threads:T   the driver's default: every point takes part
+//                                in every node, power 2 (4e8 point-node pairs)
+//   BM_Run/nearest:10/threads:T  the 10 nearest points (by the candidate rule)
+//   BM_RunPower3/threads:T       every point, power 3 (pow per pair)
+//   BM_Plain/nearest:N           plainNodeValue for every node: the literal
+//                                algorithm, one thread, for the speed-up
+// The counter "mean" is the mean node value, to compare with the script's.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "data/point_set.h"
+#include "grid/inverse_distance.h"
+
+namespace {
+
+constexpr int kPoints = 10000;
+constexpr int kNodes = 200;
+constexpr double kSide = 1e5;
+
+struct SplitMix64 {
+    std::uint64_t state;
+    // Uniform in [0, 1) from the top 53 bits.
+    double next() {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        z ^= z >> 31;
+        return static_cast<double>(z >> 11) * 0x1.0p-53;
+    }
+};
+
+struct Problem {
+    gridova::PointSet points;
+    std::vector<double> nodeX, nodeY;
+};
+
+const Problem& problem() {
+    static const Problem p = [] {
+        Problem q;
+        SplitMix64 rng{42};
+        double minX = kSide, maxX = 0, minY = kSide, maxY = 0;
+        for (int k = 0; k < kPoints; ++k) {
+            const double x = rng.next() * kSide;
+            const double y = rng.next() * kSide;
+            const double v = -50.0 + 300.0 * rng.next();
+            q.points.addPoint(x, y, v);
+            minX = std::min(minX, x);
+            maxX = std::max(maxX, x);
+            minY = std::min(minY, y);
+            maxY = std::max(maxY, y);
+        }
+        for (int i = 0; i < kNodes; ++i) {
+            q.nodeX.push_back(minX + (maxX - minX) * i / (kNodes - 1));
+            q.nodeY.push_back(minY + (maxY - minY) * i / (kNodes - 1));
+        }
+        return q;
+    }();
+    return p;
+}
+
+// The engine as the driver sets it up (nearest 0 = every point).
+gridova::InverseDistance engine(int nearest, double power) {
+    const Problem& p = problem();
+    gridova::InverseDistance e;
+    e.loadPoints(p.points);
+    e.setNearestPoints(nearest > 0 ? nearest : kPoints);
+    e.setNodes(kNodes, p.nodeX.data(), kNodes, p.nodeY.data());
+    e.setPower(power);
+    return e;
+}
+
+double mean(const std::vector<double>& values) {
+    double sum = 0;
+    for (double v : values) sum += v;
+    return sum / static_cast<double>(values.size());
+}
+
+void runEngine(benchmark::State& state, int nearest, double power) {
+    gridova::InverseDistance e = engine(nearest, power);
+    e.setThreadCount(static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        e.setTolerance(e.parameters().tolerance);  // out of date: compute again
+        benchmark::DoNotOptimize(e.run());
+    }
+    state.counters["mean"] = mean(e.output());
+    state.counters["nodes/s"] = benchmark::Counter(
+        static_cast<double>(kNodes) * kNodes * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+}
+
+void BM_Run(benchmark::State& state) { runEngine(state, static_cast<int>(state.range(0)), 2.0); }
+BENCHMARK(BM_Run)
+    ->ArgNames({"nearest", "threads"})
+    ->ArgsProduct({{0, 10}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_RunPower3(benchmark::State& state) { runEngine(state, 0, 3.0); }
+BENCHMARK(BM_RunPower3)
+    ->ArgNames({"nearest", "threads"})
+    ->Args({0, 1})
+    ->Args({0, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
+void BM_Plain(benchmark::State& state) {
+    const int nearest = static_cast<int>(state.range(0));
+    const gridova::InverseDistance e = engine(nearest, 2.0);
+    const Problem& p = problem();
+    std::vector<double> values(static_cast<std::size_t>(kNodes) * kNodes);
+    for (auto _ : state) {
+        for (int j = 0; j < kNodes; ++j) {
+            for (int i = 0; i < kNodes; ++i) {
+                values[static_cast<std::size_t>(i + j * kNodes)] =
+                    e.plainNodeValue(p.nodeX[i], p.nodeY[j]);
+            }
+        }
+        benchmark::DoNotOptimize(values.data());
+    }
+    state.counters["mean"] = mean(values);
+}
+BENCHMARK(BM_Plain)
+    ->ArgName("nearest")
+    ->Arg(0)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
