@@ -101,14 +101,23 @@ struct Rule {
     double plateau = 0.0;     // lower limit of d^2, squared data units
 };
 
+// The smallest tolerance used: a point exactly on a node is always a hit,
+// even with a tolerance of 0 (a grid with repeated node coordinates), where
+// its weight 1 / 0 would make the node NaN.
+constexpr double kMinTolerance = 1e-150;  // its square is still above 0
+
 Rule makeRule(const InverseDistanceParameters& p) {
     Rule r;
     r.squared = p.power == 2.0;
     r.power = p.power;
-    r.radius = p.radius;
-    r.radius2 = p.radius * p.radius;
-    r.tolerance = p.tolerance;
-    r.tolerance2 = p.tolerance * p.tolerance;
+    // A radius of 0 (the data diagonal of points that all lie on one spot)
+    // would leave every node but the one on the spot at 0: no limit then.
+    const double radius = p.radius > 0 ? p.radius : std::numeric_limits<double>::infinity();
+    r.radius = radius;
+    r.radius2 = radius * radius;
+    const double tolerance = std::max(p.tolerance, kMinTolerance);
+    r.tolerance = tolerance;
+    r.tolerance2 = tolerance * tolerance;
     r.plateau = p.plateau;
     return r;
 }

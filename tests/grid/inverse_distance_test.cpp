@@ -656,3 +656,31 @@ TEST(InverseDistanceProfile, StoredValuesPassTheSettersRules) {
 
 }  // namespace
 }  // namespace gridova
+
+namespace gridova {
+namespace {
+
+TEST(InverseDistanceGuards, OneSpotFillsEveryNodeAndAZeroToleranceStillHits) {
+    // Every point on one spot: the data diagonal (the default radius) is 0,
+    // which must not leave the nodes off the spot at 0.
+    PointSet spot;
+    spot.addPoint(1.0, 1.0, 7.0);
+    spot.addPoint(1.0, 1.0, 9.0);
+    const std::vector<double> nodeX = {0.0, 1.0, 2.0}, nodeY = {0.0, 1.0};
+    std::vector<double> values;
+    ASSERT_TRUE(runInverseDistance(spot, 3, nodeX.data(), 2, nodeY.data(), nullptr, values));
+    for (double v : values) EXPECT_DOUBLE_EQ(v, 8.0);
+
+    // Repeated node coordinates make the tolerance 0; a node exactly on a
+    // point still takes the point's value (not 1 / 0).
+    PointSet two;
+    two.addPoint(0.0, 0.0, 3.0);
+    two.addPoint(2.0, 0.0, 5.0);
+    const std::vector<double> repeatedX = {0.0, 0.0, 2.0}, oneY = {0.0};
+    ASSERT_TRUE(runInverseDistance(two, 3, repeatedX.data(), 1, oneY.data(), nullptr, values));
+    EXPECT_EQ(values[0], 3.0);
+    EXPECT_EQ(values[2], 5.0);
+}
+
+}  // namespace
+}  // namespace gridova
