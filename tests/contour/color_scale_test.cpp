@@ -19,6 +19,7 @@
 #include "platform/qt/qt_device.h"
 #include "platform/recording_device.h"
 #include "render/drawing_canvas.h"
+#include "tests/common/picture_compare.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -965,44 +966,8 @@ TEST(ColorBarPicture, MatchesTheReviewedReference) {
     ASSERT_FALSE(QFontDatabase::families().isEmpty()) << "no fonts installed";
     int l = 0;
     const QImage actual = drawTwoBars(&l);
-    const std::string reference =
-        std::string(GRIDOVA_SOURCE_DIR) + "/tests/fixtures/color_bar_two_bars.png";
-    if (std::getenv("GRIDOVA_WRITE_REFERENCE") != nullptr) {
-        ASSERT_TRUE(actual.save(QString::fromStdString(reference)));
-        GTEST_SKIP() << "reference written: " << reference;
-    }
-    const QImage expected =
-        QImage(QString::fromStdString(reference)).convertToFormat(QImage::Format_RGB32);
-    ASSERT_FALSE(expected.isNull()) << reference;
-    ASSERT_EQ(expected.size(), actual.size());
-
-    // A pixel differs when a channel is off by more than kChannelTolerance;
-    // glyph rasterising may move a few pixels between font versions.
-    constexpr int kChannelTolerance = 24;
-    constexpr double kMaxDifferingShare = 0.005;
-    QImage difference(actual.size(), QImage::Format_RGB32);
-    difference.fill(Qt::white);
-    long differing = 0;
-    for (int y = 0; y < actual.height(); ++y) {
-        for (int x = 0; x < actual.width(); ++x) {
-            const QRgb a = actual.pixel(x, y), e = expected.pixel(x, y);
-            const int d = std::max({std::abs(qRed(a) - qRed(e)), std::abs(qGreen(a) - qGreen(e)),
-                                    std::abs(qBlue(a) - qBlue(e))});
-            if (d > kChannelTolerance) {
-                ++differing;
-                difference.setPixel(x, y, qRgb(255, 0, 0));
-            }
-        }
-    }
-    const double share = static_cast<double>(differing) / (actual.width() * actual.height());
-    if (share > kMaxDifferingShare) {
-        const auto dir = testing::testDir();
-        actual.save(QString::fromStdString((dir / "actual.png").string()));
-        expected.save(QString::fromStdString((dir / "expected.png").string()));
-        difference.save(QString::fromStdString((dir / "difference.png").string()));
-        ADD_FAILURE() << differing << " pixels differ (" << share * 100
-                      << " %); actual, expected and difference images in " << dir.string();
-    }
+    if (testing::writeReferenceInstead(actual, "color_bar_two_bars.png")) GTEST_SKIP();
+    testing::expectMatchesReference(actual, "color_bar_two_bars.png");
 }
 
 }  // namespace
