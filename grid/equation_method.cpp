@@ -61,6 +61,20 @@ std::optional<double> borderValueOf(const EqNet& grid) {
     return grid.borderValue.value;
 }
 
+// An inside node without inside neighbours has no equation of its own; the
+// line system would hold it at 1. It keeps its start value instead (data
+// nodes are fixed at their values afterwards).
+void keepIsolatedNodes(const EqNet& grid, LineSystem& system) {
+    for (std::size_t n = 0; n < system.size(); ++n) {
+        if (grid.mask()[n] == kMaskOutside) continue;
+        if (system.east[n] == 0 && system.west[n] == 0 && system.north[n] == 0 &&
+            system.south[n] == 0) {
+            system.diag[n] = -1.0;
+            system.rhs[n] = -grid.values()[n];
+        }
+    }
+}
+
 void finishRun(EqNet& grid, double startSeconds) {
     grid.markEdges();
     grid.FillBlank(kBlankValue);
@@ -93,6 +107,7 @@ int runEquationSystem(EqNet& grid, const PointSet& points, const LineList* borde
     } else {
         LineSystem system;
         if (buildLineSystem(layout, grid.mask(), borderOn, system) != kSystemBuilt) return -1;
+        keepIsolatedNodes(grid, system);
         fixDataPoints(layout, data->view(), grid.values(), grid.mask(), system);
         applyBorderValue(borderValueOf(grid), grid.mask(), grid.values(), system);
         for (std::size_t n = 0; n < grid.values().size(); ++n) {

@@ -15,7 +15,8 @@ constexpr int kNoGrid = 190;         // "Сетка не задана! ..."
 constexpr int kBorderOutside = 191;  // "Граница вылезает за сетку! ..."
 constexpr int kPointsOutside = 192;  // "Точки вылезают за сетку! ..."
 constexpr int kStoppedByUser = 418;  // "Процесс остановлен пользователем"
-constexpr int kProgressText = 321;                // "Расчет..."
+constexpr int kProgressText = 321;  // "Расчет..."
+constexpr int kNoValues = 9003;     // "Ни у одной точки нет значения: ..."
 constexpr const char* kDensityTitle = "Kriging";  // the progress bar's label, as it always was
 
 // Point density: each point adds 1 / max(1, kDensityScale × distance).
@@ -182,8 +183,19 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& in,
         warning(text(kPointsOutside, "Не определена сетка"));
         return -1;
     }
+    const InterpolationMethod method = methodFor(*grid, in);
+    const bool pointMethod = method == InterpolationMethod::EquationSystem ||
+                             method == InterpolationMethod::LargeGridEquationSystem ||
+                             method == InterpolationMethod::InverseDistance ||
+                             method == InterpolationMethod::DataPointsOnly;
+    if (pointMethod && in.points != nullptr && in.points->size() > 0 &&
+        in.points->countWithValues() == 0) {
+        // Points without any value give nothing to interpolate.
+        warning(text(kNoValues));
+        return -1;
+    }
     int result = 0;
-    switch (methodFor(*grid, in)) {
+    switch (method) {
         case InterpolationMethod::DataPointsOnly:
             result = dataPointsOnly(*grid, in);
             break;

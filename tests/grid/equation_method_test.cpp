@@ -139,6 +139,40 @@ TEST(DriverInverseDistance, NodesGetTheWeightedMeanAndTheFrameIsBlank) {
     EXPECT_DOUBLE_EQ(grid->value(1, 1), 10.0);  // the grid keeps its state
 }
 
+TEST(EquationMethod, PointsWithoutValuesAreRefusedWithAMessage) {
+    PointSet valueless;
+    DataPoint p;
+    p.x = 5;
+    p.y = 5;
+    valueless.addExisting(p);
+    valueless.computeStatistics();
+    auto grid = sampleGrid();
+    DriverInputs in;
+    in.points = &valueless;
+    EXPECT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), -1);
+    EXPECT_EQ(testing::lastLogged(), "Ни у одной точки нет значения: интерполировать нечего");
+    EXPECT_FALSE(grid->hasValues());
+}
+
+TEST(EquationMethod, AnIsolatedInsideNodeKeepsItsStartValue) {
+    // A border that takes in the data node region and one lone node far
+    // from it: the lone node has no inside neighbour.
+    PointSet data;
+    data.addPoint(2.0, 2.0, 10.0);
+    data.addPoint(3.0, 3.0, 30.0);
+    data.computeStatistics();
+    auto grid = EqNet::fromCellWidths(std::vector<double>(9, 1.0), std::vector<double>(9, 1.0));
+    LineList border;
+    border.add(Line({{1.2, 1.2}, {4.8, 1.2}, {4.8, 4.8}, {1.2, 4.8}, {1.2, 1.2}}));
+    border.add(Line({{7.3, 7.3}, {7.7, 7.3}, {7.7, 7.7}, {7.3, 7.7}, {7.3, 7.3}}));
+    grid->solver = 1;
+    ASSERT_EQ(runEquationSystem(*grid, data, &border), 0);
+    // The lone node at (7.5, 7.5) keeps the mid-point start (10 + 30) / 2.
+    const NodeRef lone = grid->nearestNode(7.5, 7.5);
+    ASSERT_NE(grid->mask()[static_cast<std::size_t>(lone.index)], kMaskOutside);
+    EXPECT_DOUBLE_EQ(grid->values()[static_cast<std::size_t>(lone.index)], 20.0);
+}
+
 TEST(EquationMethod, NoDataComputesNothing) {
     PointSet empty;
     auto grid = sampleGrid();
