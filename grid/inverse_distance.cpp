@@ -14,20 +14,14 @@
 //    node that had one is summed again by the scalar rule.
 // B. Every point is a candidate and p != 2 (or a value is not finite, or the
 //    target has no SSE2): the scalar rule per node.
-// C. n = nearestPoints < N. Which points end up in the list, and in which
-//    order? Let t be d^2 of point n - 1 and q the first point after the first
-//    n with d^2 < t: the point that causes the first sort. Without q the
-//    candidates are points 0 .. n-1 in point order. With q, the first sort
-//    orders the slots by (d^2, point index), since they hold the points in
-//    index order and the sort is stable, and the order stays so: every later
-//    point has a larger index than all points in the list, enters only when
-//    its d^2 is below that of the last entry, and insertion puts it after
-//    equal keys. So the list holds the n least points by (d^2, index) among
-//    {0 .. n-1} and {q .. N-1}, in that order; the points between n and q
-//    never enter. The engine finds q by a scan in point order, then collects
-//    the n least points in a bounded max-heap fed from a cell index in rings
-//    of growing distance (a ring stops the search once its nearest possible
-//    d^2 exceeds the heap's largest key), sorts them and sums them by the
+// C. n = nearestPoints < N. The list is sorted once full, so it ends as the
+//    n points least by (d^2, index), in that order: the first n points start
+//    it, and every later point enters when it is nearer than the last entry
+//    (insertion puts it after equal keys, and later points have larger
+//    indexes). The engine takes the first n points into a bounded max-heap,
+//    offers point n and then the other points from a cell index in rings of
+//    growing distance (a ring stops the search once its nearest possible d^2
+//    exceeds the heap's largest key), sorts the heap and sums it by the
 //    scalar rule.
 //
 // All paths sum with the same scalar rule (addCandidate) in the order of the
@@ -440,11 +434,26 @@ void InverseDistance::loadParameters() {
     if (readProfileDouble(kName, kKeyTolerance, value) == 0) setTolerance(value);
 }
 
+namespace {
+
+struct Entry {
+    double d2 = 0.0;
+    double v = 0.0;
+};
+
+// Straight insertion by d^2; equal keys keep their order.
+void sortStable(Entry* list, std::size_t n) {
+    for (std::size_t i = 1; i < n; ++i) {
+        const Entry moving = list[i];
+        std::size_t j = i;
+        for (; j > 0 && list[j - 1].d2 > moving.d2; --j) list[j] = list[j - 1];
+        list[j] = moving;
+    }
+}
+
+}  // namespace
+
 double InverseDistance::plainNodeValue(double x, double y) const {
-    struct Entry {
-        double d2 = 0.0;
-        double v = 0.0;
-    };
     const std::size_t count = points_.size();
     const std::size_t n = static_cast<std::size_t>(parameters_.nearestPoints);
     const Rule rule = makeRule(parameters_);
@@ -454,6 +463,10 @@ double InverseDistance::plainNodeValue(double x, double y) const {
         const Entry e{raised(squaredDistance(x, y, points_[k]), rule.plateau), points_[k].v};
         if (k < n) {
             list[k] = e;
+            // Once the list is full (and more points follow) it is sorted, so
+            // that a later point replaces the farthest one and no near point
+            // is passed over.
+            if (k + 1 == n && count > n) sortStable(list.data(), n);
             continue;
         }
         list[n] = e;
@@ -474,30 +487,16 @@ double InverseDistance::plainNodeValue(double x, double y) const {
 
 double InverseDistance::selectedNodeValue(double x, double y, Workspace& work) const {
     const Rule& rule = work.rule;
-    const int n = parameters_.nearestPoints;
-    const int count = pointCount();
+    const int n = parameters_.nearestPoints;  // fewer than the points (path C)
     Ranked* heap = work.heap.data();
     for (int k = 0; k < n; ++k) {
         heap[k] = {
             raised(squaredDistance(x, y, points_[static_cast<std::size_t>(k)]), rule.plateau), k};
     }
-    // q: the first later point nearer than point n - 1.
-    const double t = heap[n - 1].key;
-    Ranked q{0.0, -1};
-    for (int k = n; k < count; ++k) {
-        const double key =
-            raised(squaredDistance(x, y, points_[static_cast<std::size_t>(k)]), rule.plateau);
-        if (key < t) {
-            q = {key, k};
-            break;
-        }
-    }
+    // Every later point competes with the sorted list, starting with point n.
+    const Ranked q{
+        raised(squaredDistance(x, y, points_[static_cast<std::size_t>(n)]), rule.plateau), n};
     NodeSums sums;
-    if (q.index < 0) {
-        for (int k = 0; k < n; ++k)
-            addCandidate(sums, heap[k].key, points_[static_cast<std::size_t>(k)].v, rule);
-        return nodeValue(sums);
-    }
     std::make_heap(heap, heap + n, before);
     auto offer = [&](const Ranked& e) {
         if (!before(e, heap[0])) return;

@@ -11,13 +11,14 @@
 // and z = 0 when W <= 1e-30. The sums run over the node's candidates:
 //
 // 1. Candidates. A list of n + 1 slots (n = nearestPoints) is filled in point
-//    order: the first n points enter as they come; each later point is written
-//    into the spare last slot, and when its d^2 is below the d^2 in slot
-//    n - 1, all n + 1 slots are sorted by d^2 (straight insertion, equal keys
-//    keep their order). The first min(N, n) slots are the candidates.
-//    Until the first sort, slot n - 1 holds point n - 1 and not the farthest
-//    of the first n, so a later point that is nearer than some of them but
-//    not nearer than point n - 1 never becomes a candidate.
+//    order: the first n points enter as they come; when more points follow,
+//    the full list is sorted by d^2 (straight insertion, equal keys keep
+//    their order); each later point is written into the spare last slot and,
+//    when its d^2 is below the d^2 in slot n - 1, the slots are sorted again.
+//    The first min(N, n) slots are the candidates: with n < N the n points
+//    least by (d^2, point index), nearest first. (Sorting only when a later
+//    point arrives, as the list was once kept, could leave a far point in the
+//    list and pass over a nearer one.)
 // 2. Sums over the candidates in list order. A candidate with d < tolerance
 //    lies on the node (an exact hit): the first hit resets S and W to 0, and
 //    every hit adds v_k to S and 1 to W; once a hit was seen, the other

@@ -7,10 +7,8 @@ Writes tests/fixtures/idw_reference.txt, read by inverse_distance_test.cpp:
 
 The method, written from its description and independently of the C++ code:
 for a node, d^2 = (Y - y)^2 + (X - x)^2, raised to the plateau when smaller.
-The candidates are all points, or with nearest = n < N the list of n + 1
-slots filled in point order (first n points as they come, each later point
-into the spare slot, sorted by straight insertion when its d^2 is below the
-d^2 in slot n - 1). Among the candidates, those with d < tolerance lie on the
+The candidates are all points in point order, or with nearest = n < N the
+n points least by (d^2, point index), in that order. Among the candidates, those with d < tolerance lie on the
 node and the value is their plain mean; without such a point, the value is
 sum(w v) / sum(w) over the candidates with d <= radius, w = 1 / d^p, and 0
 when sum(w) <= 1e-30.
@@ -59,20 +57,10 @@ def combine(d2, v, power, radius, tolerance):
 
 
 def candidates(d2, n):
-    """Indices of the candidate list of the spare-slot rule, in list order."""
+    """Indices of the candidates, in the order they are summed."""
     if n >= len(d2):
         return list(range(len(d2)))
-    slots = list(range(n)) + [None]
-    for k in range(n, len(d2)):
-        slots[n] = k
-        if d2[k] < d2[slots[n - 1]]:
-            for i in range(1, n + 1):  # straight insertion, stable
-                moving, j = slots[i], i
-                while j > 0 and d2[slots[j - 1]] > d2[moving]:
-                    slots[j] = slots[j - 1]
-                    j -= 1
-                slots[j] = moving
-    return slots[:n]
+    return sorted(range(len(d2)), key=lambda k: (d2[k], k))[:n]
 
 
 def grid(pts, power, nearest, radius, plateau, tolerance):

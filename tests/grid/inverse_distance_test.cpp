@@ -219,26 +219,27 @@ TEST(InverseDistanceNode, WorkedExamples) {
          {2, kAll, 5, 0, 0.1},
          3.0},
         {"weights summing to 1e-30 or less give 0", {{1e16, 0, 5}}, {2, kAll, 2e16, 0, 0.1}, 0.0},
-        // The spare-slot rule, n = 2; d^2 = 9, 1, 4, 0.25. Point 2 is nearer
-        // than point 0 but not than point 1, the last of the first two: it
-        // never enters. The true two nearest would give (2 + 1) / 1.25 = 2.4.
-        {"n = 2: a point not nearer than point n - 1 is passed over",
+        // n = 2 with more points than n: the list is sorted once full, so
+        // the candidates are the two least by d^2 (ties in point order).
+        // d^2 = 9, 1, 4: points 1 and 2, (2 + 4/4) / (1 + 1/4) = 2.4; a list
+        // left unsorted would keep point 0 and give 1.9.
+        {"n = 2: a later point nearer than a listed one replaces it",
          {{3, 0, 1}, {0, 1, 2}, {-2, 0, 4}},
          {2, 2, 10, 0, 0.01},
-         (1.0 / 9 + 2) / (1.0 / 9 + 1)},
-        // Point 3 sorts the list (0.25, 1, 9): candidates 3 and 1.
-        {"n = 2: a nearer point sorts the list; the passed-over point stays out",
+         3.0 / 1.25},
+        // d^2 = 9, 1, 4, 0.25: points 3 and 1.
+        {"n = 2: the nearest two of four",
          {{3, 0, 1}, {0, 1, 2}, {-2, 0, 4}, {0, -0.5, 8}},
          {2, 2, 10, 0, 0.01},
          (32.0 + 2) / 5},
-        // d^2 = 9, 1, 1: point 2 is only as near as point 1, which sorts nothing.
-        {"n = 2: a point as near as point n - 1 does not sort the list",
+        // d^2 = 9, 1, 1: points 1 and 2, equally near: (2 + 4) / 2.
+        {"n = 2: a point as near as the nearest listed one enters",
          {{3, 0, 1}, {0, 1, 2}, {-1, 0, 4}},
          {2, 2, 10, 0, 0.01},
-         (1.0 / 9 + 2) / (1.0 / 9 + 1)},
-        // d^2 = 4, 4, 1: the sort gives points 2, 0, 1 (0 before 1, as they
-        // came), so point 1 drops out: (8 + 1/4) / (1 + 1/4).
-        {"n = 2: the sort keeps equal keys in their order",
+         3.0},
+        // d^2 = 4, 4, 1: points 2 and 0 (0 before 1 at equal d^2), so point 1
+        // drops out: (8 + 1/4) / (1 + 1/4).
+        {"n = 2: equal keys keep their order",
          {{2, 0, 1}, {0, 2, 3}, {0, 1, 8}},
          {2, 2, 10, 0, 0.01},
          8.25 / 1.25},
