@@ -94,8 +94,6 @@ public:
     void endRow(std::optional<std::string_view> name);
 
 private:
-    friend class DataFileParser;
-
     struct Row {
         std::size_t firstCell;    // index of the label slot in cells_
         std::uint32_t cellCount;  // including the label slot

@@ -59,6 +59,12 @@ std::string lastLogged() {
     return lines.empty() ? std::string() : lines.back();
 }
 
+std::size_t timesLogged(std::string_view text) {
+    std::size_t n = 0;
+    for (const std::string& line : messageLog().lines()) n += line == text ? 1 : 0;
+    return n;
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;

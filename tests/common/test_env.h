@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace gridova::testing {
 
@@ -17,6 +18,8 @@ std::string readFile(const std::string& path);
 
 // The last line of the message log, or an empty text.
 std::string lastLogged();
+// How many lines of the message log are this text.
+std::size_t timesLogged(std::string_view text);
 
 // Captures standard error for its lifetime.
 class StderrCapture {

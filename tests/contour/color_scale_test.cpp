@@ -20,6 +20,7 @@
 #include "platform/recording_device.h"
 #include "render/drawing_canvas.h"
 #include "tests/common/picture_compare.h"
+#include "tests/common/section_bytes.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -405,19 +406,8 @@ TEST(ColorFile, MissingFileGivesMessage202) {
 
 // --- "CS01" section ---------------------------------------------------------------------
 
-template <typename Write>
-std::string writeBytes(Write&& write) {
-    const std::string path = (testing::testDir() / "out.bin").string();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    BinaryWriter out(f);
-    write(out);
-    EXPECT_TRUE(out.ok());
-    std::fclose(f);
-    return testing::readFile(path);
-}
-
 std::string sectionBytes(const ColorScale& s) {
-    return writeBytes([&](BinaryWriter& out) { s.writeSection(out); });
+    return testing::writtenBytes([&](BinaryWriter& out) { s.writeSection(out); });
 }
 
 // Reads a section from bytes; the reader's state is given back.

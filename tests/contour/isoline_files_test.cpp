@@ -12,13 +12,9 @@
 namespace gridova {
 namespace {
 
-constexpr const char* kNotIsolineFile = "Файл не имеет определенный формат изолиний!";
+using testing::timesLogged;
 
-std::size_t timesLogged(std::string_view text) {
-    std::size_t n = 0;
-    for (const std::string& line : messageLog().lines()) n += line == text ? 1 : 0;
-    return n;
-}
+constexpr const char* kNotIsolineFile = "Файл не имеет определенный формат изолиний!";
 
 // The font block of the default format.
 constexpr const char* kArial6 = "LOGFONT:00\n-8\n0\n0\n0\n400\n0\n0\n0\n204\n0\n0\n0\n0\nArial\n";

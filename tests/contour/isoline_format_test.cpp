@@ -12,13 +12,9 @@
 namespace gridova {
 namespace {
 
-constexpr const char* kNotIsolineFormat = "Файл не имеет определенный формат изолиний!";
+using testing::timesLogged;
 
-std::size_t timesLogged(std::string_view text) {
-    std::size_t n = 0;
-    for (const std::string& line : messageLog().lines()) n += line == text ? 1 : 0;
-    return n;
-}
+constexpr const char* kNotIsolineFormat = "Файл не имеет определенный формат изолиний!";
 
 // Every member away from its default.
 IsolineFormat unusualFormat() {

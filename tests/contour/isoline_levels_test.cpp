@@ -18,11 +18,7 @@
 namespace gridova {
 namespace {
 
-std::size_t timesLogged(std::string_view text) {
-    std::size_t n = 0;
-    for (const std::string& line : messageLog().lines()) n += line == text ? 1 : 0;
-    return n;
-}
+using testing::timesLogged;
 
 void expectLevels(const std::vector<double>& actual, const std::vector<double>& expected) {
     ASSERT_EQ(actual.size(), expected.size());

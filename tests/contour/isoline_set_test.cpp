@@ -11,11 +11,13 @@
 #include "contour/isoline_set.h"
 #include "platform/message_log.h"
 #include "platform/profile.h"
+#include "tests/common/section_bytes.h"
 #include "tests/common/test_env.h"
-#include "tests/contour/section_bytes.h"
 
 namespace gridova {
 namespace {
+
+using testing::timesLogged;
 
 using testing::ByteInput;
 using testing::doubleBytes;
@@ -26,12 +28,6 @@ using testing::wordBytes;
 using testing::writtenBytes;
 
 constexpr const char* kInvalidFormat = "Invalid format.";
-
-std::size_t timesLogged(std::string_view text) {
-    std::size_t n = 0;
-    for (const std::string& line : messageLog().lines()) n += line == text ? 1 : 0;
-    return n;
-}
 
 std::vector<std::int32_t> initSpacings(const IsolineSet& set) {
     std::vector<std::int32_t> v;

@@ -10,11 +10,13 @@
 #include "contour/line_list.h"
 #include "contour/map_items.h"
 #include "platform/message_log.h"
+#include "tests/common/section_bytes.h"
 #include "tests/common/test_env.h"
-#include "tests/contour/section_bytes.h"
 
 namespace gridova {
 namespace {
+
+using testing::timesLogged;
 
 using testing::ByteInput;
 using testing::doubleBytes;
@@ -25,12 +27,6 @@ using testing::wordBytes;
 using testing::writtenBytes;
 
 constexpr const char* kInvalidFormat = "Invalid format.";
-
-std::size_t timesLogged(std::string_view text) {
-    std::size_t n = 0;
-    for (const std::string& line : messageLog().lines()) n += line == text ? 1 : 0;
-    return n;
-}
 
 // The font record of a font: five words, eight bytes, the face as a
 // direct text.

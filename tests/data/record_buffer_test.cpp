@@ -6,6 +6,7 @@
 
 #include "data/point_set.h"
 #include "platform/message_log.h"
+#include "tests/common/section_bytes.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -30,29 +31,6 @@ Bytes concat(std::initializer_list<Bytes> parts) {
     for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
     return all;
 }
-
-// Writes with the function, gives the file's bytes.
-template <typename Write>
-std::string writeBytes(Write&& write) {
-    const std::string path = (testing::testDir() / "out.bin").string();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    BinaryWriter out(f);
-    write(out);
-    EXPECT_TRUE(out.ok());
-    std::fclose(f);
-    return testing::readFile(path);
-}
-
-// A reader over bytes held in a file.
-struct Input {
-    explicit Input(const std::string& bytes) {
-        path = testing::writeFile("in.bin", bytes);
-        file = std::fopen(path.c_str(), "rb");
-    }
-    ~Input() { std::fclose(file); }
-    std::string path;
-    std::FILE* file;
-};
 
 TEST(RecordBuffer, ItemEncodings) {
     struct Case {
@@ -101,13 +79,13 @@ TEST(RecordBuffer, GrowsByTheStep) {
 
 TEST(RecordBuffer, TakesThatFailLeaveTheDestination) {
     // A record of 6 bytes: a word can be taken at 0, not at 4.
-    const std::string file = writeBytes([](BinaryWriter& out) {
+    const std::string file = testing::writtenBytes([](BinaryWriter& out) {
         out.word(6);
         out.word(7);
         out.bytes("ab", 2);
     });
-    Input in(file);
-    BinaryReader reader(in.file);
+    testing::ByteInput in(file);
+    BinaryReader& reader = in.reader();
     RecordBuffer r;
     ASSERT_EQ(r.readRecord(reader), 6);
     std::int32_t v = 0;
@@ -129,9 +107,9 @@ TEST(RecordBuffer, StringsReadBack) {
     w.putString(std::string());
     w.putString(std::string("PS02"));
     w.putString(std::string("PS01"));
-    const std::string file = writeBytes([&](BinaryWriter& out) { w.writeRecord(out); });
-    Input in(file);
-    BinaryReader reader(in.file);
+    const std::string file = testing::writtenBytes([&](BinaryWriter& out) { w.writeRecord(out); });
+    testing::ByteInput in(file);
+    BinaryReader& reader = in.reader();
     RecordBuffer r;
     ASSERT_GT(r.readRecord(reader), 0);
     std::string s = "default";
@@ -161,12 +139,12 @@ TEST(RecordBuffer, DamagedLengthsAreRefused) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string file = writeBytes([&](BinaryWriter& out) {
+        const std::string file = testing::writtenBytes([&](BinaryWriter& out) {
             out.word(static_cast<std::int32_t>(c.record.size()));
             out.bytes(c.record.data(), c.record.size());
         });
-        Input in(file);
-        BinaryReader reader(in.file);
+        testing::ByteInput in(file);
+        BinaryReader& reader = in.reader();
         RecordBuffer r;
         ASSERT_GE(r.readRecord(reader), 0);
         std::optional<std::string> s = std::string("kept");
@@ -175,12 +153,12 @@ TEST(RecordBuffer, DamagedLengthsAreRefused) {
         EXPECT_EQ(r.position(), 0);
     }
     // A record longer than the file: nothing is allocated, the reader stops.
-    const std::string file = writeBytes([](BinaryWriter& out) {
+    const std::string file = testing::writtenBytes([](BinaryWriter& out) {
         out.word(2000000000);
         out.word(1);
     });
-    Input in(file);
-    BinaryReader reader(in.file);
+    testing::ByteInput in(file);
+    BinaryReader& reader = in.reader();
     RecordBuffer r;
     EXPECT_EQ(r.readRecord(reader), -1);
     EXPECT_TRUE(reader.failed());
@@ -188,7 +166,7 @@ TEST(RecordBuffer, DamagedLengthsAreRefused) {
 }
 
 TEST(DirectItems, EncodingsAndChecks) {
-    const std::string file = writeBytes([](BinaryWriter& out) {
+    const std::string file = testing::writtenBytes([](BinaryWriter& out) {
         writeDirectText(out, std::string("abc"));
         writeDirectText(out, std::nullopt);
         writeDirectOptional(out, OptionalValue(2.0));
@@ -206,8 +184,8 @@ TEST(DirectItems, EncodingsAndChecks) {
         std::string("\x01\0\0\0\x01\0\0\0\x09\0\0\0", 12) + std::string("\0\0\0\0", 4);
     EXPECT_EQ(file, expected);
 
-    Input in(file);
-    BinaryReader reader(in.file);
+    testing::ByteInput in(file);
+    BinaryReader& reader = in.reader();
     std::optional<std::string> text;
     ASSERT_TRUE(readDirectText(reader, text));
     EXPECT_EQ(text, "abc");
@@ -229,8 +207,8 @@ TEST(DirectItems, EncodingsAndChecks) {
     EXPECT_EQ(reader.remaining(), 0u);
 
     // A count past the end of the file.
-    Input bad(std::string("\xff\xff\xff\x0f", 4) + std::string(16, '\0'));
-    BinaryReader badReader(bad.file);
+    testing::ByteInput bad(std::string("\xff\xff\xff\x0f", 4) + std::string(16, '\0'));
+    BinaryReader& badReader = bad.reader();
     EXPECT_FALSE(readDirectDoubles(badReader, d));
     EXPECT_EQ(d, (std::vector<double>{1.0, -1.0}));
     EXPECT_TRUE(badReader.failed());
@@ -256,7 +234,7 @@ PointSet sampleSet() {
 }
 
 std::string sectionBytes(const PointSet& s) {
-    return writeBytes([&](BinaryWriter& out) { s.writeSection(out); });
+    return testing::writtenBytes([&](BinaryWriter& out) { s.writeSection(out); });
 }
 
 TEST(PointSetSection, WriteReadWriteGivesTheSameBytes) {
@@ -265,8 +243,8 @@ TEST(PointSetSection, WriteReadWriteGivesTheSameBytes) {
     const_cast<PointSet*>(s.derived())->fitTo(100, 100, 200, 300);  // depth 2
     const std::string first = sectionBytes(s);
 
-    Input in(first);
-    BinaryReader reader(in.file);
+    testing::ByteInput in(first);
+    BinaryReader& reader = in.reader();
     PointSet back;
     ASSERT_TRUE(back.readSection(reader));
     EXPECT_EQ(reader.remaining(), 0u);
@@ -290,8 +268,8 @@ TEST(PointSetSection, WrongTagAndDamagedSections) {
     std::string wrongTag = good;
     wrongTag[12 + 3] = '2';
     {
-        Input in(wrongTag);
-        BinaryReader reader(in.file);
+        testing::ByteInput in(wrongTag);
+        BinaryReader& reader = in.reader();
         PointSet s;
         EXPECT_FALSE(s.readSection(reader));
         EXPECT_EQ(s.size(), 0u);
@@ -300,16 +278,16 @@ TEST(PointSetSection, WrongTagAndDamagedSections) {
     // Every truncation and a damaged byte at every place: no crash, and a
     // section cut short is never read as complete.
     for (std::size_t cut = 0; cut < good.size(); ++cut) {
-        Input in(good.substr(0, cut));
-        BinaryReader reader(in.file);
+        testing::ByteInput in(good.substr(0, cut));
+        BinaryReader& reader = in.reader();
         PointSet s;
         EXPECT_FALSE(s.readSection(reader)) << cut;
     }
     for (std::size_t at = 0; at < good.size(); ++at) {
         std::string damaged = good;
         damaged[at] = static_cast<char>(0xFF);
-        Input in(damaged);
-        BinaryReader reader(in.file);
+        testing::ByteInput in(damaged);
+        BinaryReader& reader = in.reader();
         PointSet s;
         s.readSection(reader);
         EXPECT_LE(s.size(), 3u) << at;  // never more points than were written

@@ -7,6 +7,7 @@
 #include "data/nice_value.h"
 #include "platform/message_log.h"
 #include "platform/profile.h"
+#include "tests/common/section_bytes.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -218,22 +219,12 @@ TEST(EqNetFile, RoundTripAndOldAndForeignFiles) {
 }
 
 std::string sectionBytes(const EqNet& grid) {
-    const std::string path = (testing::testDir() / "grid.bin").string();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    BinaryWriter out(f);
-    grid.writeSection(out);
-    EXPECT_TRUE(out.ok());
-    std::fclose(f);
-    return readFile(path);
+    return testing::writtenBytes([&](BinaryWriter& out) { grid.writeSection(out); });
 }
 
 bool readSectionBytes(const std::string& bytes, EqNet& grid) {
-    const std::string path = writeFile("in.bin", bytes);
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    BinaryReader in(f);
-    const bool ok = grid.readSection(in);
-    std::fclose(f);
-    return ok;
+    testing::ByteInput in(bytes);
+    return grid.readSection(in.reader());
 }
 
 TEST(EqNetSection, WriteReadWriteGivesTheSameBytes) {

@@ -2,6 +2,8 @@
 // read back through a BinaryReader, and hand-made little-endian items.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +23,7 @@ std::string writtenBytes(Write&& write) {
     {
         BinaryWriter out(f);
         write(out);
+        EXPECT_TRUE(out.ok());
     }
     std::fclose(f);
     return readFile(path);
