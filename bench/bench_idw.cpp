@@ -11,9 +11,27 @@
 //   BM_Plain/nearest:N           plainNodeValue for every node: the literal
 //                                algorithm, one thread, for the speed-up
 // The counter "mean" is the mean node value, to compare with the script's.
+//
+// Beside gdal_grid (bench/idw_gdal.py runs it on the same points):
+//
+//   BM_Peer/points:P/nearest:N/threads:T
+//                                the first P points of the same stream
+//                                (P = 10,000 or 100,000) onto 500 x 500 nodes
+//                                at the cell centres of [0, 1e5]^2, i.e. at
+//                                (i + 0.5) * 200, as `gdal_grid -txe 0 100000
+//                                -tye 0 100000 -outsize 500 500` places them
+// With GRIDOVA_BENCH_IDW_OUT=<directory>, BM_Peer writes its node values
+// there as raw doubles, row 0 (lowest y) first: idw-P-N.f64 with the
+// engine's default tolerance (0.1 x the node spacing: a node with a point
+// that near takes the plain mean of such points) and idw-P-N-tol0.f64 with
+// tolerance 0 (only an exact hit counts, as in gdal_grid).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "data/point_set.h"
@@ -37,6 +55,18 @@ struct SplitMix64 {
     }
 };
 
+// Hands the first `count` points of the stream to take(x, y, value).
+template <typename Take>
+void drawPoints(int count, Take take) {
+    SplitMix64 rng{42};
+    for (int k = 0; k < count; ++k) {
+        const double x = rng.next() * kSide;
+        const double y = rng.next() * kSide;
+        const double v = -50.0 + 300.0 * rng.next();
+        take(x, y, v);
+    }
+}
+
 struct Problem {
     gridova::PointSet points;
     std::vector<double> nodeX, nodeY;
@@ -45,18 +75,14 @@ struct Problem {
 const Problem& problem() {
     static const Problem p = [] {
         Problem q;
-        SplitMix64 rng{42};
         double minX = kSide, maxX = 0, minY = kSide, maxY = 0;
-        for (int k = 0; k < kPoints; ++k) {
-            const double x = rng.next() * kSide;
-            const double y = rng.next() * kSide;
-            const double v = -50.0 + 300.0 * rng.next();
+        drawPoints(kPoints, [&](double x, double y, double v) {
             q.points.addPoint(x, y, v);
             minX = std::min(minX, x);
             maxX = std::max(maxX, x);
             minY = std::min(minY, y);
             maxY = std::max(maxY, y);
-        }
+        });
         for (int i = 0; i < kNodes; ++i) {
             q.nodeX.push_back(minX + (maxX - minX) * i / (kNodes - 1));
             q.nodeY.push_back(minY + (maxY - minY) * i / (kNodes - 1));
@@ -134,6 +160,65 @@ BENCHMARK(BM_Plain)
     ->Arg(10)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+
+// --- Beside gdal_grid ---------------------------------------------------------
+
+constexpr int kPeerNodes = 500;
+
+// The first `count` points of the stream, and the node lines of the peer grid.
+const Problem& peerProblem(int count) {
+    static const auto make = [](int n) {
+        Problem q;
+        drawPoints(n, [&](double x, double y, double v) { q.points.addPoint(x, y, v); });
+        const double cell = kSide / kPeerNodes;
+        for (int i = 0; i < kPeerNodes; ++i) {
+            q.nodeX.push_back((i + 0.5) * cell);
+            q.nodeY.push_back((i + 0.5) * cell);
+        }
+        return q;
+    };
+    static const Problem small = make(10000), large = make(100000);
+    return count == 10000 ? small : large;
+}
+
+void writeValues(const std::string& path, const std::vector<double>& values) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(values.data()),
+              static_cast<std::streamsize>(values.size() * sizeof(double)));
+}
+
+void BM_Peer(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const int nearest = static_cast<int>(state.range(1));
+    const Problem& p = peerProblem(count);
+    gridova::InverseDistance e;
+    e.loadPoints(p.points);
+    e.setNearestPoints(nearest > 0 ? nearest : count);
+    e.setNodes(kPeerNodes, p.nodeX.data(), kPeerNodes, p.nodeY.data());
+    e.setPower(2.0);
+    e.setThreadCount(static_cast<int>(state.range(2)));
+    for (auto _ : state) {
+        e.setTolerance(e.parameters().tolerance);  // out of date: compute again
+        benchmark::DoNotOptimize(e.run());
+    }
+    state.counters["mean"] = mean(e.output());
+    state.counters["nodes/s"] = benchmark::Counter(
+        static_cast<double>(kPeerNodes) * kPeerNodes * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+    if (const char* dir = std::getenv("GRIDOVA_BENCH_IDW_OUT")) {
+        const std::string stem =
+            std::string(dir) + "/idw-" + std::to_string(count) + "-" + std::to_string(nearest);
+        writeValues(stem + ".f64", e.output());
+        e.setTolerance(0.0);
+        e.run();
+        writeValues(stem + "-tol0.f64", e.output());
+    }
+}
+BENCHMARK(BM_Peer)
+    ->ArgNames({"points", "nearest", "threads"})
+    ->ArgsProduct({{10000, 100000}, {0, 10}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -201,6 +201,13 @@ public:
 
     // --- Drawing ----------------------------------------------------------------
     void drawGrid(DrawingCanvas& canvas);
+    // Colour cells: every inside node's cell that overlaps the visible area,
+    // filled with the colour scale's colour of its value and outlined in
+    // cellColor (cellBorder) or in its own colour. -1 when the values are
+    // not valid for cells or the grid is empty.
+    int drawCells(DrawingCanvas& canvas) const;
+    // The single cell of node (i, j) the same way.
+    void drawCell(DrawingCanvas& canvas, std::int32_t i, std::int32_t j) const;
 
     // --- Files and sections -----------------------------------------------------
     bool writeFile(const std::string& path) const;
@@ -249,6 +256,8 @@ private:
     bool setLayout(std::vector<double> stepsX, std::vector<double> stepsY, double minX,
                    double minY);
     void buildNodes();
+    static bool cellVisible(const DrawingCanvas& canvas, double x1, double y1, double x2,
+                            double y2);
     std::int32_t nextInsideFrom(std::int32_t start) const;
 
     std::int32_t nx_ = 0, ny_ = 0;

@@ -346,8 +346,10 @@ void DrawingCanvas::setYMode(YMode mode) {
 
 void DrawingCanvas::recompute() {
     const gdi::Size area = areaSize();
-    const double w = static_cast<double>(area.cx - right_ - left_);
-    const double h = static_cast<double>(area.cy - bottomMargin_ - top_);
+    // Margins wider than the area leave nothing to draw in (never a
+    // negative scale, which would mirror the map).
+    const double w = std::max(0.0, static_cast<double>(area.cx - right_ - left_));
+    const double h = std::max(0.0, static_cast<double>(area.cy - bottomMargin_ - top_));
     scaleX_ = w * reciprocal(dx_);
     scaleY_ = h * reciprocal(dy_);
     if (isotropic_) scaleX_ = scaleY_ = std::min(scaleX_, scaleY_);

@@ -1,0 +1,959 @@
+#include "render/map_view.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/message_log.h"
+#include "platform/messages.h"
+#include "platform/profile.h"
+#include "platform/status.h"
+
+namespace gridova {
+
+namespace {
+
+constexpr int kLinesGroup = 357;       // "Линии"
+constexpr int kSectionText = 483;      // "Разрез"
+constexpr int kSectionVertices = 484;  // "ЛинияРазрез1"
+constexpr int kPolygonText = 485;      // "Полигон"
+constexpr int kLineText = 79;          // "Линия"
+constexpr int kReinterpolate = 487;    // "Переинтерполировать заново?"
+constexpr int kCommandFailed = 9004;   // "Не удалось выполнить команду"
+constexpr int kSectionMissesValues = 9005;
+
+void include(std::optional<DRect>& into, const std::optional<DRect>& box) {
+    if (!box) return;
+    if (!into) {
+        into = DRect(box->minX, box->minY, box->maxX, box->maxY);
+    } else {
+        into->include(*box);
+    }
+}
+
+std::optional<DRect> lineExtent(const Line* line) {
+    if (line == nullptr || line->empty()) return std::nullopt;
+    return line->extent();
+}
+
+std::optional<DRect> lineListExtent(const LineList* list) {
+    if (list == nullptr || list->empty()) return std::nullopt;
+    return list->extent();
+}
+
+std::optional<DRect> pointSetExtent(const PointSet& set) {
+    double x0, x1, y0, y1;
+    if (set.asSeen().size() == 0 || set.ranges(x0, x1, y0, y1) != 0) return std::nullopt;
+    return DRect(x0, y0, x1, y1);
+}
+
+// The view's defaults for new lines ("Line Option").
+struct LineDefaults {
+    std::int32_t typeDraw = LineStyle::kFilled;
+    std::int32_t fillColor = LineStyle::kWhite;
+    std::int32_t colorLine = 0;
+    std::int32_t widthLine = 0;
+
+    void read() {
+        readProfileInt("Line Option", "TypeDraw", typeDraw);
+        readProfileInt("Line Option", "ColorPattern", fillColor);
+        readProfileInt("Line Option", "ColorLine", colorLine);
+        readProfileInt("Line Option", "WidthLine", widthLine);
+    }
+    // Every line takes the pen; closed lines also the fill.
+    void applyTo(Line& line) const {
+        line.style.colorLine = colorLine;
+        line.style.widthLine = std::max(0, widthLine);
+        if (line.isClosed()) {
+            line.style.typeDraw = std::clamp(typeDraw, LineStyle::kOutline, LineStyle::kHatched);
+            line.style.fillColor = fillColor;
+        }
+    }
+};
+
+std::vector<LinePoint> pointsOf(const Line& line) { return line.points(); }
+
+}  // namespace
+
+// --- Zoom window ---------------------------------------------------------------------
+
+bool ZoomWindow::open(const WorldRect& world, double cx, double cy) {
+    if (open_) return false;
+    const double half = std::max(world.xmax - world.xmin, world.ymax - world.ymin) / 4;
+    WorldRect r{cx - half, cy - half, cx + half, cy + half};
+    r.xmin = std::max(r.xmin, world.xmin);
+    r.ymin = std::max(r.ymin, world.ymin);
+    r.xmax = std::min(r.xmax, world.xmax);
+    r.ymax = std::min(r.ymax, world.ymax);
+    history_.assign(1, r);
+    index_ = 0;
+    open_ = true;
+    return true;
+}
+
+void ZoomWindow::close() { open_ = false; }
+
+void ZoomWindow::push(const WorldRect& rect) {
+    history_.resize(index_ + 1);
+    history_.push_back(rect);
+    index_ = history_.size() - 1;
+}
+
+bool ZoomWindow::next() {
+    if (!hasNext()) return false;
+    ++index_;
+    return true;
+}
+
+bool ZoomWindow::previous() {
+    if (!hasPrevious()) return false;
+    --index_;
+    return true;
+}
+
+// --- The view -----------------------------------------------------------------------------
+
+CVexaView::CVexaView() : CanvasView(kDefaultName) {}
+
+CVexaView::~CVexaView() = default;
+
+void CVexaView::readProfile() {
+    CanvasView::readProfile();
+    readProfileInt("View Frame", "Visible", settings.frameVisible);
+    readProfileInt(kDefaultName, "Connect Point", settings.connectPoints);
+    readProfileInt("Maps", "Default", settings.defaultMapEnabled);
+    readProfileInt("Maps", "Map", settings.defaultMap);
+    readProfileOptionalDouble("Border", "BorderValue", settings.borderValue);
+}
+
+void CVexaView::setGrid(std::unique_ptr<EqNet> grid) {
+    grid_ = std::move(grid);
+    invalidateMap();
+}
+
+Bush& CVexaView::objectTree() {
+    if (!objectTree_) objectTree_ = std::make_unique<Bush>(text(kLinesGroup));
+    return *objectTree_;
+}
+
+BushItem& CVexaView::addLine(Line line) {
+    Bush& tree = objectTree();
+    Bush& group = tree.addChild(std::make_unique<Bush>());
+    return group.addItem(BushItem(std::move(line)));
+}
+
+PointSet& CVexaView::addPointSet(PointSet set) {
+    if (pointSetsAdded_ > 0) {
+        set.badgeFormat.pointColor =
+            kPointSetColors[(pointSetsAdded_ - 1) % kPointSetColors.size()];
+    }
+    ++pointSetsAdded_;
+    BushItem& item = pointTree_.addItem(BushItem(std::move(set)));
+    PointSet* added = item.pointSet();
+    if (mainPoints_ == nullptr) mainPoints_ = added;
+    invalidateMap();
+    return *added;
+}
+
+// --- World rectangle -------------------------------------------------------------------
+
+DRect CVexaView::computeWorldRect() const {
+    std::optional<DRect> box;
+    for (std::size_t i = 0; i < pointTree_.itemCount(); ++i) {
+        const PointSet* set = pointTree_.item(i).pointSet();
+        if (set != nullptr) include(box, pointSetExtent(*set));
+    }
+    for (std::size_t i = 0; i < pointTree_.childCount(); ++i) {
+        include(box, pointTree_.child(i).extent());
+    }
+    const std::optional<DRect> backgroundBox = background ? background->extent() : std::nullopt;
+    const std::optional<DRect> treeBox = objectTree_ ? objectTree_->extent() : std::nullopt;
+    const std::optional<DRect> enteredBox = lineExtent(enteredLine());
+    const std::optional<DRect> gridBox =
+        grid_ && !grid_->empty() ? std::optional<DRect>(grid_->extent()) : std::nullopt;
+    if (!box) {
+        for (const auto* first : {&backgroundBox, &treeBox, &enteredBox, &gridBox}) {
+            if (*first) {
+                include(box, *first);
+                break;
+            }
+        }
+    }
+    if (settings.showBorder != 0) include(box, lineListExtent(border_.get()));
+    include(box, backgroundBox);
+    include(box, treeBox);
+    include(box, enteredBox);
+    include(box, gridBox);
+    if (axes) include(box, axes->extent());
+    if (!box) return DRect(0, 0, 1, 1);
+    // A rectangle without width or height (one point, points on a line)
+    // gets a side, so that the map keeps a scale.
+    DRect r = *box;
+    const double w = r.width(), h = r.height();
+    if (!(w > 0) && !(h > 0)) {
+        const double d = std::max(0.5, std::abs(r.minX) * 1e-3);
+        r = DRect(r.minX - d, r.minY - d, r.maxX + d, r.maxY + d);
+    } else if (!(w > 0)) {
+        r = DRect(r.minX - h / 2, r.minY, r.maxX + h / 2, r.maxY);
+    } else if (!(h > 0)) {
+        r = DRect(r.minX, r.minY - w / 2, r.maxX, r.maxY + w / 2);
+    }
+    return r;
+}
+
+// --- Full drawing ------------------------------------------------------------------------
+
+void CVexaView::drawMap() {
+    DrawingCanvas& c = canvas();
+    // 1. The canvas is attached by the paint (or the picture is open).
+    if (!c.marginsLocked()) c.setMargins(0, 0, 0, 0);
+    c.setIsotropic(aspectRatio != 0);
+    const bool paged = printing() && printedPage.has_value();
+    // 2.
+    if (paged && printSetup.scale != 0) c.lockMargins(true);
+    // 3.
+    world_ = computeWorldRect();
+    if (!grid_) {
+        grid_ = EqNet::fromCounts(world_, EqNet::kDefaultNodes, EqNet::kDefaultNodes);
+        world_ = computeWorldRect();
+    }
+    // 4.
+    if (paged && printSetup.scale == 0) {
+        const double mx = world_.width() * 0.03, my = world_.height() * 0.03;
+        world_ = DRect(world_.minX - mx, world_.minY - my, world_.maxX + mx, world_.maxY + my);
+    }
+    // 5.
+    WorldRect window{world_.minX, world_.minY, world_.maxX, world_.maxY};
+    if (zoom_.isOpen()) window = zoom_.rect();
+    if (paged) window = *printedPage;
+    c.setWorldWindow(window.xmin, window.ymin, window.xmax, window.ymax);
+    if (paged && printSetup.scale == 0) c.clipToWorld(window);
+    // 6.
+    if (axes) axes->fit(window);
+    // 7.
+    if (title && !paged) {
+        const int height = title->layOut(c);
+        c.addMargins(0, std::max(0, height), 0, 0);
+        title->draw(c);
+    }
+    // 8.
+    ColorScale* scale = grid_ ? &grid_->colorScale : nullptr;
+    const bool bar = scale != nullptr && scale->visible != 0;
+    int barWidth = 0;
+    if (bar && !paged) {
+        barWidth = std::max(0, scale->measure(c));
+        if (scale->location == 0) {
+            c.addMargins(barWidth, 0, 0, 0);
+        } else {
+            c.addMargins(0, 0, barWidth, 0);
+        }
+    }
+    // 9.
+    if (!paged) c.addMargins(pixelMargins[0], pixelMargins[1], pixelMargins[2], pixelMargins[3]);
+    // 10.
+    if (axes) axes->addRoom(c);
+    // 11.
+    if (scaleBar && scaleBar->visible() && !paged && !zoom_.isOpen()) scaleBar->reserveAndDraw(c);
+    // 12.
+    if (background) background->draw(c);
+    if (documentPicture && !paged) c.drawFittedPicture(*documentPicture);
+    // 13.
+    if (axes) axes->draw(c);
+    // 14.
+    drawFrame();
+    // 15.
+    if (title && !paged) c.excludeClip(title->area());
+    // 16.
+    if (grid_ && grid_->valuesValid()) grid_->drawCells(c);
+    // 17.
+    if (colorFill_) colorFill_->draw(c);
+    // 18.
+    if (isolines_) isolines_->draw(c);
+    // 19.
+    if (border_ && settings.showBorder != 0) border_->draw(c);
+    // 20.
+    if (objectTree_) objectTree_->draw(c);
+    // 21.
+    if (bandOutlines_) bandOutlines_->draw(c);
+    // 22.
+    drawPoints();
+    // 23.
+    if (grid_) grid_->drawGrid(c);
+    // 24.
+    if (bar) {
+        const bool onThisPage =
+            !paged || (scale->location == 0 ? printedPageNumber == 1
+                                            : printedPageNumber == printedPagesAcross);
+        if (onThisPage) {
+            scale->left = scale->location == 0 ? mapRect_.left - barWidth : mapRect_.right + 2;
+            scale->draw(c);
+        }
+    }
+    // 25.
+    if (zoomFrameDrawn) zoomFrameDrawn(*this);
+    // 26.
+    c.clearClip();
+    c.deletePen();
+    c.deleteBrush();
+    c.restoreGeneralFont();
+    c.restoreTextColor();
+    c.setRasterOp(gdi::RasterOp::CopyPen);
+    if (paged && printSetup.scale != 0) c.lockMargins(false);
+    // 27.
+    recomputePickTolerance();
+    // 28.
+    if (pendingBackgroundLoad) {
+        auto load = std::move(pendingBackgroundLoad);
+        pendingBackgroundLoad = nullptr;
+        load(*this);
+    }
+}
+
+void CVexaView::drawFrame() {
+    DrawingCanvas& c = canvas();
+    mapRect_ = c.drawingArea();
+    if (settings.frameVisible == 0) return;
+    const gdi::Rect& r = mapRect_;
+    c.setColorPen(gdi::rgb(0, 0, 0));
+    c.rectangleOutline(r);
+    // The outline leaves the far corner pixels open: close them.
+    c.line({r.right - 1, r.top}, {r.right, r.top});
+    c.line({r.left, r.bottom - 1}, {r.left, r.bottom});
+    c.deletePen();
+}
+
+void CVexaView::drawPoints() {
+    for (PointSet* set : pointTree_.pointSets()) drawPointSet(*set);
+}
+
+void CVexaView::drawPointSet(const PointSet& owner) {
+    if (owner.visible == 0) return;
+    DrawingCanvas& c = canvas();
+    const PointSet& set = owner.asSeen();
+    const BadgeFormat& format = owner.badgeFormat;
+    if (format.show == 0) return;
+    const int r = std::max(0, format.badgeRadius);
+    auto& points = const_cast<PointSet&>(set).points();
+    c.setColorPen(gdi::rgb(0, 0, 0));
+    c.setColorBrush(format.pointColor);
+    for (DataPoint& p : points) {
+        p.canvas = &c;
+        if (!c.isVisible(p.x, p.y)) {
+            p.box[0] = p.box[1] = p.box[2] = p.box[3] = -1;
+            continue;
+        }
+        const gdi::Point d = c.toDevice(p.x, p.y);
+        p.box[0] = d.x - r - 1;
+        p.box[1] = d.y - r - 1;
+        p.box[2] = d.x + r + 2;
+        p.box[3] = d.y + r + 2;
+        c.circle(d.x, d.y, r, false);
+    }
+    c.deleteBrush();
+    c.deletePen();
+}
+
+void CVexaView::recomputePickTolerance() {
+    const DrawingCanvas& c = canvas();
+    pickX_ = c.scaleX() > 0 ? kPickPixels / c.scaleX() : 0.0;
+    pickY_ = c.scaleY() > 0 ? kPickPixels / c.scaleY() : 0.0;
+}
+
+void CVexaView::drawOverlays() {
+    DrawingCanvas& c = canvas();
+    if (c.window() == nullptr) return;
+    c.beginDirectDrawing();
+    if (c.target() != nullptr) {
+        if (digitizingOverlay) digitizingOverlay(c);
+        // The picked node's cell.
+        if (picked_ && pickedIndex_ && grid_ && !grid_->empty()) {
+            const auto [x, y] = grid_->nodeXY(*pickedIndex_);
+            const gdi::Point d = c.toDevice(x, y);
+            c.setColorPen(gdi::rgb(255, 0, 0));
+            c.setHollowBrush();
+            c.rectangle({d.x - 4, d.y - 4, d.x + 5, d.y + 5});
+            c.deleteBrush();
+            c.deletePen();
+        }
+        if (editingPoints != nullptr) {
+            c.setColorPen(gdi::rgb(255, 0, 0));
+            c.setColorBrush(gdi::rgb(255, 0, 0));
+            const int r = std::max(0, editingPoints->badgeFormat.badgeRadius);
+            for (const DataPoint& p : editingPoints->asSeen().points()) {
+                const gdi::Point d = c.toDevice(p.x, p.y);
+                c.circle(d.x, d.y, r, false);
+            }
+            c.deleteBrush();
+            c.deletePen();
+        }
+        if (selectedPointSet != nullptr) {
+            c.setColorPen(gdi::rgb(255, 0, 0));
+            for (const DataPoint& p : selectedPointSet->asSeen().points()) {
+                const gdi::Point d = c.toDevice(p.x, p.y);
+                c.rectangleOutline({d.x - 2, d.y - 2, d.x + 3, d.y + 3});
+            }
+            c.deletePen();
+        }
+        if (markedPosition) {
+            const gdi::Point d = c.toDevice(markedPosition->x, markedPosition->y);
+            c.setColorPen(gdi::rgb(255, 0, 0));
+            c.line({d.x - 6, d.y}, {d.x + 7, d.y});
+            c.line({d.x, d.y - 6}, {d.x, d.y + 7});
+            c.deletePen();
+        }
+        if (zoomDrag_ && zoomDragShown_) c.dragRectangle(dragBox(*zoomDrag_));
+    }
+    c.endDirectDrawing();
+    drawEnteredLine();
+}
+
+gdi::Rect CVexaView::dragBox(const std::array<gdi::Point, 2>& corners) {
+    return {std::min(corners[0].x, corners[1].x), std::min(corners[0].y, corners[1].y),
+            std::max(corners[0].x, corners[1].x) + 1, std::max(corners[0].y, corners[1].y) + 1};
+}
+
+std::optional<gdi::Dib> CVexaView::drawPicture() {
+    DrawingCanvas& c = canvas();
+    if (!c.createMemMetaCDC()) return std::nullopt;
+    drawMap();
+    return c.closeMemMetaCDC();
+}
+
+void CVexaView::drawOn(gdi::Device& device) {
+    DrawingCanvas& c = canvas();
+    c.beginExternal(&device);
+    drawMap();
+    c.endExternal();
+}
+
+// --- Map types -------------------------------------------------------------------------------
+
+DriverInputs CVexaView::driverInputs(MapType type) const {
+    DriverInputs in;
+    in.dataKind = dataKind;
+    in.mapType = type;
+    in.points = mainPoints_;
+    in.border = settings.showBorder != 0 ? border_.get() : nullptr;
+    in.borderValue = settings.borderValue;
+    in.pictureValues = pictureValues;
+    in.pictureColumns = pictureColumns;
+    in.pictureRows = pictureRows;
+    in.pictureSmoothing = pictureSmoothing;
+    in.widenToPoints = type != MapType::ExistingValues;
+    return in;
+}
+
+void CVexaView::traceIsolines(EqNet& grid) {
+    if (!isolines_) isolines_ = std::make_unique<IsolineSet>();
+    IsolineCommandOptions options;
+    options.mapType = settings.mapType;
+    options.automatic = settings.automaticLevels;
+    options.levelsFile = startupLevelsFile;
+    options.dialog = levelsDialog;
+    options.rebuildColorFill = rebuildColorFill;
+    runIsolineCommand(grid, *isolines_, options, traceSetLevels);
+    settings.automaticLevels = false;
+}
+
+DriverHooks CVexaView::driverHooks() {
+    DriverHooks hooks = extraHooks;
+    hooks.traceIsolines = [this](EqNet& grid) { traceIsolines(grid); };
+    return hooks;
+}
+
+int CVexaView::applyMapType(MapType type) {
+    const bool hasData = (mainPoints_ != nullptr && mainPoints_->size() > 0) ||
+                         dataKind == DataKind::Array || dataKind == DataKind::Triangles ||
+                         (dataKind == DataKind::Picture && pictureValues != nullptr);
+    if (!hasData) return -1;
+    const DriverInputs in = driverInputs(type);
+    if (InterpolationDriver::checkGrid(grid_, in) != 0) {
+        if (!grid_ && host_ != nullptr) host_->openDialog(MapCommand::Grid, *this);
+        return -1;
+    }
+    settings.mapType = type;
+    int result = 0;
+    switch (type) {
+        case MapType::LocatePoints:
+            isolines_.reset();
+            colorFill_.reset();
+            bandOutlines_.reset();
+            grid_->clearValid();
+            if (mainPoints_ != nullptr) mainPoints_->badgeFormat.valueShow = 0;
+            break;
+        case MapType::CircleValues:
+            if (mainPoints_ != nullptr) {
+                mainPoints_->computeSizeFactors();
+                mainPoints_->badgeFormat.valueShow = 1;
+            }
+            break;
+        case MapType::Isolines:
+        case MapType::ColorIsolines:
+        case MapType::ColorCells:
+        case MapType::TriangleNetwork:
+        case MapType::ExistingValues:
+            if (type != MapType::ColorIsolines) {
+                colorFill_.reset();
+                bandOutlines_.reset();
+            }
+            if (type == MapType::ColorCells || type == MapType::ExistingValues) isolines_.reset();
+            result = InterpolationDriver::interpolate(grid_.get(), in, driverHooks());
+            break;
+    }
+    invalidateMap();
+    return result < 0 ? -1 : 0;
+}
+
+int CVexaView::reinterpolate() { return applyMapType(settings.mapType); }
+
+// --- Status text ---------------------------------------------------------------------------
+
+std::string CVexaView::statusText(double x, double y) const {
+    if (!grid_ || grid_->empty() || !grid_->extent().contains(x, y)) return {};
+    const NodeRef node = grid_->nearestNode(x, y);
+    if (node.index < 0) return {};
+    const std::int32_t rowFromTop = grid_->ny() - 1 - node.j;
+    const bool valued =
+        grid_->hasValues() &&
+        (!grid_->hasMask() || grid_->mask()[static_cast<std::size_t>(node.index)] != 0);
+    char buffer[160];
+    if (valued) {
+        std::snprintf(buffer, sizeof buffer, "X %10.4e Y %10.4e V %10.4e Cell %d:%d I %d", x, y,
+                      grid_->values()[static_cast<std::size_t>(node.index)], node.i, rowFromTop,
+                      node.index);
+    } else {
+        std::snprintf(buffer, sizeof buffer, "X %10.4e Y %10.4e Cell %d:%d I %d", x, y, node.i,
+                      rowFromTop, node.index);
+    }
+    return buffer;
+}
+
+// --- Commands ----------------------------------------------------------------------------------
+
+CommandState CVexaView::state(MapCommand command) const {
+    CommandState s;
+    switch (command) {
+        case MapCommand::ToggleGridLines:
+            s.enabled = grid_ != nullptr;
+            s.checked = grid_ && grid_->showGrid != 0;
+            break;
+        case MapCommand::ToggleColorFill:
+            s.enabled = isolines_ != nullptr && !isolines_->empty();
+            s.checked = colorFill_ != nullptr;
+            break;
+        case MapCommand::ToggleColorBar:
+            s.enabled = grid_ != nullptr;
+            s.checked = grid_ && grid_->colorScale.visible != 0;
+            break;
+        case MapCommand::ToggleFrame:
+            s.checked = settings.frameVisible != 0;
+            break;
+        case MapCommand::ZoomNext:
+            s.enabled = zoom_.hasNext();
+            break;
+        case MapCommand::ZoomPrevious:
+            s.enabled = zoom_.hasPrevious();
+            break;
+        case MapCommand::ZoomAll:
+            s.enabled = zoom_.isOpen();
+            break;
+        case MapCommand::DrawLine:
+            s.checked = lineDrawing_;
+            break;
+        case MapCommand::ToggleScaleBar:
+            s.enabled = scaleBar != nullptr;
+            s.checked = scaleBar && scaleBar->visible();
+            break;
+        case MapCommand::LockAspectRatio:
+            s.checked = aspectRatio != 0;
+            break;
+        case MapCommand::ToggleConnectPoints:
+            s.checked = settings.connectPoints != 0;
+            break;
+        case MapCommand::MirrorPoints:
+            s.enabled = mainPoints_ != nullptr && mainPoints_->size() > 0;
+            break;
+        case MapCommand::CrossSection:
+            s.enabled = enteredLine() != nullptr && enteredLine()->size() >= 2 && grid_ &&
+                        grid_->hasValues();
+            break;
+        case MapCommand::IsolineList:
+            s.enabled = grid_ && grid_->hasValues();
+            break;
+        default:
+            break;
+    }
+    return s;
+}
+
+bool CVexaView::run(MapCommand command) {
+    if (!state(command).enabled) return false;
+    switch (command) {
+        case MapCommand::ToggleGridLines:
+            grid_->showGrid = grid_->showGrid != 0 ? 0 : 1;
+            invalidateMap();
+            return true;
+        case MapCommand::ToggleColorFill:
+            toggleColorFill();
+            return true;
+        case MapCommand::ToggleColorBar:
+            grid_->colorScale.visible = grid_->colorScale.visible != 0 ? 0 : 1;
+            invalidateMap();
+            return true;
+        case MapCommand::ToggleFrame:
+            settings.frameVisible = settings.frameVisible != 0 ? 0 : 1;
+            writeProfileInt("View Frame", "Visible", settings.frameVisible);
+            invalidateMap();
+            return true;
+        case MapCommand::ZoomPart: {
+            const WorldRect area = canvas().drawingAreaWorld();
+            const WorldRect world = canvas().worldWindow();
+            const bool opened =
+                zoom_.open(world, (area.xmin + area.xmax) / 2, (area.ymin + area.ymax) / 2);
+            if (host_ != nullptr) host_->openDialog(MapCommand::ZoomPart, *this);
+            if (opened) invalidateMap();
+            return true;
+        }
+        case MapCommand::ZoomAll:
+            zoom_.close();
+            invalidateMap();
+            return true;
+        case MapCommand::ZoomNext:
+            zoom_.next();
+            invalidateMap();
+            return true;
+        case MapCommand::ZoomPrevious:
+            zoom_.previous();
+            invalidateMap();
+            return true;
+        case MapCommand::DrawLine:
+            drawLineCommand();
+            return true;
+        case MapCommand::ToggleScaleBar:
+            invalidateMap();
+            return host_ != nullptr && host_->openDialog(command, *this);
+        case MapCommand::MirrorPoints:
+            mirrorPoints();
+            return true;
+        case MapCommand::LockAspectRatio:
+            toggleAspectRatio();
+            return true;
+        case MapCommand::ToggleConnectPoints:
+            settings.connectPoints = settings.connectPoints != 0 ? 0 : 1;
+            writeProfileInt(kDefaultName, "Connect Point", settings.connectPoints);
+            return true;
+        case MapCommand::CrossSection:
+            crossSectionCommand();
+            return true;
+        case MapCommand::CopyToClipboard:
+            copyToClipboard();
+            return true;
+        default:
+            // Commands with a dialog: the host opens it.
+            return host_ != nullptr && host_->openDialog(command, *this);
+    }
+}
+
+void CVexaView::toggleColorFill() {
+    if (colorFill_) {
+        colorFill_.reset();
+        bandOutlines_.reset();
+    } else if (grid_ && isolines_ && !isolines_->empty()) {
+        grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
+                                               grid_->maxValue());
+        if (rebuildColorFill) rebuildColorFill(*grid_);
+    }
+    invalidateMap();
+}
+
+void CVexaView::mirrorPoints() {
+    mainPoints_->mirrorY();
+    pointTree_.recomputeExtent();
+    if (question(text(kReinterpolate)) == Answer::Yes) {
+        reinterpolate();
+    } else {
+        invalidateMap();
+    }
+}
+
+void CVexaView::copyToClipboard() {
+    if (host_ == nullptr) return;
+    DrawingCanvas& c = canvas();
+    const gdi::Size page = c.pageSize();
+    const gdi::Size client = window() != nullptr ? window()->clientSize() : page;
+    if (client.cx <= 0 || client.cy <= 0) return;
+    c.setPageSize(client);
+    const std::optional<gdi::Dib> picture = drawPicture();
+    c.setPageSize(page);
+    if (picture) host_->copyPicture(*picture);
+    invalidateMap();
+}
+
+// --- Line drawing -------------------------------------------------------------------------------
+
+void CVexaView::drawLineCommand() {
+    if (!lineDrawing_) {
+        lineDrawing_ = true;
+        snappedItem_ = nullptr;
+        startLineInput();
+        if (host_ != nullptr) host_->openDialog(MapCommand::DrawLine, *this);
+        return;
+    }
+    lineDrawing_ = false;
+    snappedItem_ = nullptr;
+    std::optional<Line> line = stopLineInput();
+    if (line && line->size() >= 2) {
+        LineDefaults defaults;
+        defaults.read();
+        defaults.applyTo(*line);
+        addLine(std::move(*line));
+    }
+    invalidateMap();
+}
+
+void CVexaView::snapPoint(double& x, double& y) {
+    if (!snapLines || !objectTree_) return;
+    const auto hit = objectTree_->hitTestLines(x, y, pickX_, pickY_);
+    if (!hit || hit->item->line() == nullptr) {
+        snappedItem_ = nullptr;
+        return;
+    }
+    const Line& target = *hit->item->line();
+    const std::optional<LinePoint> p = target.point(hit->point);
+    if (!p) return;
+    Line* entered = const_cast<Line*>(enteredLine());
+    if (entered != nullptr && snappedItem_ == hit->item && snappedPoint_ != hit->point) {
+        // Follow the line from the previous snapped point to this one.
+        target.appendPart(snappedPoint_, hit->point, *entered);
+    }
+    snappedItem_ = hit->item;
+    snappedPoint_ = hit->point;
+    x = p->x;
+    y = p->y;
+}
+
+// --- Cross-section
+// ---------------------------------------------------------------------------------
+
+std::optional<CrossSection> CVexaView::makeCrossSection() {
+    const Line* entered = enteredLine();
+    if (entered == nullptr || entered->size() < 2 || !grid_ || !grid_->hasValues()) {
+        return std::nullopt;
+    }
+    const std::vector<LinePoint> polyline = pointsOf(*entered);
+    const PointSet samples = grid_->sampleAlong(polyline);
+    const std::vector<DataPoint>& s = samples.points();
+    double base = 0;
+    bool anyValue = false;
+    for (const DataPoint& p : s) {
+        if (!p.value.present()) continue;
+        base = anyValue ? std::min(base, p.value.value) : p.value.value;
+        anyValue = true;
+    }
+    // A line that meets no node with a value has no profile.
+    if (!anyValue) return std::nullopt;
+    const std::int32_t k = ++settings.sectionCounter;
+
+    LineDefaults defaults;
+    defaults.read();
+    Line profile;
+    double distance = 0;
+    double previous = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (i > 0) distance += std::hypot(s[i].x - s[i - 1].x, s[i].y - s[i - 1].y);
+        if (s[i].value.present()) {
+            if (i > 0 && !s[i - 1].value.present()) profile.addPoint(distance, base);
+            profile.addPoint(distance, s[i].value.value);
+        } else {
+            if (i > 0 && s[i - 1].value.present()) profile.addPoint(previous, base);
+            profile.addPoint(distance, base);
+        }
+        previous = distance;
+    }
+    defaults.applyTo(profile);
+    profile.name = formatText("%s%d(%s)", {text(kSectionText), std::int64_t{k}, text(kLineText)});
+
+    Line polygon = profile;
+    if (!polygon.empty() && !polygon.isClosed()) {
+        const double lowest = polygon.extent().minY;
+        const LinePoint first = polygon.points().front();
+        const LinePoint last = polygon.points().back();
+        std::vector<LinePoint> points = polygon.points();
+        if (last.y != lowest) points.push_back({last.x, lowest});
+        points.push_back({first.x, lowest});
+        if (first.y != lowest) points.push_back(first);
+        polygon.setPoints(std::move(points));
+    }
+    defaults.applyTo(polygon);
+    polygon.name =
+        formatText("%s%d(%s)", {text(kSectionText), std::int64_t{k}, text(kPolygonText)});
+
+    auto group = std::make_unique<Bush>(text(kSectionText));
+    group->addItem(BushItem(std::move(polygon)));
+    group->addItem(BushItem(std::move(profile)));
+    CrossSection section;
+    section.tree = std::make_unique<Bush>(text(kLinesGroup));
+    section.tree->addChild(std::move(group));
+    section.title = formatText("%s %d", {text(kSectionText), std::int64_t{k}});
+
+    section.vertices = grid_->verticesOf(polyline);
+    section.vertices.setName(text(kSectionVertices));
+    // The vertices carry the value of their nearest node and, in the
+    // section's own coordinates, their distance along the line.
+    double along = 0;
+    auto& vertices = section.vertices.points();
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        if (i > 0)
+            along +=
+                std::hypot(polyline[i].x - polyline[i - 1].x, polyline[i].y - polyline[i - 1].y);
+        bool inside = false;
+        const double v = grid_->valueAt(polyline[i].x, polyline[i].y, inside);
+        if (inside) vertices[i].value.set(v);
+        vertices[i].x = along;
+    }
+    section.vertices.hasLabels = 1;
+    section.vertices.computeStatistics();
+    return section;
+}
+
+void CVexaView::crossSectionCommand() {
+    std::optional<CrossSection> section = makeCrossSection();
+    if (!section) {
+        warning(text(kSectionMissesValues));
+        return;
+    }
+    if (host_ == nullptr || !host_->openCrossSection(*this, std::move(*section))) {
+        warning(text(kCommandFailed));
+    }
+}
+
+void CVexaView::takeCrossSection(CrossSection section) {
+    objectTree_ = std::move(section.tree);
+    objectTree_->recomputeExtent();
+    titleLines = {section.title};
+    const double lowest = objectTree_->extent() ? objectTree_->extent()->minY : 0.0;
+    auto vertexGroup = std::make_unique<Bush>("Vertexs");
+    auto& vertices = section.vertices.points();
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        DataPoint& p = vertices[i];
+        p.y = p.value.present() ? p.value.value : lowest;
+        Line vertical(std::vector<LinePoint>{{p.x, lowest}, {p.x, p.y}});
+        vertical.name = formatText("Vertex %d", {static_cast<std::int64_t>(i + 1)});
+        vertexGroup->addItem(BushItem(std::move(vertical)));
+    }
+    objectTree_->addChild(std::move(vertexGroup));
+    section.vertices.computeStatistics();
+    addPointSet(std::move(section.vertices));
+    invalidateMap();
+}
+
+// --- Mouse and keys
+// --------------------------------------------------------------------------------
+
+void CVexaView::mouseLeftDown(gdi::Point p) {
+    canvas().captureMouse();
+    if (zoom_.isOpen()) {
+        zoomDrag_ = std::array<gdi::Point, 2>{p, p};
+        zoomDragShown_ = false;
+    }
+}
+
+void CVexaView::showZoomDrag(bool show) {
+    if (!zoomDrag_ || zoomDragShown_ == show) return;
+    DrawingCanvas& c = canvas();
+    if (c.window() == nullptr) {
+        zoomDragShown_ = show;
+        return;
+    }
+    c.beginDirectDrawing();
+    if (c.target() != nullptr) c.dragRectangle(dragBox(*zoomDrag_));
+    c.endDirectDrawing();
+    zoomDragShown_ = show;
+}
+
+bool CVexaView::endZoomDrag(gdi::Point p) {
+    if (!zoomDrag_) return false;
+    showZoomDrag(false);
+    const gdi::Point a = (*zoomDrag_)[0];
+    zoomDrag_.reset();
+    const int larger = std::max(std::abs(p.x - a.x), std::abs(p.y - a.y));
+    if (larger < ZoomWindow::kMinDragPixels) return false;
+    const DrawingCanvas& c = canvas();
+    const double x1 = c.toWorldX(a.x), x2 = c.toWorldX(p.x);
+    const double y1 = c.toWorldY(a.y), y2 = c.toWorldY(p.y);
+    zoom_.push({std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)});
+    invalidateMap();
+    return true;
+}
+
+void CVexaView::mouseLeftUp(gdi::Point p) {
+    canvas().releaseMouse();
+    if (zoom_.isOpen() && zoomDrag_) {
+        if (endZoomDrag(p)) return;
+    }
+    const DrawingCanvas& c = canvas();
+    double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
+    if (lineDrawing_) {
+        snapPoint(x, y);
+        lineAddWorldPoint(x, y);
+        return;
+    }
+    if (nodeWindowOpen && grid_ && !grid_->empty() && grid_->extent().contains(x, y)) {
+        const NodeRef node = grid_->nearestNode(x, y);
+        if (node.index >= 0 && grid_->hasValues() &&
+            (!grid_->hasMask() || grid_->mask()[static_cast<std::size_t>(node.index)] != 0)) {
+            picked_ = PickedNode{node.i, grid_->ny() - 1 - node.j,
+                                 grid_->values()[static_cast<std::size_t>(node.index)]};
+            pickedIndex_ = node.index;
+            if (window() != nullptr) window()->invalidate();
+        }
+    }
+}
+
+void CVexaView::mouseRightDown(gdi::Point) {
+    if (host_ != nullptr) host_->closeCoordinateWindow();
+    lineClose();
+}
+
+void CVexaView::mouseMove(gdi::Point p) {
+    const DrawingCanvas& c = canvas();
+    const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
+    setStatusText(statusText(x, y));
+    if (zoomDrag_) {
+        showZoomDrag(false);
+        (*zoomDrag_)[1] = p;
+        showZoomDrag(true);
+    }
+    lineMouseMove(p);
+    if (snapLines && objectTree_ && window() != nullptr) {
+        const bool near = objectTree_->hitTestLines(x, y, pickX_, pickY_).has_value();
+        window()->setDrawingCursor(near || lineInput());
+    }
+}
+
+void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
+    const DrawingCanvas& c = canvas();
+    const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
+    if (host_ == nullptr) return;
+    if (grid_ && grid_->colorScale.visible != 0 && grid_->colorScale.hitTest(x, y).onBar) {
+        host_->openDialog(MapCommand::ColorScale, *this);
+        return;
+    }
+    if (title && title->area().contains(p)) {
+        host_->openDialog(MapCommand::Title, *this);
+        return;
+    }
+    if (objectTree_) {
+        if (const auto hit = objectTree_->hitTestLines(x, y, pickX_, pickY_)) {
+            host_->selectLine(*this, *hit->item);
+            return;
+        }
+    }
+    if (isolines_ && !isolines_->empty()) host_->openDialog(MapCommand::IsolineList, *this);
+}
+
+void CVexaView::keyEscape() {
+    if (lineInput()) lineRemoveLastPoint();
+}
+
+}  // namespace gridova

@@ -1,0 +1,360 @@
+// The map view: the 2D map of a document.
+//
+// `CVexaView` owns the map's drawable objects (the grid with its colour
+// scale, the isolines, the colour fill and band outlines, the border, the
+// object tree of lines and texts, the point tree, the layers of
+// map_layers.h), computes the world rectangle, draws every layer in a fixed
+// order into the canvas, applies map types through the interpolation
+// driver, carries out the view's commands and turns mouse and keyboard
+// input into map operations. It includes no Qt header: the map widget
+// hosts it on screen, batch runs and tests use it without any window.
+//
+// Full drawing, in this order (a missing object is skipped):
+//  1. the canvas is attached to the window; isotropic scaling = AspectRatio;
+//  2. with paged printing to scale, the canvas margins are locked;
+//  3. the world rectangle; without a grid the default grid over it;
+//  4. paged printing without scale widens it by 3 % on each side;
+//  5. the world window (or the zoom window, or the printed page's);
+//  6. the axes are fitted;  7. the title;  8. the colour bar's width;
+//  9. the screen margins;  10. the axes' room;  11. the scale bar;
+// 12. the background picture and a picture document's picture;
+// 13. the axes;  14. the frame;  15. the title kept out of the clipping;
+// 16. coloured grid cells;  17. the colour fill;  18. the isolines;
+// 19. the border;  20. the object tree;  21. the band outlines;
+// 22. the point tree;  23. the grid lines;  24. the colour bar;
+// 25. the zoom window's frame;  26. the drawing state is restored;
+// 27. the pick tolerance; the change flags go;  28. a pending background
+// load is served;  29. (every paint) the memory bitmap is copied and the
+// overlays are drawn straight on the window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "contour/bush.h"
+#include "contour/isoline_levels.h"
+#include "contour/isoline_set.h"
+#include "contour/line_list.h"
+#include "data/drect.h"
+#include "data/point_set.h"
+#include "grid/eq_net.h"
+#include "grid/interpolation_driver.h"
+#include "render/canvas_view.h"
+#include "render/map_layers.h"
+
+namespace gridova {
+
+// The commands of the map view.
+enum class MapCommand {
+    Border,               // "Граница..."
+    Grid,                 // "Сетка..."
+    ToggleGridLines,      // "Показать/спрятать сетку"
+    MapType,              // "Тип карты..." / "Список карт"
+    Title,                // "Заголовок.."
+    BackgroundPicture,    // "Фоновая карта..."
+    Interpolation,        // "Интерполяция..."
+    Digitizing,           // "Оцифровка..."
+    ToggleColorFill,      // "Цветные изолинии"
+    ToggleColorBar,       // "Цветная шкала"
+    ToggleFrame,          // "Рамка"
+    IsolineList,          // "Изолинии..."
+    BadgeFormat,          // "Значки точек..."
+    BackgroundColor,      // "Цвет фона..."
+    ZoomPart,             // "Показать часть карты"
+    ZoomAll,              // "Показать всю карту"
+    ZoomNext,             // "Следующий вид"
+    ZoomPrevious,         // "Предыдущий вид"
+    DrawLine,             // "Нарисовать/стереть линию"
+    ToggleScaleBar,       // "Масштабная шкала"
+    MirrorPoints,         // "Зеркально повернуть точки"
+    ColorScale,           // "Изменить вид цветной шкалы"
+    LockAspectRatio,      // "Lock aspect ratio"
+    ToggleConnectPoints,  // "Соединять точки по умолчанию"
+    CopyToClipboard,      // "Копировать в Clipboard"
+    PasteData,        // "Добавить данные" / "Вставить точки из Excel"
+    SavePicture,      // "Запомнить картинку..."
+    MapSize,          // "Размер карты..." / "Размеры карты"
+    WriteGridText,    // "Запись числ. данных"
+    WriteGridGrd,     // "Запись в GRD файл"
+    CrossSection,     // "Разрез"
+    View3D,           // "Вид 3D"
+    ViewOpenGL,       // "Вид OpenGL"
+    PointEditor,      // "Точки..."
+    CoordinateInput,  // "Ввод координат"
+    Language,         // "Язык..."
+    SolverSettings,  // "Установить параметры солвера системы линейных уравнений"
+};
+
+struct CommandState {
+    bool enabled = true;
+    bool checked = false;
+};
+
+class CVexaView;
+
+// What a cross-section gives the main frame: the tree for the new view, its
+// title and the vertex point set.
+struct CrossSection {
+    std::unique_ptr<Bush> tree;
+    std::string title;
+    PointSet vertices;
+};
+
+// Where the view reaches the main window: dialogs and new windows. A
+// command whose dialog is not answered does nothing.
+class MapViewHost {
+public:
+    virtual ~MapViewHost() = default;
+    // Opens the command's dialog; true when it was shown.
+    virtual bool openDialog(MapCommand command, CVexaView& view) = 0;
+    // Opens a new map window of the same document for the cross-section;
+    // false when it could not be opened.
+    virtual bool openCrossSection(CVexaView& from, CrossSection section) = 0;
+    // Puts a picture on the clipboard.
+    virtual void copyPicture(const gdi::Dib& picture) = 0;
+    // A line of the object tree was double-clicked (the map bar takes it).
+    virtual void selectLine(CVexaView& view, BushItem& line) = 0;
+    // Closes the coordinate window of line drawing when it is open.
+    virtual void closeCoordinateWindow() = 0;
+};
+
+// The zoom window ("Общий вид") and its history of windows.
+class ZoomWindow {
+public:
+    static constexpr int kMinDragPixels = 40;
+
+    bool isOpen() const { return open_; }
+    // Opens at the starting rectangle: centred on the centre of the drawing
+    // area, half-size a quarter of the larger side of the world window,
+    // clipped to it. False when it was open already (it is shown again).
+    bool open(const WorldRect& world, double centreX, double centreY);
+    void close();
+    const WorldRect& rect() const { return history_[index_]; }
+    // A new window; the windows after the current one are forgotten.
+    void push(const WorldRect& rect);
+    bool hasNext() const { return open_ && index_ + 1 < history_.size(); }
+    bool hasPrevious() const { return open_ && index_ > 0; }
+    bool next();
+    bool previous();
+
+private:
+    bool open_ = false;
+    std::vector<WorldRect> history_{WorldRect{}};
+    std::size_t index_ = 0;
+};
+
+// The map settings the document keeps.
+struct MapSettings {
+    MapType mapType = MapType::LocatePoints;
+    std::int32_t frameVisible = 1;       // "View Frame" "Visible"
+    std::int32_t connectPoints = 0;      // "Canvas View" "Connect Point"
+    std::int32_t defaultMapEnabled = 0;  // "Maps" "Default"
+    std::int32_t defaultMap = 1;         // "Maps" "Map"
+    std::int32_t showBorder = 1;
+    std::int32_t sectionCounter = 0;  // cross-sections made
+    bool automaticLevels = false;     // the next build takes automatic levels
+    OptionalValue borderValue;        // "Border" "BorderValue"
+};
+
+class CVexaView : public CanvasView {
+public:
+    static constexpr int kPickPixels = 3;
+    static constexpr std::array<gdi::ColorRef, 15> kPointSetColors{
+        gdi::rgb(0, 255, 255),   gdi::rgb(255, 255, 0),   gdi::rgb(255, 251, 240),
+        gdi::rgb(255, 0, 255),   gdi::rgb(166, 202, 240), gdi::rgb(192, 220, 192),
+        gdi::rgb(255, 255, 255), gdi::rgb(192, 192, 192), gdi::rgb(128, 128, 128),
+        gdi::rgb(128, 128, 0),   gdi::rgb(255, 0, 0),     gdi::rgb(128, 0, 0),
+        gdi::rgb(0, 0, 128),     gdi::rgb(0, 128, 0),     gdi::rgb(0, 128, 128)};
+
+    CVexaView();
+    ~CVexaView() override;
+
+    // Reads the view's settings from the profile (the canvas view's keys,
+    // "View Frame", "Connect Point", "Maps", "Border").
+    void readProfile();
+
+    void setHost(MapViewHost* host) { host_ = host; }
+    MapViewHost* host() const { return host_; }
+
+    // --- Objects ---------------------------------------------------------------
+    EqNet* grid() { return grid_.get(); }
+    const EqNet* grid() const { return grid_.get(); }
+    void setGrid(std::unique_ptr<EqNet> grid);
+    std::unique_ptr<EqNet>& gridSlot() { return grid_; }
+    IsolineSet* isolines() { return isolines_.get(); }
+    void setIsolines(std::unique_ptr<IsolineSet> set) { isolines_ = std::move(set); }
+    Bush* colorFill() { return colorFill_.get(); }
+    void setColorFill(std::unique_ptr<Bush> fill) { colorFill_ = std::move(fill); }
+    LineList* bandOutlines() { return bandOutlines_.get(); }
+    void setBandOutlines(std::unique_ptr<LineList> lines) { bandOutlines_ = std::move(lines); }
+    LineList* border() { return border_.get(); }
+    void setBorder(std::unique_ptr<LineList> border) { border_ = std::move(border); }
+    // The object tree "Линии", made on first use.
+    Bush& objectTree();
+    Bush* objectTreeIfAny() { return objectTree_.get(); }
+    void setObjectTree(std::unique_ptr<Bush> tree) { objectTree_ = std::move(tree); }
+    // A single line becomes the only item of a new child group of the tree.
+    BushItem& addLine(Line line);
+
+    Bush& pointTree() { return pointTree_; }
+    // The set interpolation uses; nullptr without one.
+    PointSet* mainPoints() { return mainPoints_; }
+    const PointSet* mainPoints() const { return mainPoints_; }
+    // Puts the set into the point tree; the first set becomes the main set.
+    // Sets after the first take the next colour of the rotation.
+    PointSet& addPointSet(PointSet set);
+
+    // Layers supplied by other parts.
+    std::unique_ptr<MapTitleLayer> title;
+    std::unique_ptr<MapScaleBarLayer> scaleBar;
+    std::unique_ptr<MapAxesLayer> axes;
+    std::unique_ptr<MapBackgroundLayer> background;
+    // The picture of a picture document, fitted into the drawing area.
+    std::optional<gdi::Dib> documentPicture;
+    // Title lines the title layer is made from.
+    std::vector<std::string> titleLines;
+    // Served at step 28 once (the main frame's request to load a
+    // background picture).
+    std::function<void(CVexaView&)> pendingBackgroundLoad;
+    // Drawn straight on the window at step 29 (the digitizing overlay).
+    std::function<void(DrawingCanvas&)> digitizingOverlay;
+    // Points being edited (red circles) and the set whose vertices are
+    // shown, at step 29.
+    const PointSet* editingPoints = nullptr;
+    const PointSet* selectedPointSet = nullptr;
+    // A position confirmed in the coordinate window, marked at step 29.
+    std::optional<LinePoint> markedPosition;
+    // Builds the colour fill and band outlines from the grid's colour scale
+    // (the colour bands set it); none: maps have no fill.
+    std::function<void(EqNet&)> rebuildColorFill;
+    // Step 25: the zoom window shows its frame.
+    std::function<void(CVexaView&)> zoomFrameDrawn;
+    // Paged printing: the world rectangle of the page being printed, its
+    // number counted from 1 and the number of pages across.
+    std::optional<WorldRect> printedPage;
+    int printedPageNumber = 1;
+    int printedPagesAcross = 1;
+
+    // --- Settings and state ------------------------------------------------------
+    MapSettings settings;
+    DataKind dataKind = DataKind::Points;
+    // Inputs of a digitized picture (data kind 2).
+    const std::vector<double>* pictureValues = nullptr;
+    std::int32_t pictureColumns = 0, pictureRows = 0, pictureSmoothing = 0;
+    // The levels file named at start-up (switch "i").
+    std::string startupLevelsFile;
+    IsolineLevelsDialog* levelsDialog = nullptr;
+    DriverHooks extraHooks;  // dialogs and the large-grid takeover
+
+    ZoomWindow& zoom() { return zoom_; }
+    const DRect& worldRect() const { return world_; }
+    // The map's device rectangle (inside the margins) of the last drawing.
+    const gdi::Rect& mapRect() const { return mapRect_; }
+    // Pick tolerance in world units (3 pixels after the last full drawing).
+    double pickToleranceX() const { return pickX_; }
+    double pickToleranceY() const { return pickY_; }
+
+    // --- Geometry --------------------------------------------------------------------
+    // The union of the extents of the objects (see the Algorithms); 0..1
+    // both ways when there is nothing.
+    DRect computeWorldRect() const;
+
+    // --- Map types -------------------------------------------------------------------
+    // Builds the map type; -1 when nothing was built (no points, no grid,
+    // objects outside the grid, nothing computed).
+    int applyMapType(MapType type);
+    // Runs the grid's method again for the current map type.
+    int reinterpolate();
+
+    // --- Commands ----------------------------------------------------------------------
+    bool run(MapCommand command);
+    CommandState state(MapCommand command) const;
+
+    // The cross-section along the line being entered; nothing when the
+    // command is not possible (fewer than 2 points, a grid without values,
+    // or a line that meets no node with a value).
+    std::optional<CrossSection> makeCrossSection();
+    // Sets this (new) view up for a cross-section made by another view.
+    void takeCrossSection(CrossSection section);
+
+    // --- Mouse and keys ----------------------------------------------------------------
+    void mouseLeftDown(gdi::Point p);
+    void mouseLeftUp(gdi::Point p);
+    void mouseRightDown(gdi::Point p);
+    void mouseMove(gdi::Point p);
+    void mouseLeftDoubleClick(gdi::Point p);
+    void keyEscape();
+    bool lineDrawing() const { return lineDrawing_; }
+    // Snapping of drawn lines to the lines of the object tree.
+    bool snapLines = false;
+
+    // The status-bar text for a world point (empty outside the grid).
+    std::string statusText(double x, double y) const;
+
+    // The node window: when open, a left click picks the nearest node.
+    bool nodeWindowOpen = false;
+    struct PickedNode {
+        std::int32_t column = 0;
+        std::int32_t rowFromTop = 0;
+        double value = 0;
+    };
+    std::optional<PickedNode> pickedNode() const { return picked_; }
+
+    // --- Pictures ------------------------------------------------------------------------
+    // A full drawing into a memory picture of the canvas's page size.
+    std::optional<gdi::Dib> drawPicture();
+    // A full drawing onto a device of the caller's.
+    void drawOn(gdi::Device& device);
+
+protected:
+    void drawMap() override;
+    void drawOverlays() override;
+
+private:
+    DriverInputs driverInputs(MapType type) const;
+    DriverHooks driverHooks();
+    void traceIsolines(EqNet& grid);
+    void drawPoints();
+    void drawPointSet(const PointSet& set);
+    void drawFrame();
+    void recomputePickTolerance();
+    bool endZoomDrag(gdi::Point p);
+    void showZoomDrag(bool show);
+    static gdi::Rect dragBox(const std::array<gdi::Point, 2>& corners);
+    void toggleColorFill();
+    void mirrorPoints();
+    void crossSectionCommand();
+    void copyToClipboard();
+    void drawLineCommand();
+    void snapPoint(double& x, double& y);
+
+    MapViewHost* host_ = nullptr;
+    std::unique_ptr<EqNet> grid_;
+    std::unique_ptr<IsolineSet> isolines_;
+    std::unique_ptr<Bush> colorFill_;
+    std::unique_ptr<LineList> bandOutlines_;
+    std::unique_ptr<LineList> border_;
+    std::unique_ptr<Bush> objectTree_;
+    Bush pointTree_;
+    PointSet* mainPoints_ = nullptr;
+    std::size_t pointSetsAdded_ = 0;
+
+    DRect world_{0, 0, 1, 1};
+    ZoomWindow zoom_;
+    std::optional<std::array<gdi::Point, 2>> zoomDrag_;  // corners while dragging
+    bool zoomDragShown_ = false;
+    gdi::Rect mapRect_;  // the map's device rectangle of the last drawing
+    double pickX_ = 0, pickY_ = 0;
+    bool lineDrawing_ = false;
+    const BushItem* snappedItem_ = nullptr;
+    std::size_t snappedPoint_ = 0;
+    std::optional<PickedNode> picked_;
+    std::optional<std::int32_t> pickedIndex_;
+};
+
+}  // namespace gridova

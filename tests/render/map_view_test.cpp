@@ -1,0 +1,499 @@
+// The map view: world rectangle, map types through the driver, the status
+// text, the zoom window, the cross-section, commands, and the full drawing
+// of a fixture map compared with reviewed reference pictures.
+#include <gtest/gtest.h>
+
+#include <QFontDatabase>
+#include <QImage>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/messages.h"
+#include "platform/profile.h"
+#include "platform/qt/qt_device.h"
+#include "platform/recording_device.h"
+#include "render/map_view.h"
+#include "tests/common/picture_compare.h"
+#include "tests/common/test_env.h"
+
+namespace gridova {
+namespace {
+
+PointSet pointsOf(const std::vector<std::array<double, 3>>& xyv) {
+    PointSet set;
+    for (const auto& p : xyv) set.addPoint(p[0], p[1], p[2]);
+    set.computeStatistics();
+    return set;
+}
+
+// 60 points on a scattered pattern over 0..100 × 0..80 with a smooth surface
+// of one hill and one hollow: the fixture map of the pictures.
+PointSet fixturePoints() {
+    PointSet set;
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<double>((seed >> 8) & 0xFFFF) / 65535.0;
+    };
+    for (int k = 0; k < 60; ++k) {
+        const double x = 100 * next();
+        const double y = 80 * next();
+        const double v = 50 * std::exp(-((x - 30) * (x - 30) + (y - 50) * (y - 50)) / 400) -
+                         30 * std::exp(-((x - 75) * (x - 75) + (y - 25) * (y - 25)) / 300) +
+                         0.2 * x;
+        set.addPoint(x, y, v);
+    }
+    set.computeStatistics();
+    return set;
+}
+
+class MapViewTest : public ::testing::Test {
+protected:
+    void SetUp() override { gdi::setDeviceFactory(&factory_); }
+    void TearDown() override { gdi::setDeviceFactory(nullptr); }
+    QtDeviceFactory factory_;
+};
+
+// --- World rectangle --------------------------------------------------------------
+
+TEST_F(MapViewTest, WorldRectangleWithNoObjectsIsTheUnitSquare) {
+    CVexaView view;
+    const DRect r = view.computeWorldRect();
+    EXPECT_EQ(r.minX, 0);
+    EXPECT_EQ(r.minY, 0);
+    EXPECT_EQ(r.maxX, 1);
+    EXPECT_EQ(r.maxY, 1);
+}
+
+TEST_F(MapViewTest, WorldRectangleTakesInPointsShownBorderTreeAndGrid) {
+    CVexaView view;
+    view.addPointSet(pointsOf({{10, 20, 1}, {30, 40, 2}}));
+    EXPECT_EQ(view.computeWorldRect().minX, 10);
+    EXPECT_EQ(view.computeWorldRect().maxY, 40);
+
+    auto border = std::make_unique<LineList>();
+    border->add(Line(std::vector<LinePoint>{{0, 25}, {50, 25}, {50, 30}, {0, 25}}));
+    view.setBorder(std::move(border));
+    EXPECT_EQ(view.computeWorldRect().minX, 0);
+    EXPECT_EQ(view.computeWorldRect().maxX, 50);
+    view.settings.showBorder = 0;  // a hidden border does not count
+    EXPECT_EQ(view.computeWorldRect().minX, 10);
+
+    view.addLine(Line(std::vector<LinePoint>{{20, -5}, {25, 30}}));
+    EXPECT_EQ(view.computeWorldRect().minY, -5);
+}
+
+TEST_F(MapViewTest, APointAloneStillGivesTheMapASize) {
+    CVexaView view;
+    view.addPointSet(pointsOf({{5, 7, 1}}));
+    const DRect r = view.computeWorldRect();
+    EXPECT_LT(r.minX, 5);
+    EXPECT_GT(r.maxX, 5);
+    EXPECT_LT(r.minY, 7);
+    EXPECT_GT(r.maxY, 7);
+}
+
+TEST_F(MapViewTest, FurtherPointSetsTakeTheNextColourOfTheRotation) {
+    CVexaView view;
+    PointSet& main = view.addPointSet(pointsOf({{0, 0, 1}}));
+    const gdi::ColorRef mainColor = main.badgeFormat.pointColor;
+    PointSet& second = view.addPointSet(pointsOf({{1, 1, 1}}));
+    PointSet& third = view.addPointSet(pointsOf({{2, 2, 1}}));
+    EXPECT_EQ(view.mainPoints(), &main);
+    EXPECT_EQ(main.badgeFormat.pointColor, mainColor);
+    EXPECT_EQ(second.badgeFormat.pointColor, gdi::rgb(0, 255, 255));
+    EXPECT_EQ(third.badgeFormat.pointColor, gdi::rgb(255, 255, 0));
+}
+
+// --- Map types ------------------------------------------------------------------------
+
+TEST_F(MapViewTest, MapTypesBuildAndRemoveWhatTheyShow) {
+    CVexaView view;
+    EXPECT_EQ(view.applyMapType(MapType::Isolines), -1);  // nothing to map
+
+    view.addPointSet(fixturePoints());
+    ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
+    ASSERT_NE(view.grid(), nullptr);
+    EXPECT_EQ(view.grid()->nx(), EqNet::kDefaultNodes);
+    ASSERT_NE(view.isolines(), nullptr);
+    EXPECT_GT(view.isolines()->size(), 5u);
+    EXPECT_FALSE(view.grid()->valuesValid());
+
+    ASSERT_EQ(view.applyMapType(MapType::ExistingValues), 0);
+    EXPECT_TRUE(view.grid()->valuesValid());
+    EXPECT_EQ(view.isolines(), nullptr);
+
+    ASSERT_EQ(view.applyMapType(MapType::CircleValues), 0);
+    EXPECT_EQ(view.mainPoints()->badgeFormat.valueShow, 1);
+
+    ASSERT_EQ(view.applyMapType(MapType::LocatePoints), 0);
+    EXPECT_EQ(view.isolines(), nullptr);
+    EXPECT_FALSE(view.grid()->valuesValid());
+    EXPECT_EQ(view.mainPoints()->badgeFormat.valueShow, 0);
+    EXPECT_EQ(view.settings.mapType, MapType::LocatePoints);
+}
+
+TEST_F(MapViewTest, PointsOutsideTheGridBuildNothing) {
+    CVexaView view;
+    view.addPointSet(fixturePoints());
+    view.setGrid(EqNet::fromCounts(DRect(0, 0, 10, 10), 11, 11));
+    EXPECT_EQ(view.applyMapType(MapType::Isolines), -1);
+    EXPECT_EQ(testing::lastLogged(), text(192));
+    EXPECT_EQ(view.isolines(), nullptr);
+}
+
+// --- Status text -----------------------------------------------------------------------
+
+TEST_F(MapViewTest, StatusTextFormsAndEmptinessOutsideTheGrid) {
+    CVexaView view;
+    EXPECT_EQ(view.statusText(0.5, 0.5), "");  // no grid
+    // Nodes at x = 0, 1, 2 and y = 0, 1; values 10 · index.
+    auto grid = std::make_unique<EqNet>();
+    grid->setSteps({1, 1}, {1});
+    std::vector<double> values{0, 10, 20, 30, 40, 50};
+    grid->allocateValues(0);
+    ASSERT_EQ(grid->SetValues(values), 0);
+    grid->mask().assign(6, 1);
+    view.setGrid(std::move(grid));
+
+    // (1.9, 0.2): nearest node i = 2, j = 0, row from the top 1, index 2.
+    EXPECT_EQ(view.statusText(1.9, 0.2), "X 1.9000e+00 Y 2.0000e-01 V 2.0000e+01 Cell 2:1 I 2");
+    view.grid()->mask()[2] = 0;  // a blank node shows no value
+    EXPECT_EQ(view.statusText(1.9, 0.2), "X 1.9000e+00 Y 2.0000e-01 Cell 2:1 I 2");
+    EXPECT_EQ(view.statusText(2.5, 0.5), "");
+    EXPECT_EQ(view.statusText(1, -0.01), "");
+}
+
+// --- Zoom window ---------------------------------------------------------------------------
+
+TEST(ZoomWindowModel, OpensOnceStartsCentredAndStepsThroughItsHistory) {
+    ZoomWindow zoom;
+    ASSERT_TRUE(zoom.open({0, 0, 100, 60}, 50, 30));
+    EXPECT_FALSE(zoom.open({0, 0, 100, 60}, 50, 30));  // shown again, not made anew
+    // Half-size a quarter of the larger side (25), clipped to the world.
+    EXPECT_EQ(zoom.rect().xmin, 25);
+    EXPECT_EQ(zoom.rect().xmax, 75);
+    EXPECT_EQ(zoom.rect().ymin, 5);
+    EXPECT_EQ(zoom.rect().ymax, 55);
+    EXPECT_FALSE(zoom.hasPrevious());
+
+    zoom.push({10, 10, 20, 20});
+    zoom.push({12, 12, 14, 14});
+    ASSERT_TRUE(zoom.previous());
+    EXPECT_EQ(zoom.rect().xmin, 10);
+    ASSERT_TRUE(zoom.previous());
+    EXPECT_EQ(zoom.rect().xmin, 25);
+    EXPECT_FALSE(zoom.previous());
+    ASSERT_TRUE(zoom.next());
+    ASSERT_TRUE(zoom.next());
+    EXPECT_EQ(zoom.rect().xmin, 12);
+    EXPECT_FALSE(zoom.hasNext());
+
+    zoom.previous();
+    zoom.push({1, 1, 2, 2});  // the windows after the current one go
+    EXPECT_FALSE(zoom.hasNext());
+    zoom.previous();
+    EXPECT_EQ(zoom.rect().xmin, 10);
+}
+
+class FakeWindow final : public ViewWindow {
+public:
+    explicit FakeWindow(gdi::Size size) : size_(size), device_(size) {}
+    gdi::Size clientSize() const override { return size_; }
+    gdi::Device* clientDevice() override { return &device_; }
+    void releaseClientDevice() override {}
+    void present(gdi::BitmapDevice&, const gdi::Rect&) override {}
+    void captureMouse(bool capture) override { captured = capture; }
+    void invalidate() override {}
+    void setDrawingCursor(bool) override {}
+    bool captured = false;
+
+private:
+    gdi::Size size_;
+    gdi::RecordingDevice device_;
+};
+
+TEST_F(MapViewTest, ZoomDragsUnderFortyPixelsAreIgnored) {
+    FakeWindow window({400, 300});
+    CVexaView view;
+    view.addPointSet(pointsOf({{0, 0, 1}, {100, 100, 2}}));
+    view.setWindow(&window);
+    view.paint();
+    ASSERT_TRUE(view.run(MapCommand::ZoomPart));
+    ASSERT_TRUE(view.zoom().isOpen());
+    view.paint();
+    const WorldRect before = view.zoom().rect();
+
+    view.mouseLeftDown({100, 100});
+    EXPECT_TRUE(window.captured);
+    view.mouseMove({130, 139});
+    view.mouseLeftUp({139, 130});  // 39 pixels: ignored
+    EXPECT_FALSE(window.captured);
+    EXPECT_EQ(view.zoom().rect().xmin, before.xmin);
+    EXPECT_FALSE(view.state(MapCommand::ZoomPrevious).enabled);
+
+    view.mouseLeftDown({100, 100});
+    view.mouseLeftUp({60, 140});  // 40 pixels: taken, corners in order
+    const WorldRect& r = view.zoom().rect();
+    EXPECT_NEAR(r.xmin, view.canvas().toWorldX(60), 1e-9);
+    EXPECT_NEAR(r.xmax, view.canvas().toWorldX(100), 1e-9);
+    EXPECT_NEAR(r.ymin, view.canvas().toWorldY(140), 1e-9);
+    EXPECT_NEAR(r.ymax, view.canvas().toWorldY(100), 1e-9);
+    EXPECT_TRUE(view.state(MapCommand::ZoomPrevious).enabled);
+    view.paint();
+    EXPECT_NEAR(view.canvas().worldWindow().xmin, r.xmin, 1e-9);
+
+    ASSERT_TRUE(view.run(MapCommand::ZoomAll));
+    EXPECT_FALSE(view.zoom().isOpen());
+}
+
+// --- Cross-section -----------------------------------------------------------------------------
+
+// A grid of 11 × 11 nodes with value = x; the columns from 7 on blank when
+// asked.
+std::unique_ptr<EqNet> rampGrid(bool blankCorner) {
+    auto grid = EqNet::fromCounts(DRect(0, 0, 10, 10), 11, 11);
+    grid->allocateValues(0);
+    std::vector<double> values(121);
+    for (int j = 0; j < 11; ++j) {
+        for (int i = 0; i < 11; ++i)
+            values[static_cast<std::size_t>(i + 11 * j)] =
+                grid->nodeX()[static_cast<std::size_t>(i)];
+    }
+    grid->SetValues(values);
+    grid->mask().assign(121, 1);
+    if (blankCorner) {
+        for (int j = 0; j < 11; ++j) {
+            for (int i = 0; i < 11; ++i) {
+                if (i >= 7) grid->mask()[static_cast<std::size_t>(i + 11 * j)] = 0;
+            }
+        }
+    }
+    return grid;
+}
+
+TEST_F(MapViewTest, CrossSectionMakesTheNamedProfileAndPolygon) {
+    CVexaView view;
+    view.setGrid(rampGrid(false));
+    view.startLineInput();
+    const double x0 = view.grid()->nodeX()[2], x1 = view.grid()->nodeX()[8];
+    const double y = view.grid()->nodeY()[5];
+    view.lineAddWorldPoint(x0, y);
+    view.lineAddWorldPoint(x1, y);
+    ASSERT_TRUE(view.state(MapCommand::CrossSection).enabled);
+
+    std::optional<CrossSection> section = view.makeCrossSection();
+    ASSERT_TRUE(section.has_value());
+    EXPECT_EQ(section->title, "Разрез 1");
+    ASSERT_EQ(section->tree->name(), "Линии");
+    ASSERT_EQ(section->tree->childCount(), 1u);
+    const Bush& group = section->tree->child(0);
+    EXPECT_EQ(group.name(), "Разрез");
+    ASSERT_EQ(group.itemCount(), 2u);
+    const Line* polygon = group.item(0).line();
+    const Line* profile = group.item(1).line();
+    ASSERT_NE(polygon, nullptr);
+    ASSERT_NE(profile, nullptr);
+    EXPECT_EQ(profile->name, "Разрез1(Линия)");
+    EXPECT_EQ(polygon->name, "Разрез1(Полигон)");
+
+    // Along a row of a value = x grid, the profile rises by one per unit of
+    // distance: (0, x0), ..., (x1 − x0, x1).
+    ASSERT_GE(profile->size(), 2u);
+    EXPECT_NEAR(profile->points().front().x, 0, 1e-12);
+    EXPECT_NEAR(profile->points().front().y, x0, 1e-12);
+    EXPECT_NEAR(profile->points().back().x, x1 - x0, 1e-12);
+    EXPECT_NEAR(profile->points().back().y, x1, 1e-12);
+    for (const LinePoint& p : profile->points()) EXPECT_NEAR(p.y - p.x, x0, 0.5 + 1e-9);
+    // The polygon closes along the bottom: (last x, lowest), (first x,
+    // lowest); the first point is the lowest already.
+    ASSERT_EQ(polygon->size(), profile->size() + 2);
+    EXPECT_EQ(polygon->points()[profile->size()], (LinePoint{x1 - x0, x0}));
+    EXPECT_EQ(polygon->points().back(), (LinePoint{0, x0}));
+    EXPECT_TRUE(polygon->isClosed());
+
+    EXPECT_EQ(section->vertices.name(), "ЛинияРазрез1");
+    ASSERT_EQ(section->vertices.size(), 2u);
+    EXPECT_EQ(section->vertices.points()[1].label, "2");
+    EXPECT_EQ(section->vertices.hasLabels, 1);
+
+    // The new view moves the vertices to (distance, value) and stands a
+    // vertical line on each.
+    CVexaView sectionView;
+    sectionView.takeCrossSection(std::move(*section));
+    ASSERT_NE(sectionView.mainPoints(), nullptr);
+    EXPECT_NEAR(sectionView.mainPoints()->points()[1].x, x1 - x0, 1e-12);
+    EXPECT_NEAR(sectionView.mainPoints()->points()[1].y, x1, 1e-12);
+    Bush* vertexs = sectionView.objectTree().findChild("Vertexs");
+    ASSERT_NE(vertexs, nullptr);
+    ASSERT_EQ(vertexs->itemCount(), 2u);
+    EXPECT_EQ(*vertexs->item(0).name(), "Vertex 1");
+    EXPECT_EQ(vertexs->item(1).line()->points().front().y, x0);
+    ASSERT_EQ(sectionView.titleLines.size(), 1u);
+    EXPECT_EQ(sectionView.titleLines[0], "Разрез 1");
+
+    EXPECT_EQ(view.makeCrossSection()->title, "Разрез 2");  // the counter goes on
+}
+
+TEST_F(MapViewTest, CrossSectionThroughBlankNodesDropsToTheBaseValue) {
+    CVexaView view;
+    view.setGrid(rampGrid(true));
+    const double y = view.grid()->nodeY()[5];
+    view.startLineInput();
+    view.lineAddWorldPoint(view.grid()->nodeX()[3], y);
+    view.lineAddWorldPoint(view.grid()->nodeX()[10], y);
+    const std::optional<CrossSection> section = view.makeCrossSection();
+    ASSERT_TRUE(section.has_value());
+    const Line* profile = section->tree->child(0).item(1).line();
+    const double base = view.grid()->nodeX()[3];  // the smallest sampled value
+    // Every point beyond the last valued node sits on the base value, and
+    // the drop happens at the last valued distance.
+    bool dropped = false;
+    double lastValued = 0;
+    for (std::size_t i = 0; i < profile->size(); ++i) {
+        const LinePoint p = profile->points()[i];
+        if (p.y > base + 1e-12) {
+            lastValued = p.x;
+        } else if (i > 0 && p.x == lastValued) {
+            dropped = true;
+        }
+    }
+    EXPECT_TRUE(dropped);
+    EXPECT_EQ(profile->points().back().y, base);
+}
+
+TEST_F(MapViewTest, CrossSectionMissingEveryValuedNodeIsRefused) {
+    CVexaView view;
+    view.setGrid(rampGrid(true));
+    view.startLineInput();
+    view.lineAddWorldPoint(view.grid()->nodeX()[8], 1);
+    view.lineAddWorldPoint(view.grid()->nodeX()[10], 9);
+    ASSERT_TRUE(view.state(MapCommand::CrossSection).enabled);
+    EXPECT_FALSE(view.makeCrossSection().has_value());
+    EXPECT_EQ(view.settings.sectionCounter, 0);
+}
+
+// --- Commands
+// -------------------------------------------------------------------------------------
+
+TEST_F(MapViewTest, TogglesFlipTheirStateAndTheFrameIsKept) {
+    CVexaView view;
+    view.addPointSet(fixturePoints());
+    ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
+    struct Toggle {
+        MapCommand command;
+        const char* what;
+    };
+    for (const Toggle t : {Toggle{MapCommand::ToggleGridLines, "grid lines"},
+                           Toggle{MapCommand::ToggleColorBar, "colour bar"},
+                           Toggle{MapCommand::ToggleFrame, "frame"},
+                           Toggle{MapCommand::LockAspectRatio, "aspect ratio"},
+                           Toggle{MapCommand::ToggleConnectPoints, "connect points"}}) {
+        const bool before = view.state(t.command).checked;
+        ASSERT_TRUE(view.run(t.command)) << t.what;
+        EXPECT_NE(view.state(t.command).checked, before) << t.what;
+    }
+    std::int32_t frame = -1;
+    readProfileInt("View Frame", "Visible", frame);
+    EXPECT_EQ(frame, 0);
+    std::int32_t connect = -1;
+    readProfileInt("Canvas View", "Connect Point", connect);
+    EXPECT_EQ(connect, 1);
+}
+
+TEST_F(MapViewTest, MirrorAsksAndRedrawsWithoutReinterpolatingOnNo) {
+    CVexaView view;
+    view.addPointSet(pointsOf({{0, 0, 1}, {1, 10, 2}}));
+    ASSERT_TRUE(view.run(MapCommand::MirrorPoints));
+    EXPECT_EQ(view.mainPoints()->points()[0].y, 10);
+    EXPECT_EQ(view.mainPoints()->points()[1].y, 0);
+    EXPECT_EQ(testing::timesLogged(text(487)), 1u);
+    EXPECT_EQ(view.isolines(), nullptr);  // unattended answer: No
+}
+
+TEST_F(MapViewTest, DrawnLineBecomesTheOnlyItemOfANewGroup) {
+    FakeWindow window({200, 200});
+    CVexaView view;
+    view.addPointSet(pointsOf({{0, 0, 1}, {100, 100, 2}}));
+    view.setWindow(&window);
+    view.paint();
+    ASSERT_TRUE(view.run(MapCommand::DrawLine));
+    view.mouseLeftUp({50, 50});
+    view.mouseLeftUp({150, 60});
+    view.keyEscape();
+    view.mouseLeftUp({120, 150});
+    view.mouseRightDown({120, 150});  // closes the line
+    ASSERT_TRUE(view.run(MapCommand::DrawLine));
+    EXPECT_FALSE(view.lineDrawing());
+    Bush& tree = view.objectTree();
+    EXPECT_EQ(tree.name(), "Линии");
+    ASSERT_EQ(tree.childCount(), 1u);
+    ASSERT_EQ(tree.child(0).itemCount(), 1u);
+    const Line* line = tree.child(0).item(0).line();
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->size(), 3u);  // two points and the closing one
+    EXPECT_TRUE(line->isClosed());
+}
+
+// --- Pictures ------------------------------------------------------------------------------------
+
+QImage drawFixtureMap(MapType type) {
+    CVexaView view;
+    view.addPointSet(fixturePoints());
+    view.canvas().setPageSize({480, 360});
+    // Map type 7 shows values the grid has: make them first.
+    if (type == MapType::ExistingValues) {
+        EXPECT_EQ(view.applyMapType(MapType::Isolines), 0);
+    }
+    EXPECT_EQ(view.applyMapType(type), 0);
+    const std::optional<gdi::Dib> picture = view.drawPicture();
+    EXPECT_TRUE(picture.has_value());
+    return picture ? imageFromDib(*picture) : QImage();
+}
+
+struct PictureCase {
+    MapType type;
+    const char* fixture;
+};
+
+TEST_F(MapViewTest, FullDrawingMatchesTheReviewedReferences) {
+    ASSERT_FALSE(QFontDatabase::families().isEmpty()) << "no fonts installed";
+    for (const PictureCase& c : {PictureCase{MapType::LocatePoints, "map_type0_points.png"},
+                                 PictureCase{MapType::Isolines, "map_type1_isolines.png"},
+                                 PictureCase{MapType::ExistingValues, "map_type7_cells.png"}}) {
+        SCOPED_TRACE(c.fixture);
+        const QImage actual = drawFixtureMap(c.type);
+        if (testing::writeReferenceInstead(actual, c.fixture)) continue;
+        testing::expectMatchesReference(actual, c.fixture);
+    }
+}
+
+TEST_F(MapViewTest, ADrawingAtAnotherPageSizeKeepsTheMapInsideItsFrame) {
+    // The frame is the drawing area inside the 2-pixel screen margins; the
+    // points lie within it (none is cleared as invisible).
+    CVexaView view;
+    view.addPointSet(fixturePoints());
+    view.canvas().setPageSize({300, 500});
+    gdi::RecordingDevice device({300, 500});
+    view.drawOn(device);
+    const gdi::Rect area = view.mapRect();
+    EXPECT_GE(area.left, 2);
+    EXPECT_LE(area.right, 298);
+    for (const DataPoint& p : view.mainPoints()->points()) {
+        EXPECT_GE(p.box[0], area.left - 5);
+        EXPECT_LE(p.box[2], area.right + 5);
+        EXPECT_GE(p.box[1], area.top - 5);
+        EXPECT_LE(p.box[3], area.bottom + 5);
+    }
+    // The pick tolerance is 3 pixels in world units, the same both ways on
+    // an isotropic map (the world's width fills the narrow page).
+    const DRect& world = view.worldRect();
+    EXPECT_DOUBLE_EQ(view.pickToleranceX(), view.pickToleranceY());
+    EXPECT_NEAR(view.pickToleranceX(), 3 * world.width() / area.width(),
+                0.02 * view.pickToleranceX());
+}
+
+}  // namespace
+}  // namespace gridova
