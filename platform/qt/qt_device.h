@@ -85,6 +85,9 @@ public:
     bool isNull() const { return image.isNull(); }
     // The picture; ends the painting first.
     const QImage& finishedImage();
+    // The pixels as drawn so far, while the painting goes on (the raster
+    // painter draws at once, so the picture is always up to date).
+    const QImage& pixels() const { return image; }
 
     gdi::Dib dib() const override;
 };

@@ -96,7 +96,9 @@ std::string StderrCapture::text() {
 
 }  // namespace gridova::testing
 
-#ifdef GRIDOVA_TEST_GUI
+#if defined(GRIDOVA_TEST_WIDGETS)
+#include <QApplication>
+#elif defined(GRIDOVA_TEST_GUI)
 #include <QGuiApplication>
 #endif
 
@@ -104,7 +106,11 @@ int main(int argc, char** argv) {
 #ifdef GRIDOVA_TEST_GUI
     // Fonts and pictures need the GUI application; no window is shown.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+#ifdef GRIDOVA_TEST_WIDGETS
+    QApplication application(argc, argv);
+#else
     QGuiApplication application(argc, argv);
+#endif
 #endif
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new gridova::testing::FreshDirectory);
