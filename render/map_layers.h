@@ -30,6 +30,7 @@ class MapScaleBarLayer {
 public:
     virtual ~MapScaleBarLayer() = default;
     virtual bool visible() const = 0;
+    virtual void setVisible(bool visible) = 0;
     // Reserves the bar's height below the map (through the canvas's
     // margins) and draws it.
     virtual void reserveAndDraw(DrawingCanvas& canvas) = 0;

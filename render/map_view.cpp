@@ -416,7 +416,10 @@ std::optional<gdi::Dib> CVexaView::drawPicture() {
     DrawingCanvas& c = canvas();
     if (!c.createMemMetaCDC()) return std::nullopt;
     drawMap();
-    return c.closeMemMetaCDC();
+    std::optional<gdi::Dib> picture = c.closeMemMetaCDC();
+    // The transform was the picture's: the window draws anew.
+    invalidateMap();
+    return picture;
 }
 
 void CVexaView::drawOn(gdi::Device& device) {
@@ -424,6 +427,7 @@ void CVexaView::drawOn(gdi::Device& device) {
     c.beginExternal(&device);
     drawMap();
     c.endExternal();
+    invalidateMap();
 }
 
 // --- Map types -------------------------------------------------------------------------------
@@ -630,8 +634,9 @@ bool CVexaView::run(MapCommand command) {
             drawLineCommand();
             return true;
         case MapCommand::ToggleScaleBar:
+            scaleBar->setVisible(!scaleBar->visible());
             invalidateMap();
-            return host_ != nullptr && host_->openDialog(command, *this);
+            return true;
         case MapCommand::MirrorPoints:
             mirrorPoints();
             return true;

@@ -5,6 +5,7 @@
 
 #include <QFontDatabase>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -435,6 +436,114 @@ TEST_F(MapViewTest, DrawnLineBecomesTheOnlyItemOfANewGroup) {
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->size(), 3u);  // two points and the closing one
     EXPECT_TRUE(line->isClosed());
+}
+
+// --- Layers and layout ------------------------------------------------------------------
+
+struct LayerLog {
+    std::vector<std::string> steps;
+};
+
+class FakeTitle final : public MapTitleLayer {
+public:
+    FakeTitle(LayerLog& log, int height) : log_(log), height_(height) {}
+    int layOut(DrawingCanvas&) override {
+        log_.steps.push_back("title layout");
+        return height_;
+    }
+    void draw(DrawingCanvas&) override { log_.steps.push_back("title"); }
+    gdi::Rect area() const override { return {0, 0, 10, height_}; }
+
+private:
+    LayerLog& log_;
+    int height_;
+};
+
+class FakeScaleBar final : public MapScaleBarLayer {
+public:
+    explicit FakeScaleBar(LayerLog& log) : log_(log) {}
+    bool visible() const override { return visible_; }
+    void setVisible(bool visible) override { visible_ = visible; }
+    void reserveAndDraw(DrawingCanvas&) override { log_.steps.push_back("scale bar"); }
+
+private:
+    LayerLog& log_;
+    bool visible_ = true;
+};
+
+class FakeAxes final : public MapAxesLayer {
+public:
+    explicit FakeAxes(LayerLog& log) : log_(log) {}
+    std::optional<DRect> extent() const override { return DRect(-50, 0, 0, 1); }
+    void fit(const WorldRect&) override { log_.steps.push_back("axes fit"); }
+    void addRoom(DrawingCanvas&) override { log_.steps.push_back("axes room"); }
+    void draw(DrawingCanvas&) override { log_.steps.push_back("axes"); }
+
+private:
+    LayerLog& log_;
+};
+
+class FakeBackground final : public MapBackgroundLayer {
+public:
+    explicit FakeBackground(LayerLog& log) : log_(log) {}
+    std::optional<DRect> extent() const override { return std::nullopt; }
+    void draw(DrawingCanvas&) override { log_.steps.push_back("background"); }
+
+private:
+    LayerLog& log_;
+};
+
+TEST_F(MapViewTest, SuppliedLayersRunAtTheirStepsInOrder) {
+    LayerLog log;
+    CVexaView view;
+    view.addPointSet(fixturePoints());
+    view.title = std::make_unique<FakeTitle>(log, 30);
+    view.scaleBar = std::make_unique<FakeScaleBar>(log);
+    view.axes = std::make_unique<FakeAxes>(log);
+    view.background = std::make_unique<FakeBackground>(log);
+    gdi::RecordingDevice device({400, 300});
+    view.drawOn(device);
+    const std::vector<std::string> expected{"axes fit",  "title layout", "title", "axes room",
+                                            "scale bar", "background",   "axes"};
+    EXPECT_EQ(log.steps, expected);
+    // The axes' extent is part of the world.
+    EXPECT_LE(view.worldRect().minX, -50);
+
+    // A hidden scale bar is not drawn; the command shows it again.
+    log.steps.clear();
+    ASSERT_TRUE(view.run(MapCommand::ToggleScaleBar));
+    view.drawOn(device);
+    EXPECT_EQ(std::count(log.steps.begin(), log.steps.end(), "scale bar"), 0);
+    ASSERT_TRUE(view.run(MapCommand::ToggleScaleBar));
+    view.drawOn(device);
+    EXPECT_EQ(std::count(log.steps.begin(), log.steps.end(), "scale bar"), 1);
+}
+
+TEST_F(MapViewTest, TitleHeightAndColourBarTakeRoomFromTheMap) {
+    CVexaView view;
+    view.aspectRatio = 0;  // the map fills the area both ways
+    view.addPointSet(fixturePoints());
+    ASSERT_EQ(view.applyMapType(MapType::ColorCells), 0);
+    ASSERT_NE(view.grid()->colorScale.visible, 0);
+    LayerLog log;
+    view.title = std::make_unique<FakeTitle>(log, 30);
+    gdi::RecordingDevice device({400, 300});
+
+    view.grid()->colorScale.location = 1;
+    view.drawOn(device);
+    const gdi::Rect right = view.mapRect();
+    EXPECT_EQ(right.top, 30 + 2);  // the title, then the screen margin
+    EXPECT_EQ(right.left, 2);
+    EXPECT_EQ(right.bottom, 300 - 2);
+
+    view.grid()->colorScale.location = 0;
+    view.drawOn(device);
+    const gdi::Rect left = view.mapRect();
+    // The bar moves to the left: the map moves right by the bar's width.
+    const int barWidth = left.left - right.left;
+    EXPECT_GT(barWidth, 10);
+    EXPECT_EQ(left.right - right.right, barWidth);
+    EXPECT_EQ(left.right, 400 - 2);
 }
 
 // --- Pictures ------------------------------------------------------------------------------------
