@@ -20,6 +20,7 @@
 #include "data/record_buffer.h"
 #include "fuzz/fuzz_common.h"
 #include "grid/eq_net.h"
+#include "render/map_title.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* f = std::fopen(gPath.c_str(), "rb");
     if (f == nullptr) return 0;
     gridova::BinaryReader in(f);
-    switch (data[0] % 12) {
+    switch (data[0] % 13) {
         case 0:
             readInto<gridova::PointSet>(in);
             break;
@@ -86,6 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 11:
             readInto<gridova::IsolineFormat>(in);
+            break;
+        case 12:
+            readInto<gridova::MapTitle>(in);
             break;
     }
     std::fclose(f);

@@ -1,5 +1,7 @@
 #include "render/map_view.h"
 
+#include "render/badges.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -113,7 +115,7 @@ bool ZoomWindow::previous() {
 
 // --- The view -----------------------------------------------------------------------------
 
-CVexaView::CVexaView() : CanvasView(kDefaultName) {}
+CVexaView::CVexaView() : CanvasView(kDefaultName), scaleBar(std::make_unique<ScaleBar>()) {}
 
 CVexaView::~CVexaView() = default;
 
@@ -124,6 +126,32 @@ void CVexaView::readProfile() {
     readProfileInt("Maps", "Default", settings.defaultMapEnabled);
     readProfileInt("Maps", "Map", settings.defaultMap);
     readProfileOptionalDouble("Border", "BorderValue", settings.borderValue);
+    if (auto* bar = scaleBarIfOurs()) bar->readProfile();
+    auto defaults = std::make_unique<AxesLayer>();
+    defaults->readDefaults();
+    if (!defaults->axes().empty()) axes = std::move(defaults);
+}
+
+void CVexaView::setTitle(MapTitle t) {
+    title = std::make_unique<TitleLayer>(std::move(t));
+    invalidateMap();
+}
+
+MapTitle* CVexaView::mapTitle() {
+    auto* layer = dynamic_cast<TitleLayer*>(title.get());
+    return layer != nullptr ? &layer->title() : nullptr;
+}
+
+ScaleBar* CVexaView::scaleBarIfOurs() { return dynamic_cast<ScaleBar*>(scaleBar.get()); }
+
+AxesLayer& CVexaView::axesLayer() {
+    auto* layer = dynamic_cast<AxesLayer*>(axes.get());
+    if (layer == nullptr) {
+        auto made = std::make_unique<AxesLayer>();
+        layer = made.get();
+        axes = std::move(made);
+    }
+    return *layer;
 }
 
 void CVexaView::setGrid(std::unique_ptr<EqNet> grid) {
@@ -232,6 +260,9 @@ void CVexaView::drawMap() {
     if (axes) axes->fit(window);
     // 7.
     if (title && !paged) {
+        if (auto* layer = dynamic_cast<TitleLayer*>(title.get())) {
+            layer->screenWithoutZoom = !c.pictureActive() && !zoom_.isOpen();
+        }
         const int height = title->layOut(c);
         c.addMargins(0, std::max(0, height), 0, 0);
         title->draw(c);
@@ -253,7 +284,12 @@ void CVexaView::drawMap() {
     // 10.
     if (axes) axes->addRoom(c);
     // 11.
-    if (scaleBar && scaleBar->visible() && !paged && !zoom_.isOpen()) scaleBar->reserveAndDraw(c);
+    if (scaleBar && scaleBar->visible() && !paged && !zoom_.isOpen()) {
+        scaleBar->reserveAndDraw(c);
+        // The bar took a band off the map's bottom: the axes follow the
+        // map's new edge, so that their labels stay clear of the bar.
+        if (axes) axes->fit(c.worldWindow());
+    }
     // 12.
     if (background) background->draw(c);
     if (documentPicture && !paged) c.drawFittedPicture(*documentPicture);
@@ -323,34 +359,7 @@ void CVexaView::drawFrame() {
 }
 
 void CVexaView::drawPoints() {
-    for (PointSet* set : pointTree_.pointSets()) drawPointSet(*set);
-}
-
-void CVexaView::drawPointSet(const PointSet& owner) {
-    if (owner.visible == 0) return;
-    DrawingCanvas& c = canvas();
-    const PointSet& set = owner.asSeen();
-    const BadgeFormat& format = owner.badgeFormat;
-    if (format.show == 0) return;
-    const int r = std::max(0, format.badgeRadius);
-    auto& points = const_cast<PointSet&>(set).points();
-    c.setColorPen(gdi::rgb(0, 0, 0));
-    c.setColorBrush(format.pointColor);
-    for (DataPoint& p : points) {
-        p.canvas = &c;
-        if (!c.isVisible(p.x, p.y)) {
-            p.box[0] = p.box[1] = p.box[2] = p.box[3] = -1;
-            continue;
-        }
-        const gdi::Point d = c.toDevice(p.x, p.y);
-        p.box[0] = d.x - r - 1;
-        p.box[1] = d.y - r - 1;
-        p.box[2] = d.x + r + 2;
-        p.box[3] = d.y + r + 2;
-        c.circle(d.x, d.y, r, false);
-    }
-    c.deleteBrush();
-    c.deletePen();
+    for (PointSet* set : pointTree_.pointSets()) drawPointSet(canvas(), *set);
 }
 
 void CVexaView::recomputePickTolerance() {
@@ -375,17 +384,7 @@ void CVexaView::drawOverlays() {
             c.deleteBrush();
             c.deletePen();
         }
-        if (editingPoints != nullptr) {
-            c.setColorPen(gdi::rgb(255, 0, 0));
-            c.setColorBrush(gdi::rgb(255, 0, 0));
-            const int r = std::max(0, editingPoints->badgeFormat.badgeRadius);
-            for (const DataPoint& p : editingPoints->asSeen().points()) {
-                const gdi::Point d = c.toDevice(p.x, p.y);
-                c.circle(d.x, d.y, r, false);
-            }
-            c.deleteBrush();
-            c.deletePen();
-        }
+        if (editingPoints != nullptr) drawEditorMarkers(c, *editingPoints);
         if (selectedPointSet != nullptr) {
             c.setColorPen(gdi::rgb(255, 0, 0));
             for (const DataPoint& p : selectedPointSet->asSeen().points()) {
@@ -484,11 +483,21 @@ int CVexaView::applyMapType(MapType type) {
             bandOutlines_.reset();
             grid_->clearValid();
             if (mainPoints_ != nullptr) mainPoints_->badgeFormat.valueShow = 0;
+            if (auto* bar = scaleBarIfOurs()) bar->showRadii = 0;
             break;
         case MapType::CircleValues:
             if (mainPoints_ != nullptr) {
                 mainPoints_->computeSizeFactors();
                 mainPoints_->badgeFormat.valueShow = 1;
+                if (auto* bar = scaleBarIfOurs()) {
+                    double lo = 0, hi = 0;
+                    mainPoints_->valueRange(lo, hi);
+                    bar->showRadii = 1;
+                    bar->minValue = lo;
+                    bar->maxValue = hi;
+                    bar->minRadius = mainPoints_->badgeFormat.minRadius;
+                    bar->maxRadius = mainPoints_->badgeFormat.maxRadius;
+                }
             }
             break;
         case MapType::Isolines:
@@ -835,7 +844,7 @@ void CVexaView::crossSectionCommand() {
 void CVexaView::takeCrossSection(CrossSection section) {
     objectTree_ = std::move(section.tree);
     objectTree_->recomputeExtent();
-    titleLines = {section.title};
+    setTitle(MapTitle::fromTexts({section.title}));
     const double lowest = objectTree_->extent() ? objectTree_->extent()->minY : 0.0;
     auto vertexGroup = std::make_unique<Bush>("Vertexs");
     auto& vertices = section.vertices.points();

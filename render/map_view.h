@@ -44,8 +44,11 @@
 #include "data/point_set.h"
 #include "grid/eq_net.h"
 #include "grid/interpolation_driver.h"
+#include "render/axes.h"
 #include "render/canvas_view.h"
 #include "render/map_layers.h"
+#include "render/map_title.h"
+#include "render/scale_bar.h"
 
 namespace gridova {
 
@@ -216,8 +219,14 @@ public:
     std::unique_ptr<MapBackgroundLayer> background;
     // The picture of a picture document, fitted into the drawing area.
     std::optional<gdi::Dib> documentPicture;
-    // Title lines the title layer is made from.
-    std::vector<std::string> titleLines;
+    // A title layer of these lines replaces the title.
+    void setTitle(MapTitle title);
+    // The title's lines when the title is ours; nullptr otherwise.
+    MapTitle* mapTitle();
+    // The scale bar when it is ours (the view makes one); nullptr otherwise.
+    ScaleBar* scaleBarIfOurs();
+    // The axes, made on first use.
+    AxesLayer& axesLayer();
     // Served at step 28 once (the main frame's request to load a
     // background picture).
     std::function<void(CVexaView&)> pendingBackgroundLoad;
@@ -320,7 +329,6 @@ private:
     DriverHooks driverHooks();
     void traceIsolines(EqNet& grid);
     void drawPoints();
-    void drawPointSet(const PointSet& set);
     void drawFrame();
     void recomputePickTolerance();
     bool endZoomDrag(gdi::Point p);

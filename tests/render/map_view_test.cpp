@@ -332,8 +332,9 @@ TEST_F(MapViewTest, CrossSectionMakesTheNamedProfileAndPolygon) {
     ASSERT_EQ(vertexs->itemCount(), 2u);
     EXPECT_EQ(*vertexs->item(0).name(), "Vertex 1");
     EXPECT_EQ(vertexs->item(1).line()->points().front().y, x0);
-    ASSERT_EQ(sectionView.titleLines.size(), 1u);
-    EXPECT_EQ(sectionView.titleLines[0], "Разрез 1");
+    ASSERT_NE(sectionView.mapTitle(), nullptr);
+    ASSERT_EQ(sectionView.mapTitle()->lines.size(), 1u);
+    EXPECT_EQ(sectionView.mapTitle()->lines[0].text, "Разрез 1");
 
     EXPECT_EQ(view.makeCrossSection()->title, "Разрез 2");  // the counter goes on
 }
@@ -503,8 +504,9 @@ TEST_F(MapViewTest, SuppliedLayersRunAtTheirStepsInOrder) {
     view.background = std::make_unique<FakeBackground>(log);
     gdi::RecordingDevice device({400, 300});
     view.drawOn(device);
-    const std::vector<std::string> expected{"axes fit",  "title layout", "title", "axes room",
-                                            "scale bar", "background",   "axes"};
+    // The axes follow the band the scale bar takes off the map.
+    const std::vector<std::string> expected{"axes fit",  "title layout", "title",      "axes room",
+                                            "scale bar", "axes fit",     "background", "axes"};
     EXPECT_EQ(log.steps, expected);
     // The axes' extent is part of the world.
     EXPECT_LE(view.worldRect().minX, -50);
@@ -548,32 +550,58 @@ TEST_F(MapViewTest, TitleHeightAndColourBarTakeRoomFromTheMap) {
 
 // --- Pictures ------------------------------------------------------------------------------------
 
-QImage drawFixtureMap(MapType type) {
+struct PictureCase {
+    MapType type;
+    bool named;      // the points carry names
+    bool decorated;  // axes on two sides, a title and the scale bar
+    const char* fixture;
+};
+
+QImage drawFixtureMap(const PictureCase& c) {
     CVexaView view;
-    view.addPointSet(fixturePoints());
+    PointSet points = fixturePoints();
+    if (c.named) {
+        int n = 1;
+        for (DataPoint& p : points.points()) p.setLabel("C-" + std::to_string(n++));
+        points.hasLabels = 1;
+    }
+    view.addPointSet(std::move(points));
     view.canvas().setPageSize({480, 360});
+    if (c.decorated) {
+        view.setTitle(MapTitle::fromHeaderLines({"Карта изолиний", "Участок 7"}));
+        MapAxis bottom;
+        setAxisLocate(bottom, MapAxis::kBottom);
+        MapAxis left;
+        left.xy = MapAxis::kVertical;
+        setAxisLocate(left, MapAxis::kLeft);
+        left.title = "Y, м";
+        view.axesLayer().add(bottom);
+        view.axesLayer().add(left);
+        view.scaleBarIfOurs()->show = 1;
+    }
     // Map type 7 shows values the grid has: make them first.
-    if (type == MapType::ExistingValues) {
+    if (c.type == MapType::ExistingValues) {
         EXPECT_EQ(view.applyMapType(MapType::Isolines), 0);
     }
-    EXPECT_EQ(view.applyMapType(type), 0);
+    EXPECT_EQ(view.applyMapType(c.type), 0);
     const std::optional<gdi::Dib> picture = view.drawPicture();
     EXPECT_TRUE(picture.has_value());
     return picture ? imageFromDib(*picture) : QImage();
 }
 
-struct PictureCase {
-    MapType type;
-    const char* fixture;
-};
-
 TEST_F(MapViewTest, FullDrawingMatchesTheReviewedReferences) {
     ASSERT_FALSE(QFontDatabase::families().isEmpty()) << "no fonts installed";
-    for (const PictureCase& c : {PictureCase{MapType::LocatePoints, "map_type0_points.png"},
-                                 PictureCase{MapType::Isolines, "map_type1_isolines.png"},
-                                 PictureCase{MapType::ExistingValues, "map_type7_cells.png"}}) {
+    const PictureCase cases[] = {
+        {MapType::LocatePoints, false, false, "map_type0_points.png"},
+        {MapType::Isolines, false, false, "map_type1_isolines.png"},
+        {MapType::ExistingValues, false, false, "map_type7_cells.png"},
+        {MapType::LocatePoints, true, false, "map_type0_named_points.png"},
+        {MapType::CircleValues, false, false, "map_type4_value_circles.png"},
+        {MapType::Isolines, false, true, "map_type1_axes_title_scale.png"},
+    };
+    for (const PictureCase& c : cases) {
         SCOPED_TRACE(c.fixture);
-        const QImage actual = drawFixtureMap(c.type);
+        const QImage actual = drawFixtureMap(c);
         if (testing::writeReferenceInstead(actual, c.fixture)) continue;
         testing::expectMatchesReference(actual, c.fixture);
     }

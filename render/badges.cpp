@@ -1,0 +1,127 @@
+#include "render/badges.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/messages.h"
+
+namespace gridova {
+
+namespace {
+
+constexpr double kTinyValues = 0.00001;
+
+void clearBox(DataPoint& p) { p.box[0] = p.box[1] = p.box[2] = p.box[3] = -1; }
+
+void drawBadge(DrawingCanvas& canvas, DataPoint& p, const BadgeFormat& format, bool showLabel,
+               const std::string& valueFormat) {
+    const gdi::Point d = canvas.toDevice(p.x, p.y);
+    const int r = std::max(0, format.badgeRadius);
+    // 1. The box a click picks the point in.
+    p.box[0] = d.x - r - 1;
+    p.box[1] = d.y - r - 1;
+    p.box[2] = d.x + r + 2;
+    p.box[3] = d.y + r + 2;
+    // 2. The marker.
+    canvas.setColorPen(gdi::rgb(0, 0, 0));
+    canvas.setColorBrush(format.pointColor);
+    canvas.circle(d.x, d.y, r, false);
+    canvas.deleteBrush();
+    canvas.deletePen();
+    const bool showValue = format.showDigit != 0 && p.value.present();
+    const std::string value = showValue ? formatText(valueFormat, {p.value.value}) : std::string();
+    const int x = d.x + r + 3;
+    if (showLabel) {
+        // 3. The label (a blank measured as "123" when there is none), its
+        // bottom a pixel above the point; the value under a rule.
+        const bool labelled = p.label.has_value();
+        const std::string label = labelled ? *p.label : std::string(" ");
+        const gdi::Size size = canvas.textExtent(labelled ? label : std::string("123"));
+        canvas.drawText(x, d.y - 1 - size.cy, label);
+        if (showValue) {
+            canvas.setColorPen(format.textColor);
+            canvas.line({x, d.y}, {x + size.cx, d.y});
+            canvas.deletePen();
+            canvas.drawText(x, d.y + 1, value);
+        }
+    } else if (showValue) {
+        // 4. The value alone in a rounded box.
+        const gdi::Size size = canvas.textExtent(value);
+        canvas.setColorPen(gdi::rgb(0, 0, 0));
+        canvas.setColorBrush(gdi::rgb(255, 255, 255));
+        canvas.roundRect({d.x + r + 1, d.y - size.cy - 1, d.x + r + 5 + size.cx, d.y - 1}, 4, 4);
+        canvas.deleteBrush();
+        canvas.deletePen();
+        canvas.drawText(x, d.y - size.cy - 1, value);
+    }
+}
+
+}  // namespace
+
+std::string badgeValueFormat(const PointSet& set) {
+    const int digits = std::clamp(set.badgeFormat.digits, 0, BadgeFormat::kMaxDigits);
+    double lo = 0, hi = 0;
+    const bool tiny = set.valueRange(lo, hi) == 0 && lo > -kTinyValues && hi < kTinyValues;
+    return "%." + std::to_string(digits) + (tiny ? "lg" : "lf");
+}
+
+std::optional<int> valueCircleRadius(const BadgeFormat& format, double s) {
+    if (!(s >= 0) || !std::isfinite(s)) return std::nullopt;
+    return format.minRadius +
+           static_cast<int>(std::trunc(s * (format.maxRadius - format.minRadius)));
+}
+
+void drawPointSet(DrawingCanvas& canvas, PointSet& owner) {
+    if (owner.visible == 0) return;
+    const BadgeFormat& format = owner.badgeFormat;
+    if (format.show == 0) return;
+    PointSet& set = owner.asSeen();
+    std::vector<DataPoint>& points = set.points();
+    // 2. Values as circles: all filled, then all outlined again.
+    if (format.valueShow != 0) {
+        canvas.setColorPen(gdi::rgb(0, 0, 0));
+        canvas.setColorBrush(format.circleColor);
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass == 1) canvas.setHollowBrush();
+            for (const DataPoint& p : points) {
+                if (!p.value.present()) continue;
+                const std::optional<int> r = valueCircleRadius(format, p.sizeFactor);
+                if (!r) continue;
+                const gdi::Point d = canvas.toDevice(p.x, p.y);
+                canvas.circle(d.x, d.y, *r, pass == 1);
+            }
+        }
+        canvas.deleteBrush();
+        canvas.deletePen();
+    }
+    // 3. Badges.
+    canvas.setTextColor(format.textColor);
+    canvas.selectFont(format.font);
+    const bool showLabel = format.showLabel != 0 && set.hasLabels != 0;
+    const std::string valueFormat = badgeValueFormat(set);
+    for (DataPoint& p : points) {
+        p.canvas = &canvas;
+        if (!canvas.isVisible(p.x, p.y)) {
+            clearBox(p);
+            continue;
+        }
+        drawBadge(canvas, p, format, showLabel, valueFormat);
+    }
+    // 4.
+    canvas.restoreTextColor();
+    canvas.restoreGeneralFont();
+}
+
+void drawEditorMarkers(DrawingCanvas& canvas, const PointSet& set) {
+    canvas.setColorPen(gdi::rgb(255, 0, 0));
+    canvas.setColorBrush(gdi::rgb(255, 0, 0));
+    const int r = std::max(0, set.badgeFormat.badgeRadius);
+    for (const DataPoint& p : set.asSeen().points()) {
+        const gdi::Point d = canvas.toDevice(p.x, p.y);
+        canvas.circle(d.x, d.y, r, false);
+    }
+    canvas.deleteBrush();
+    canvas.deletePen();
+}
+
+}  // namespace gridova
