@@ -308,7 +308,10 @@ void CVexaView::drawMap() {
     // 19.
     if (border_ && settings.showBorder != 0) border_->draw(c);
     // 20.
-    if (objectTree_) objectTree_->draw(c);
+    if (objectTree_) {
+        objectTree_->draw(c);
+        drawTreeTexts(c, *objectTree_);
+    }
     // 21.
     if (bandOutlines_) bandOutlines_->draw(c);
     // 22.
@@ -343,6 +346,15 @@ void CVexaView::drawMap() {
         pendingBackgroundLoad = nullptr;
         load(*this);
     }
+}
+
+void CVexaView::drawTreeTexts(DrawingCanvas& c, Bush& group) {
+    // Free texts keep their place on the window: drawn with their top-left
+    // corner where they were put.
+    for (std::size_t i = 0; i < group.itemCount(); ++i) {
+        if (MapText* t = group.item(i).text()) drawMapText(c, *t, {t->left, t->top});
+    }
+    for (std::size_t i = 0; i < group.childCount(); ++i) drawTreeTexts(c, group.child(i));
 }
 
 void CVexaView::drawFrame() {

@@ -330,6 +330,7 @@ private:
     void traceIsolines(EqNet& grid);
     void drawPoints();
     void drawFrame();
+    static void drawTreeTexts(DrawingCanvas& canvas, Bush& group);
     void recomputePickTolerance();
     bool endZoomDrag(gdi::Point p);
     void showZoomDrag(bool show);

@@ -521,6 +521,21 @@ TEST_F(MapViewTest, SuppliedLayersRunAtTheirStepsInOrder) {
     EXPECT_EQ(std::count(log.steps.begin(), log.steps.end(), "scale bar"), 1);
 }
 
+TEST_F(MapViewTest, FreeTextsOfTheObjectTreeAreDrawnWhereTheyWerePut) {
+    CVexaView view;
+    view.addPointSet(fixturePoints());
+    MapText note;
+    note.text = "Скважина 5";
+    note.left = 40;
+    note.top = 25;
+    Bush& group = view.objectTree().addChild(std::make_unique<Bush>("Тексты"));
+    group.addItem(BushItem(note));
+    gdi::RecordingDevice device({400, 300});
+    view.drawOn(device);
+    const std::vector<std::string> texts = device.callsOf("text");
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "text 40,25 Скважина 5"), texts.end());
+}
+
 TEST_F(MapViewTest, TitleHeightAndColourBarTakeRoomFromTheMap) {
     CVexaView view;
     view.aspectRatio = 0;  // the map fills the area both ways
