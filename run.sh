@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the main job on the bundled
-# example: an unattended run over examples/wells.dat.
+# example: an unattended map production over examples/wells.dat (isolines,
+# the map as a PNG picture and the grid values as text).
 set -euo pipefail
 top="$(cd "$(dirname "$0")" && pwd)"
 source "$top/scripts/common.sh"
 gridova_install_packages
 gridova_build "$top" -DGRIDOVA_TESTS=OFF
-"$top/build/app/gridova" --summary "$top/examples/wells.dat"
+out="$top/out"
+mkdir -p "$out"
+"$top/build/app/gridova" -m isolines -g "$out/map.png" -v "$out/grid.txt" -h \
+    "$top/examples/wells.dat"
+echo "map picture: $out/map.png"
+echo "grid values: $out/grid.txt"

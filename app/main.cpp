@@ -1,33 +1,102 @@
 // gridova: gridding and contour mapping of scattered data.
+#include <QApplication>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "app/data_summary.h"
+#include "app/main_window.h"
+#include "app/startup_run.h"
+#include "platform/message_log.h"
 #include "platform/messages.h"
+#include "platform/qt/qt_boxes.h"
+#include "platform/qt/qt_device.h"
+#include "render/startup_options.h"
 
 namespace {
 
-constexpr int kExitUsage = 2;
-constexpr int kExitFailure = 3;
-
 void printUsage(std::ostream& out) {
-    out << "usage: gridova --summary DATAFILE\n"
-           "  --summary DATAFILE  read a data file and print its points' extent,\n"
-           "                      value range and mean\n";
+    out << "usage: gridova [switches] [FILE [DATAFILE...]]\n"
+           "       gridova --summary DATAFILE\n"
+           "switches (with - or /, any case):\n"
+           "  -a          open FILE as an array\n"
+           "  -d          write trace messages to the message log\n"
+           "  -i FILE     isoline levels\n"
+           "  -g FILE     save the first map as a picture (.png .gif .jpg .bmp)\n"
+           "  -v FILE     write the grid values\n"
+           "  -h          with -g or -v: end after that work\n"
+           "  -b FILE     border file instead of Border.brd\n"
+           "  -n FILE     grid file instead of EqNet.net\n"
+           "  -c FILE     colour file for the colour scale\n"
+           "  -m TYPE     map type: locate_points, isolines, color_isolines,\n"
+           "              color_cells, circle_values\n"
+           "further DATAFILEs are added to the map as more point sets\n";
+}
+
+bool hasDisplay() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x != nullptr && *x != '\0') || (wayland != nullptr && *wayland != '\0');
 }
 
 int run(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--summary") == 0) {
         return gridova::writeDataSummary(argv[2], std::cout);
     }
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0)) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         printUsage(std::cout);
-        return 0;
+        return gridova::kExitDone;
     }
-    printUsage(std::cerr);
-    return kExitUsage;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    gridova::CommandLineError error;
+    std::error_code cwdError;
+    const std::filesystem::path start = std::filesystem::current_path(cwdError);
+    std::optional<gridova::StartupOptions> options = gridova::parseCommandLine(args, start, error);
+    if (!options) {
+        std::cerr << "gridova: " << error.message << "\n";
+        printUsage(std::cerr);
+        return gridova::kExitUsage;
+    }
+    if (options->trace) gridova::messageLog().setTraceOn(true);
+
+    // Without a display Qt draws offscreen, and nobody is there to answer.
+    const bool offscreen = !hasDisplay();
+    if (offscreen && std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication application(argc, argv);
+    gridova::QtDeviceFactory factory;
+    gridova::gdi::setDeviceFactory(&factory);
+    const bool windowless =
+        options->unattended() || QGuiApplication::platformName() == QLatin1String("offscreen");
+    if (windowless) {
+        // Boxes go to standard error and the message log; questions answer No.
+        const int status = gridova::runWithoutWindow(*options);
+        gridova::gdi::setDeviceFactory(nullptr);
+        return status;
+    }
+
+    gridova::QtBoxes boxes;
+    gridova::setBoxes(&boxes);
+    gridova::MainWindow window;
+    window.showMaximized();
+    int status = gridova::kExitDone;
+    if (!options->file.empty()) {
+        status = window.openStartupFile(*options);
+        if (status == gridova::kExitInputFailed) {
+            gridova::setBoxes(nullptr);
+            gridova::gdi::setDeviceFactory(nullptr);
+            return status;
+        }
+    }
+    const int exitCode = QApplication::exec();
+    gridova::setBoxes(nullptr);
+    gridova::gdi::setDeviceFactory(nullptr);
+    return exitCode;
 }
 
 }  // namespace
@@ -37,6 +106,6 @@ int main(int argc, char** argv) {
         return run(argc, argv);
     } catch (const std::bad_alloc&) {
         gridova::outOfMemory();
-        return kExitFailure;
+        return gridova::kExitOutputFailed;
     }
 }

@@ -115,7 +115,15 @@ bool ZoomWindow::previous() {
 
 // --- The view -----------------------------------------------------------------------------
 
-CVexaView::CVexaView() : CanvasView(kDefaultName), scaleBar(std::make_unique<ScaleBar>()) {}
+CVexaView::CVexaView()
+    : CanvasView(kDefaultName),
+      scaleBar(std::make_unique<ScaleBar>()),
+      pointTree_(std::make_unique<Bush>()) {}
+
+void CVexaView::markChanged() {
+    mapChanged = true;
+    invalidateMap();
+}
 
 CVexaView::~CVexaView() = default;
 
@@ -127,6 +135,8 @@ void CVexaView::readProfile() {
     readProfileInt("Maps", "Map", settings.defaultMap);
     readProfileOptionalDouble("Border", "BorderValue", settings.borderValue);
     if (auto* bar = scaleBarIfOurs()) bar->readProfile();
+    readProfileInt("Base Map", "Default", kept_.baseMapDefault);
+    readProfileText("Line Option", "DefaultLineName", kept_.defaultLineName);
     auto defaults = std::make_unique<AxesLayer>();
     defaults->readDefaults();
     if (!defaults->axes().empty()) axes = std::move(defaults);
@@ -134,7 +144,7 @@ void CVexaView::readProfile() {
 
 void CVexaView::setTitle(MapTitle t) {
     title = std::make_unique<TitleLayer>(std::move(t));
-    invalidateMap();
+    markChanged();
 }
 
 MapTitle* CVexaView::mapTitle() {
@@ -156,7 +166,7 @@ AxesLayer& CVexaView::axesLayer() {
 
 void CVexaView::setGrid(std::unique_ptr<EqNet> grid) {
     grid_ = std::move(grid);
-    invalidateMap();
+    markChanged();
 }
 
 Bush& CVexaView::objectTree() {
@@ -176,10 +186,10 @@ PointSet& CVexaView::addPointSet(PointSet set) {
             kPointSetColors[(pointSetsAdded_ - 1) % kPointSetColors.size()];
     }
     ++pointSetsAdded_;
-    BushItem& item = pointTree_.addItem(BushItem(std::move(set)));
+    BushItem& item = pointTree_->addItem(BushItem(std::move(set)));
     PointSet* added = item.pointSet();
     if (mainPoints_ == nullptr) mainPoints_ = added;
-    invalidateMap();
+    markChanged();
     return *added;
 }
 
@@ -187,12 +197,12 @@ PointSet& CVexaView::addPointSet(PointSet set) {
 
 DRect CVexaView::computeWorldRect() const {
     std::optional<DRect> box;
-    for (std::size_t i = 0; i < pointTree_.itemCount(); ++i) {
-        const PointSet* set = pointTree_.item(i).pointSet();
+    for (std::size_t i = 0; i < pointTree_->itemCount(); ++i) {
+        const PointSet* set = pointTree_->item(i).pointSet();
         if (set != nullptr) include(box, pointSetExtent(*set));
     }
-    for (std::size_t i = 0; i < pointTree_.childCount(); ++i) {
-        include(box, pointTree_.child(i).extent());
+    for (std::size_t i = 0; i < pointTree_->childCount(); ++i) {
+        include(box, pointTree_->child(i).extent());
     }
     const std::optional<DRect> backgroundBox = background ? background->extent() : std::nullopt;
     const std::optional<DRect> treeBox = objectTree_ ? objectTree_->extent() : std::nullopt;
@@ -371,7 +381,7 @@ void CVexaView::drawFrame() {
 }
 
 void CVexaView::drawPoints() {
-    for (PointSet* set : pointTree_.pointSets()) drawPointSet(canvas(), *set);
+    for (PointSet* set : pointTree_->pointSets()) drawPointSet(canvas(), *set);
 }
 
 void CVexaView::recomputePickTolerance() {
@@ -473,6 +483,11 @@ void CVexaView::traceIsolines(EqNet& grid) {
 DriverHooks CVexaView::driverHooks() {
     DriverHooks hooks = extraHooks;
     hooks.traceIsolines = [this](EqNet& grid) { traceIsolines(grid); };
+    if (!startupColorFile_.empty() && !hooks.applyStartupColors) {
+        hooks.applyStartupColors = [file = startupColorFile_](ColorScale& scale) {
+            scale.readColorFile(file, ColorScale::kNewScale);
+        };
+    }
     return hooks;
 }
 
@@ -525,7 +540,7 @@ int CVexaView::applyMapType(MapType type) {
             result = InterpolationDriver::interpolate(grid_.get(), in, driverHooks());
             break;
     }
-    invalidateMap();
+    markChanged();
     return result < 0 ? -1 : 0;
 }
 
@@ -616,19 +631,19 @@ bool CVexaView::run(MapCommand command) {
     switch (command) {
         case MapCommand::ToggleGridLines:
             grid_->showGrid = grid_->showGrid != 0 ? 0 : 1;
-            invalidateMap();
+            markChanged();
             return true;
         case MapCommand::ToggleColorFill:
             toggleColorFill();
             return true;
         case MapCommand::ToggleColorBar:
             grid_->colorScale.visible = grid_->colorScale.visible != 0 ? 0 : 1;
-            invalidateMap();
+            markChanged();
             return true;
         case MapCommand::ToggleFrame:
             settings.frameVisible = settings.frameVisible != 0 ? 0 : 1;
             writeProfileInt("View Frame", "Visible", settings.frameVisible);
-            invalidateMap();
+            markChanged();
             return true;
         case MapCommand::ZoomPart: {
             const WorldRect area = canvas().drawingAreaWorld();
@@ -656,7 +671,7 @@ bool CVexaView::run(MapCommand command) {
             return true;
         case MapCommand::ToggleScaleBar:
             scaleBar->setVisible(!scaleBar->visible());
-            invalidateMap();
+            markChanged();
             return true;
         case MapCommand::MirrorPoints:
             mirrorPoints();
@@ -689,16 +704,16 @@ void CVexaView::toggleColorFill() {
                                                grid_->maxValue());
         if (rebuildColorFill) rebuildColorFill(*grid_);
     }
-    invalidateMap();
+    markChanged();
 }
 
 void CVexaView::mirrorPoints() {
     mainPoints_->mirrorY();
-    pointTree_.recomputeExtent();
+    pointTree_->recomputeExtent();
     if (question(text(kReinterpolate)) == Answer::Yes) {
         reinterpolate();
     } else {
-        invalidateMap();
+        markChanged();
     }
 }
 
@@ -734,7 +749,7 @@ void CVexaView::drawLineCommand() {
         defaults.applyTo(*line);
         addLine(std::move(*line));
     }
-    invalidateMap();
+    markChanged();
 }
 
 void CVexaView::snapPoint(double& x, double& y) {
@@ -870,7 +885,7 @@ void CVexaView::takeCrossSection(CrossSection section) {
     objectTree_->addChild(std::move(vertexGroup));
     section.vertices.computeStatistics();
     addPointSet(std::move(section.vertices));
-    invalidateMap();
+    markChanged();
 }
 
 // --- Mouse and keys

@@ -41,6 +41,7 @@
 #include "contour/isoline_set.h"
 #include "contour/line_list.h"
 #include "data/drect.h"
+#include "data/map_document.h"
 #include "data/point_set.h"
 #include "grid/eq_net.h"
 #include "grid/interpolation_driver.h"
@@ -49,6 +50,7 @@
 #include "render/map_layers.h"
 #include "render/map_title.h"
 #include "render/scale_bar.h"
+#include "render/startup_options.h"
 
 namespace gridova {
 
@@ -99,6 +101,10 @@ struct CommandState {
 };
 
 class CVexaView;
+
+// True for a file name whose extension names a picture format written by
+// name (".gif", ".bmp", ".jpg", ".png", any case).
+bool isPictureName(const std::string& path);
 
 // What a cross-section gives the main frame: the tree for the new view, its
 // title and the vertex point set.
@@ -204,7 +210,7 @@ public:
     // A single line becomes the only item of a new child group of the tree.
     BushItem& addLine(Line line);
 
-    Bush& pointTree() { return pointTree_; }
+    Bush& pointTree() { return *pointTree_; }
     // The set interpolation uses; nullptr without one.
     PointSet* mainPoints() { return mainPoints_; }
     const PointSet* mainPoints() const { return mainPoints_; }
@@ -314,6 +320,39 @@ public:
     };
     std::optional<PickedNode> pickedNode() const { return picked_; }
 
+    // --- Opening ----------------------------------------------------------------------------
+    // The first display: the map from what the document read (the main
+    // point set, the title from the header lines, "Border.brd" and
+    // "EqNet.net", joined points, further data files; lines of named
+    // coordinates; a document file), then the start-up or default map type.
+    void initialUpdate(CVexaDoc& doc, const StartupOptions& options);
+    // One more data set from a file, as a point set of the map.
+    void addDataFile(CVexaDoc& doc, const std::string& path);
+    // The map drawn into a picture of the page size and written in the
+    // format its extension names (".gif", ".bmp", ".jpg", ".png"); false
+    // for any other extension or a failed write.
+    bool exportPictureByName(const std::string& path);
+    // Remembers that the start-up picture was written (kept in documents;
+    // nothing depends on it).
+    void markPictureSaved() { kept_.pictureSaved = 1; }
+    // The file the border was loaded from or saved to.
+    const std::string& borderFile() const { return borderFile_; }
+
+    // --- Document file -------------------------------------------------------------------
+    static constexpr const char* kDocumentHeader = "Gridova ";
+    static constexpr const char* kVersionText = "1, 8, 7, 0";
+    // Writes through a temporary file renamed over the target; false (and
+    // message 201, the old file kept) when anything failed.
+    bool writeDocument(const std::string& path);
+    // Replaces the map by the document's; reading stops at the first
+    // damaged section ("Invalid format." once) and keeps what was read.
+    bool readDocument(const std::string& path);
+    // The kind of document the view was made for.
+    DocumentKind documentKind = DocumentKind::Data;
+    // The map changed since it was opened or saved.
+    bool mapChanged = false;
+    void markChanged();
+
     // --- Pictures ------------------------------------------------------------------------
     // A full drawing into a memory picture of the canvas's page size.
     std::optional<gdi::Dib> drawPicture();
@@ -325,6 +364,11 @@ protected:
     void drawOverlays() override;
 
 private:
+    void loadDefaultFiles(const StartupOptions& options, bool always);
+    void titleFromTable(CVexaDoc& doc, const DataTable& table);
+    void linesFromNamedPoints(const PointSet& set);
+    void writeSettingsRecord(BinaryWriter& out) const;
+    void readSettingsRecord(RecordBuffer& r);
     DriverInputs driverInputs(MapType type) const;
     DriverHooks driverHooks();
     void traceIsolines(EqNet& grid);
@@ -349,7 +393,27 @@ private:
     std::unique_ptr<LineList> bandOutlines_;
     std::unique_ptr<LineList> border_;
     std::unique_ptr<Bush> objectTree_;
-    Bush pointTree_;
+    std::unique_ptr<Bush> pointTree_;
+    // A group tree kept from a document with its links to the point tree.
+    std::unique_ptr<Bush> thirdTree_;
+    std::string borderFile_;
+    std::string startupColorFile_;
+    std::vector<std::pair<std::int32_t, std::int32_t>> thirdTreeLinks_;
+    // Settings of the document record that no object of the view holds.
+    struct KeptSettings {
+        std::array<std::int32_t, 4> printerMargins{0, 0, 0, 0};
+        std::int32_t baseMapDefault = 0;
+        std::int32_t word10 = 0;
+        std::int32_t pictureSaved = 2;
+        std::int32_t method = 0;
+        std::int32_t gridNodesX = EqNet::kDefaultNodes, gridNodesY = EqNet::kDefaultNodes;
+        std::int32_t word30 = 0;
+        std::array<std::int32_t, 6> array{1, 1, 1, 1, 1, 1};
+        std::array<std::int32_t, 4> newLine{0, 0, 0, 0};
+        std::int32_t highlighted = 0;
+        std::int32_t widenCells = 1;
+        std::string defaultLineName;
+    } kept_;
     PointSet* mainPoints_ = nullptr;
     std::size_t pointSetsAdded_ = 0;
 

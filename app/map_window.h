@@ -1,0 +1,119 @@
+// The map window: one map of a document inside the main window. It owns the
+// map view and the widget that shows it, shares the document with the other
+// windows of the same document (a cross-section opens a second window of the
+// document), answers the view's requests for dialogs, new windows and the
+// clipboard, saves the document and the picture, and asks its questions
+// before it closes.
+//
+// The file dialogs go through the installed FileChooser (platform/files.h):
+// the main window installs `QtFileChooser`; tests install scripted ones.
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "data/map_document.h"
+#include "platform/files.h"
+#include "render/map_view.h"
+
+namespace gridova {
+
+class MainWindow;
+class MapWidget;
+
+// A file dialog with everything the program knows about it: the default
+// extension (without its point), the filter ("text|pattern|...||"), the
+// starting directory and the proposed file name (both may be empty).
+struct FileRequest {
+    bool forOpen = false;
+    std::string extension;
+    std::string filter;
+    std::string directory;
+    std::string fileName;
+};
+
+// Asks the installed file chooser. `QtFileChooser` takes the whole request;
+// any other chooser gets the extension and the standard filter (message 203).
+std::optional<std::string> chooseFileFor(const FileRequest& request);
+
+// The file dialogs of the application.
+class QtFileChooser final : public FileChooser {
+public:
+    std::optional<std::string> choose(bool forOpen, const std::string& extension,
+                                      const std::string& filter) override;
+};
+
+// A filter of the form "text|pattern|text|pattern||" as Qt name filters:
+// each text with its patterns in parentheses, "*.*" as "*", an extension in
+// lower and upper case.
+QStringList qtNameFilters(const std::string& filter);
+
+class MapWindow final : public QWidget, public MapViewHost {
+    Q_OBJECT
+public:
+    static constexpr const char* kDocumentSection = "Document Section";
+    static constexpr const char* kGraphicSection = "Graphic";
+    static constexpr const char* kDefaultPictureExtension = "png";
+
+    // A window of the document. `secondary` windows (cross-sections) show a
+    // map of their own: saving one never writes over the document's file.
+    MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document, bool secondary = false,
+              QWidget* parent = nullptr);
+    ~MapWindow() override;
+
+    CVexaDoc& document() { return *doc_; }
+    const std::shared_ptr<CVexaDoc>& sharedDocument() const { return doc_; }
+    CVexaView& view() { return *view_; }
+    MapWidget& mapWidget() { return *widget_; }
+    bool secondary() const { return secondary_; }
+
+    // The closing questions (save the document, save the lines); false
+    // when the window is to stay open.
+    bool askClose();
+    // The questions were answered already (the main window asks every map
+    // before it closes any): the next close asks nothing.
+    void agreeToClose() { closeAgreed_ = true; }
+    // "Запомнить документ": to the document's file, else as "...как".
+    // False when nothing was written.
+    bool save();
+    // "Запомнить документ как...".
+    bool saveAs();
+    // "Запомнить картинку...".
+    bool savePicture();
+    // The file a save writes to without asking ("" none yet).
+    std::string savePath() const;
+
+    // The caption: the document's title (a secondary window's own file
+    // name once saved), with ":number" when the document has several windows
+    // (number 0: it has one).
+    void setCaptionNumber(int number);
+    void refreshCaption();
+
+    // MapViewHost
+    bool openDialog(MapCommand command, CVexaView& view) override;
+    bool openCrossSection(CVexaView& from, CrossSection section) override;
+    void copyPicture(const gdi::Dib& picture) override;
+    void selectLine(CVexaView& view, BushItem& line) override;
+    void closeCoordinateWindow() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool writeTo(const std::string& path);
+    bool saveLines();
+
+    MainWindow* main_;
+    std::shared_ptr<CVexaDoc> doc_;
+    std::unique_ptr<CVexaView> view_;
+    MapWidget* widget_ = nullptr;
+    bool secondary_ = false;
+    std::string ownPath_;  // where a secondary window was saved
+    int captionNumber_ = 0;
+    bool closeAgreed_ = false;
+};
+
+}  // namespace gridova

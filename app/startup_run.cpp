@@ -1,0 +1,51 @@
+#include "app/startup_run.h"
+
+#include "exchange/grid_export.h"
+#include "platform/message_log.h"
+#include "platform/messages.h"
+
+namespace gridova {
+
+namespace {
+
+constexpr int kNoValuesToWrite = 9006;  // "В сетке нет значений: файл %s не записан"
+constexpr int kUnknownPicture = 9007;  // "Неизвестный тип картинки: файл %s не записан"
+
+}  // namespace
+
+int writeStartupOutputs(CVexaView& view, const StartupOptions& options) {
+    int status = kExitDone;
+    if (!options.valuesFile.empty()) {
+        const EqNet* grid = view.grid();
+        if (grid == nullptr || !grid->hasValues()) {
+            warning(formatText(text(kNoValuesToWrite), {options.valuesFile}));
+            status = kExitOutputFailed;
+        } else if (!exportText(*grid, options.valuesFile, std::nullopt).written) {
+            status = kExitOutputFailed;
+        }
+    }
+    if (!options.pictureFile.empty()) {
+        if (!view.exportPictureByName(options.pictureFile)) {
+            if (!isPictureName(options.pictureFile)) {
+                warning(formatText(text(kUnknownPicture), {options.pictureFile}));
+            }
+            status = kExitOutputFailed;
+        } else {
+            view.markPictureSaved();
+        }
+    }
+    return status;
+}
+
+int runWithoutWindow(const StartupOptions& options) {
+    if (options.file.empty()) return kExitDone;
+    CVexaDoc doc;
+    const DocumentKind pending = options.openAsArray ? DocumentKind::Array : DocumentKind::Data;
+    if (!doc.open(options.file, pending)) return kExitInputFailed;
+    CVexaView view;
+    view.readProfile();
+    view.initialUpdate(doc, options);
+    return writeStartupOutputs(view, options);
+}
+
+}  // namespace gridova

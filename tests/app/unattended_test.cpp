@@ -1,0 +1,153 @@
+// The unattended map production: the program run with switches, without a
+// display, checked by its exit status and the files it leaves.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "render/startup_options.h"
+#include "tests/common/test_env.h"
+
+namespace gridova {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int status = -1;
+    std::string output;  // standard output and error
+};
+
+RunResult runProgram(const std::string& args) {
+    // No display: the program must choose the offscreen platform itself.
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                                std::string(GRIDOVA_BINARY) + " " + args + " 2>&1";
+    RunResult r;
+    std::FILE* p = ::popen(command.c_str(), "r");
+    if (p == nullptr) return r;
+    std::array<char, 4096> buffer;
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), p)) > 0) {
+        r.output.append(buffer.data(), n);
+    }
+    const int status = ::pclose(p);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// 60 points of a smooth surface in "x y value" lines with a title line.
+std::string dataText() {
+    std::string text = "Test field\n";
+    for (int k = 0; k < 60; ++k) {
+        const double x = (k * 37) % 100, y = (k * 53) % 80;
+        const double v = 10 + 5 * std::sin(x / 20) + 3 * std::cos(y / 15);
+        text += std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(v) + "\n";
+    }
+    return text;
+}
+
+bool startsWith(const std::string& text, std::string_view head) {
+    return text.compare(0, head.size(), head) == 0;
+}
+
+struct CommandCase {
+    const char* what;
+    std::string args;
+    int status;
+    std::vector<std::string> written;     // files that must exist afterwards
+    std::vector<std::string> notWritten;  // files that must not
+};
+
+TEST(UnattendedRun, CommandLines) {
+    const fs::path dir = testing::testDir();
+    testing::writeFile("data.dat", dataText());
+    fs::create_directories(dir / "in");
+    testing::writeFile("in/field.dat", dataText());
+    const std::string data = (dir / "data.dat").string();
+    const CommandCase cases[] = {
+        {"isolines, picture and values",
+         "-m isolines -g map.png -v grid.txt -h data.dat",
+         0,
+         {"map.png", "grid.txt"},
+         {}},
+        {"a missing data file", "-m isolines -g miss.png -h missing.dat", 1, {}, {"miss.png"}},
+        {"an unknown picture type", "-m isolines -g out.xyz -h data.dat", 3, {}, {"out.xyz"}},
+        {"values of a map without values",
+         "-m locate_points -v none.txt -h data.dat",
+         3,
+         {},
+         {"none.txt"}},
+        {"switches in capitals and with a slash",
+         "/M ISOLINES /G caps.png /H data.dat",
+         0,
+         {"caps.png"},
+         {}},
+        {"a path starting with a slash", "-m isolines -g abs.png -h " + data, 0, {"abs.png"}, {}},
+        {"paths from the starting directory",
+         "-m isolines -g rel.png -h in/field.dat",
+         0,
+         {"rel.png"},
+         {"in/rel.png"}},
+        {"a value switch without its value", "-m isolines -g", 2, {}, {}},
+        {"an unknown switch", "-q data.dat", 2, {}, {}},
+    };
+    for (const CommandCase& c : cases) {
+        const RunResult r = runProgram(c.args);
+        EXPECT_EQ(r.status, c.status) << c.what << "\n" << r.output;
+        for (const std::string& f : c.written)
+            EXPECT_TRUE(fs::exists(dir / f)) << c.what << ": " << f;
+        for (const std::string& f : c.notWritten) {
+            EXPECT_FALSE(fs::exists(dir / f)) << c.what << ": " << f;
+        }
+    }
+    // The missing file was reported with its message.
+    const RunResult missing = runProgram("-m isolines -g miss.png -h missing.dat");
+    EXPECT_NE(missing.output.find("Нельзя открыть файл"), std::string::npos) << missing.output;
+
+    // The values file has the block form's header, the picture is a PNG of
+    // the page size (800 × 800: IHDR width and height at bytes 16..23).
+    const std::string values = testing::readFile((dir / "grid.txt").string());
+    EXPECT_TRUE(startsWith(values, "* X = 100  Y = 100\n")) << values.substr(0, 40);
+    const std::string png = testing::readFile((dir / "map.png").string());
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_TRUE(startsWith(png, "\x89PNG\r\n\x1a\n"));
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x03\x20\0\0\x03\x20", 8));
+}
+
+TEST(CommandLine, SwitchesAndFiles) {
+    const fs::path start = "/start";
+    CommandLineError error;
+    const auto o = parseCommandLine(
+        {"-m",       "Color_Isolines", "/g", "pic.png", "-V", "/out/v.txt", "-h", "-b", "b.brd",
+         "-n",       "g.net",          "-i", "l.txt",   "-c", "c.clr",      "-a", "-d", "main.dat",
+         "more.dat", "/abs.dat"},
+        start, error);
+    ASSERT_TRUE(o.has_value()) << error.message;
+    EXPECT_EQ(o->mapType, 2);
+    EXPECT_EQ(o->pictureFile, "/start/pic.png");
+    EXPECT_EQ(o->valuesFile, "/out/v.txt");
+    EXPECT_EQ(o->borderFile, "/start/b.brd");
+    EXPECT_EQ(o->gridFile, "/start/g.net");
+    EXPECT_EQ(o->levelsFile, "/start/l.txt");
+    EXPECT_EQ(o->colorFile, "/start/c.clr");
+    EXPECT_TRUE(o->openAsArray);
+    EXPECT_TRUE(o->trace);
+    EXPECT_TRUE(o->unattended());
+    EXPECT_EQ(o->file, "/start/main.dat");
+    EXPECT_EQ(o->extraFiles, (std::vector<std::string>{"/start/more.dat", "/abs.dat"}));
+
+    const auto other = parseCommandLine({"-m", "contours", "x.dat"}, start, error);
+    ASSERT_TRUE(other.has_value());
+    EXPECT_EQ(other->mapType, -1);
+    EXPECT_FALSE(other->unattended());  // no "h"
+    EXPECT_FALSE(
+        parseCommandLine({"-h", "x.dat"}, start, error)->unattended());  // nothing to write
+    EXPECT_FALSE(parseCommandLine({"x.dat", "-v"}, start, error).has_value());
+}
+
+}  // namespace
+}  // namespace gridova

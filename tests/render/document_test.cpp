@@ -1,0 +1,228 @@
+// The map document: opening files by kind, the document file written and
+// read by the map view, the first display of a data file.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <string>
+
+#include "data/map_document.h"
+#include "platform/messages.h"
+#include "platform/profile.h"
+#include "platform/qt/qt_device.h"
+#include "platform/recording_device.h"
+#include "render/map_view.h"
+#include "tests/common/test_env.h"
+
+namespace gridova {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string dataText(int points) {
+    std::string text = "Карта месторождения\nУчасток 3\n";
+    for (int k = 0; k < points; ++k) {
+        const double x = (k * 37) % 100, y = (k * 53) % 80;
+        const double v = 10 + 5 * std::sin(x / 20) + 3 * std::cos(y / 15);
+        text += std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(v) + " W" +
+                std::to_string(k) + "\n";
+    }
+    return text;
+}
+
+class DocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override { gdi::setDeviceFactory(&factory_); }
+    void TearDown() override { gdi::setDeviceFactory(nullptr); }
+
+    // A map opened from a data file with isolines, a drawn line and a
+    // border, as a user would leave it.
+    std::unique_ptr<CVexaView> fixtureMap(CVexaDoc& doc) {
+        const std::string path = testing::writeFile("field.dat", dataText(50));
+        EXPECT_TRUE(doc.open(path));
+        auto view = std::make_unique<CVexaView>();
+        view->readProfile();
+        StartupOptions options;
+        options.mapType = 1;
+        view->initialUpdate(doc, options);
+        view->addLine(Line(std::vector<LinePoint>{{10, 10}, {50, 60}, {90, 20}}));
+        auto border = std::make_unique<LineList>();
+        border->add(Line(std::vector<LinePoint>{{0, 0}, {99, 0}, {99, 79}, {0, 79}, {0, 0}}));
+        view->setBorder(std::move(border));
+        return view;
+    }
+
+    QtDeviceFactory factory_;
+};
+
+TEST(DocumentKinds, ExtensionsWinOverTheCommand) {
+    struct Case {
+        const char* path;
+        DocumentKind pending;
+        DocumentKind kind;
+    };
+    for (const Case c : {Case{"a/b/FIELD.DAT", DocumentKind::Data, DocumentKind::Data},
+                         Case{"photo.JPG", DocumentKind::Data, DocumentKind::Picture},
+                         Case{"grid.grd", DocumentKind::Triangles, DocumentKind::GridFile},
+                         Case{"map.Gdv", DocumentKind::Data, DocumentKind::Document},
+                         Case{"pts.cor", DocumentKind::Data, DocumentKind::Coordinates},
+                         Case{"arr.txt", DocumentKind::Array, DocumentKind::Array},
+                         Case{"pic.emf", DocumentKind::Data, DocumentKind::Metafile}}) {
+        EXPECT_EQ(kindForPath(c.path, c.pending), c.kind) << c.path;
+    }
+}
+
+TEST_F(DocumentTest, AMissingFileDoesNotOpen) {
+    CVexaDoc doc;
+    EXPECT_FALSE(doc.open((testing::testDir() / "missing.dat").string()));
+    EXPECT_NE(testing::lastLogged().find("Нельзя открыть файл"), std::string::npos);
+}
+
+TEST_F(DocumentTest, FirstDisplayOfADataFile) {
+    testing::writeFile("Border.brd", "");  // an empty border file is no border
+    CVexaDoc doc;
+    auto view = fixtureMap(doc);
+    ASSERT_NE(view->mainPoints(), nullptr);
+    EXPECT_EQ(view->mainPoints()->size(), 50u);
+    ASSERT_NE(view->mapTitle(), nullptr);
+    EXPECT_EQ(view->mapTitle()->lines[0].text, "Карта месторождения");
+    EXPECT_EQ(view->mapTitle()->lines[1].text, "Участок 3");
+    EXPECT_EQ(view->mapTitle()->lines[2].text, "");
+    EXPECT_EQ(doc.title, "Карта месторождения");
+    ASSERT_NE(view->isolines(), nullptr);
+    EXPECT_GT(view->isolines()->size(), 3u);
+    // The current directory follows the opened file.
+    EXPECT_EQ(fs::current_path(), testing::testDir());
+}
+
+TEST_F(DocumentTest, OneCharacterTitleLeavesTheDocumentTitle) {
+    const std::string path = testing::writeFile("one.dat", "X\n1 2 3\n4 5 6\n7 1 2\n");
+    CVexaDoc doc;
+    ASSERT_TRUE(doc.open(path));
+    CVexaView view;
+    view.initialUpdate(doc, StartupOptions{});
+    EXPECT_EQ(doc.title, "one.dat");
+}
+
+TEST_F(DocumentTest, SaveOpenSaveGivesIdenticalBytes) {
+    CVexaDoc doc;
+    auto view = fixtureMap(doc);
+    ASSERT_TRUE(view->run(MapCommand::ToggleColorBar));
+    const std::string first = (testing::testDir() / "first.gdv").string();
+    ASSERT_TRUE(view->writeDocument(first));
+    EXPECT_FALSE(view->mapChanged);
+
+    CVexaView back;
+    ASSERT_TRUE(back.readDocument(first));
+    ASSERT_NE(back.mainPoints(), nullptr);
+    EXPECT_EQ(back.mainPoints()->size(), 50u);
+    ASSERT_NE(back.isolines(), nullptr);
+    EXPECT_EQ(back.isolines()->size(), view->isolines()->size());
+    ASSERT_NE(back.grid(), nullptr);
+    EXPECT_EQ(back.grid()->values(), view->grid()->values());
+    ASSERT_NE(back.mapTitle(), nullptr);
+    EXPECT_EQ(back.mapTitle()->lines[0].text, "Карта месторождения");
+    ASSERT_NE(back.border(), nullptr);
+    EXPECT_EQ(back.objectTree().childCount(), 1u);
+
+    const std::string second = (testing::testDir() / "second.gdv").string();
+    ASSERT_TRUE(back.writeDocument(second));
+    EXPECT_EQ(testing::readFile(second), testing::readFile(first));
+    const std::string bytes = testing::readFile(first);
+    EXPECT_EQ(bytes.compare(0, 19, std::string("Gridova 1, 8, 7, 0\0", 19)), 0);
+}
+
+TEST_F(DocumentTest, ADocumentCutShortNeverCrashes) {
+    // Every section of a full map, on a small grid so that every tenth
+    // offset can be tried.
+    CVexaDoc doc;
+    ASSERT_TRUE(doc.open(testing::writeFile("small.dat", dataText(12))));
+    auto view = std::make_unique<CVexaView>();
+    view->initialUpdate(doc, StartupOptions{});
+    view->setGrid(EqNet::fromCounts(view->computeWorldRect(), 12, 10));
+    ASSERT_EQ(view->applyMapType(MapType::Isolines), 0);
+    view->addLine(Line(std::vector<LinePoint>{{10, 10}, {50, 60}, {90, 20}}));
+    view->setBorder(std::make_unique<LineList>());
+    view->border()->add(Line(std::vector<LinePoint>{{0, 0}, {99, 0}, {99, 79}, {0, 0}}));
+    const std::string path = (testing::testDir() / "full.gdv").string();
+    ASSERT_TRUE(view->writeDocument(path));
+    const std::string bytes = testing::readFile(path);
+    for (std::size_t cut = 0; cut < bytes.size(); cut += 10) {
+        const std::string part = testing::writeFile("cut.gdv", bytes.substr(0, cut));
+        CVexaView back;
+        back.readDocument(part);
+        // Whatever was read can be drawn (now and then: drawing costs more
+        // than reading).
+        if (cut % 500 == 0) {
+            gdi::RecordingDevice device({200, 200});
+            back.drawOn(device);
+        }
+    }
+}
+
+TEST_F(DocumentTest, ADamagedSectionStopsReadingAndKeepsWhatWasRead) {
+    CVexaDoc doc;
+    auto view = fixtureMap(doc);
+    const std::string path = (testing::testDir() / "damaged.gdv").string();
+    ASSERT_TRUE(view->writeDocument(path));
+    std::string bytes = testing::readFile(path);
+    const std::size_t grid = bytes.find("EN01");
+    ASSERT_NE(grid, std::string::npos);
+    bytes.replace(grid, 4, "EN09");
+    const std::string damaged = testing::writeFile("damaged2.gdv", bytes);
+    CVexaView back;
+    EXPECT_FALSE(back.readDocument(damaged));
+    EXPECT_NE(back.mainPoints(), nullptr);  // read before the grid
+    EXPECT_EQ(back.isolines(), nullptr);    // after it: not read out of step
+    EXPECT_EQ(testing::timesLogged("Invalid format."), 1u);
+}
+
+TEST_F(DocumentTest, AFailedSaveKeepsTheOldFile) {
+    CVexaDoc doc;
+    auto view = fixtureMap(doc);
+    const std::string path = (testing::testDir() / "kept.gdv").string();
+    ASSERT_TRUE(view->writeDocument(path));
+    const std::string before = testing::readFile(path);
+    view->addLine(Line(std::vector<LinePoint>{{1, 1}, {2, 2}}));
+    view->mapChanged = true;
+
+    // Files may grow to 200 bytes only: the write fails part way (this
+    // holds for root too, unlike a read-only directory).
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 200;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = view->writeDocument(path);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(view->mapChanged);
+    EXPECT_EQ(testing::readFile(path), before);
+    EXPECT_EQ(testing::lastLogged(), "Нельзя записать в файл " + path);
+}
+
+TEST_F(DocumentTest, ShortSettingsRecordKeepsTheDefaults) {
+    // A document with only the header, the layout record and a settings
+    // record of one word: every other setting keeps its default.
+    std::string bytes = std::string("Gridova 1, 8, 7, 0") + '\0';
+    const auto word = [](std::int32_t v) {
+        std::string s(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            s[static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
+        return s;
+    };
+    bytes += word(4) + word(1);
+    bytes += word(4) + word(17);  // printer margin left only
+    const std::string path = testing::writeFile("short.gdv", bytes);
+    CVexaView view;
+    view.readDocument(path);
+    EXPECT_EQ(view.aspectRatio, 1);
+    EXPECT_EQ(view.settings.frameVisible, 1);
+    EXPECT_EQ(view.printSetup.marginLeftCoeff, 0.1);
+}
+
+}  // namespace
+}  // namespace gridova
