@@ -1,5 +1,6 @@
 #include "render/map_view.h"
 
+#include "contour/band_builder.h"
 #include "render/badges.h"
 
 #include <algorithm>
@@ -118,7 +119,19 @@ bool ZoomWindow::previous() {
 CVexaView::CVexaView()
     : CanvasView(kDefaultName),
       scaleBar(std::make_unique<ScaleBar>()),
-      pointTree_(std::make_unique<Bush>()) {}
+      pointTree_(std::make_unique<Bush>()) {
+    rebuildColorFill = [this](EqNet& grid) { buildColorFill(grid); };
+}
+
+void CVexaView::buildColorFill(EqNet& grid) {
+    // The bands follow the scale's levels; the bar shows them.
+    if (!startupColorFile_.empty()) {
+        grid.colorScale.readColorFile(startupColorFile_, ColorScale::kNewScale);
+    }
+    grid.colorScale.visible = 1;
+    colorFill_ = buildBands(grid);
+    bandOutlines_.reset();
+}
 
 void CVexaView::markChanged() {
     mapChanged = true;

@@ -367,6 +367,7 @@ private:
     void loadDefaultFiles(const StartupOptions& options, bool always);
     void titleFromTable(CVexaDoc& doc, const DataTable& table);
     void linesFromNamedPoints(const PointSet& set);
+    void buildColorFill(EqNet& grid);
     void writeSettingsRecord(BinaryWriter& out) const;
     void readSettingsRecord(RecordBuffer& r);
     DriverInputs driverInputs(MapType type) const;

@@ -134,6 +134,23 @@ TEST_F(DocumentTest, SaveOpenSaveGivesIdenticalBytes) {
     EXPECT_EQ(bytes.compare(0, 19, std::string("Gridova 1, 8, 7, 0\0", 19)), 0);
 }
 
+TEST_F(DocumentTest, ColourBandsSurviveTheDocument) {
+    CVexaDoc doc;
+    auto view = fixtureMap(doc);
+    ASSERT_EQ(view->applyMapType(MapType::ColorIsolines), 0);
+    ASSERT_NE(view->colorFill(), nullptr);
+    ASSERT_GT(view->colorFill()->childCount(), 0u);
+    const std::string first = (testing::testDir() / "bands.gdv").string();
+    ASSERT_TRUE(view->writeDocument(first));
+    CVexaView back;
+    ASSERT_TRUE(back.readDocument(first));
+    ASSERT_NE(back.colorFill(), nullptr);
+    EXPECT_EQ(back.colorFill()->childCount(), view->colorFill()->childCount());
+    const std::string second = (testing::testDir() / "bands2.gdv").string();
+    ASSERT_TRUE(back.writeDocument(second));
+    EXPECT_EQ(testing::readFile(second), testing::readFile(first));
+}
+
 TEST_F(DocumentTest, ADocumentCutShortNeverCrashes) {
     // Every section of a full map, on a small grid so that every tenth
     // offset can be tried.

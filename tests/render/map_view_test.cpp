@@ -613,6 +613,8 @@ TEST_F(MapViewTest, FullDrawingMatchesTheReviewedReferences) {
         {MapType::LocatePoints, true, false, "map_type0_named_points.png"},
         {MapType::CircleValues, false, false, "map_type4_value_circles.png"},
         {MapType::Isolines, false, true, "map_type1_axes_title_scale.png"},
+        {MapType::ColorIsolines, false, false, "map_type2_color_isolines.png"},
+        {MapType::ColorCells, false, false, "map_type3_color_cells.png"},
     };
     for (const PictureCase& c : cases) {
         SCOPED_TRACE(c.fixture);
