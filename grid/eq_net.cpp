@@ -1,5 +1,7 @@
 #include "grid/eq_net.h"
 
+#include "grid/polygon_region.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -521,18 +523,13 @@ void EqNet::computeMask(const LineList* border) {
     if (empty()) return;
     mask_.assign(static_cast<std::size_t>(nodeCount()), kMaskInside);
     if (border != nullptr && !border->empty()) {
+        const PolygonRegion region(*border);
         for (std::int32_t j = 0; j < ny_; ++j) {
+            const double y = nodeY_[static_cast<std::size_t>(j)];
             for (std::int32_t i = 0; i < nx_; ++i) {
                 const double x = nodeX_[static_cast<std::size_t>(i)];
-                const double y = nodeY_[static_cast<std::size_t>(j)];
-                bool inside = false;
-                for (const Line& polygon : border->lines()) {
-                    if (polygon.contains(x, y)) {
-                        inside = true;
-                        break;
-                    }
-                }
-                mask_[static_cast<std::size_t>(i + j * nx_)] = inside ? kMaskInside : kMaskOutside;
+                mask_[static_cast<std::size_t>(i + j * nx_)] =
+                    region.contains(x, y) ? kMaskInside : kMaskOutside;
             }
         }
     }

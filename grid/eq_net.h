@@ -222,6 +222,17 @@ public:
     bool writeAreaReport(const std::string& path, const PointSet& points) const;
     bool writeVolumeReport(const std::string& path, const PointSet& points) const;
 
+    // --- Node filter --------------------------------------------------------
+    // Whether a value stays under the filter sign (0 "<", 1 "<=", 2 "!=",
+    // 3 ">=", 4 ">"); any other sign keeps every value.
+    static bool passesFilter(std::int32_t sign, double v, double limit);
+    // With filterOn, values and a mask: every inside node whose value fails
+    // the comparison gets mask 0. The number of nodes taken out.
+    int applyNodeFilter();
+    // "Cell Border", "Cell Color", "Default Filter" and, with the default
+    // filter on, "Filter Is", "Filter Sign", "Filter Value" ("Grid").
+    void writeFilterProfile() const;
+
     // Reads the method, solver and cell/filter settings from the profile.
     void readProfile();
     void writeSolverProfile() const;

@@ -157,6 +157,12 @@ int InterpolationDriver::arrayValues(EqNet& grid, const DriverInputs& in) {
 }
 
 void InterpolationDriver::finish(EqNet& grid, const DriverInputs& in, const DriverHooks& hooks) {
+    // The node filter follows every method.
+    if (grid.applyNodeFilter() > 0) {
+        grid.FillBlank(kBlankValue);
+        grid.computeRange();
+        grid.colorScale.setRange(grid.minValue(), grid.maxValue());
+    }
     if (in.mapType != MapType::ColorCells && in.mapType != MapType::ExistingValues) {
         grid.clearValid();  // the values are not for cell drawing
         if (hooks.traceIsolines) hooks.traceIsolines(grid);

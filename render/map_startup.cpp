@@ -45,6 +45,7 @@ void CVexaView::loadDefaultFiles(const StartupOptions& options, bool always) {
         if (loadLineListFile(borderPath, *list)) {
             border_ = std::move(list);
             borderFile_ = std::filesystem::absolute(borderPath).string();
+            settings.showBorder = 1;
         }
     }
     // The grid: the switch's file, else "EqNet.net" (with "Grid" "Load").

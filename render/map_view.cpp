@@ -1,11 +1,13 @@
 #include "render/map_view.h"
 
 #include "contour/band_builder.h"
+#include "contour/line_text_files.h"
 #include "render/badges.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/message_log.h"
 #include "platform/messages.h"
@@ -24,6 +26,14 @@ constexpr int kLineText = 79;          // "Линия"
 constexpr int kReinterpolate = 487;    // "Переинтерполировать заново?"
 constexpr int kCommandFailed = 9004;   // "Не удалось выполнить команду"
 constexpr int kSectionMissesValues = 9005;
+constexpr int kSaveBorder = 302;  // "Сохранить файл границы?"
+constexpr const char* kBorderFileName = "Border.brd";
+
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path p = std::filesystem::absolute(path, error);
+    return error ? path : p.string();
+}
 
 void include(std::optional<DRect>& into, const std::optional<DRect>& box) {
     if (!box) return;
@@ -952,6 +962,10 @@ void CVexaView::mouseLeftUp(gdi::Point p) {
         lineAddWorldPoint(x, y);
         return;
     }
+    if (borderDrawing_) {
+        lineAddWorldPoint(x, y);
+        return;
+    }
     if (nodeWindowOpen && grid_ && !grid_->empty() && grid_->extent().contains(x, y)) {
         const NodeRef node = grid_->nearestNode(x, y);
         if (node.index >= 0 && grid_->hasValues() &&
@@ -1009,5 +1023,98 @@ void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
 void CVexaView::keyEscape() {
     if (lineInput()) lineRemoveLastPoint();
 }
+
+}  // namespace gridova
+
+namespace gridova {
+
+// --- Border and filter ----------------------------------------------------------------
+
+void CVexaView::startBorderLine() {
+    lineDrawing_ = false;
+    borderDrawing_ = true;
+    startLineInput();
+}
+
+bool CVexaView::addDrawnLineToBorder() {
+    const Line* entered = enteredLine();
+    // A border line needs more than two points.
+    if (entered == nullptr || entered->size() <= 2) return false;
+    borderDrawing_ = false;
+    std::optional<Line> line = stopLineInput();
+    line->close();
+    if (!border_) border_ = std::make_unique<LineList>();
+    if (!border_->empty()) {
+        line->copyStyle(border_->lines().front());
+    }
+    border_->add(std::move(*line));
+    if (borderFile_.empty()) borderFile_ = absolutePath(kBorderFileName);
+    saveLineListFile(borderFile_, *border_);
+    markChanged();
+    return true;
+}
+
+bool CVexaView::deleteBorder() {
+    if (!border_) return false;
+    switch (question(text(kSaveBorder))) {
+        case Answer::Cancel:
+            return false;
+        case Answer::Yes:
+            if (borderFile_.empty()) borderFile_ = absolutePath(kBorderFileName);
+            saveLineListFile(borderFile_, *border_);
+            break;
+        case Answer::No:
+            // Only the file this border came from or went to.
+            if (!borderFile_.empty()) std::remove(borderFile_.c_str());
+            borderFile_.clear();
+            break;
+    }
+    border_.reset();
+    markChanged();
+    return true;
+}
+
+bool CVexaView::loadBorder(const std::string& path) {
+    auto list = std::make_unique<LineList>();
+    if (!loadLineListFile(path, *list)) return false;
+    border_ = std::move(list);
+    borderFile_ = absolutePath(path);
+    markChanged();
+    return true;
+}
+
+void CVexaView::setBorderShown(bool shown) {
+    settings.showBorder = shown ? 1 : 0;
+    markChanged();
+}
+
+void CVexaView::setBorderValue(const OptionalValue& value) {
+    settings.borderValue = value;
+    if (grid_) grid_->borderValue = {value.present() ? 1 : 0, value.value};
+    writeProfileOptionalDouble("Border", "BorderValue", value);
+}
+
+void CVexaView::applyFilter(bool on, std::int32_t sign, double value, bool byDefault) {
+    if (!grid_) return;
+    grid_->filterOn = on ? 1 : 0;
+    grid_->filterSign = sign;
+    grid_->filterValue = value;
+    grid_->defaultFilter = byDefault ? 1 : 0;
+    grid_->writeFilterProfile();
+    if (grid_->applyNodeFilter() > 0) {
+        grid_->computeRange();
+        grid_->FillBlank(kBlankValue);
+    }
+    reapplyMapType();
+}
+
+void CVexaView::setCellColor(gdi::ColorRef color) {
+    if (!grid_) return;
+    grid_->cellColor = color;
+    writeProfileLong("Grid", "Cell Color", color);
+    markChanged();
+}
+
+void CVexaView::reapplyMapType() { applyMapType(settings.mapType); }
 
 }  // namespace gridova

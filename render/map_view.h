@@ -335,6 +335,28 @@ public:
     // Remembers that the start-up picture was written (kept in documents;
     // nothing depends on it).
     void markPictureSaved() { kept_.pictureSaved = 1; }
+    // --- Border and node filter --------------------------------------------------------
+    // "Определить границу": a border line is entered with the mouse.
+    void startBorderLine();
+    bool borderDrawing() const { return borderDrawing_; }
+    // "Добавить к объекту": a drawn line of more than 2 points is closed,
+    // takes the style of the border's first line and joins the border,
+    // which is saved to its file ("Border.brd" in the current directory
+    // when it has none). False (nothing changes) for a shorter line.
+    bool addDrawnLineToBorder();
+    // "Уничтожить границу": asks whether to keep the border file; Yes saves
+    // it, No deletes the file this border was loaded from or saved to (and
+    // no other), Cancel keeps the border. False when nothing was deleted.
+    bool deleteBorder();
+    bool loadBorder(const std::string& path);
+    void setBorderShown(bool shown);
+    // The border value (none: off), kept in the grid and the profile.
+    void setBorderValue(const OptionalValue& value);
+    // The filter dialog's OK: stores the settings in the grid and the
+    // profile, applies the filter and builds the map type again.
+    void applyFilter(bool on, std::int32_t sign, double value, bool byDefault);
+    void setCellColor(gdi::ColorRef color);
+    void reapplyMapType();
     // The file the border was loaded from or saved to.
     const std::string& borderFile() const { return borderFile_; }
 
@@ -425,6 +447,7 @@ private:
     gdi::Rect mapRect_;  // the map's device rectangle of the last drawing
     double pickX_ = 0, pickY_ = 0;
     bool lineDrawing_ = false;
+    bool borderDrawing_ = false;
     const BushItem* snappedItem_ = nullptr;
     std::size_t snappedPoint_ = 0;
     std::optional<PickedNode> picked_;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "contour/line_text_files.h"
 #include "render/startup_options.h"
 #include "tests/common/test_env.h"
 
@@ -116,6 +117,32 @@ TEST(UnattendedRun, CommandLines) {
     ASSERT_GT(png.size(), 24u);
     EXPECT_TRUE(startsWith(png, "\x89PNG\r\n\x1a\n"));
     EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x03\x20\0\0\x03\x20", 8));
+}
+
+TEST(UnattendedRun, ABorderFileBlanksTheValuesOutsideIt) {
+    testing::writeFile("data.dat", dataText());
+    LineList border;
+    border.add(Line(std::vector<LinePoint>{{30, 20}, {70, 20}, {70, 60}, {30, 60}, {30, 20}}));
+    const std::string borderPath = (testing::testDir() / "area.brd").string();
+    ASSERT_TRUE(saveLineListFile(borderPath, border));
+    const RunResult r = runProgram("-b area.brd -m isolines -v bgrid.txt -h data.dat");
+    ASSERT_EQ(r.status, 0) << r.output;
+    const std::string values = testing::readFile((testing::testDir() / "bgrid.txt").string());
+    // The top row starts outside the border: blank nodes are written as 0;
+    // inside, the heads of the field (10 ± 8) are never 0.
+    const std::size_t row = values.find('\n') + 1;
+    EXPECT_EQ(values.substr(row, 8), "   0.000") << values.substr(0, 200);
+    std::size_t zeros = 0, others = 0;
+    for (std::size_t at = values.find(' ', row); at != std::string::npos;
+         at = values.find_first_of(" \n", at + 1)) {
+        const std::size_t end = values.find_first_of(" \n", at + 1);
+        if (end == std::string::npos) break;
+        const std::string number = values.substr(at + 1, end - at - 1);
+        if (number.empty()) continue;
+        (number == "0.000" ? zeros : others) += 1;
+    }
+    EXPECT_GT(zeros, 3000u);
+    EXPECT_GT(others, 1000u);
 }
 
 TEST(CommandLine, SwitchesAndFiles) {

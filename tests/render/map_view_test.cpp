@@ -7,6 +7,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -563,6 +564,76 @@ TEST_F(MapViewTest, TitleHeightAndColourBarTakeRoomFromTheMap) {
     EXPECT_EQ(left.right, 400 - 2);
 }
 
+// --- Border ------------------------------------------------------------------------------
+
+std::unique_ptr<LineList> ovalBorder() {
+    std::vector<LinePoint> ring;
+    for (int k = 0; k < 40; ++k) {
+        const double t = 2 * 3.14159265358979 * k / 40;
+        ring.push_back({50 + 45 * std::cos(t), 40 + 33 * std::sin(t)});
+    }
+    ring.push_back(ring.front());
+    auto border = std::make_unique<LineList>();
+    border->add(Line(ring));
+    return border;
+}
+
+TEST_F(MapViewTest, WithABorderValueEveryIsolineClosesAlongTheBorder) {
+    CVexaView view;
+    view.addPointSet(fixturePoints());
+    view.setBorder(ovalBorder());
+    view.setBorderValue(OptionalValue(-30));  // below every value
+    ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
+    ASSERT_NE(view.isolines(), nullptr);
+    std::size_t pieces = 0;
+    for (int k = 0; k < static_cast<int>(view.isolines()->size()); ++k) {
+        for (const Line& piece : view.isolines()->at(k)->pieces().lines()) {
+            EXPECT_TRUE(piece.isClosed()) << "level " << view.isolines()->at(k)->value;
+            ++pieces;
+        }
+    }
+    EXPECT_GT(pieces, 5u);
+    // Outside the border the nodes are blank.
+    const EqNet& grid = *view.grid();
+    const NodeRef corner = grid.nearestNode(2, 2);
+    EXPECT_EQ(grid.mask()[static_cast<std::size_t>(corner.index)], kMaskOutside);
+    std::int32_t stored = 0;
+    OptionalValue kept;
+    readProfileOptionalDouble("Border", "BorderValue", kept);
+    EXPECT_EQ(kept, OptionalValue(-30));
+    (void)stored;
+}
+
+TEST_F(MapViewTest, DrawnBorderLinesJoinTheBorderAndDeletingKeepsOtherFiles) {
+    FakeWindow window({200, 200});
+    CVexaView view;
+    view.addPointSet(pointsOf({{0, 0, 1}, {100, 100, 2}}));
+    view.setWindow(&window);
+    view.paint();
+    view.startBorderLine();
+    view.mouseLeftUp({30, 30});
+    view.mouseLeftUp({170, 30});
+    EXPECT_FALSE(view.addDrawnLineToBorder());  // two points are not enough
+    view.mouseLeftUp({100, 170});
+    ASSERT_TRUE(view.addDrawnLineToBorder());
+    ASSERT_NE(view.border(), nullptr);
+    ASSERT_EQ(view.border()->lines().size(), 1u);
+    EXPECT_TRUE(view.border()->lines()[0].isClosed());
+    const std::string own = view.borderFile();
+    EXPECT_TRUE(std::filesystem::exists(own));
+
+    // Another map's border file in another directory stays when this
+    // border is deleted with "No" (the unattended answer).
+    std::filesystem::create_directories(testing::testDir() / "other");
+    const std::string foreign = testing::writeFile("other/Border.brd", "keep me");
+    std::filesystem::current_path(testing::testDir() / "other");
+    ASSERT_TRUE(view.deleteBorder());
+    std::filesystem::current_path(testing::testDir());
+    EXPECT_EQ(view.border(), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(own));
+    EXPECT_EQ(testing::readFile(foreign), "keep me");
+}
+
 // --- Pictures ------------------------------------------------------------------------------------
 
 struct PictureCase {
@@ -570,6 +641,7 @@ struct PictureCase {
     bool named;      // the points carry names
     bool decorated;  // axes on two sides, a title and the scale bar
     const char* fixture;
+    bool bordered = false;
 };
 
 QImage drawFixtureMap(const PictureCase& c) {
@@ -582,6 +654,7 @@ QImage drawFixtureMap(const PictureCase& c) {
     }
     view.addPointSet(std::move(points));
     view.canvas().setPageSize({480, 360});
+    if (c.bordered) view.setBorder(ovalBorder());
     if (c.decorated) {
         view.setTitle(MapTitle::fromHeaderLines({"Карта изолиний", "Участок 7"}));
         MapAxis bottom;
@@ -615,6 +688,7 @@ TEST_F(MapViewTest, FullDrawingMatchesTheReviewedReferences) {
         {MapType::Isolines, false, true, "map_type1_axes_title_scale.png"},
         {MapType::ColorIsolines, false, false, "map_type2_color_isolines.png"},
         {MapType::ColorCells, false, false, "map_type3_color_cells.png"},
+        {MapType::ColorIsolines, false, false, "map_type2_bordered.png", true},
     };
     for (const PictureCase& c : cases) {
         SCOPED_TRACE(c.fixture);
