@@ -524,12 +524,24 @@ void EqNet::computeMask(const LineList* border) {
     mask_.assign(static_cast<std::size_t>(nodeCount()), kMaskInside);
     if (border != nullptr && !border->empty()) {
         const PolygonRegion region(*border);
+        // Raster columns and rows once per node column and row.
+        const DRect& box = region.bounds();
+        std::vector<std::int32_t> column(static_cast<std::size_t>(nx_), -1);
+        for (std::int32_t i = 0; i < nx_; ++i) {
+            const double x = nodeX_[static_cast<std::size_t>(i)];
+            if (x >= box.minX && x <= box.maxX)
+                column[static_cast<std::size_t>(i)] = region.mapX(x);
+        }
         for (std::int32_t j = 0; j < ny_; ++j) {
             const double y = nodeY_[static_cast<std::size_t>(j)];
+            const std::uint8_t* pixels =
+                y >= box.minY && y <= box.maxY ? region.row(region.mapY(y)) : nullptr;
+            std::int32_t* out = &mask_[static_cast<std::size_t>(j) * static_cast<std::size_t>(nx_)];
             for (std::int32_t i = 0; i < nx_; ++i) {
-                const double x = nodeX_[static_cast<std::size_t>(i)];
-                mask_[static_cast<std::size_t>(i + j * nx_)] =
-                    region.contains(x, y) ? kMaskInside : kMaskOutside;
+                const std::int32_t c = column[static_cast<std::size_t>(i)];
+                const bool inside =
+                    pixels != nullptr && c >= 0 && c < PolygonRegion::side() && pixels[c] != 0;
+                out[i] = inside ? kMaskInside : kMaskOutside;
             }
         }
     }

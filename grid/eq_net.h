@@ -267,6 +267,7 @@ private:
     bool setLayout(std::vector<double> stepsX, std::vector<double> stepsY, double minX,
                    double minY);
     void buildNodes();
+    void paintCell(DrawingCanvas& canvas, std::int32_t i, std::int32_t j) const;
     static bool cellVisible(const DrawingCanvas& canvas, double x1, double y1, double x2,
                             double y2);
     std::int32_t nextInsideFrom(std::int32_t start) const;

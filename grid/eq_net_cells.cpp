@@ -27,27 +27,27 @@ bool EqNet::cellVisible(const DrawingCanvas& canvas, double x1, double y1, doubl
     return x2 >= v.xmin && x1 <= v.xmax && y2 >= v.ymin && y1 <= v.ymax;
 }
 
+void EqNet::paintCell(DrawingCanvas& canvas, std::int32_t i, std::int32_t j) const {
+    const std::size_t index = static_cast<std::size_t>(i + j * nx_);
+    if (hasMask() && mask_[index] == 0) return;
+    double x1, x2, y1, y2;
+    cellBounds(nodeX_, i, extent_.minX, extent_.maxX, x1, x2);
+    cellBounds(nodeY_, j, extent_.minY, extent_.maxY, y1, y2);
+    if (!cellVisible(canvas, x1, y1, x2, y2)) return;
+    // With cell borders the caller's pen outlines every cell.
+    if (cellBorder != 0) {
+        colorScale.selectBrush(canvas, values_[index]);
+    } else {
+        colorScale.selectBrushAndPen(canvas, values_[index]);
+    }
+    canvas.rectangleWorld(x1, y1, x2, y2);
+}
+
 int EqNet::drawCells(DrawingCanvas& canvas) const {
     if (!valuesValid() || empty() || !hasValues()) return -1;
-    const double lox = extent_.minX, hix = extent_.maxX;
-    const double loy = extent_.minY, hiy = extent_.maxY;
     if (cellBorder != 0) canvas.setColorPen(cellColor);
     for (std::int32_t j = 0; j < ny_; ++j) {
-        double y1, y2;
-        cellBounds(nodeY_, j, loy, hiy, y1, y2);
-        for (std::int32_t i = 0; i < nx_; ++i) {
-            const std::size_t index = static_cast<std::size_t>(i + j * nx_);
-            if (hasMask() && mask_[index] == 0) continue;
-            double x1, x2;
-            cellBounds(nodeX_, i, lox, hix, x1, x2);
-            if (!cellVisible(canvas, x1, y1, x2, y2)) continue;
-            if (cellBorder != 0) {
-                colorScale.selectBrush(canvas, values_[index]);
-            } else {
-                colorScale.selectBrushAndPen(canvas, values_[index]);
-            }
-            canvas.rectangleWorld(x1, y1, x2, y2);
-        }
+        for (std::int32_t i = 0; i < nx_; ++i) paintCell(canvas, i, j);
     }
     canvas.deleteBrush();
     canvas.deletePen();
@@ -56,19 +56,8 @@ int EqNet::drawCells(DrawingCanvas& canvas) const {
 
 void EqNet::drawCell(DrawingCanvas& canvas, std::int32_t i, std::int32_t j) const {
     if (!valuesValid() || empty() || !hasValues() || i < 0 || j < 0 || i >= nx_ || j >= ny_) return;
-    const std::size_t index = static_cast<std::size_t>(i + j * nx_);
-    if (hasMask() && mask_[index] == 0) return;
-    double x1, x2, y1, y2;
-    cellBounds(nodeX_, i, extent_.minX, extent_.maxX, x1, x2);
-    cellBounds(nodeY_, j, extent_.minY, extent_.maxY, y1, y2);
-    if (!cellVisible(canvas, x1, y1, x2, y2)) return;
-    if (cellBorder != 0) {
-        canvas.setColorPen(cellColor);
-        colorScale.selectBrush(canvas, values_[index]);
-    } else {
-        colorScale.selectBrushAndPen(canvas, values_[index]);
-    }
-    canvas.rectangleWorld(x1, y1, x2, y2);
+    if (cellBorder != 0) canvas.setColorPen(cellColor);
+    paintCell(canvas, i, j);
     canvas.deleteBrush();
     canvas.deletePen();
 }

@@ -65,18 +65,39 @@ void PolygonRegion::fillPolygon(const std::vector<std::int32_t>& xs,
     }
     top = std::max(top, 0);
     bottom = std::min(bottom, kSide - 1);
+    // Active edges: sorted by their first row, taken in as the scan goes
+    // down and dropped once passed.
+    struct Edge {
+        double x0, y0, x1, y1;
+        double top, bottom;
+    };
+    std::vector<Edge> edges;
+    edges.reserve(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t m = (k + 1) % n;
+        if (ys[k] == ys[m]) continue;  // horizontal edges cross no centre line
+        edges.push_back({static_cast<double>(xs[k]), static_cast<double>(ys[k]),
+                         static_cast<double>(xs[m]), static_cast<double>(ys[m]),
+                         static_cast<double>(std::min(ys[k], ys[m])),
+                         static_cast<double>(std::max(ys[k], ys[m]))});
+    }
+    std::sort(edges.begin(), edges.end(),
+              [](const Edge& a, const Edge& b) { return a.top < b.top; });
+    std::vector<const Edge*> active;
     std::vector<double> crossings;
-    std::vector<std::uint8_t> row(kSide);
+    std::size_t next = 0;
     for (std::int32_t y = top; y <= bottom; ++y) {
         const double cy = y + 0.5;
+        while (next < edges.size() && edges[next].top <= cy) active.push_back(&edges[next++]);
         crossings.clear();
-        for (std::size_t k = 0; k < n; ++k) {
-            const std::size_t m = (k + 1) % n;
-            const double y0 = ys[k], y1 = ys[m];
-            if ((y0 <= cy) == (y1 <= cy)) continue;
-            const double x0 = xs[k], x1 = xs[m];
-            crossings.push_back(x0 + (cy - y0) * (x1 - x0) / (y1 - y0));
+        std::size_t kept = 0;
+        for (const Edge* e : active) {
+            if (e->bottom <= cy) continue;  // passed: dropped
+            active[kept++] = e;
+            if (e->top > cy) continue;
+            crossings.push_back(e->x0 + (cy - e->y0) * (e->x1 - e->x0) / (e->y1 - e->y0));
         }
+        active.resize(kept);
         if (crossings.size() < 2) continue;
         std::sort(crossings.begin(), crossings.end());
         std::uint8_t* out = &pixels_[static_cast<std::size_t>(y) * kSide];
@@ -89,6 +110,11 @@ void PolygonRegion::fillPolygon(const std::vector<std::int32_t>& xs,
             for (std::int32_t x = from; x <= to; ++x) out[x] = 1;
         }
     }
+}
+
+const std::uint8_t* PolygonRegion::row(std::int32_t y) const {
+    if (empty_ || y < 0 || y >= kSide) return nullptr;
+    return &pixels_[static_cast<std::size_t>(y) * kSide];
 }
 
 bool PolygonRegion::containsPixel(std::int32_t x, std::int32_t y) const {

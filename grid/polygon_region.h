@@ -37,6 +37,11 @@ public:
     bool contains(double x, double y) const;
 
     const DRect& bounds() const { return bounds_; }
+    bool empty() const { return empty_; }
+    // The pixels of raster row y (kRaster + 1 of them), nullptr outside the
+    // raster: for testing many points of one row.
+    const std::uint8_t* row(std::int32_t y) const;
+    static constexpr std::int32_t side() { return kSide; }
 
 private:
     void fillPolygon(const std::vector<std::int32_t>& xs, const std::vector<std::int32_t>& ys);
