@@ -2,7 +2,8 @@
 # Builds the benchmarks and compares the data-file reader with
 # numpy.loadtxt on the same generated 1,000,000-line file, the isoline tracer
 # with contourpy, inverse distance with gdal_grid and the equation system with
-# gmt surface and scipy's sparse direct solve.
+# gmt surface and scipy's sparse direct solve; the triangle network with
+# gdal_grid's linear method.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 source "$top/scripts/common.sh"

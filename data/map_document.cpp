@@ -97,8 +97,12 @@ bool CVexaDoc::open(const std::string& file, DocumentKind pending) {
             changeToFileDirectory();
             break;
         }
-        case DocumentKind::Array:
         case DocumentKind::Triangles:
+            // A failure leaves no network; the document still opens.
+            readTriangles(path, triangles);
+            changeToFileDirectory();
+            break;
+        case DocumentKind::Array:
         case DocumentKind::GridFile:
             // Their readers come with arrays, triangle networks and grid
             // files; the document opens without their data.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/data_table.h"
+#include "data/triangles_file.h"
 
 namespace gridova {
 
@@ -58,6 +59,9 @@ public:
     std::string directory, name, extension;
     std::string title;  // shown in the window's caption
     bool modified = false;
+    // The network of a TRIANGLES file (kind 4); empty when it could not be
+    // read.
+    TriangleNetwork triangles;
 
 private:
     std::vector<std::unique_ptr<DataTable>> tables_;

@@ -5,6 +5,8 @@
 
 #include "grid/equation_method.h"
 #include "grid/inverse_distance.h"
+#include "grid/kriging.h"
+#include "grid/triangle_method.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
 
@@ -190,15 +192,23 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& in,
         return -1;
     }
     const InterpolationMethod method = methodFor(*grid, in);
-    const bool pointMethod = method == InterpolationMethod::EquationSystem ||
-                             method == InterpolationMethod::LargeGridEquationSystem ||
-                             method == InterpolationMethod::InverseDistance ||
-                             method == InterpolationMethod::DataPointsOnly;
+    const bool pointMethod =
+        method == InterpolationMethod::EquationSystem ||
+        method == InterpolationMethod::LargeGridEquationSystem ||
+        method == InterpolationMethod::InverseDistance || method == InterpolationMethod::Kriging ||
+        method == InterpolationMethod::BlockKriging ||
+        method == InterpolationMethod::DataPointsOnly || method == InterpolationMethod::Triangles;
     if (pointMethod && in.points != nullptr && in.points->size() > 0 &&
         in.points->countWithValues() == 0) {
         // Points without any value give nothing to interpolate.
         warning(text(kNoValues));
         return -1;
+    }
+    // A triangle set read from a file is rasterised first; finish follows.
+    if (in.dataKind == DataKind::Triangles && method == InterpolationMethod::FinishOnly &&
+        in.mapType != MapType::ExistingValues && in.triangles != nullptr) {
+        WaitScope wait;
+        rasteriseTriangleSet(*grid, *in.triangles);
     }
     int result = 0;
     switch (method) {
@@ -216,6 +226,24 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& in,
             copyBorderValue(*grid, in);
             result = runEquationSystem(*grid, *in.points, in.border);
             break;
+        case InterpolationMethod::Triangles: {
+            if (in.points == nullptr) return -1;
+            WaitScope wait;
+            copyBorderValue(*grid, in);
+            if (runTriangleMethod(*grid, in.points, in.border) != 0) return -1;
+            break;
+        }
+        case InterpolationMethod::Kriging:
+        case InterpolationMethod::BlockKriging: {
+            // Without points the grid keeps its state.
+            if (in.points == nullptr) return -1;
+            copyBorderValue(*grid, in);
+            if (runKriging(*grid, *in.points, in.border,
+                           method == InterpolationMethod::BlockKriging, hooks.krigingDialog) != 0) {
+                return -1;
+            }
+            break;
+        }
         case InterpolationMethod::InverseDistance: {
             // Without points the grid keeps its state.
             if (in.points == nullptr || in.points->countWithValues() == 0) return -1;

@@ -18,6 +18,7 @@
 
 #include "contour/line_list.h"
 #include "data/point_set.h"
+#include "data/triangles_file.h"
 #include "grid/eq_net.h"
 
 namespace gridova {
@@ -47,6 +48,8 @@ struct DriverInputs {
     std::int32_t pictureColumns = 0;
     std::int32_t pictureRows = 0;
     std::int32_t pictureSmoothing = 0;
+    // The triangle set read from a TRIANGLES file (data kind 4).
+    const TriangleNetwork* triangles = nullptr;
     // The cell map's range takes in the data values too (shown points).
     bool widenToPoints = true;
 };
@@ -59,6 +62,7 @@ struct DriverHooks {
     std::function<void(ColorScale&)> applyStartupColors;
     // Parameter dialogs; none in unattended runs.
     class InverseDistanceDialog* inverseDistanceDialog = nullptr;
+    class KrigingDialog* krigingDialog = nullptr;
     // Takes over a large-grid run (method 7) that has started: the view
     // shows its progress, completes it and then calls finish. Without this
     // hook the driver waits for the run itself.

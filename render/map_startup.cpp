@@ -109,6 +109,16 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
         case DocumentKind::Document:
             readDocument(doc.documentPath);
             break;
+        case DocumentKind::Triangles: {
+            triangleSet = &doc.triangles;
+            dataKind = DataKind::Triangles;
+            PointSet set = pointSetFromTriangles(doc.triangles);
+            set.setName(defaultPointSetName());
+            set.badgeFormat.readProfile(-1);
+            set.computeStatistics();
+            if (set.size() > 0) addPointSet(std::move(set));
+            break;
+        }
         default:
             break;
     }

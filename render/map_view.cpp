@@ -347,6 +347,7 @@ void CVexaView::drawMap() {
     }
     // 21.
     if (bandOutlines_) bandOutlines_->draw(c);
+    if (network_) network_->draw(c);
     // 22.
     drawPoints();
     // 23.
@@ -488,6 +489,7 @@ DriverInputs CVexaView::driverInputs(MapType type) const {
     in.pictureRows = pictureRows;
     in.pictureSmoothing = pictureSmoothing;
     in.widenToPoints = type != MapType::ExistingValues;
+    in.triangles = triangleSet;
     return in;
 }
 
@@ -525,6 +527,7 @@ int CVexaView::applyMapType(MapType type) {
         return -1;
     }
     settings.mapType = type;
+    if (type != MapType::TriangleNetwork) network_.reset();
     int result = 0;
     switch (type) {
         case MapType::LocatePoints:
@@ -550,10 +553,14 @@ int CVexaView::applyMapType(MapType type) {
                 }
             }
             break;
+        case MapType::TriangleNetwork:
+            // The network itself is the map.
+            network_ = buildNetworkLines({mainPoints_, in.border, grid_->borderValue},
+                                         dataKind == DataKind::Triangles ? triangleSet : nullptr);
+            break;
         case MapType::Isolines:
         case MapType::ColorIsolines:
         case MapType::ColorCells:
-        case MapType::TriangleNetwork:
         case MapType::ExistingValues:
             if (type != MapType::ColorIsolines) {
                 colorFill_.reset();

@@ -51,6 +51,7 @@
 #include "render/map_title.h"
 #include "render/scale_bar.h"
 #include "render/startup_options.h"
+#include "render/triangle_layer.h"
 
 namespace gridova {
 
@@ -261,6 +262,9 @@ public:
     // Inputs of a digitized picture (data kind 2).
     const std::vector<double>* pictureValues = nullptr;
     std::int32_t pictureColumns = 0, pictureRows = 0, pictureSmoothing = 0;
+    // The triangle network of a TRIANGLES document (data kind 4).
+    const TriangleNetwork* triangleSet = nullptr;
+    LineList* network() { return network_.get(); }
     // The levels file named at start-up (switch "i").
     std::string startupLevelsFile;
     IsolineLevelsDialog* levelsDialog = nullptr;
@@ -415,6 +419,7 @@ private:
     std::unique_ptr<Bush> colorFill_;
     std::unique_ptr<LineList> bandOutlines_;
     std::unique_ptr<LineList> border_;
+    std::unique_ptr<LineList> network_;  // map type 6
     std::unique_ptr<Bush> objectTree_;
     std::unique_ptr<Bush> pointTree_;
     // A group tree kept from a document with its links to the point tree.

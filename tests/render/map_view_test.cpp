@@ -137,6 +137,21 @@ TEST_F(MapViewTest, MapTypesBuildAndRemoveWhatTheyShow) {
     EXPECT_EQ(view.settings.mapType, MapType::LocatePoints);
 }
 
+TEST_F(MapViewTest, TheTriangleNetworkMapDrawsClosedTriangles) {
+    CVexaView view;
+    // A square and its centre: four triangles.
+    view.addPointSet(pointsOf({{0, 0, 1}, {10, 0, 2}, {10, 10, 3}, {0, 10, 4}, {5, 5, 5}}));
+    ASSERT_EQ(view.applyMapType(MapType::TriangleNetwork), 0);
+    ASSERT_NE(view.network(), nullptr);
+    ASSERT_EQ(view.network()->lines().size(), 4u);
+    for (const Line& triangle : view.network()->lines()) {
+        EXPECT_EQ(triangle.size(), 4u);
+        EXPECT_TRUE(triangle.isClosed());
+    }
+    ASSERT_EQ(view.applyMapType(MapType::LocatePoints), 0);
+    EXPECT_EQ(view.network(), nullptr);
+}
+
 TEST_F(MapViewTest, PointsOutsideTheGridBuildNothing) {
     CVexaView view;
     view.addPointSet(fixturePoints());

@@ -1,0 +1,587 @@
+// Kriging engine: points, parameters, the system and its inverse, estimates.
+//
+// Estimates. After the inversion u = A⁻ᵀ p̃ is formed once (u_j is column j
+// of the inverse times the values), and an estimate is Σ u_i·γ(h_i) + u_n.
+// The sum runs over the points in vector registers, two accumulators of two
+// lanes (SSE2) or of four lanes (AVX2, when the processor has it); each lane
+// computes γ with exactly the operations of gamma() (no fused multiply-add),
+// so only the order of the additions differs from a plain loop, and every
+// node gets the same value whichever thread computes it. The exponential and
+// Gaussian models call std::exp per lane.
+#include "grid/kriging.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <new>
+#include <numeric>
+
+#include <unistd.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+// On x86-64 the sums also have an AVX2 form, chosen when the processor has it.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define KRIGING_AVX2 1
+#include <immintrin.h>
+#endif
+
+#include "platform/profile.h"
+
+extern "C" {
+// LAPACK (column-major, Fortran calling convention).
+void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, int* info);
+void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* work,
+             const int* lwork, int* info);
+}
+
+namespace gridova {
+namespace {
+
+constexpr const char* kKeyTypeInit = "Type Init";
+constexpr const char* kKeyRange = "Range";
+constexpr const char* kKeyMode = "Mode";
+constexpr const char* kKeyNugget = "Nugget";
+constexpr const char* kKeySill = "Sill";
+
+// The points are padded to a multiple of this (two registers of four lanes).
+constexpr std::size_t kLanes = 8;
+// dgetri's work array: N × this many doubles lets it use its blocked code.
+constexpr int kWorkColumns = 64;
+
+std::size_t padded(std::size_t n) { return (n + kLanes - 1) / kLanes * kLanes; }
+
+// Whether a system of this many bytes may be allocated. Up to half the
+// physical memory: a larger allocation may well succeed where memory is
+// overcommitted, and the process would then be killed while the matrix is
+// filled, instead of reporting that memory is short.
+bool fitsInMemory(std::size_t bytes) {
+#if defined(_SC_PHYS_PAGES) && defined(_SC_PAGESIZE)
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0) {
+        return bytes / 2 <=
+               static_cast<std::size_t>(pages) / 4 * static_cast<std::size_t>(pageSize);
+    }
+#endif
+    return true;
+}
+
+}  // namespace
+
+// --- Distinct points ------------------------------------------------------------
+
+std::vector<std::int32_t> distinctPoints(int count, const double* x, const double* y) {
+    std::vector<std::int32_t> result;
+    if (count <= 0) return result;
+    // Points without a position are left out.
+    std::vector<std::int32_t> order;
+    order.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t k = 0; k < count; ++k) {
+        if (std::isfinite(x[k]) && std::isfinite(y[k])) order.push_back(k);
+    }
+    std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+        if (x[a] != x[b]) return x[a] < x[b];
+        if (y[a] != y[b]) return y[a] < y[b];
+        return a < b;
+    });
+    // Equal coordinates: only the first point of each run (the lowest index)
+    // can stay, and it stays unless it lies within the tolerance of another
+    // point taken before it, which the others then do too.
+    std::vector<std::int32_t> heads;  // the runs' first points, sorted by (x, y)
+    heads.reserve(order.size());
+    for (std::size_t p = 0; p < order.size(); ++p) {
+        if (p == 0 || x[order[p]] != x[order[p - 1]] || y[order[p]] != y[order[p - 1]]) {
+            heads.push_back(order[p]);
+        }
+    }
+    order.clear();
+    order.shrink_to_fit();
+    // Groups of equal X among the heads, sorted by Y inside.
+    std::vector<std::int32_t> groupBegin;  // one more entry than groups
+    std::vector<std::int32_t> groupOf(heads.size());
+    for (std::size_t p = 0; p < heads.size(); ++p) {
+        if (p == 0 || x[heads[p]] != x[heads[p - 1]]) {
+            groupBegin.push_back(static_cast<std::int32_t>(p));
+        }
+        groupOf[p] = static_cast<std::int32_t>(groupBegin.size() - 1);
+    }
+    groupBegin.push_back(static_cast<std::int32_t>(heads.size()));
+    const int groups = static_cast<int>(groupBegin.size()) - 1;
+
+    std::vector<std::int32_t> byIndex(heads.size());  // head positions by point index
+    std::iota(byIndex.begin(), byIndex.end(), 0);
+    std::sort(byIndex.begin(), byIndex.end(),
+              [&](std::int32_t a, std::int32_t b) { return heads[a] < heads[b]; });
+    std::vector<char> taken(heads.size(), 0);
+    const double tol = Kriging::kSamePoint;
+    auto takenNear = [&](int g, double py) {
+        const auto first = heads.begin() + groupBegin[g];
+        const auto last = heads.begin() + groupBegin[g + 1];
+        auto it = std::lower_bound(
+            first, last, py, [&](std::int32_t a, double value) { return value - y[a] > tol; });
+        for (; it != last && std::fabs(y[*it] - py) <= tol; ++it) {
+            if (taken[static_cast<std::size_t>(it - heads.begin())]) return true;
+        }
+        return false;
+    };
+    for (const std::int32_t pos : byIndex) {
+        const std::int32_t k = heads[static_cast<std::size_t>(pos)];
+        const int g0 = groupOf[static_cast<std::size_t>(pos)];
+        bool repeated = false;
+        for (int g = g0; g >= 0 && !repeated; --g) {
+            if (std::fabs(x[heads[static_cast<std::size_t>(groupBegin[g])]] - x[k]) > tol) break;
+            repeated = takenNear(g, y[k]);
+        }
+        for (int g = g0 + 1; g < groups && !repeated; ++g) {
+            if (std::fabs(x[heads[static_cast<std::size_t>(groupBegin[g])]] - x[k]) > tol) break;
+            repeated = takenNear(g, y[k]);
+        }
+        if (repeated) continue;
+        taken[static_cast<std::size_t>(pos)] = 1;
+        result.push_back(k);
+    }
+    return result;
+}
+
+// --- Points and parameters ----------------------------------------------------------
+
+int Kriging::loadPoints(int count, const double* x, const double* y, const double* v) {
+    try {
+        std::vector<double> wx, wy, wv;
+        if (count > 0) {
+            wx.reserve(static_cast<std::size_t>(count));
+            wy.reserve(static_cast<std::size_t>(count));
+            wv.reserve(static_cast<std::size_t>(count));
+        }
+        for (int k = 0; k < count; ++k) {
+            if (windowFilter_ && !window_.contains(x[k], y[k])) continue;
+            wx.push_back(x[k]);
+            wy.push_back(y[k]);
+            wv.push_back(v[k]);
+        }
+        const std::vector<std::int32_t> keep =
+            distinctPoints(static_cast<int>(wx.size()), wx.data(), wy.data());
+        std::vector<double> dx(keep.size()), dy(keep.size()), dv(keep.size());
+        for (std::size_t k = 0; k < keep.size(); ++k) {
+            const auto s = static_cast<std::size_t>(keep[k]);
+            dx[k] = wx[s];
+            dy[k] = wy[s];
+            dv[k] = wv[s];
+        }
+        return setPoints(std::move(dx), std::move(dy), std::move(dv));
+    } catch (const std::bad_alloc&) {
+        setPoints({}, {}, {});
+        return -1;
+    }
+}
+
+int Kriging::setPoints(std::vector<double> x, std::vector<double> y, std::vector<double> v) {
+    px_ = std::move(x);
+    py_ = std::move(y);
+    pv_ = std::move(v);
+    n_ = static_cast<int>(std::min({px_.size(), py_.size(), pv_.size()}));
+    inverted_ = false;
+    return n_;
+}
+
+void Kriging::setWindowFilter(const KrigingRect& window) {
+    window_ = window;
+    windowFilter_ = true;
+}
+
+void Kriging::setRange(double a) {
+    if (!(a > kMinRange)) return;
+    range_ = a;
+    invRange_ = 1.0 / a;
+    inverted_ = false;
+}
+
+void Kriging::setNuggetSill(double nugget, double partialSill) {
+    nugget_ = nugget;
+    partialSill_ = partialSill;
+    sill_ = nugget + partialSill;
+    inverted_ = false;
+}
+
+void Kriging::setNuggetAndTotalSill(double nugget, double sill) {
+    if (sill >= nugget) {
+        setNuggetSill(nugget, sill - nugget);
+    } else {
+        setNuggetSill(0.0, sill);
+    }
+}
+
+void Kriging::setModel(std::int32_t model) {
+    // Any other model would make every γ 0 and the system singular.
+    if (model < kLinear || model > kGaussian) return;
+    model_ = model;
+    inverted_ = false;
+}
+
+void Kriging::setDataDiagonal(double diagonal) {
+    if (diagonal > kMinRange) defaultRange_ = diagonal;
+    setRange(diagonal);
+}
+
+void Kriging::restoreDefaults() {
+    setModel(kLinear);
+    setNuggetSill(kDefaultNugget, kDefaultPartialSill);
+    setRange(defaultRange_);
+}
+
+double Kriging::gamma(double h) const {
+    switch (model_) {
+        case kLinear:
+            return h < range_ ? nugget_ + partialSill_ * (h * invRange_) : sill_;
+        case kSpherical:
+            if (h < range_) {
+                const double t = h * invRange_;
+                return nugget_ + partialSill_ * (1.5 * t - 0.5 * (t * t * t));
+            }
+            return sill_;
+        case kExponential:
+            return h > 0.0 ? nugget_ + partialSill_ * (1.0 - std::exp(-3.0 * (h * invRange_)))
+                           : 0.0;
+        case kGaussian: {
+            const double t = h * invRange_;
+            return nugget_ + partialSill_ * (1.0 - std::exp(-3.0 * (t * t)));
+        }
+        default:
+            return 0.0;
+    }
+}
+
+// --- System -----------------------------------------------------------------------
+
+int Kriging::buildSystem() {
+    inverted_ = false;
+    if (n_ <= 0) return -1;
+    const std::size_t N = static_cast<std::size_t>(n_) + 1;
+    if (N > static_cast<std::size_t>(INT_MAX / kWorkColumns)) return -1;
+    if (!fitsInMemory(N * N * sizeof(double))) return -1;
+    try {
+        system_.assign(N * N, 0.0);
+    } catch (const std::bad_alloc&) {
+        system_.clear();
+        system_.shrink_to_fit();
+        return -1;
+    }
+    const std::size_t n = N - 1;
+    double* a = system_.data();
+    for (std::size_t j = 0; j < n; ++j) {
+        for (std::size_t i = 0; i <= j; ++i) {
+            const double dx = px_[i] - px_[j];
+            const double dy = py_[i] - py_[j];
+            const double g = gamma(std::sqrt(dx * dx + dy * dy));
+            a[i + j * N] = g;
+            a[j + i * N] = g;
+        }
+        a[n + j * N] = 1.0;
+        a[j + n * N] = 1.0;
+    }
+    a[n + n * N] = 0.0;
+    return 0;
+}
+
+int Kriging::invert() {
+    inverted_ = false;
+    if (n_ <= 0 || system_.size() != static_cast<std::size_t>(n_ + 1) * (n_ + 1)) return -1;
+    const int N = n_ + 1;
+    const std::size_t n = static_cast<std::size_t>(n_);
+    try {
+        pivots_.resize(static_cast<std::size_t>(N));
+        work_.resize(static_cast<std::size_t>(N) * kWorkColumns);
+        u_.assign(padded(n), 0.0);
+        pxPad_.resize(padded(n));
+        pyPad_.resize(padded(n));
+    } catch (const std::bad_alloc&) {
+        return -2;
+    }
+    int info = 0;
+    dgetrf_(&N, &N, system_.data(), &N, pivots_.data(), &info);
+    if (info != 0) return -1;
+    const int lwork = N * kWorkColumns;
+    dgetri_(&N, system_.data(), &N, pivots_.data(), work_.data(), &lwork, &info);
+    if (info != 0) return -1;
+    // u_j = Σ_i inverse(i, j)·p_i: column j of the inverse times the values.
+    const double* inv = system_.data();
+    for (std::size_t j = 0; j <= n; ++j) {
+        const double* column = inv + j * static_cast<std::size_t>(N);
+        double s = 0.0;
+        for (std::size_t i = 0; i < n; ++i) s += column[i] * pv_[i];
+        if (j < n) {
+            u_[j] = s;
+        } else {
+            uLast_ = s;
+        }
+    }
+    std::copy(px_.begin(), px_.begin() + static_cast<std::ptrdiff_t>(n), pxPad_.begin());
+    std::copy(py_.begin(), py_.begin() + static_cast<std::ptrdiff_t>(n), pyPad_.begin());
+    std::fill(pxPad_.begin() + static_cast<std::ptrdiff_t>(n), pxPad_.end(), px_[0]);
+    std::fill(pyPad_.begin() + static_cast<std::ptrdiff_t>(n), pyPad_.end(), py_[0]);
+    inverted_ = true;
+    return 0;
+}
+
+// --- Estimates ----------------------------------------------------------------------
+
+namespace {
+
+// What an estimate sums over: the padded points and u, and the variogram.
+struct Terms {
+    const double* px;
+    const double* py;
+    const double* u;
+    std::size_t count;  // a multiple of kLanes
+    double range, invRange, nugget, partialSill, sill;
+};
+
+#if defined(__SSE2__)
+struct Lanes2 {
+    __m128d range, invRange, nugget, partialSill, sill;
+};
+
+// γ of two distances, with the operations of Kriging::gamma.
+template <int Model>
+inline __m128d gamma2(__m128d h, const Lanes2& c) {
+    if constexpr (Model == Kriging::kLinear) {
+        const __m128d g =
+            _mm_add_pd(c.nugget, _mm_mul_pd(c.partialSill, _mm_mul_pd(h, c.invRange)));
+        const __m128d below = _mm_cmplt_pd(h, c.range);
+        return _mm_or_pd(_mm_and_pd(below, g), _mm_andnot_pd(below, c.sill));
+    } else if constexpr (Model == Kriging::kSpherical) {
+        const __m128d t = _mm_mul_pd(h, c.invRange);
+        const __m128d t3 = _mm_mul_pd(_mm_mul_pd(t, t), t);
+        const __m128d f =
+            _mm_sub_pd(_mm_mul_pd(_mm_set1_pd(1.5), t), _mm_mul_pd(_mm_set1_pd(0.5), t3));
+        const __m128d g = _mm_add_pd(c.nugget, _mm_mul_pd(c.partialSill, f));
+        const __m128d below = _mm_cmplt_pd(h, c.range);
+        return _mm_or_pd(_mm_and_pd(below, g), _mm_andnot_pd(below, c.sill));
+    } else {
+        __m128d arg;
+        if constexpr (Model == Kriging::kExponential) {
+            arg = _mm_mul_pd(_mm_set1_pd(-3.0), _mm_mul_pd(h, c.invRange));
+        } else {
+            const __m128d t = _mm_mul_pd(h, c.invRange);
+            arg = _mm_mul_pd(_mm_set1_pd(-3.0), _mm_mul_pd(t, t));
+        }
+        alignas(16) double a[2];
+        _mm_store_pd(a, arg);
+        a[0] = std::exp(a[0]);
+        a[1] = std::exp(a[1]);
+        const __m128d e = _mm_load_pd(a);
+        const __m128d g =
+            _mm_add_pd(c.nugget, _mm_mul_pd(c.partialSill, _mm_sub_pd(_mm_set1_pd(1.0), e)));
+        if constexpr (Model == Kriging::kExponential) {
+            return _mm_and_pd(_mm_cmpgt_pd(h, _mm_setzero_pd()), g);  // γ(0) = 0
+        } else {
+            return g;
+        }
+    }
+}
+
+template <int Model>
+double sumTerms(const Terms& t, double x, double y) {
+    const Lanes2 c{_mm_set1_pd(t.range), _mm_set1_pd(t.invRange), _mm_set1_pd(t.nugget),
+                   _mm_set1_pd(t.partialSill), _mm_set1_pd(t.sill)};
+    const __m128d X = _mm_set1_pd(x);
+    const __m128d Y = _mm_set1_pd(y);
+    __m128d acc0 = _mm_setzero_pd();
+    __m128d acc1 = _mm_setzero_pd();
+    for (std::size_t i = 0; i < t.count; i += 4) {
+        const __m128d dx0 = _mm_sub_pd(_mm_loadu_pd(t.px + i), X);
+        const __m128d dy0 = _mm_sub_pd(_mm_loadu_pd(t.py + i), Y);
+        const __m128d dx1 = _mm_sub_pd(_mm_loadu_pd(t.px + i + 2), X);
+        const __m128d dy1 = _mm_sub_pd(_mm_loadu_pd(t.py + i + 2), Y);
+        const __m128d h0 = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx0, dx0), _mm_mul_pd(dy0, dy0)));
+        const __m128d h1 = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx1, dx1), _mm_mul_pd(dy1, dy1)));
+        acc0 = _mm_add_pd(acc0, _mm_mul_pd(_mm_loadu_pd(t.u + i), gamma2<Model>(h0, c)));
+        acc1 = _mm_add_pd(acc1, _mm_mul_pd(_mm_loadu_pd(t.u + i + 2), gamma2<Model>(h1, c)));
+    }
+    alignas(16) double s[2];
+    _mm_store_pd(s, _mm_add_pd(acc0, acc1));
+    return s[0] + s[1];
+}
+#else
+template <int Model>
+double sumTerms(const Terms& t, double x, double y) {
+    Kriging k;  // γ with the same operations
+    k.setModel(Model);
+    k.setRange(t.range);
+    k.setNuggetSill(t.nugget, t.partialSill);
+    double s = 0.0;
+    for (std::size_t i = 0; i < t.count; ++i) {
+        const double dx = t.px[i] - x;
+        const double dy = t.py[i] - y;
+        s += t.u[i] * k.gamma(std::sqrt(dx * dx + dy * dy));
+    }
+    return s;
+}
+#endif
+
+#if defined(KRIGING_AVX2)
+struct Lanes4 {
+    __m256d range, invRange, nugget, partialSill, sill;
+};
+
+template <int Model>
+__attribute__((target("avx2"))) inline __m256d gamma4(__m256d h, const Lanes4& c) {
+    if constexpr (Model == Kriging::kLinear) {
+        const __m256d g =
+            _mm256_add_pd(c.nugget, _mm256_mul_pd(c.partialSill, _mm256_mul_pd(h, c.invRange)));
+        return _mm256_blendv_pd(c.sill, g, _mm256_cmp_pd(h, c.range, _CMP_LT_OQ));
+    } else if constexpr (Model == Kriging::kSpherical) {
+        const __m256d t = _mm256_mul_pd(h, c.invRange);
+        const __m256d t3 = _mm256_mul_pd(_mm256_mul_pd(t, t), t);
+        const __m256d f = _mm256_sub_pd(_mm256_mul_pd(_mm256_set1_pd(1.5), t),
+                                        _mm256_mul_pd(_mm256_set1_pd(0.5), t3));
+        const __m256d g = _mm256_add_pd(c.nugget, _mm256_mul_pd(c.partialSill, f));
+        return _mm256_blendv_pd(c.sill, g, _mm256_cmp_pd(h, c.range, _CMP_LT_OQ));
+    } else {
+        __m256d arg;
+        if constexpr (Model == Kriging::kExponential) {
+            arg = _mm256_mul_pd(_mm256_set1_pd(-3.0), _mm256_mul_pd(h, c.invRange));
+        } else {
+            const __m256d t = _mm256_mul_pd(h, c.invRange);
+            arg = _mm256_mul_pd(_mm256_set1_pd(-3.0), _mm256_mul_pd(t, t));
+        }
+        alignas(32) double a[4];
+        _mm256_store_pd(a, arg);
+        for (double& v : a) v = std::exp(v);
+        const __m256d e = _mm256_load_pd(a);
+        const __m256d g = _mm256_add_pd(
+            c.nugget, _mm256_mul_pd(c.partialSill, _mm256_sub_pd(_mm256_set1_pd(1.0), e)));
+        if constexpr (Model == Kriging::kExponential) {
+            return _mm256_and_pd(_mm256_cmp_pd(h, _mm256_setzero_pd(), _CMP_GT_OQ), g);
+        } else {
+            return g;
+        }
+    }
+}
+
+template <int Model>
+__attribute__((target("avx2"))) double sumTermsAvx2(const Terms& t, double x, double y) {
+    const Lanes4 c{_mm256_set1_pd(t.range), _mm256_set1_pd(t.invRange), _mm256_set1_pd(t.nugget),
+                   _mm256_set1_pd(t.partialSill), _mm256_set1_pd(t.sill)};
+    const __m256d X = _mm256_set1_pd(x);
+    const __m256d Y = _mm256_set1_pd(y);
+    __m256d acc0 = _mm256_setzero_pd();
+    __m256d acc1 = _mm256_setzero_pd();
+    for (std::size_t i = 0; i < t.count; i += 8) {
+        const __m256d dx0 = _mm256_sub_pd(_mm256_loadu_pd(t.px + i), X);
+        const __m256d dy0 = _mm256_sub_pd(_mm256_loadu_pd(t.py + i), Y);
+        const __m256d dx1 = _mm256_sub_pd(_mm256_loadu_pd(t.px + i + 4), X);
+        const __m256d dy1 = _mm256_sub_pd(_mm256_loadu_pd(t.py + i + 4), Y);
+        const __m256d h0 =
+            _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(dx0, dx0), _mm256_mul_pd(dy0, dy0)));
+        const __m256d h1 =
+            _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(dx1, dx1), _mm256_mul_pd(dy1, dy1)));
+        acc0 = _mm256_add_pd(acc0, _mm256_mul_pd(_mm256_loadu_pd(t.u + i), gamma4<Model>(h0, c)));
+        acc1 =
+            _mm256_add_pd(acc1, _mm256_mul_pd(_mm256_loadu_pd(t.u + i + 4), gamma4<Model>(h1, c)));
+    }
+    alignas(32) double s[4];
+    _mm256_store_pd(s, _mm256_add_pd(acc0, acc1));
+    return (s[0] + s[1]) + (s[2] + s[3]);
+}
+
+const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+template <int Model>
+double sumFor(const Terms& t, double x, double y) {
+#if defined(KRIGING_AVX2)
+    if (kHaveAvx2) return sumTermsAvx2<Model>(t, x, y);
+#endif
+    return sumTerms<Model>(t, x, y);
+}
+
+}  // namespace
+
+double Kriging::estimate(double x, double y) const {
+    if (!inverted_) return 0.0;
+    const Terms t{pxPad_.data(), pyPad_.data(), u_.data(),    u_.size(), range_,
+                  invRange_,     nugget_,       partialSill_, sill_};
+    double s = 0.0;
+    switch (model_) {
+        case kLinear:
+            s = sumFor<kLinear>(t, x, y);
+            break;
+        case kSpherical:
+            s = sumFor<kSpherical>(t, x, y);
+            break;
+        case kExponential:
+            s = sumFor<kExponential>(t, x, y);
+            break;
+        case kGaussian:
+            s = sumFor<kGaussian>(t, x, y);
+            break;
+        default:
+            break;
+    }
+    return s + uLast_;
+}
+
+double Kriging::plainEstimate(double x, double y) const {
+    if (!inverted_) return 0.0;
+    const std::size_t N = static_cast<std::size_t>(n_) + 1;
+    const std::size_t n = N - 1;
+    std::vector<double> rhs(N);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double dx = px_[i] - x;
+        const double dy = py_[i] - y;
+        rhs[i] = gamma(std::sqrt(dx * dx + dy * dy));
+    }
+    rhs[n] = 1.0;
+    double result = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        double w = 0.0;  // weight i: row i of the inverse times the right-hand side
+        for (std::size_t j = 0; j < N; ++j) w += system_[i + j * N] * rhs[j];
+        result += w * pv_[i];
+    }
+    return result;
+}
+
+// --- Profile ------------------------------------------------------------------------
+
+void Kriging::saveParameters() const {
+    writeProfileInt(kName, kKeyTypeInit, static_cast<std::int32_t>(typeInit_));
+    writeProfileDouble(kName, kKeyRange, range_);
+    writeProfileInt(kName, kKeyMode, model_);
+    writeProfileDouble(kName, kKeyNugget, nugget_);
+    writeProfileDouble(kName, kKeySill, sill_);
+}
+
+void Kriging::loadParameters() {
+    std::int32_t source = 0;
+    if (readProfileInt(kName, kKeyTypeInit, source) == 0 &&
+        source >= static_cast<std::int32_t>(KrigingSource::Defaults) &&
+        source <= static_cast<std::int32_t>(KrigingSource::Previous)) {
+        typeInit_ = static_cast<KrigingSource>(source);
+    }
+    if (typeInit_ == KrigingSource::Previous) readStoredValues();
+}
+
+void Kriging::readStoredValues() {
+    double range = 0.0;
+    if (readProfileDouble(kName, kKeyRange, range) == 0) setRange(range);
+    std::int32_t model = 0;
+    if (readProfileInt(kName, kKeyMode, model) == 0) setModel(model);
+    double nugget = nugget_;
+    double sill = sill_;
+    const bool haveNugget = readProfileDouble(kName, kKeyNugget, nugget) == 0;
+    const bool haveSill = readProfileDouble(kName, kKeySill, sill) == 0;
+    if (haveNugget || haveSill) setNuggetAndTotalSill(nugget, sill);
+}
+
+void Kriging::acceptEntry(const KrigingEntry& entry) {
+    setRange(entry.range);
+    setNuggetAndTotalSill(entry.nugget, entry.sill);
+    typeInit_ = entry.source;
+    if (entry.model >= 0) setModel(entry.model);
+    saveParameters();
+}
+
+}  // namespace gridova

@@ -1,0 +1,1002 @@
+#include "grid/kriging.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "data/point_set.h"
+#include "grid/eq_net.h"
+#include "grid/interpolation_driver.h"
+#include "platform/message_log.h"
+#include "platform/messages.h"
+#include "platform/profile.h"
+#include "platform/progress.h"
+#include "tests/common/test_env.h"
+
+namespace gridova {
+namespace {
+
+constexpr const char* kSection = "Kriging";
+
+struct XYV {
+    double x, y, v;
+};
+
+PointSet makeSet(const std::vector<XYV>& points) {
+    PointSet set;
+    for (const XYV& p : points) set.addPoint(p.x, p.y, p.v);
+    set.computeStatistics();
+    return set;
+}
+
+// A grid of n × n nodes from `origin` with the given step; its outer frame
+// of nodes ends outside the area (edge marking).
+std::unique_ptr<EqNet> squareGrid(double origin, double step, int n) {
+    auto grid = std::make_unique<EqNet>();
+    const std::vector<double> steps(static_cast<std::size_t>(n - 1), step);
+    grid->setSteps(steps, steps);
+    grid->shift(origin, origin);
+    return grid;
+}
+
+// Points uniform in [lo, hi]² with the two corners included, values of a
+// smooth surface.
+std::vector<XYV> uniformPoints(int count, double lo, double hi, unsigned seed) {
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> u(lo, hi);
+    std::vector<XYV> pts = {{lo, lo, 0}, {hi, hi, 0}};
+    while (static_cast<int>(pts.size()) < count) pts.push_back({u(rng), u(rng), 0});
+    for (XYV& p : pts) p.v = 50.0 + 10.0 * std::sin(p.x) + 5.0 * std::cos(0.7 * p.y);
+    return pts;
+}
+
+// The engine over the points with the given parameters, inverted.
+struct Engine {
+    Kriging k;
+    Engine(const std::vector<XYV>& pts, std::int32_t model, double nugget, double partialSill,
+           double range) {
+        std::vector<double> x, y, v;
+        for (const XYV& p : pts) {
+            x.push_back(p.x);
+            y.push_back(p.y);
+            v.push_back(p.v);
+        }
+        k.loadPoints(static_cast<int>(pts.size()), x.data(), y.data(), v.data());
+        k.setModel(model);
+        k.setNuggetSill(nugget, partialSill);
+        k.setRange(range);
+        EXPECT_EQ(k.buildSystem(), 0);
+        EXPECT_EQ(k.invert(), 0);
+    }
+};
+
+void storeParameters(std::int32_t model, double range, double nugget, double sill) {
+    writeProfileInt(kSection, "Type Init", 2);
+    writeProfileInt(kSection, "Mode", model);
+    writeProfileDouble(kSection, "Range", range);
+    writeProfileDouble(kSection, "Nugget", nugget);
+    writeProfileDouble(kSection, "Sill", sill);
+}
+
+std::string profileText(const char* key) {
+    std::string text;
+    readProfileText(kSection, key, text);
+    return text;
+}
+
+// ---------------------------------------------------------------------------
+// Variogram.
+
+TEST(KrigingVariogram, FourModelsAtZeroBelowAndBeyondTheRange) {
+    // Nugget 0.5, partial sill 2 (sill 2.5), range 4.
+    const double e = std::exp(1.0);
+    struct Case {
+        std::int32_t model;
+        double h;
+        double expected;
+    };
+    const Case cases[] = {
+        {Kriging::kLinear, 0.0, 0.5},
+        {Kriging::kLinear, 1.0, 1.0},  // 0.5 + 2 × 1/4
+        {Kriging::kLinear, 4.0, 2.5},
+        {Kriging::kLinear, 10.0, 2.5},
+        {Kriging::kSpherical, 0.0, 0.5},
+        {Kriging::kSpherical, 2.0, 1.875},  // 0.5 + 2 × (0.75 − 0.0625)
+        {Kriging::kSpherical, 4.0, 2.5},
+        {Kriging::kSpherical, 6.0, 2.5},
+        {Kriging::kExponential, 0.0, 0.0},  // no nugget at distance 0
+        {Kriging::kExponential, 1e-9, 0.5 + 2.0 * (1.0 - std::pow(e, -3e-9 / 4))},
+        {Kriging::kExponential, 4.0, 0.5 + 2.0 * (1.0 - std::pow(e, -3.0))},
+        {Kriging::kExponential, 8.0, 0.5 + 2.0 * (1.0 - std::pow(e, -6.0))},
+        {Kriging::kGaussian, 0.0, 0.5},
+        {Kriging::kGaussian, 2.0, 0.5 + 2.0 * (1.0 - std::pow(e, -0.75))},
+        {Kriging::kGaussian, 4.0, 0.5 + 2.0 * (1.0 - std::pow(e, -3.0))},
+        {Kriging::kGaussian, 8.0, 0.5 + 2.0 * (1.0 - std::pow(e, -12.0))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "model " << c.model << " h " << c.h);
+        Kriging k;
+        k.setModel(c.model);
+        k.setNuggetSill(0.5, 2.0);
+        k.setRange(4.0);
+        EXPECT_NEAR(k.gamma(c.h), c.expected, 1e-14);
+    }
+}
+
+TEST(KrigingVariogram, ParametersNotTaken) {
+    Kriging k;
+    k.setModel(Kriging::kSpherical);
+    k.setModel(4);   // not a model: every γ would be 0 and every system singular
+    k.setModel(-1);  // likewise
+    EXPECT_EQ(k.model(), Kriging::kSpherical);
+    k.setRange(5.0);
+    k.setRange(1e-30);
+    k.setRange(-3.0);
+    EXPECT_EQ(k.range(), 5.0);
+    k.setRange(2e-30);
+    EXPECT_EQ(k.range(), 2e-30);
+}
+
+TEST(KrigingVariogram, NuggetAndTotalSill) {
+    struct Case {
+        double nugget, sill;  // as entered or stored
+        double expectedNugget, expectedPartial, expectedSill;
+    };
+    const Case cases[] = {
+        {1.0, 3.0, 1.0, 2.0, 3.0},
+        {1.0, 1.0, 1.0, 0.0, 1.0},
+        {2.0, 1.5, 0.0, 1.5, 1.5},  // a sill below the nugget: no nugget, the sill as partial
+        {0.0, 0.0, 0.0, 0.0, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.nugget << " " << c.sill);
+        Kriging k;
+        k.setNuggetAndTotalSill(c.nugget, c.sill);
+        EXPECT_EQ(k.nugget(), c.expectedNugget);
+        EXPECT_EQ(k.partialSill(), c.expectedPartial);
+        EXPECT_EQ(k.sill(), c.expectedSill);
+        // The same through the profile ("previous" parameters).
+        removeProfileSection(kSection);
+        storeParameters(Kriging::kLinear, 2.0, c.nugget, c.sill);
+        Kriging stored;
+        stored.loadParameters();
+        EXPECT_EQ(stored.nugget(), c.expectedNugget);
+        EXPECT_EQ(stored.partialSill(), c.expectedPartial);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Points.
+
+TEST(KrigingPoints, RepeatedCoordinatesKeepTheFirstPoint) {
+    struct Case {
+        const char* name;
+        std::vector<XYV> points;
+        std::vector<XYV> kept;
+    };
+    const Case cases[] = {
+        {"identical coordinates", {{1, 2, 10}, {3, 4, 20}, {1, 2, 30}}, {{1, 2, 10}, {3, 4, 20}}},
+        {"within 1e-30 on both axes",
+         {{0, 0, 1}, {1e-31, -1e-31, 2}, {5, 5, 3}},
+         {{0, 0, 1}, {5, 5, 3}}},
+        {"only one axis within 1e-30",
+         {{0, 0, 1}, {1e-31, 1e-20, 2}},
+         {{0, 0, 1}, {1e-31, 1e-20, 2}}},
+        // The second lies within 1e-30 of the first and is dropped; the third
+        // is 1.2e-30 from the first and lies near only a dropped point.
+        {"a dropped point does not drop others",
+         {{0, 0, 1}, {0.6e-30, 0, 2}, {1.2e-30, 0, 3}},
+         {{0, 0, 1}, {1.2e-30, 0, 3}}},
+        {"repeats later in the list",
+         {{2, 2, 1}, {1, 1, 2}, {2, 2, 3}, {1, 1, 4}, {2, 2, 5}},
+         {{2, 2, 1}, {1, 1, 2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<double> x, y, v;
+        for (const XYV& p : c.points) {
+            x.push_back(p.x);
+            y.push_back(p.y);
+            v.push_back(p.v);
+        }
+        Kriging k;
+        ASSERT_EQ(k.loadPoints(static_cast<int>(x.size()), x.data(), y.data(), v.data()),
+                  static_cast<int>(c.kept.size()));
+        for (std::size_t i = 0; i < c.kept.size(); ++i) {
+            EXPECT_EQ(k.pointsX()[i], c.kept[i].x);
+            EXPECT_EQ(k.pointsY()[i], c.kept[i].y);
+            EXPECT_EQ(k.pointsV()[i], c.kept[i].v);
+        }
+    }
+}
+
+TEST(KrigingPoints, WindowFilterKeepsItsEnds) {
+    const std::vector<double> x = {0, 1, 2, 3, 2, 1.5};
+    const std::vector<double> y = {0, 1, 2, 3, 0.999, 2.0001};
+    const std::vector<double> v = {1, 2, 3, 4, 5, 6};
+    Kriging k;
+    k.setWindowFilter({1, 1, 2, 2});
+    ASSERT_EQ(k.loadPoints(6, x.data(), y.data(), v.data()), 2);
+    EXPECT_EQ(k.pointsV(), (std::vector<double>{2, 3}));
+    k.clearWindowFilter();
+    EXPECT_EQ(k.loadPoints(6, x.data(), y.data(), v.data()), 6);
+}
+
+TEST(KrigingPoints, ManyCopiesOfFewPlaces) {
+    // 200,000 points on 100 places: the first of each place stays.
+    std::vector<double> x, y;
+    for (int k = 0; k < 200000; ++k) {
+        x.push_back(k % 10);
+        y.push_back((k / 10) % 10);
+    }
+    const std::vector<std::int32_t> kept = distinctPoints(200000, x.data(), y.data());
+    ASSERT_EQ(kept.size(), 100u);
+    for (int k = 0; k < 100; ++k) EXPECT_EQ(kept[static_cast<std::size_t>(k)], k);
+}
+
+// ---------------------------------------------------------------------------
+// Estimates.
+
+const std::vector<XYV> kSix = {{0, 0, 0}, {4, 0, 10}, {0, 4, 10}, {4, 4, 0}, {2, 1, 10}, {1, 3, 0}};
+
+TEST(KrigingEstimate, ANodeOnAPointTakesItsValueInEveryModel) {
+    // γ(0) is the same on the diagonal and in the right-hand side, so the
+    // right-hand side of a node on point k is column k of the system and the
+    // weights are e_k, to rounding. This holds with the defaults (linear,
+    // nugget 1, sill 3) as well as with the exponential model.
+    struct Case {
+        std::int32_t model;
+        double nugget, partial, range;
+    };
+    const Case cases[] = {{Kriging::kLinear, 1.0, 2.0, std::hypot(4.0, 4.0)},
+                          {Kriging::kSpherical, 0.5, 2.0, 5.0},
+                          {Kriging::kExponential, 1.0, 2.0, 5.0},
+                          {Kriging::kGaussian, 0.0, 1.0, 3.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        const Engine e(kSix, c.model, c.nugget, c.partial, c.range);
+        for (const XYV& p : kSix) {
+            EXPECT_NEAR(e.k.estimate(p.x, p.y), p.v, 1e-12);
+            EXPECT_NEAR(e.k.plainEstimate(p.x, p.y), p.v, 1e-12);
+        }
+    }
+}
+
+TEST(KrigingEstimate, OnlyTheExponentialModelFeelsTheNugget) {
+    // Models 0, 1, 3 have γ(0) = c0 on the diagonal: the nugget shifts every
+    // γ alike and the weights stay. The exponential model's γ(0) is 0: with a
+    // nugget it smooths, and jumps to the point's value on the point.
+    struct Case {
+        std::int32_t model;
+        double range;
+        bool nuggetMatters;
+    };
+    const Case cases[] = {{Kriging::kLinear, 6.0, false},
+                          {Kriging::kSpherical, 6.0, false},
+                          {Kriging::kExponential, 6.0, true},
+                          {Kriging::kGaussian, 3.0, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        const Engine without(kSix, c.model, 0.0, 2.0, c.range);
+        const Engine with(kSix, c.model, 1.5, 2.0, c.range);
+        double largest = 0.0;
+        for (double x = -0.5; x <= 4.5; x += 0.75) {
+            for (double y = -0.5; y <= 4.5; y += 0.75) {
+                largest =
+                    std::max(largest, std::fabs(with.k.estimate(x, y) - without.k.estimate(x, y)));
+            }
+        }
+        if (c.nuggetMatters) {
+            EXPECT_GT(largest, 0.5);
+        } else {
+            EXPECT_LT(largest, 1e-9);
+        }
+        // Next to point (2, 1) (value 10): continuous unless the nugget jumps.
+        const double near = with.k.estimate(2.0 + 1e-7, 1.0);
+        if (c.nuggetMatters) {
+            EXPECT_LT(near, 9.0);
+        } else {
+            EXPECT_NEAR(near, 10.0, 1e-4);
+        }
+    }
+}
+
+TEST(KrigingEstimate, FastFormAgreesWithWeightsThenSum) {
+    const std::vector<XYV> pts = uniformPoints(150, 0.0, 10.0, 7);
+    for (std::int32_t model = Kriging::kLinear; model <= Kriging::kGaussian; ++model) {
+        SCOPED_TRACE(model);
+        const Engine e(pts, model, 1.0, 2.0, model == Kriging::kGaussian ? 1.5 : 8.0);
+        std::mt19937_64 rng(model);
+        std::uniform_real_distribution<double> u(-1.0, 11.0);
+        for (int k = 0; k < 200; ++k) {
+            const double x = u(rng), y = u(rng);
+            const double plain = e.k.plainEstimate(x, y);
+            EXPECT_NEAR(e.k.estimate(x, y), plain, 1e-10 * 60.0);  // values up to 60
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Profile and dialog.
+
+TEST(KrigingProfile, SavedParametersReadBack) {
+    Kriging saved;
+    saved.setModel(Kriging::kGaussian);
+    saved.setRange(0.1 + 0.2);
+    saved.setNuggetSill(0.25, 1.0 / 3);
+    saved.setTypeInit(KrigingSource::Previous);
+    saved.saveParameters();
+    EXPECT_EQ(profileText("Type Init"), "2");
+    EXPECT_EQ(profileText("Mode"), "3");
+    EXPECT_EQ(profileText("Nugget"), "0.25");
+    Kriging loaded;
+    loaded.loadParameters();
+    EXPECT_EQ(loaded.typeInit(), KrigingSource::Previous);
+    EXPECT_EQ(loaded.model(), Kriging::kGaussian);
+    EXPECT_EQ(loaded.range(), 0.1 + 0.2);
+    EXPECT_EQ(loaded.nugget(), 0.25);
+    EXPECT_DOUBLE_EQ(loaded.partialSill(), 1.0 / 3);
+    // "Sill" holds the total sill.
+    double sill = 0;
+    readProfileDouble(kSection, "Sill", sill);
+    EXPECT_EQ(sill, 0.25 + 1.0 / 3);
+
+    // Other sources read only the source; a bad source is not taken.
+    for (const char* source : {"0", "1", "7"}) {
+        SCOPED_TRACE(source);
+        writeProfileText(kSection, "Type Init", source);
+        Kriging other;
+        other.loadParameters();
+        EXPECT_EQ(other.model(), Kriging::kLinear);
+        EXPECT_EQ(other.nugget(), Kriging::kDefaultNugget);
+        EXPECT_EQ(static_cast<int>(other.typeInit()), source[0] == '1' ? 1 : 0);
+    }
+}
+
+TEST(KrigingProfile, DialogEntryIsAppliedAndSaved) {
+    struct Case {
+        const char* name;
+        KrigingEntry entry;
+        std::int32_t model;
+        double range, nugget, partial;
+    };
+    const Case cases[] = {
+        {"all taken", {KrigingSource::Custom, 2, 7.5, 0.5, 2.0}, 2, 7.5, 0.5, 1.5},
+        {"sill below nugget", {KrigingSource::Previous, 1, 7.5, 2.0, 1.5}, 1, 7.5, 0.0, 1.5},
+        {"no model selected, range too small",
+         {KrigingSource::Custom, -1, 1e-31, 1.0, 3.0},
+         Kriging::kSpherical,
+         4.0,
+         1.0,
+         2.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        removeProfileSection(kSection);
+        Kriging k;
+        k.setModel(Kriging::kSpherical);
+        k.setRange(4.0);
+        k.acceptEntry(c.entry);
+        EXPECT_EQ(k.model(), c.model);
+        EXPECT_EQ(k.range(), c.range);
+        EXPECT_EQ(k.nugget(), c.nugget);
+        EXPECT_EQ(k.partialSill(), c.partial);
+        EXPECT_EQ(k.typeInit(), c.entry.source);
+        Kriging stored;
+        stored.readStoredValues();
+        EXPECT_EQ(stored.model(), c.model);
+        EXPECT_EQ(stored.range(), c.range);
+        EXPECT_EQ(stored.nugget(), c.nugget);
+        EXPECT_EQ(stored.partialSill(), c.partial);
+    }
+}
+
+TEST(KrigingProfile, DialogButtonsReloadDefaultsAndStoredValues) {
+    storeParameters(Kriging::kExponential, 2.5, 0.5, 1.5);
+    Kriging k;
+    k.setDataDiagonal(7.0);
+    k.setModel(Kriging::kGaussian);
+    k.setNuggetSill(3.0, 4.0);
+    k.setRange(1.0);
+    k.restoreDefaults();  // "По умолчанию"
+    EXPECT_EQ(k.model(), Kriging::kLinear);
+    EXPECT_EQ(k.range(), 7.0);
+    EXPECT_EQ(k.nugget(), 1.0);
+    EXPECT_EQ(k.sill(), 3.0);
+    k.readStoredValues();  // "Предыдущие"
+    EXPECT_EQ(k.model(), Kriging::kExponential);
+    EXPECT_EQ(k.range(), 2.5);
+    EXPECT_EQ(k.nugget(), 0.5);
+    EXPECT_EQ(k.partialSill(), 1.0);
+}
+
+// A dialog that records what it was shown and enters a model.
+class ScriptedDialog final : public KrigingDialog {
+public:
+    bool edit(Kriging& engine) override {
+        ++calls;
+        shownPoints = engine.pointCount();
+        shownRange = engine.range();
+        shownModel = engine.model();
+        if (!entry) return false;
+        engine.acceptEntry(*entry);
+        return true;
+    }
+    int calls = 0;
+    int shownPoints = 0;
+    double shownRange = 0;
+    std::int32_t shownModel = -1;
+    std::optional<KrigingEntry> entry;
+};
+
+TEST(KrigingDriver, StoredSourceDecidesOnTheDialogAndTheParameters) {
+    // Five points, one repeated; their extent is 4 × 4.
+    const PointSet set =
+        makeSet({{0, 0, 0}, {4, 0, 10}, {0, 4, 10}, {4, 4, 0}, {2, 1, 10}, {4, 0, 99}});
+    const std::vector<XYV> distinct = {{0, 0, 0}, {4, 0, 10}, {0, 4, 10}, {4, 4, 0}, {2, 1, 10}};
+    const double diagonal = std::hypot(4.0, 4.0);
+    const Engine defaults(distinct, Kriging::kLinear, 1.0, 2.0, diagonal);
+    const Engine stored(distinct, Kriging::kGaussian, 0.0, 1.0, 3.0);
+    const Engine entered(distinct, Kriging::kExponential, 0.0, 1.0, 3.0);
+    struct Case {
+        const char* source;
+        bool withDialog;
+        bool enters;
+        int dialogCalls;
+        const Engine* expected;
+        const char* modeAfter;  // the stored "Mode" afterwards
+    };
+    const Case cases[] = {
+        {"0", true, true, 0, &defaults, "3"},    // defaults: no dialog, nothing read
+        {"1", true, false, 1, &defaults, "3"},   // custom, cancelled: the defaults
+        {"1", true, true, 1, &entered, "2"},     // custom, entered and saved
+        {"1", false, false, 0, &defaults, "3"},  // unattended: the defaults, nothing saved
+        {"2", true, false, 1, &stored, "3"},     // previous, cancelled: the stored values
+        {"2", false, false, 0, &stored, "3"},    // unattended: the stored values
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.source << (c.withDialog ? " dialog" : "")
+                                          << (c.enters ? " entered" : ""));
+        removeProfileSection(kSection);
+        storeParameters(Kriging::kGaussian, 3.0, 0.0, 1.0);
+        writeProfileText(kSection, "Type Init", c.source);
+        ScriptedDialog dialog;
+        if (c.enters) dialog.entry = KrigingEntry{KrigingSource::Custom, 2, 3.0, 0.0, 1.0};
+        auto grid = squareGrid(-1.0, 0.5, 13);
+        ASSERT_EQ(runKriging(*grid, set, nullptr, false, c.withDialog ? &dialog : nullptr), 0);
+        EXPECT_EQ(dialog.calls, c.dialogCalls);
+        if (c.dialogCalls > 0) {
+            EXPECT_EQ(dialog.shownPoints, 5);
+            const bool previous = c.source[0] == '2';
+            EXPECT_EQ(dialog.shownRange, previous ? 3.0 : diagonal);
+            EXPECT_EQ(dialog.shownModel, previous ? Kriging::kGaussian : Kriging::kLinear);
+        }
+        for (int j = 1; j < 12; ++j) {
+            for (int i = 1; i < 12; ++i) {
+                const double x = grid->nodeX()[i], y = grid->nodeY()[j];
+                EXPECT_NEAR(grid->value(i, j), c.expected->k.estimate(x, y), 1e-12);
+            }
+        }
+        EXPECT_EQ(profileText("Mode"), c.modeAfter);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Runs over the grid.
+
+TEST(KrigingRun, OnePointGivesItsValueEverywhere) {
+    const PointSet set = makeSet({{2.5, 1.5, 7.25}});
+    for (std::int32_t model = Kriging::kLinear; model <= Kriging::kGaussian; ++model) {
+        SCOPED_TRACE(model);
+        removeProfileSection(kSection);
+        storeParameters(model, 2.0, 0.5, 2.0);
+        for (const bool blocks : {false, true}) {
+            auto grid = squareGrid(0.0, 1.0, 6);
+            ASSERT_EQ(runKriging(*grid, set, nullptr, blocks, nullptr), 0);
+            for (int j = 0; j < 6; ++j) {
+                for (int i = 0; i < 6; ++i) {
+                    const bool frame = i == 0 || j == 0 || i == 5 || j == 5;
+                    EXPECT_NEAR(grid->value(i, j), frame ? kBlankValue : 7.25, 1e-12);
+                }
+            }
+            EXPECT_NEAR(grid->minValue(), 7.25, 1e-12);
+            EXPECT_NEAR(grid->maxValue(), 7.25, 1e-12);
+        }
+    }
+}
+
+TEST(KrigingRun, NothingIsDoneWithoutPointValues) {
+    PointSet noValues;
+    DataPoint p;
+    noValues.addExisting(p);
+    auto grid = squareGrid(0.0, 1.0, 6);
+    EXPECT_EQ(runKriging(*grid, PointSet(), nullptr, false, nullptr), -1);
+    EXPECT_EQ(runKriging(*grid, noValues, nullptr, true, nullptr), -1);
+    EXPECT_FALSE(grid->hasValues());
+    EXPECT_FALSE(grid->hasMask());
+}
+
+TEST(KrigingRun, SingularSystemComputesNothingAndSaysSo) {
+    // Sill = nugget: the partial sill is 0, every γ is the nugget and the
+    // system of two or more points has equal rows.
+    storeParameters(Kriging::kLinear, 5.0, 1.0, 1.0);
+    const PointSet set = makeSet({{0, 0, 1}, {1, 0, 2}, {0, 1, 3}});
+    auto grid = squareGrid(-1.0, 1.0, 5);
+    messageLog().reset();
+    EXPECT_EQ(runKriging(*grid, set, nullptr, false, nullptr), -1);
+    EXPECT_FALSE(grid->hasValues());
+    EXPECT_EQ(testing::timesLogged(text(9051)), 1u);
+}
+
+TEST(KrigingRun, ASystemBeyondMemoryIsRefused) {
+    // Enough points for a system of more than half the physical memory: the
+    // run reports "Out of memory." instead of filling it.
+    const double bytes = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGESIZE);
+    const int n = static_cast<int>(std::sqrt(bytes / 2 / sizeof(double))) + 10;
+    PointSet set;
+    for (int k = 0; k < n; ++k) set.addPoint(k % 1000, k / 1000, k);
+    set.computeStatistics();
+    auto grid = squareGrid(-1.0, 100.0, 12);
+    messageLog().reset();
+    EXPECT_EQ(runKriging(*grid, set, nullptr, false, nullptr), -1);
+    EXPECT_EQ(testing::lastLogged(), "Out of memory.");
+    EXPECT_FALSE(grid->hasValues());
+}
+
+// 800 points: 10 × 10 blocks of 1 × 1 over [-5, 5]². The cores of blocks
+// 3 .. 7 (x and y in [-2, 3]) hold no point but a pair 1e-16 apart at
+// (0.5, 0.5); the windows of blocks 4 .. 6 (cores [-1, 2]) hold only the
+// pair. Their linear γ between the pair rounds to the nugget: γ(h) = γ(0),
+// the two-point system is singular.
+std::vector<XYV> pointsAroundAPair() {
+    std::vector<XYV> pts = {
+        {-5, -5, 1}, {5, 5, 2}, {0.5, 0.5, 100}, {0.5, std::nextafter(0.5, 1.0), 200}};
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> u(-5.0, 5.0);
+    while (pts.size() < 800) {
+        const double x = u(rng), y = u(rng);
+        if (x >= -2.0 && x <= 3.0 && y >= -2.0 && y <= 3.0) continue;
+        pts.push_back({x, y, 10.0 + x - 0.5 * y});
+    }
+    return pts;
+}
+
+TEST(KrigingBlocksRun, SingularBlocksEndBlankAndAreLogged) {
+    const std::vector<XYV> pts = pointsAroundAPair();
+    const PointSet set = makeSet(pts);
+    storeParameters(Kriging::kLinear, 1.0, 1.0, 3.0);
+    auto grid = squareGrid(-6.0, 0.5, 25);
+    messageLog().reset();
+    ASSERT_EQ(runKriging(*grid, set, nullptr, true, nullptr), 0);
+    for (int j = 1; j < 24; ++j) {
+        for (int i = 1; i < 24; ++i) {
+            SCOPED_TRACE(::testing::Message() << i << " " << j);
+            const double x = grid->nodeX()[i], y = grid->nodeY()[j];
+            // Nodes on the cores' lower and left edges (-1) belong to earlier
+            // blocks too and take their values; those on the upper and right
+            // edges (2) belong to later blocks.
+            const bool blank = x > -1.0 && x < 2.0 && y > -1.0 && y < 2.0;
+            const std::size_t node = static_cast<std::size_t>(i + j * 25);
+            EXPECT_EQ(grid->mask()[node] == kMaskOutside, blank);
+            if (blank) {
+                EXPECT_EQ(grid->values()[node], kBlankValue);
+            } else {
+                // The points' values lie in [2.5, 17.5]; a node left at 0
+                // would show.
+                EXPECT_GT(grid->values()[node], 1.0);
+                EXPECT_LT(grid->values()[node], 19.0);
+            }
+        }
+    }
+    EXPECT_GT(grid->minValue(), 1.0);
+    // Blocks 4 .. 6 in both directions: list numbers 10 r + k + 1.
+    const auto lines = messageLog().lines();
+    std::vector<std::string> expected;
+    for (int r = 4; r <= 6; ++r) {
+        for (int k = 4; k <= 6; ++k) {
+            expected.push_back(formatText(text(9050), {std::int64_t{10 * r + k + 1},
+                                                       std::int64_t{r + 1}, std::int64_t{k + 1}}));
+        }
+    }
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end()), expected);
+}
+
+TEST(KrigingBlocksRun, TwoHundredDistinctPointsRunAsOrdinaryKriging) {
+    std::vector<XYV> pts = uniformPoints(200, 0.0, 10.0, 3);
+    // 30 repeats: still 200 distinct points.
+    for (int k = 0; k < 30; ++k) pts.push_back({pts[k].x, pts[k].y, -1000.0});
+    const PointSet set = makeSet(pts);
+    auto ordinary = squareGrid(-1.0, 0.5, 25);
+    auto blocks = squareGrid(-1.0, 0.5, 25);
+    ASSERT_EQ(runKriging(*ordinary, set, nullptr, false, nullptr), 0);
+    ASSERT_EQ(runKriging(*blocks, set, nullptr, true, nullptr), 0);
+    EXPECT_EQ(blocks->values(), ordinary->values());
+    EXPECT_GT(ordinary->minValue(), 30.0);  // the repeats' -1000 were left out
+
+    // 240 distinct points make 3 × 3 blocks, whose estimates differ.
+    const PointSet more = makeSet(uniformPoints(240, 0.0, 10.0, 3));
+    KrigingBlocks layout;
+    const std::vector<XYV> p240 = uniformPoints(240, 0.0, 10.0, 3);
+    std::vector<double> x, y;
+    for (const XYV& p : p240) {
+        x.push_back(p.x);
+        y.push_back(p.y);
+    }
+    ASSERT_TRUE(layout.build(240, x.data(), y.data()));
+    EXPECT_EQ(layout.perSide(), 3);
+    EXPECT_FALSE(layout.build(200, x.data(), y.data()));
+    ASSERT_EQ(runKriging(*ordinary, more, nullptr, false, nullptr), 0);
+    ASSERT_EQ(runKriging(*blocks, more, nullptr, true, nullptr), 0);
+    double largest = 0;
+    for (std::size_t k = 0; k < ordinary->values().size(); ++k) {
+        largest = std::max(largest, std::fabs(ordinary->values()[k] - blocks->values()[k]));
+    }
+    EXPECT_GT(largest, 1e-3);
+}
+
+TEST(KrigingBlocksLayout, CoresWindowsAndWidening) {
+    using Block = KrigingBlocks::Block;
+    const double far = KrigingBlocks::kOutside;
+    struct Case {
+        const char* name;
+        std::vector<XYV> points;  // the first ones; filled up to `count` by `fill`
+        int count;
+        XYV fillLo, fillHi;  // the rest uniform in this rectangle
+        int r, k;
+        Block expected;
+    };
+    const Case cases[] = {
+        // 240 points over [0, 9]²: 3 × 3 blocks of 3 × 3.
+        {"middle block",
+         {{0, 0, 0}, {9, 9, 0}},
+         240,
+         {0, 0, 0},
+         {9, 9, 0},
+         1,
+         1,
+         {{0, 0, 9, 9}, {3, 3, 6, 6}, 9 * std::sqrt(2.0), 0}},
+        {"first block reaches out to -1e30",
+         {{0, 0, 0}, {9, 9, 0}},
+         240,
+         {0, 0, 0},
+         {9, 9, 0},
+         0,
+         0,
+         {{-far, -far, 6, 6}, {-far, -far, 3, 3}, 9 * std::sqrt(2.0), 0}},
+        {"last column of the first row",
+         {{0, 0, 0}, {9, 9, 0}},
+         240,
+         {0, 0, 0},
+         {9, 9, 0},
+         0,
+         2,
+         {{3, -far, far, 6}, {6, -far, far, 3}, 9 * std::sqrt(2.0), 0}},
+        // 400 points over [0, 10]²: 5 × 5 blocks of 2 × 2. One point at the
+        // origin, the others in [9, 10]²: the first window [-2, 4]² holds one
+        // point and is widened three more times to [-8, 10]².
+        {"widened three times",
+         {{0, 0, 0}, {10, 10, 0}},
+         400,
+         {9, 9, 0},
+         {10, 10, 0},
+         0,
+         0,
+         {{-far, -far, 10, 10}, {-far, -far, 2, 2}, 18 * std::sqrt(2.0), 3}},
+        {"an empty window widened once",
+         {{0, 0, 0}, {10, 10, 0}},
+         400,
+         {9, 9, 0},
+         {10, 10, 0},
+         2,
+         2,
+         {{0, 0, 10, 10}, {4, 4, 6, 6}, 10 * std::sqrt(2.0), 1}},
+        // Points on the corners of the window [2, 8]² count (ends inclusive).
+        {"points on the window's corners",
+         {{0, 0, 0}, {10, 10, 0}, {2, 2, 0}, {8, 8, 0}},
+         400,
+         {9.5, 9.5, 0},
+         {10, 10, 0},
+         2,
+         2,
+         {{2, 2, 8, 8}, {4, 4, 6, 6}, 6 * std::sqrt(2.0), 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<double> x, y;
+        for (const XYV& p : c.points) {
+            x.push_back(p.x);
+            y.push_back(p.y);
+        }
+        std::mt19937_64 rng(5);
+        std::uniform_real_distribution<double> ux(c.fillLo.x, c.fillHi.x),
+            uy(c.fillLo.y, c.fillHi.y);
+        while (static_cast<int>(x.size()) < c.count) {
+            x.push_back(ux(rng));
+            y.push_back(uy(rng));
+        }
+        KrigingBlocks layout;
+        ASSERT_TRUE(layout.build(c.count, x.data(), y.data()));
+        const Block b = layout.block(c.r, c.k);
+        EXPECT_EQ(b.core.x0, c.expected.core.x0);
+        EXPECT_EQ(b.core.y0, c.expected.core.y0);
+        EXPECT_EQ(b.core.x1, c.expected.core.x1);
+        EXPECT_EQ(b.core.y1, c.expected.core.y1);
+        EXPECT_EQ(b.window.x0, c.expected.window.x0);
+        EXPECT_EQ(b.window.y0, c.expected.window.y0);
+        EXPECT_EQ(b.window.x1, c.expected.window.x1);
+        EXPECT_EQ(b.window.y1, c.expected.window.y1);
+        EXPECT_NEAR(b.diagonal, c.expected.diagonal, 1e-12);
+        EXPECT_EQ(b.widenings, c.expected.widenings);
+    }
+}
+
+TEST(KrigingBlocksLayout, WindowCountsAndPointsAreExact) {
+    // Points on a lattice of 0.25 and random ones; windows with ends on
+    // lattice lines, random ends and ends far outside, against a plain count.
+    std::vector<double> x, y;
+    for (int i = 0; i <= 40; ++i) {
+        for (int j = 0; j <= 40; j += 4) {
+            x.push_back(i * 0.25);
+            y.push_back(j * 0.25);
+        }
+    }
+    std::mt19937_64 rng(9);
+    std::uniform_real_distribution<double> u(0.0, 10.0);
+    while (x.size() < 3000) {
+        x.push_back(u(rng));
+        y.push_back(u(rng));
+    }
+    const int n = static_cast<int>(x.size());
+    KrigingBlocks layout;
+    ASSERT_TRUE(layout.build(n, x.data(), y.data()));
+    std::uniform_int_distribution<int> lattice(-4, 44);
+    std::uniform_real_distribution<double> any(-1.0, 11.0);
+    std::vector<std::int32_t> listed;
+    for (int t = 0; t < 3000; ++t) {
+        double a, b, c, d;
+        if (t % 3 == 0) {
+            a = lattice(rng) * 0.25, b = lattice(rng) * 0.25;
+            c = lattice(rng) * 0.25, d = lattice(rng) * 0.25;
+        } else if (t % 3 == 1) {
+            a = any(rng), b = any(rng), c = any(rng), d = any(rng);
+        } else {
+            a = -1e30, b = any(rng), c = any(rng), d = 1e30;
+        }
+        const KrigingRect w{std::min(a, c), std::min(b, d), std::max(a, c), std::max(b, d)};
+        std::vector<std::int32_t> plain;
+        for (int k = 0; k < n; ++k) {
+            if (w.contains(x[static_cast<std::size_t>(k)], y[static_cast<std::size_t>(k)])) {
+                plain.push_back(k);
+            }
+        }
+        ASSERT_EQ(layout.countIn(w), static_cast<int>(plain.size()))
+            << w.x0 << " " << w.y0 << " " << w.x1 << " " << w.y1;
+        layout.pointsIn(w, listed);
+        ASSERT_EQ(listed, plain);
+    }
+}
+
+TEST(KrigingRun, ThreadsGiveTheSameValues) {
+    const PointSet set = makeSet(uniformPoints(600, 0.0, 10.0, 21));
+    storeParameters(Kriging::kSpherical, 6.0, 0.0, 1.0);
+    for (const bool blocks : {false, true}) {
+        SCOPED_TRACE(blocks);
+        auto one = squareGrid(-1.0, 0.25, 49);
+        auto two = squareGrid(-1.0, 0.25, 49);
+        ASSERT_EQ(runKriging(*one, set, nullptr, blocks, nullptr, 1), 0);
+        ASSERT_EQ(runKriging(*two, set, nullptr, blocks, nullptr, 2), 0);
+        EXPECT_EQ(one->values(), two->values());
+    }
+}
+
+double gNow = 0;
+double oneSecondPerCall() { return gNow += 1.0; }
+
+TEST(KrigingRun, CancelKeepsTheRowsDoneAndBlanksTheRest) {
+    const PointSet set = makeSet(uniformPoints(100, 0.0, 10.0, 4));
+    auto full = squareGrid(-1.0, 0.5, 25);
+    ASSERT_EQ(runKriging(*full, set, nullptr, false, nullptr, 1), 0);
+
+    messageLog().reset();
+    gNow = 0;
+    unattendedProgressUi().setClock(&oneSecondPerCall);
+    unattendedProgressUi().requestCancel();
+    auto cut = squareGrid(-1.0, 0.5, 25);
+    const int result = runKriging(*cut, set, nullptr, false, nullptr, 1);
+    unattendedProgressUi().clearCancel();
+    unattendedProgressUi().setClock(nullptr);
+    ASSERT_EQ(result, 0);
+    int rowsDone = 0;
+    for (int j = 1; j < 24; ++j) {
+        const bool done = cut->mask()[static_cast<std::size_t>(1 + j * 25)] != kMaskOutside;
+        if (done) ++rowsDone;
+        for (int i = 1; i < 24; ++i) {
+            EXPECT_EQ(cut->value(i, j), done ? full->value(i, j) : kBlankValue);
+        }
+    }
+    EXPECT_GT(rowsDone, 0);
+    EXPECT_LT(rowsDone, 23);
+    EXPECT_EQ(testing::timesLogged(text(418)), 1u);
+}
+
+TEST(KrigingDriver, MethodsThreeAndFourRunThroughTheDriver) {
+    const PointSet set = makeSet(uniformPoints(300, 0.0, 10.0, 8));
+    for (const InterpolationMethod method :
+         {InterpolationMethod::Kriging, InterpolationMethod::BlockKriging}) {
+        SCOPED_TRACE(static_cast<int>(method));
+        auto grid = squareGrid(-1.0, 0.5, 25);
+        grid->method = method;
+        auto direct = squareGrid(-1.0, 0.5, 25);
+        ASSERT_EQ(
+            runKriging(*direct, set, nullptr, method == InterpolationMethod::BlockKriging, nullptr),
+            0);
+        DriverInputs in;
+        in.points = &set;
+        in.mapType = MapType::ColorCells;
+        ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), 0);
+        EXPECT_EQ(grid->values(), direct->values());
+        EXPECT_TRUE(grid->valuesValid());
+    }
+    // Points without any value: nothing to interpolate.
+    PointSet noValues;
+    DataPoint p;
+    noValues.addExisting(p);
+    auto grid = squareGrid(-1.0, 0.5, 25);
+    grid->method = InterpolationMethod::Kriging;
+    DriverInputs in;
+    in.points = &noValues;
+    EXPECT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), -1);
+    EXPECT_EQ(testing::lastLogged(), text(9003));
+}
+
+// ---------------------------------------------------------------------------
+// The numpy reference (tests/grid/kriging_reference.py).
+
+struct ReferenceCase {
+    std::string name, method;
+    int source = 0;
+    std::int32_t model = 0;
+    double range = 0, nugget = 0, sill = 0, origin = 0, step = 0;
+    int nodes = 0;
+    std::vector<XYV> points;
+    int perSide = 0;
+    struct BlockRow {
+        int r, k;
+        KrigingRect core, window;
+        double diagonal;
+        int count;
+    };
+    std::vector<BlockRow> blocks;
+    std::vector<double> values;
+};
+
+std::vector<ReferenceCase> readReference() {
+    std::ifstream in(std::string(GRIDOVA_SOURCE_DIR) +
+                     "/tests/fixtures/grid/kriging_reference.txt");
+    std::vector<ReferenceCase> cases;
+    ReferenceCase c;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream s(line);
+        std::string key;
+        s >> key;
+        if (key.empty() || key[0] == '#') continue;
+        if (key == "case") {
+            c = ReferenceCase{};
+            s >> c.name;
+        } else if (key == "method") {
+            s >> c.method;
+        } else if (key == "source") {
+            s >> c.source;
+        } else if (key == "model") {
+            s >> c.model;
+        } else if (key == "range") {
+            s >> c.range;
+        } else if (key == "nugget") {
+            s >> c.nugget;
+        } else if (key == "sill") {
+            s >> c.sill;
+        } else if (key == "origin") {
+            s >> c.origin;
+        } else if (key == "step") {
+            s >> c.step;
+        } else if (key == "nodes") {
+            s >> c.nodes;
+        } else if (key == "points") {
+            int n = 0;
+            s >> n;
+            for (int k = 0; k < n && std::getline(in, line); ++k) {
+                std::istringstream p(line);
+                XYV xyv{};
+                p >> xyv.x >> xyv.y >> xyv.v;
+                c.points.push_back(xyv);
+            }
+        } else if (key == "blocks") {
+            s >> c.perSide;
+        } else if (key == "block") {
+            ReferenceCase::BlockRow b{};
+            s >> b.r >> b.k >> b.core.x0 >> b.core.y0 >> b.core.x1 >> b.core.y1 >> b.window.x0 >>
+                b.window.y0 >> b.window.x1 >> b.window.y1 >> b.diagonal >> b.count;
+            c.blocks.push_back(b);
+        } else if (key == "values") {
+            std::string word;
+            while (s >> word) c.values.push_back(std::strtod(word.c_str(), nullptr));
+        } else if (key == "end") {
+            cases.push_back(c);
+        }
+    }
+    return cases;
+}
+
+TEST(KrigingReference, AgreesWithNumpySolvedPerNode) {
+    const auto cases = readReference();
+    ASSERT_EQ(cases.size(), 6u);
+    for (const ReferenceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(c.values.size(), static_cast<std::size_t>(c.nodes * c.nodes));
+        removeProfileSection(kSection);
+        if (c.source == 2) storeParameters(c.model, c.range, c.nugget, c.sill);
+        const PointSet set = makeSet(c.points);
+        auto grid = squareGrid(c.origin, c.step, c.nodes);
+        ASSERT_EQ(runKriging(*grid, set, nullptr, c.method == "block", nullptr), 0);
+        int inside = 0;
+        for (int j = 0; j < c.nodes; ++j) {
+            for (int i = 0; i < c.nodes; ++i) {
+                ASSERT_EQ(grid->nodeX()[i], c.origin + c.step * i);
+                const std::size_t node = static_cast<std::size_t>(i + j * c.nodes);
+                if (grid->mask()[node] == kMaskOutside) {
+                    EXPECT_EQ(grid->values()[node], kBlankValue);
+                    continue;
+                }
+                ++inside;
+                const double expected = c.values[node];
+                EXPECT_NEAR(grid->values()[node], expected, 1e-9 * std::fabs(expected))
+                    << "node " << i << " " << j;
+            }
+        }
+        EXPECT_EQ(inside, (c.nodes - 2) * (c.nodes - 2));
+    }
+}
+
+TEST(KrigingReference, BlocksAgreeWithTheReferenceLayout) {
+    for (const ReferenceCase& c : readReference()) {
+        if (c.method != "block") continue;
+        SCOPED_TRACE(c.name);
+        std::vector<double> x, y;
+        for (const XYV& p : c.points) {
+            x.push_back(p.x);
+            y.push_back(p.y);
+        }
+        KrigingBlocks layout;
+        ASSERT_TRUE(layout.build(static_cast<int>(x.size()), x.data(), y.data()));
+        ASSERT_EQ(layout.perSide(), c.perSide);
+        ASSERT_EQ(c.blocks.size(), static_cast<std::size_t>(c.perSide * c.perSide));
+        for (const auto& row : c.blocks) {
+            SCOPED_TRACE(::testing::Message() << "block " << row.r << " " << row.k);
+            const KrigingBlocks::Block b = layout.block(row.r, row.k);
+            EXPECT_EQ(b.core.x0, row.core.x0);
+            EXPECT_EQ(b.core.y0, row.core.y0);
+            EXPECT_EQ(b.core.x1, row.core.x1);
+            EXPECT_EQ(b.core.y1, row.core.y1);
+            EXPECT_EQ(b.window.x0, row.window.x0);
+            EXPECT_EQ(b.window.y0, row.window.y0);
+            EXPECT_EQ(b.window.x1, row.window.x1);
+            EXPECT_EQ(b.window.y1, row.window.y1);
+            EXPECT_NEAR(b.diagonal, row.diagonal, 1e-14 * row.diagonal);
+            EXPECT_EQ(layout.countIn(b.window), row.count);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace gridova
