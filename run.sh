@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the main job on the bundled
-# example: an unattended map production over examples/wells.dat (isolines,
+# example: an unattended map production over examples/wells.dat (colour bands and isolines,
 # the map as a PNG picture and the grid values as text).
 set -euo pipefail
 top="$(cd "$(dirname "$0")" && pwd)"
@@ -9,7 +9,7 @@ gridova_install_packages
 gridova_build "$top" -DGRIDOVA_TESTS=OFF
 out="$top/out"
 mkdir -p "$out"
-"$top/build/app/gridova" -m isolines -g "$out/map.png" -v "$out/grid.txt" -h \
+"$top/build/app/gridova" -m color_isolines -g "$out/map.png" -v "$out/grid.txt" -h \
     "$top/examples/wells.dat"
 echo "map picture: $out/map.png"
 echo "grid values: $out/grid.txt"

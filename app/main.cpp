@@ -1,4 +1,7 @@
 // gridova: gridding and contour mapping of scattered data.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <cstdlib>
 #include <cstring>
@@ -67,6 +70,17 @@ int run(int argc, char** argv) {
     const bool offscreen = !hasDisplay();
     if (offscreen && std::getenv("QT_QPA_PLATFORM") == nullptr) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+        // Qt wants a private runtime directory; headless machines often
+        // have none.
+        const std::string runtime = "/tmp/gridova-runtime-" + std::to_string(::getuid());
+        ::mkdir(runtime.c_str(), 0700);
+        struct stat st {};
+        if (::stat(runtime.c_str(), &st) == 0 && st.st_uid == ::getuid() &&
+            (st.st_mode & 077) == 0) {
+            ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        }
     }
     QApplication application(argc, argv);
     gridova::QtDeviceFactory factory;
