@@ -81,6 +81,17 @@ gdi::Point deviceOf(const MapAxis& axis, double v, double across, const DrawingC
     return horizontal(axis) ? canvas.toDevice(v, across) : canvas.toDevice(across, v);
 }
 
+// The ticks and digits of a position's section.
+void readTickKeys(MapAxis& axis, std::string_view section) {
+    readProfileDouble(section, "InitTicks", axis.initTicks);
+    readProfileDouble(section, "LastTicks", axis.lastTicks);
+    readProfileDouble(section, "TickStep", axis.tickStep);
+    readProfileInt(section, "AutoDecimalDigit", axis.autoDecimalDigit);
+    readProfileInt(section, "DecimalDigit", axis.decimalDigit);
+    axis.decimalDigit = std::clamp(axis.decimalDigit, 0, kMaxDigits);
+    axis.labelFormat = labelFormatFor(axis.decimalDigit);
+}
+
 }  // namespace
 
 int decimalPlaces(double a, double b) {
@@ -172,17 +183,11 @@ void readAxisProfile(MapAxis& axis, std::string_view section) {
     if (xy == MapAxis::kHorizontal || xy == MapAxis::kVertical) axis.xy = xy;
     setAxisLocate(axis, locate);
     readProfileInt(section, "AutoTicks", axis.autoTicks);
-    readProfileDouble(section, "InitTicks", axis.initTicks);
-    readProfileDouble(section, "LastTicks", axis.lastTicks);
-    readProfileDouble(section, "TickStep", axis.tickStep);
+    readTickKeys(axis, section);
     readColor(section, "ColorLine", axis.colorLine);
     readProfileInt(section, "WidthLine", axis.widthLine);
     readProfileInt(section, "InitSpacing", axis.initSpacing);
     readProfileInt(section, "Spacing", axis.spacing);
-    readProfileInt(section, "AutoDecimalDigit", axis.autoDecimalDigit);
-    readProfileInt(section, "DecimalDigit", axis.decimalDigit);
-    axis.decimalDigit = std::clamp(axis.decimalDigit, 0, kMaxDigits);
-    axis.labelFormat = labelFormatFor(axis.decimalDigit);
     readColor(section, "ColorText", axis.colorText);
     readProfileInt(section, "TickLenght", axis.tickLength);
     std::string title;
@@ -210,14 +215,7 @@ void writeAxisProfile(const MapAxis& axis, std::string_view section) {
 }
 
 void readAxisTicks(MapAxis& axis) {
-    const std::string section = axisProfileSection(axis);
-    readProfileDouble(section, "InitTicks", axis.initTicks);
-    readProfileDouble(section, "LastTicks", axis.lastTicks);
-    readProfileDouble(section, "TickStep", axis.tickStep);
-    readProfileInt(section, "AutoDecimalDigit", axis.autoDecimalDigit);
-    readProfileInt(section, "DecimalDigit", axis.decimalDigit);
-    axis.decimalDigit = std::clamp(axis.decimalDigit, 0, kMaxDigits);
-    axis.labelFormat = labelFormatFor(axis.decimalDigit);
+    readTickKeys(axis, axisProfileSection(axis));
     axis.autoTicks = 0;
 }
 
