@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/split_mix.h"
 #include "data/point_set.h"
 #include "grid/eq_net.h"
 #include "grid/kriging.h"
@@ -48,17 +49,7 @@ constexpr double kCell = kSide / kNodes;
 constexpr int kOrdinaryPoints = 1000;
 constexpr int kBlockPoints = 100000;
 
-struct SplitMix64 {
-    std::uint64_t state;
-    // Uniform in [0, 1) from the top 53 bits.
-    double next() {
-        std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        z ^= z >> 31;
-        return static_cast<double>(z >> 11) * 0x1.0p-53;
-    }
-};
+using gridova::bench::SplitMix64;
 
 struct Points {
     std::vector<double> x, y, v;

@@ -197,18 +197,21 @@ void DrawingCanvas::paintWorld(const WorldRect& world) {
                     std::max(a.y, b.y) + 1});
 }
 
-bool DrawingCanvas::createMemMetaCDC() {
+bool DrawingCanvas::createMemMetaCDC() { return createMemMetaCDC(pageSize_); }
+
+bool DrawingCanvas::createMemMetaCDC(gdi::Size size) {
+    pictureSize_ = size;
     gdi::DeviceFactory* factory = gdi::deviceFactory();
     if (factory == nullptr) {
         log("CreateMemMetaCDC: Нельзя создать изображение в памяти");
         return false;
     }
-    picture_ = factory->createBitmap(pageSize_, background_);
+    picture_ = factory->createBitmap(pictureSize_, background_);
     if (picture_ == nullptr) {
         log("CreateMemMetaCDC: Нельзя создать bitmap");
         return false;
     }
-    picture_->clipTo({0, 0, pageSize_.cx, pageSize_.cy});
+    picture_->clipTo({0, 0, pictureSize_.cx, pictureSize_.cy});
     picture_->setBackgroundMode(gdi::BackgroundMode::Transparent);
     backgroundMode_ = gdi::BackgroundMode::Transparent;
     saved_ = target_;
@@ -275,7 +278,9 @@ gdi::Size DrawingCanvas::areaSize() const {
     gdi::Size size{0, 0};
     if (external_ != nullptr) {
         size = external_->size();
-    } else if (picture_ != nullptr || printer_ != nullptr) {
+    } else if (picture_ != nullptr) {
+        size = pictureSize_;
+    } else if (printer_ != nullptr) {
         size = pageSize_;
     } else if (window_ != nullptr) {
         size = window_->clientSize();

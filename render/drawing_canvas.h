@@ -101,8 +101,9 @@ public:
     void paint(const gdi::Rect& device);
     void paintWorld(const WorldRect& world);
 
-    // Memory picture of page size for picture export.
+    // Memory picture of page size for picture export, or of the size given.
     bool createMemMetaCDC();
+    bool createMemMetaCDC(gdi::Size size);
     // Ends the picture and gives its pixels; the previous target returns.
     std::optional<gdi::Dib> closeMemMetaCDC();
     bool pictureActive() const { return picture_ != nullptr; }
@@ -268,6 +269,7 @@ private:
     std::optional<gdi::Size> sizeLimit_;
 
     gdi::Size pageSize_{800, 800};
+    gdi::Size pictureSize_{800, 800};  // of the memory picture while it is open
     gdi::ColorRef background_ = gdi::rgb(255, 255, 255);
 
     // Transform

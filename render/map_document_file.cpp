@@ -1,6 +1,7 @@
 // The document file of a map (".GDV"): a header text, the settings record
 // and one step per map object, each announced by a presence record.
 #include <cstring>
+#include <type_traits>
 
 #include "data/section_io.h"
 #include "platform/files.h"
@@ -261,29 +262,18 @@ bool CVexaView::readDocument(const std::string& path) {
             if (hasMain != 0 && !sets.empty()) mainPoints_ = sets.front();
         }
     }
-    // 5.
-    if (!readPresence(in, present)) return finish(section_io::refuse(in));
-    if (present) {
-        grid_ = std::make_unique<EqNet>();
-        if (!grid_->readSection(in)) return finish(false);
-    }
-    // 6.
-    if (!readPresence(in, present)) return finish(section_io::refuse(in));
-    if (present) {
-        isolines_ = std::make_unique<IsolineSet>();
-        if (!isolines_->readSection(in)) return finish(false);
-    }
-    // 7.
-    if (!readPresence(in, present)) return finish(section_io::refuse(in));
-    if (present) {
-        colorFill_ = std::make_unique<Bush>();
-        if (!colorFill_->readSection(in)) return finish(false);
-    }
-    // 8.
-    if (!readPresence(in, present)) return finish(section_io::refuse(in));
-    if (present) {
-        border_ = std::make_unique<LineList>();
-        if (!border_->readSection(in)) return finish(false);
+    // An object announced by a presence record, made with its defaults
+    // and read; false when reading ends here (the reason shown).
+    const auto readOptional = [&](auto& slot) {
+        if (!readPresence(in, present)) return section_io::refuse(in);
+        if (!present) return true;
+        slot = std::make_unique<typename std::decay_t<decltype(slot)>::element_type>();
+        return slot->readSection(in);
+    };
+    // 5-8.
+    if (!readOptional(grid_) || !readOptional(isolines_) || !readOptional(colorFill_) ||
+        !readOptional(border_)) {
+        return finish(false);
     }
     // 9.
     if (!readPresence(in, present)) return finish(section_io::refuse(in));
@@ -318,12 +308,8 @@ bool CVexaView::readDocument(const std::string& path) {
         return finish(section_io::refuse(in));
     }
     // 12.
-    if (!readPresence(in, present)) return finish(section_io::refuse(in));
-    if (present) {
-        objectTree_ = std::make_unique<Bush>();
-        if (!objectTree_->readSection(in)) return finish(false);
-        objectTree_->modified = false;
-    }
+    if (!readOptional(objectTree_)) return finish(false);
+    if (objectTree_) objectTree_->modified = false;
     mapChanged = false;
     return finish(true);
 }

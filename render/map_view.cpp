@@ -457,9 +457,11 @@ gdi::Rect CVexaView::dragBox(const std::array<gdi::Point, 2>& corners) {
             std::max(corners[0].x, corners[1].x) + 1, std::max(corners[0].y, corners[1].y) + 1};
 }
 
-std::optional<gdi::Dib> CVexaView::drawPicture() {
+std::optional<gdi::Dib> CVexaView::drawPicture() { return drawPicture(canvas().pageSize()); }
+
+std::optional<gdi::Dib> CVexaView::drawPicture(gdi::Size size) {
     DrawingCanvas& c = canvas();
-    if (!c.createMemMetaCDC()) return std::nullopt;
+    if (!c.createMemMetaCDC(size)) return std::nullopt;
     drawMap();
     std::optional<gdi::Dib> picture = c.closeMemMetaCDC();
     // The transform was the picture's: the window draws anew.
@@ -749,15 +751,11 @@ void CVexaView::mirrorPoints() {
 
 void CVexaView::copyToClipboard() {
     if (host_ == nullptr) return;
-    DrawingCanvas& c = canvas();
-    const gdi::Size page = c.pageSize();
-    const gdi::Size client = window() != nullptr ? window()->clientSize() : page;
+    // The window's size: what the user sees is what is copied.
+    const gdi::Size client = window() != nullptr ? window()->clientSize() : canvas().pageSize();
     if (client.cx <= 0 || client.cy <= 0) return;
-    c.setPageSize(client);
-    const std::optional<gdi::Dib> picture = drawPicture();
-    c.setPageSize(page);
+    const std::optional<gdi::Dib> picture = drawPicture(client);
     if (picture) host_->copyPicture(*picture);
-    invalidateMap();
 }
 
 // --- Line drawing -------------------------------------------------------------------------------

@@ -380,8 +380,10 @@ public:
     void markChanged();
 
     // --- Pictures ------------------------------------------------------------------------
-    // A full drawing into a memory picture of the canvas's page size.
+    // A full drawing into a memory picture of the canvas's page size, or of
+    // the size given.
     std::optional<gdi::Dib> drawPicture();
+    std::optional<gdi::Dib> drawPicture(gdi::Size size);
     // A full drawing onto a device of the caller's.
     void drawOn(gdi::Device& device);
 

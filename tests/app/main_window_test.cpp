@@ -574,6 +574,10 @@ TEST_F(MainWindowTest, ClipboardGetsThePictureOfTheWindowSize) {
     ASSERT_TRUE(w->view().run(MapCommand::CopyToClipboard));
     const QImage copied = QApplication::clipboard()->image();
     EXPECT_EQ(copied.size(), w->mapWidget().size());
+    // The copy leaves the page size, and the profile, as they were.
+    EXPECT_EQ(w->view().canvas().pageSize(), (gdi::Size{800, 800}));
+    std::int32_t stored = -1;
+    EXPECT_NE(readProfileInt("PrintSetup", "PageSizeX", stored), 0);
     // The map was drawn, not just a blank page: more than one colour.
     const QImage rgb = copied.convertToFormat(QImage::Format_RGB32);
     bool varied = false;
