@@ -16,6 +16,7 @@
 #include "app/startup_run.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
+#include "platform/profile.h"
 #include "platform/qt/qt_boxes.h"
 #include "platform/qt/qt_device.h"
 #include "render/startup_options.h"
@@ -58,6 +59,8 @@ int run(int argc, char** argv) {
     gridova::CommandLineError error;
     std::error_code cwdError;
     const std::filesystem::path start = std::filesystem::current_path(cwdError);
+    // A relative profile path means the folder the program was started in.
+    if (!cwdError) gridova::anchorProfilePath(start);
     std::optional<gridova::StartupOptions> options = gridova::parseCommandLine(args, start, error);
     if (!options) {
         std::cerr << "gridova: " << error.message << "\n";

@@ -366,7 +366,11 @@ MapWindow* MainWindow::openDocument(const StartupOptions& options) {
 int MainWindow::openStartupFile(const StartupOptions& options) {
     MapWindow* window = openDocument(options);
     if (window == nullptr) return kExitInputFailed;
-    return writeStartupOutputs(window->view(), options);
+    // The window stays whatever the outputs gave (a levels file that gave
+    // no levels was said in a box): only a file that did not open ends the
+    // program here.
+    const int status = writeStartupOutputs(window->view(), options);
+    return status == kExitInputFailed ? kExitOutputFailed : status;
 }
 
 MapWindow* MainWindow::openFile(const std::string& path) {

@@ -30,8 +30,9 @@ public:
     ~MainWindow() override;
 
     // Opens the start-up file with its switches, builds its map and writes
-    // what "g" and "v" ask for. The exit status of start-up work
-    // (kExitDone, kExitInputFailed, kExitOutputFailed).
+    // what "g" and "v" ask for. The exit status of start-up work:
+    // kExitInputFailed only when the file did not open (no window),
+    // kExitOutputFailed when an output was not written, else kExitDone.
     int openStartupFile(const StartupOptions& options);
     // Opens a file in a new map window; nullptr when it cannot be opened.
     MapWindow* openFile(const std::string& path);

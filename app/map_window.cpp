@@ -113,6 +113,12 @@ QStringList qtNameFilters(const std::string& filter) {
     return result;
 }
 
+namespace {
+QtFileChooser::DialogRunner gDialogRunner;
+}  // namespace
+
+void QtFileChooser::setDialogRunner(DialogRunner runner) { gDialogRunner = std::move(runner); }
+
 std::optional<std::string> QtFileChooser::choose(bool forOpen, const std::string& extension,
                                                  const std::string& filter) {
     const FileRequest* request = gRequest;
@@ -149,7 +155,9 @@ std::optional<std::string> QtFileChooser::choose(bool forOpen, const std::string
     if (request != nullptr && !request->fileName.empty()) {
         dialog.selectFile(QString::fromStdString(request->fileName));
     }
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const bool accepted =
+        gDialogRunner ? gDialogRunner(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
     return files.front().toStdString();

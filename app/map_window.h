@@ -11,6 +11,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@
 #include "data/map_document.h"
 #include "platform/files.h"
 #include "render/map_view.h"
+
+class QFileDialog;
 
 namespace gridova {
 
@@ -44,6 +47,13 @@ class QtFileChooser final : public FileChooser {
 public:
     std::optional<std::string> choose(bool forOpen, const std::string& extension,
                                       const std::string& filter) override;
+
+    // Shows the dialog once it is set up and gives true when it was
+    // accepted; by default the dialog's own exec. Tests put a function here
+    // that reads the set-up and answers without showing the dialog, so that
+    // nothing races the dialog's own work. Nothing restores the default.
+    using DialogRunner = std::function<bool(QFileDialog&)>;
+    static void setDialogRunner(DialogRunner runner);
 };
 
 // A filter of the form "text|pattern|text|pattern||" as Qt name filters:

@@ -14,6 +14,17 @@ constexpr int kUnknownPicture = 9007;  // "Неизвестный тип кар�
 }  // namespace
 
 int writeStartupOutputs(CVexaView& view, const StartupOptions& options) {
+    // A map that could not be built as asked is not written (the reason was
+    // shown): a levels file that gives no levels is an input that could not
+    // be read; values beyond the number range make no outputs.
+    switch (view.mapProblem()) {
+        case CVexaView::MapProblem::LevelsFileUnread:
+            return kExitInputFailed;
+        case CVexaView::MapProblem::ValuesNotFinite:
+            return kExitOutputFailed;
+        case CVexaView::MapProblem::None:
+            break;
+    }
     int status = kExitDone;
     if (!options.valuesFile.empty()) {
         const EqNet* grid = view.grid();

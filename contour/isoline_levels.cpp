@@ -28,6 +28,10 @@ constexpr double kFewestSteps = 9.0;
 
 constexpr char kCommentMark = '*';
 
+constexpr int kTextReadError = 9002;  // "Ошибка чтения файла %s: прочитано только начало"
+constexpr int kTextLevelsUnused = 9030;  // "Уровни изолиний из файла %s не взяты: ..."
+constexpr int kTextTooManyLevels = 9031;  // "В файле %s больше %d уровней изолиний: ..."
+
 // trunc(v) + 1 as a count, held to the int32 range.
 std::int32_t countOf(double v) {
     const double t = std::trunc(v);
@@ -43,6 +47,13 @@ std::optional<std::vector<double>> chooseLevels(const EqNet& grid,
     if (!options.levelsFile.empty()) {
         const auto fromFile = readLevelsFile(options.levelsFile);
         if (fromFile && fromFile->size() >= kMinFileLevels) return fromFile;
+        // Said, never passed over: the map then takes automatic levels.
+        if (fromFile) {
+            warning(formatText(text(kTextLevelsUnused),
+                               {options.levelsFile, static_cast<std::int64_t>(kMinFileLevels)}));
+        }
+        if (options.levelsFileUnread != nullptr) *options.levelsFileUnread = true;
+        return levelList(automaticLevels(grid.minValue(), grid.maxValue()));
     }
     const LevelSteps automatic = automaticLevels(grid.minValue(), grid.maxValue());
     if (options.automatic) return levelList(automatic);
@@ -132,8 +143,7 @@ std::optional<std::vector<double>> readStoredLevels() {
 }
 
 void writeStoredLevels(const std::vector<double>& levels) {
-    removeProfileSection(kContoursSection);
-    writeProfileDoubleList(kContoursSection, kContourKey, levels);
+    replaceProfileDoubleList(kContoursSection, kContourKey, levels);
 }
 
 std::optional<std::vector<double>> readLevelsFile(const std::string& path) {
@@ -146,10 +156,20 @@ std::optional<std::vector<double>> readLevelsFile(const std::string& path) {
         if (line.empty() || line.front() == kCommentMark) continue;
         Tokenizer tokens(line);
         while (tokens.hasNext()) {
-            if (const auto v = parseNumber(tokens.next())) numbers.push_back(*v);
+            const auto v = parseNumber(tokens.next());
+            if (!v) continue;
+            if (numbers.size() == kMaxFileLevels) {
+                warning(formatText(text(kTextTooManyLevels),
+                                   {path, static_cast<std::int64_t>(kMaxFileLevels)}));
+                return std::nullopt;
+            }
+            numbers.push_back(*v);
         }
     }
-    if (lines.failed()) return std::nullopt;
+    if (lines.failed()) {
+        warning(formatText(text(kTextReadError), {path}));
+        return std::nullopt;
+    }
     return numbers;
 }
 

@@ -42,6 +42,12 @@ inline constexpr std::string_view kCreationContourSection = "Creation Contour";
 inline constexpr std::string_view kTypeInitKey = "Type Init";
 // A levels file with fewer numbers is not used.
 inline constexpr std::size_t kMinFileLevels = 3;
+// A levels file with more numbers is refused (message 9031). Each level is
+// traced over the whole grid and kept in the profile, one line each: beyond
+// this many the map takes minutes and the lines no longer read as lines,
+// while a reader that stops here never holds more than 0.8 MB of levels,
+// whatever the file's size.
+inline constexpr std::size_t kMaxFileLevels = 100'000;
 // Longer level lists are refused with the memory warning: they could not
 // be traced.
 inline constexpr std::int32_t kMaxLevels = 1'000'000;
@@ -86,7 +92,8 @@ void writeStoredLevels(const std::vector<double>& levels);
 
 // The numbers of a levels file: every token that is a number, on lines
 // that are not empty and do not start with "*". Nothing when the file
-// cannot be opened (message 202) or read.
+// cannot be opened (message 202) or read (9002), or holds more than
+// kMaxFileLevels numbers (9031).
 std::optional<std::vector<double>> readLevelsFile(const std::string& path);
 
 // What the levels dialog ("Задание изолиний") starts with.
@@ -116,8 +123,12 @@ struct IsolineCommandOptions {
     // The map is being built automatically on opening: automatic levels
     // without the dialog. (The view clears its flag afterwards.)
     bool automatic = false;
-    // The levels file named at start-up (switch "i"); empty for none.
+    // The levels file named at start-up (switch "i"); empty for none. When it
+    // gives no levels (it cannot be read, or holds fewer than kMinFileLevels
+    // numbers: message 9030) the automatic levels are taken and
+    // *levelsFileUnread, when given, is set.
     std::string levelsFile;
+    bool* levelsFileUnread = nullptr;
     IsolineLevelsDialog* dialog = nullptr;  // none in unattended runs
     // Rebuilds the colour fill of "Цветные изолинии" from the grid's new
     // colour scale; none while there is no fill to build.

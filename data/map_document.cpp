@@ -14,6 +14,7 @@ namespace gridova {
 namespace {
 
 constexpr int kCannotOpen = 202;  // "Нельзя открыть файл %s для считывания"
+constexpr int kNotReadableYet = 9033;  // "Файл %s: такие файлы программа пока не открывает"
 
 std::string lowerExtension(std::string_view path) {
     const std::string ext = std::filesystem::path(path).extension().string();
@@ -53,6 +54,22 @@ void CVexaDoc::changeToFileDirectory() const {
     if (error) log("Can't change to directory " + directory);
 }
 
+bool kindReadable(DocumentKind kind) {
+    switch (kind) {
+        case DocumentKind::Data:
+        case DocumentKind::Coordinates:
+        case DocumentKind::Triangles:
+        case DocumentKind::Document:
+            return true;
+        case DocumentKind::Array:
+        case DocumentKind::Picture:
+        case DocumentKind::Metafile:
+        case DocumentKind::GridFile:
+            return false;
+    }
+    return false;
+}
+
 bool CVexaDoc::open(const std::string& file, DocumentKind pending) {
     // The file must exist and be readable, whatever its kind.
     if (!isReadableFile(file)) {
@@ -69,6 +86,11 @@ bool CVexaDoc::open(const std::string& file, DocumentKind pending) {
     title = p.filename().string();
 
     kind = kindForPath(path, pending);
+    if (!kindReadable(kind)) {
+        // Said rather than shown as an empty map.
+        warning(formatText(text(kNotReadableYet), {file}));
+        return false;
+    }
     switch (kind) {
         case DocumentKind::Picture:
         case DocumentKind::Metafile:
@@ -104,9 +126,6 @@ bool CVexaDoc::open(const std::string& file, DocumentKind pending) {
             break;
         case DocumentKind::Array:
         case DocumentKind::GridFile:
-            // Their readers come with arrays, triangle networks and grid
-            // files; the document opens without their data.
-            changeToFileDirectory();
             break;
     }
     return true;

@@ -29,6 +29,11 @@ enum class DocumentKind : std::int32_t {
 // the kind of the command that opened it.
 DocumentKind kindForPath(std::string_view path, DocumentKind pending);
 
+// Whether files of the kind can be read. Arrays, pictures, metafiles and
+// grid files have no reader yet: opening one says so (message 9033) and
+// opens nothing. A reader that lands takes its kind off this list.
+bool kindReadable(DocumentKind kind);
+
 class CVexaDoc {
 public:
     static constexpr const char* kExtension = "GDV";
@@ -39,8 +44,8 @@ public:
     CVexaDoc& operator=(const CVexaDoc&) = delete;
 
     // Reads the file by its kind. False when the file cannot be opened
-    // (warning 202) or a table cannot be added; the document is then not
-    // to be shown.
+    // (warning 202), its kind cannot be read yet (warning 9033) or a table
+    // cannot be added; the document is then not to be shown.
     bool open(const std::string& path, DocumentKind pending = DocumentKind::Data);
 
     // Appends the table; the new count, or -1.

@@ -23,6 +23,8 @@ namespace gridova {
 namespace {
 
 constexpr int kNotAGridFile = 183;  // "Файл %s не имеет определенный формат сетки!"
+constexpr int kGridFileTooLarge = 9034;  // "Сетка файла %s слишком велика: ..."
+constexpr int kGridFileCutShort = 9035;  // "Файл %s обрывается: шагов сетки меньше, ..."
 constexpr std::string_view kSectionTag = "EN01";
 constexpr std::string_view kExtraTag = "EX01";
 constexpr double kCellLengthFraction = 0.004901960784313725;  // 1/204 of the larger side
@@ -401,6 +403,33 @@ void EqNet::setInside(double x) {
     }
 }
 
+void EqNet::scaleInsideValues(int exponent) {
+    const bool masked = mask_.size() == values_.size();
+    for (std::size_t n = 0; n < values_.size(); ++n) {
+        if (masked && mask_[n] == kMaskOutside) continue;
+        values_[n] = std::ldexp(values_[n], exponent);
+    }
+    if (borderValue.enabled != 0) borderValue.value = std::ldexp(borderValue.value, exponent);
+}
+
+void EqNet::dropValues() {
+    values_.clear();
+    values_.shrink_to_fit();
+    mask_.clear();
+    mask_.shrink_to_fit();
+    minValue_ = maxValue_ = 0.0;
+    valuesValid_ = 0;
+}
+
+bool EqNet::insideValuesFinite() const {
+    const bool masked = mask_.size() == values_.size();
+    for (std::size_t n = 0; n < values_.size(); ++n) {
+        if (masked && mask_[n] == kMaskOutside) continue;
+        if (!std::isfinite(values_[n])) return false;
+    }
+    return true;
+}
+
 void EqNet::FillBlank(double x) {
     if (values_.empty() || mask_.size() != values_.size()) return;
     for (std::size_t n = 0; n < values_.size(); ++n) {
@@ -574,9 +603,12 @@ bool EqNet::writeFile(const std::string& path) const {
     s += '\n' + std::to_string(gridType) + '\n';
     appendDouble(s, cellLength);
     s += '\n';
-    for (double v : {extent_.minX, extent_.minY, extent_.maxX, extent_.maxY}) {
-        appendDouble(s, v);
-        s += v == extent_.maxY ? '\n' : ' ';
+    // The four corners on one line (a corner equal to the last must not end
+    // it early: the reader wants them together).
+    const double corners[] = {extent_.minX, extent_.minY, extent_.maxX, extent_.maxY};
+    for (std::size_t k = 0; k < 4; ++k) {
+        appendDouble(s, corners[k]);
+        s += k == 3 ? '\n' : ' ';
     }
     s += std::to_string(nx_) + '\n';
     for (double v : stepX_) {
@@ -632,15 +664,16 @@ bool EqNet::readFile(const std::string& path) {
         if (!n) return refuse();
         v = *n;
     }
-    const auto readSteps = [&](std::vector<double>& steps) {
+    // The counts of nodes, each followed by its steps, one a line.
+    const auto readCount = [&]() -> std::optional<std::int32_t> {
         const auto countLine = nextLine();
         const auto count = countLine ? parseInteger(*countLine) : std::nullopt;
-        // Each step is a line of its own: the file's size bounds the count.
-        if (!count || *count < 1 || static_cast<std::uint64_t>(*count) > lines.size() + 1) {
-            return false;
-        }
+        if (!count || *count < 1) return std::nullopt;
+        return count;
+    };
+    const auto readSteps = [&](std::int32_t count, std::vector<double>& steps) {
         steps.clear();
-        for (std::int32_t k = 0; k + 1 < *count; ++k) {
+        for (std::int32_t k = 0; k + 1 < count; ++k) {
             const auto s = nextLine();
             const auto v = s ? parseNumber(*s) : std::nullopt;
             if (!v) return false;
@@ -648,8 +681,33 @@ bool EqNet::readFile(const std::string& path) {
         }
         return true;
     };
+    // Each step is a line of its own, so the file's size bounds a count; a
+    // grid of more nodes than a grid may have is refused before anything is
+    // read for it.
+    const auto tooLarge = [&](std::int64_t nx, std::int64_t ny) {
+        warning(formatText(text(kGridFileTooLarge), {path, nx, ny, kMaxNodes}));
+        return false;
+    };
+    const auto cutShort = [&](std::int64_t count) {
+        warning(formatText(text(kGridFileCutShort), {path, count}));
+        return false;
+    };
     std::vector<double> sx, sy;
-    if (!readSteps(sx) || !readSteps(sy)) return refuse();
+    const auto nx = readCount();
+    if (!nx) return refuse();
+    if (*nx > kMaxNodes) return tooLarge(*nx, 1);
+    if (static_cast<std::uint64_t>(*nx) > lines.size() + 1) return cutShort(*nx);
+    try {
+        if (!readSteps(*nx, sx)) return refuse();
+        const auto ny = readCount();
+        if (!ny) return refuse();
+        if (!validCounts(*nx, *ny)) return tooLarge(*nx, *ny);
+        if (static_cast<std::uint64_t>(*ny) > lines.size() + 1) return cutShort(*ny);
+        if (!readSteps(*ny, sy)) return refuse();
+    } catch (const std::bad_alloc&) {
+        outOfMemory();
+        return false;
+    }
     if (!setLayout(std::move(sx), std::move(sy), std::min(e[0], e[2]), std::min(e[1], e[3]))) {
         return refuse();
     }

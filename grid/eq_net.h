@@ -172,6 +172,13 @@ public:
     bool allocateValues(double x);
     void setInside(double x);
     void FillBlank(double x);
+    // Multiplies the values of the nodes inside (and the border value) by
+    // 2^exponent, exactly unless they leave the number range.
+    void scaleInsideValues(int exponent);
+    // Forgets the values and the mask: the grid is laid but not computed.
+    void dropValues();
+    // Whether every node inside has a finite value.
+    bool insideValuesFinite() const;
     // 1 when the range widened, 0 when not, -1 without values or out of range.
     int setValue(std::int32_t i, std::int32_t j, double v);
     // Takes a full vector of nodeCount values; sets the range and the colour

@@ -41,6 +41,7 @@ void EqNet::paintCell(DrawingCanvas& canvas, std::int32_t i, std::int32_t j) con
         colorScale.selectBrushAndPen(canvas, values_[index]);
     }
     canvas.rectangleWorld(x1, y1, x2, y2);
+    canvas.deleteBrush();
 }
 
 int EqNet::drawCells(DrawingCanvas& canvas) const {
@@ -49,7 +50,6 @@ int EqNet::drawCells(DrawingCanvas& canvas) const {
     for (std::int32_t j = 0; j < ny_; ++j) {
         for (std::int32_t i = 0; i < nx_; ++i) paintCell(canvas, i, j);
     }
-    canvas.deleteBrush();
     canvas.deletePen();
     return 0;
 }
@@ -58,7 +58,6 @@ void EqNet::drawCell(DrawingCanvas& canvas, std::int32_t i, std::int32_t j) cons
     if (!valuesValid() || empty() || !hasValues() || i < 0 || j < 0 || i >= nx_ || j >= ny_) return;
     if (cellBorder != 0) canvas.setColorPen(cellColor);
     paintCell(canvas, i, j);
-    canvas.deleteBrush();
     canvas.deletePen();
 }
 

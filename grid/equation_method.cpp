@@ -141,6 +141,7 @@ int LargeGridRun::complete(EqNet& grid) {
         return -1;
     }
     grid.values() = solver->values();
+    if (valueExponent_ != 0) grid.scaleInsideValues(valueExponent_);
     grid.lastIterations = solver->iterations();
     grid.lastError = solver->residual();
     finishRun(grid, startSeconds_);

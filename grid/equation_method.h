@@ -34,6 +34,8 @@ public:
     std::int32_t currentIteration() const { return worker_->currentIteration(); }
     double achieved() const { return worker_->achieved(); }
     void requestStop() { worker_->requestStop(); }
+    // The run solves values scaled by 2^-exponent: complete takes them back.
+    void setValueExponent(int exponent) { valueExponent_ = exponent; }
 
     // Waits for the worker, then copies its values into the grid, marks the
     // edges, blanks the outside and records the run. -1 when the solver
@@ -43,6 +45,7 @@ public:
 private:
     std::unique_ptr<LargeGridWorker> worker_;
     double startSeconds_;
+    int valueExponent_ = 0;
 };
 
 // Method 7: prepares the grid as method 0 does and starts the worker.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "grid/equation_method.h"
 #include "grid/inverse_distance.h"
@@ -19,6 +20,7 @@ constexpr int kPointsOutside = 192;  // "Точки вылезают за сет
 constexpr int kStoppedByUser = 418;  // "Процесс остановлен пользователем"
 constexpr int kProgressText = 321;  // "Расчет..."
 constexpr int kNoValues = 9003;     // "Ни у одной точки нет значения: ..."
+constexpr int kNotFinite = 9032;  // "Значения сетки выходят за пределы ..."
 constexpr const char* kDensityTitle = "Kriging";  // the progress bar's label, as it always was
 
 // Point density: each point adds 1 / max(1, kDensityScale × distance).
@@ -37,6 +39,52 @@ void finishValues(EqNet& grid) {
     grid.FillBlank(kBlankValue);
     grid.computeRange();
     grid.colorScale.setRange(grid.minValue(), grid.maxValue());
+}
+
+// Data values of this magnitude or more are brought near 1 by a power of two
+// before a method runs, and the grid's values are taken back afterwards:
+// sums and differences of such values (a mean of neighbours, a weighted sum,
+// a kriging system) would otherwise overflow. Every method is linear in the
+// values and a power of two scales exactly, so the result is what the method
+// gives with unlimited range; below this bound nothing is scaled, so usual
+// data give the very same bits as ever. 2^500 leaves room for the square of
+// a scaled value and for the sums of many of them.
+constexpr double kScaleFrom = 0x1p+500;
+
+// The exponent e such that the values times 2^-e lie below 2 in magnitude;
+// 0 when they are small enough as they are.
+int valueExponent(const PointSet& points, const OptionalValue& borderValue) {
+    double largest = 0.0;
+    for (const DataPoint& p : points.points()) {
+        if (p.value.present()) largest = std::max(largest, std::fabs(p.value.value));
+    }
+    if (borderValue.present()) largest = std::max(largest, std::fabs(borderValue.value));
+    if (!(largest >= kScaleFrom) || !std::isfinite(largest)) return 0;
+    return std::ilogb(largest);
+}
+
+// Inputs whose values are scaled by 2^-exponent, with the copy they point to.
+struct ScaledInputs {
+    DriverInputs in;
+    PointSet points;
+};
+
+void scaleInputs(ScaledInputs& scaled, int exponent) {
+    for (DataPoint& p : scaled.points.points()) {
+        if (p.value.present()) p.value.value = std::ldexp(p.value.value, -exponent);
+    }
+    scaled.points.computeStatistics();
+    scaled.in.points = &scaled.points;
+    if (scaled.in.borderValue.present()) {
+        scaled.in.borderValue.value = std::ldexp(scaled.in.borderValue.value, -exponent);
+    }
+}
+
+// Takes the values of the inside nodes back by 2^exponent.
+void unscaleValues(EqNet& grid, int exponent) {
+    if (!grid.hasValues()) return;
+    grid.scaleInsideValues(exponent);
+    finishValues(grid);
 }
 
 void copyBorderValue(EqNet& grid, const DriverInputs& in) {
@@ -185,25 +233,40 @@ void InterpolationDriver::finish(EqNet& grid, const DriverInputs& in, const Driv
     if (hooks.applyStartupColors) hooks.applyStartupColors(grid.colorScale);
 }
 
-int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& in,
+int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
                                      const DriverHooks& hooks) {
     if (grid == nullptr || grid->empty()) {
         warning(text(kPointsOutside, "Не определена сетка"));
         return -1;
     }
-    const InterpolationMethod method = methodFor(*grid, in);
+    const InterpolationMethod method = methodFor(*grid, given);
     const bool pointMethod =
         method == InterpolationMethod::EquationSystem ||
         method == InterpolationMethod::LargeGridEquationSystem ||
         method == InterpolationMethod::InverseDistance || method == InterpolationMethod::Kriging ||
         method == InterpolationMethod::BlockKriging ||
         method == InterpolationMethod::DataPointsOnly || method == InterpolationMethod::Triangles;
-    if (pointMethod && in.points != nullptr && in.points->size() > 0 &&
-        in.points->countWithValues() == 0) {
+    if (pointMethod && given.points != nullptr && given.points->size() > 0 &&
+        given.points->countWithValues() == 0) {
         // Points without any value give nothing to interpolate.
         warning(text(kNoValues));
         return -1;
     }
+    // Values near the limits of the number range run scaled.
+    ScaledInputs scaled{given, {}};
+    const int exponent = pointMethod && given.points != nullptr
+                             ? valueExponent(*given.points, given.borderValue)
+                             : 0;
+    if (exponent != 0) {
+        try {
+            scaled.points = *given.points;
+        } catch (const std::bad_alloc&) {
+            outOfMemory();
+            return -1;
+        }
+        scaleInputs(scaled, exponent);
+    }
+    const DriverInputs& in = scaled.in;
     // A triangle set read from a file is rasterised first; finish follows.
     if (in.dataKind == DataKind::Triangles && method == InterpolationMethod::FinishOnly &&
         in.mapType != MapType::ExistingValues && in.triangles != nullptr) {
@@ -264,11 +327,13 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& in,
             copyBorderValue(*grid, in);
             auto run = startLargeGridSystem(*grid, *in.points, in.border);
             if (run == nullptr) return -1;
+            run->setValueExponent(exponent);
             if (hooks.largeGridStarted) {
                 hooks.largeGridStarted(std::move(run));
                 return 1;
             }
             result = run->complete(*grid);
+            if (result == 0) return finishChecked(*grid, given, hooks);
             break;
         }
         case InterpolationMethod::NoApply:
@@ -278,7 +343,19 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& in,
             return -1;
     }
     if (result != 0) return result;
-    finish(*grid, in, hooks);
+    if (exponent != 0) unscaleValues(*grid, exponent);
+    return finishChecked(*grid, given, hooks);
+}
+
+int InterpolationDriver::finishChecked(EqNet& grid, const DriverInputs& in,
+                                       const DriverHooks& hooks) {
+    if (!grid.insideValuesFinite()) {
+        // Values beyond the number range are no map: none are kept.
+        warning(text(kNotFinite));
+        grid.dropValues();
+        return kValuesNotFinite;
+    }
+    finish(grid, in, hooks);
     return 0;
 }
 

@@ -77,12 +77,22 @@ public:
     static int checkGrid(std::unique_ptr<EqNet>& grid, const DriverInputs& in);
 
     // Runs the grid's method (or the one the data kind forces) and then
-    // finish(). -1 when nothing could be computed; 1 when a large-grid run
-    // was handed to the hooks and goes on in the background.
+    // finish(). -1 when nothing could be computed; kValuesNotFinite when the
+    // values left the number range; 1 when a large-grid run was handed to
+    // the hooks and goes on in the background. Data values of a magnitude
+    // near the number range are computed scaled by a power of two.
     static int interpolate(EqNet* grid, const DriverInputs& in, const DriverHooks& hooks);
+
+    // What interpolate gives when a method's values leave the number range:
+    // message 9032 was shown and the grid keeps no values.
+    static constexpr int kValuesNotFinite = -2;
 
     // The last step of every run.
     static void finish(EqNet& grid, const DriverInputs& in, const DriverHooks& hooks);
+    // The same after checking that every inside value is finite; otherwise
+    // kValuesNotFinite (and no finish). For a large-grid run handed to the
+    // hooks, after LargeGridRun::complete.
+    static int finishChecked(EqNet& grid, const DriverInputs& in, const DriverHooks& hooks);
 
     // The method that a run uses for these inputs.
     static InterpolationMethod methodFor(const EqNet& grid, const DriverInputs& in);

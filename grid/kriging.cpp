@@ -11,6 +11,7 @@
 #include "grid/kriging.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <new>
@@ -34,6 +35,10 @@ extern "C" {
 void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, int* info);
 void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* work,
              const int* lwork, int* info);
+double dlange_(const char* norm, const int* m, const int* n, const double* a, const int* lda,
+               double* work, std::size_t normLength);
+void dgecon_(const char* norm, const int* n, const double* a, const int* lda, const double* anorm,
+             double* rcond, double* work, int* iwork, int* info, std::size_t normLength);
 }
 
 namespace gridova {
@@ -72,9 +77,33 @@ bool fitsInMemory(std::size_t bytes) {
 
 // --- Distinct points ------------------------------------------------------------
 
+double samePointTolerance(int count, const double* x, const double* y) {
+    double minX = 0, maxX = 0, minY = 0, maxY = 0, largest = 0;
+    bool any = false;
+    for (int k = 0; k < count; ++k) {
+        if (!std::isfinite(x[k]) || !std::isfinite(y[k])) continue;
+        if (!any) {
+            minX = maxX = x[k];
+            minY = maxY = y[k];
+            any = true;
+        }
+        minX = std::min(minX, x[k]);
+        maxX = std::max(maxX, x[k]);
+        minY = std::min(minY, y[k]);
+        maxY = std::max(maxY, y[k]);
+        largest = std::max({largest, std::fabs(x[k]), std::fabs(y[k])});
+    }
+    if (!any) return 0.0;
+    const double extent = std::max(maxX - minX, maxY - minY);
+    const double tolerance = std::max(Kriging::kSamePointRelative * extent,
+                                      Kriging::kSamePointUlps * DBL_EPSILON * largest);
+    return std::isfinite(tolerance) ? tolerance : 0.0;
+}
+
 std::vector<std::int32_t> distinctPoints(int count, const double* x, const double* y) {
     std::vector<std::int32_t> result;
     if (count <= 0) return result;
+    const double tol = samePointTolerance(count, x, y);
     // Points without a position are left out.
     std::vector<std::int32_t> order;
     order.reserve(static_cast<std::size_t>(count));
@@ -115,7 +144,6 @@ std::vector<std::int32_t> distinctPoints(int count, const double* x, const doubl
     std::sort(byIndex.begin(), byIndex.end(),
               [&](std::int32_t a, std::int32_t b) { return heads[a] < heads[b]; });
     std::vector<char> taken(heads.size(), 0);
-    const double tol = Kriging::kSamePoint;
     auto takenNear = [&](int g, double py) {
         const auto first = heads.begin() + groupBegin[g];
         const auto last = heads.begin() + groupBegin[g + 1];
@@ -300,8 +328,20 @@ int Kriging::invert() {
         return -2;
     }
     int info = 0;
+    // The condition of the system: its 1-norm now, the estimate of the
+    // inverse's from the factors.
+    reciprocalCondition_ = 0.0;
+    const double norm = dlange_("1", &N, &N, system_.data(), &N, work_.data(), 1);
     dgetrf_(&N, &N, system_.data(), &N, pivots_.data(), &info);
-    if (info != 0) return -1;
+    if (info != 0 || !std::isfinite(norm)) return -1;
+    try {
+        conditionWork_.resize(static_cast<std::size_t>(N));
+    } catch (const std::bad_alloc&) {
+        return -2;
+    }
+    dgecon_("1", &N, system_.data(), &N, &norm, &reciprocalCondition_, work_.data(),
+            conditionWork_.data(), &info, 1);
+    if (info != 0 || !(reciprocalCondition_ >= minReciprocalCondition(N))) return -1;
     const int lwork = N * kWorkColumns;
     dgetri_(&N, system_.data(), &N, pivots_.data(), work_.data(), &lwork, &info);
     if (info != 0) return -1;

@@ -82,12 +82,30 @@ public:
     static constexpr double kDefaultPartialSill = 2.0;
     // Ranges of this or less are not taken.
     static constexpr double kMinRange = 1e-30;
-    // Points closer than this on both axes are one point.
-    static constexpr double kSamePoint = 1e-30;
+    // Points closer than this part of the data's extent (the larger of its
+    // width and height) on both axes are one point, and so are points that
+    // differ by no more than this many units in the last place of their
+    // largest coordinate. At a billionth of the extent two rows of the
+    // system agree in about nine digits, and the weights of the pair would
+    // rest on the last few digits of the distances; one point with the
+    // first value is what the data can support there.
+    static constexpr double kSamePointRelative = 1e-9;
+    static constexpr double kSamePointUlps = 8.0;
+    // Systems whose reciprocal condition number (1-norm, LAPACK's estimate)
+    // is below kConditionFactor · N · ε count as singular. LU with partial
+    // pivoting solves with a backward error of the order of N·ε, so the
+    // relative error of the weights is bounded by about N·ε / rcond: below
+    // this threshold not one digit of them can be trusted, and the
+    // estimates may take any value (they differ from one BLAS kernel to the
+    // next). Systems that pass keep their weights to about ε / rcond.
+    static constexpr double kConditionFactor = 1.0;
+    static double minReciprocalCondition(int n) {
+        return kConditionFactor * static_cast<double>(n) * 2.220446049250313e-16;
+    }
 
     // Takes the points, dropping every point outside the window (when the
     // filter is on) and every point that lies on a point taken before (within
-    // kSamePoint on both axes); the first of such points stays. The number of
+    // samePointTolerance on both axes); the first of such points stays. The number of
     // points taken, -1 when memory ran out.
     int loadPoints(int count, const double* x, const double* y, const double* v);
     // Takes points known to be distinct, as they are.
@@ -126,9 +144,13 @@ public:
     // (a system larger than half the physical memory counts as no memory).
     int buildSystem();
     // Replaces the system by its inverse (LAPACK dgetrf, dgetri) and prepares
-    // the estimates. -1 when the matrix is singular (an exact zero pivot), -2
-    // when memory ran out; estimates are then not made (they give 0).
+    // the estimates. -1 when the matrix is singular (an exact zero pivot, or
+    // a reciprocal condition number below minReciprocalCondition), -2 when
+    // memory ran out; estimates are then not made (they give 0).
     int invert();
+    // The reciprocal condition number of the last system inverted (0 when
+    // its factors had a zero pivot).
+    double reciprocalCondition() const { return reciprocalCondition_; }
     // The estimate at (x, y) from the vector u (see the header).
     double estimate(double x, double y) const;
     // The same as weights w = A⁻¹·r and then Σ w_i·p_i.
@@ -167,6 +189,8 @@ private:
     std::vector<double> system_;  // N × N, column-major; the inverse after invert()
     std::vector<int> pivots_;
     std::vector<double> work_;
+    std::vector<int> conditionWork_;
+    double reciprocalCondition_ = 0.0;
     // For the estimates: the points padded with copies of the first point up
     // to a multiple of eight, and u = A⁻ᵀ p̃ padded with zeros; u_n apart.
     std::vector<double> pxPad_, pyPad_;
@@ -186,8 +210,11 @@ public:
     virtual bool edit(Kriging& engine) = 0;
 };
 
+// How close two points may lie on both axes and still be one point (see
+// Kriging::kSamePointRelative); 0 without points.
+double samePointTolerance(int count, const double* x, const double* y);
 // The indices of the points that stay when repeated coordinates are dropped
-// (within Kriging::kSamePoint on both axes, the first one staying), in
+// (within samePointTolerance on both axes, the first one staying), in
 // ascending order.
 std::vector<std::int32_t> distinctPoints(int count, const double* x, const double* y);
 

@@ -1,10 +1,39 @@
 #include "platform/message_log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "platform/text_codec.h"
 
 namespace gridova {
+namespace {
+
+// Opens the log file for writing, emptied or to append to. The file may lie
+// in a folder others can write to (the data file's folder): a symbolic link
+// of that name is not followed, and only a plain file with no other name is
+// written, so the log can never truncate or grow a file it does not own.
+// Nothing when the file cannot be used; the log then only keeps its lines.
+std::FILE* openLogFile(const char* name, bool append) {
+    const int fd = ::open(name, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
+        (!append && ::ftruncate(fd, 0) != 0) || (append && ::lseek(fd, 0, SEEK_END) < 0)) {
+        ::close(fd);
+        return nullptr;
+    }
+    // Back to blocking writes now that the file is known to be a plain file.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, (flags & ~O_NONBLOCK) | (append ? O_APPEND : 0));
+    std::FILE* f = ::fdopen(fd, append ? "a" : "w");
+    if (f == nullptr) ::close(fd);
+    return f;
+}
+
+}  // namespace
 
 MessageLog::~MessageLog() { closeFileLocked(); }
 
@@ -19,7 +48,8 @@ void MessageLog::logLocked(std::string_view text) {
     if (!started_ || !windowOpen_) {
         // The first message empties the file; after the window was closed
         // the next one appends.
-        file_ = std::fopen(kFileName, started_ ? "a+" : "w");
+        closeFileLocked();
+        file_ = openLogFile(kFileName, started_);
         started_ = true;
         windowOpen_ = true;
         if (view_ != nullptr) view_->showLog();

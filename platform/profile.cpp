@@ -2,22 +2,70 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <sstream>
+#include <unordered_map>
 
 #include "platform/numbers.h"
 #include "platform/profile_file.h"
+#include "platform/text_codec.h"
 
 namespace gridova {
 namespace {
 
 std::mutex gMutex;
 
-ProfileFile loadProfile() {
+// The profile as last read: the file's bytes and what they parse to. A read
+// compares the bytes on file with these and parses only when they differ, so
+// a long profile is not parsed again for every key.
+struct CachedProfile {
+    bool valid = false;
+    std::string path;
+    std::string bytes;
     ProfileFile file;
-    file.load(profilePath());
-    return file;
+};
+CachedProfile gCache;
+
+// Brings the cache up to the profile on file; false when the file exists
+// but cannot be read. A missing file is an empty profile.
+bool refreshCache() {
+    const std::string path = profilePath();
+    std::string bytes;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) return false;
+    } else {
+        if (!S_ISREG(st.st_mode)) return false;
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return false;
+        std::ostringstream buffer;
+        buffer << in.rdbuf();
+        if (in.bad()) return false;
+        bytes = std::move(buffer).str();
+    }
+    if (!gCache.valid || gCache.path != path || gCache.bytes != bytes) {
+        gCache.file = ProfileFile(bytes);
+        gCache.path = path;
+        gCache.bytes = std::move(bytes);
+        gCache.valid = true;
+    }
+    return true;
+}
+
+bool loadProfile(ProfileFile& out) {
+    if (!refreshCache()) return false;
+    out = gCache.file;
+    return true;
+}
+
+// The profile on file for reading; empty when it cannot be read.
+const ProfileFile& currentProfile() {
+    static const ProfileFile kEmpty;
+    return refreshCache() ? gCache.file : kEmpty;
 }
 
 void storeProfile(const ProfileFile& file) {
@@ -30,18 +78,18 @@ void storeProfile(const ProfileFile& file) {
 
 std::optional<std::string> readRaw(std::string_view section, std::string_view key) {
     std::lock_guard lock(gMutex);
-    auto value = loadProfile().get(section, key);
+    auto value = currentProfile().get(section, key);
     if (value && value->empty()) return std::nullopt;
     return value;
 }
 
-// Changes the profile on file. A profile that exists but cannot be read is
-// left alone rather than replaced by the change alone.
+// Changes the profile on file in one write. A profile that exists but
+// cannot be read is left alone rather than replaced by the change alone.
 template <typename Edit>
 void edit(Edit&& change) {
     std::lock_guard lock(gMutex);
     ProfileFile file;
-    if (!file.load(profilePath())) return;
+    if (!loadProfile(file)) return;
     change(file);
     storeProfile(file);
 }
@@ -55,6 +103,12 @@ std::string itemKey(std::string_view key, std::size_t i) {
 std::string dialogSection(int resource) { return "Dialog " + std::to_string(resource); }
 
 }  // namespace
+
+void anchorProfilePath(const std::filesystem::path& startDirectory) {
+    const char* p = std::getenv("GRIDOVA_PROFILE");
+    if (p == nullptr || *p == '\0' || *p == '/') return;
+    ::setenv("GRIDOVA_PROFILE", (startDirectory / p).lexically_normal().c_str(), 1);
+}
 
 std::string profilePath() {
     if (const char* p = std::getenv("GRIDOVA_PROFILE"); p != nullptr && *p != '\0') return p;
@@ -142,30 +196,56 @@ void writeProfileOptionalDouble(std::string_view section, std::string_view key,
 int readProfileDoubleList(std::string_view section, std::string_view key,
                           std::vector<double>& values) {
     std::lock_guard lock(gMutex);
-    const ProfileFile file = loadProfile();
-    const auto count = file.get(section, countKey(key));
-    const auto n = count ? parseInteger(*count) : std::nullopt;
+    // One pass over the section: a long list is not searched key by key.
+    std::unordered_map<std::string, std::string> byName;
+    for (auto& [name, value] : currentProfile().entries(section)) {
+        byName.emplace(foldCase(name), std::move(value));
+    }
+    const auto valueOf = [&](const std::string& name) -> const std::string* {
+        const auto it = byName.find(foldCase(name));
+        return it != byName.end() && !it->second.empty() ? &it->second : nullptr;
+    };
+    const std::string* count = valueOf(countKey(key));
+    const auto n = count != nullptr ? parseInteger(*count) : std::nullopt;
     if (!n || *n < 0) return -1;
     // Each value needs a key of its own, so the section bounds the count.
-    if (static_cast<std::size_t>(*n) > file.keys(section).size()) return -1;
+    if (static_cast<std::size_t>(*n) > byName.size()) return -1;
     // A value that does not read keeps what the list held at its place.
     std::vector<double> result(values);
     result.resize(static_cast<std::size_t>(*n), 0.0);
     for (std::size_t i = 0; i < result.size(); ++i) {
-        const auto raw = file.get(section, itemKey(key, i));
-        if (const auto v = raw ? parseNumber(*raw) : std::nullopt) result[i] = *v;
+        const std::string* raw = valueOf(itemKey(key, i));
+        if (const auto v = raw != nullptr ? parseNumber(*raw) : std::nullopt) result[i] = *v;
     }
     values = std::move(result);
     return 0;
 }
 
+namespace {
+
+std::vector<std::pair<std::string, std::string>> listEntries(std::string_view key,
+                                                             const std::vector<double>& values) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    entries.reserve(values.size() + 1);
+    entries.emplace_back(countKey(key), std::to_string(values.size()));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        entries.emplace_back(itemKey(key, i), formatDouble(values[i]));
+    }
+    return entries;
+}
+
+}  // namespace
+
 void writeProfileDoubleList(std::string_view section, std::string_view key,
                             const std::vector<double>& values) {
+    edit([&](ProfileFile& f) { f.setAll(section, listEntries(key, values)); });
+}
+
+void replaceProfileDoubleList(std::string_view section, std::string_view key,
+                              const std::vector<double>& values) {
     edit([&](ProfileFile& f) {
-        f.set(section, countKey(key), std::to_string(values.size()));
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            f.set(section, itemKey(key, i), formatDouble(values[i]));
-        }
+        f.removeSection(section);
+        f.setAll(section, listEntries(key, values));
     });
 }
 

@@ -2,7 +2,8 @@
 //
 // The profile is a private-profile file: $GRIDOVA_PROFILE when set, else
 // $XDG_CONFIG_HOME/gridova/gridova.ini (~/.config/... when XDG_CONFIG_HOME is
-// not set). Every call reads or writes the file at that moment.
+// not set). Every call reads or writes the file at that moment (a read
+// parses the file again only when its bytes changed).
 //
 // Every read returns -1 when the key is missing, empty or does not pass its
 // test, and 0 when it read; the destination changes only on 0, so callers set
@@ -10,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +23,9 @@ namespace gridova {
 
 // The path of the profile file in use.
 std::string profilePath();
+// Makes a relative $GRIDOVA_PROFILE absolute against the folder the program
+// was started in (the current folder later follows the opened file).
+void anchorProfilePath(const std::filesystem::path& startDirectory);
 
 int readProfileText(std::string_view section, std::string_view key, std::string& value);
 void writeProfileText(std::string_view section, std::string_view key, std::string_view value);
@@ -50,6 +55,10 @@ int readProfileDoubleList(std::string_view section, std::string_view key,
                           std::vector<double>& values);
 void writeProfileDoubleList(std::string_view section, std::string_view key,
                             const std::vector<double>& values);
+// The same, with the section holding the list only (other keys removed).
+// Both write the file once, however long the list.
+void replaceProfileDoubleList(std::string_view section, std::string_view key,
+                              const std::vector<double>& values);
 
 void removeProfileKey(std::string_view section, std::string_view key);
 void removeProfileSection(std::string_view section);

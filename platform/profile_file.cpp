@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
 
 #include "platform/files.h"
 #include "platform/text_codec.h"
@@ -156,6 +157,47 @@ void ProfileFile::set(std::string_view section, std::string_view key, std::strin
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), entry);
 }
 
+void ProfileFile::setAll(std::string_view section,
+                         const std::vector<std::pair<std::string, std::string>>& entries) {
+    if (entries.empty()) return;
+    auto range = findSection(section);
+    if (!range) {
+        set(section, entries.front().first, entries.front().second);
+        range = findSection(section);
+        if (!range) return;
+    }
+    // The section's keys by their folded names, the first of each.
+    std::unordered_map<std::string, std::size_t> lineOf;
+    for (std::size_t i = range->first; i < range->last; ++i) {
+        const std::string_view line = lines_[i];
+        if (isComment(line)) continue;
+        const auto eq = line.find('=');
+        if (eq != std::string_view::npos) lineOf.emplace(foldCase(trim(line.substr(0, eq))), i);
+    }
+    std::vector<std::string> added;
+    std::unordered_map<std::string, std::size_t> addedAt;
+    for (const auto& [key, value] : entries) {
+        const std::string folded = foldCase(trim(key));
+        if (const auto it = lineOf.find(folded); it != lineOf.end()) {
+            // Keep the key as it was spelt.
+            std::string& line = lines_[it->second];
+            line = line.substr(0, line.find('=') + 1) + oneLine(value);
+        } else if (const auto at = addedAt.find(folded); at != addedAt.end()) {
+            // Added earlier in this batch: its first spelling stays.
+            std::string& line = added[at->second];
+            line = line.substr(0, line.find('=') + 1) + oneLine(value);
+        } else {
+            addedAt.emplace(folded, added.size());
+            added.push_back(oneLine(trim(key)) + "=" + oneLine(value));
+        }
+    }
+    // After the section's last non-blank line.
+    std::size_t at = range->last;
+    while (at > range->first && trim(lines_[at - 1]).empty()) --at;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
+                  std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+}
+
 void ProfileFile::removeKey(std::string_view section, std::string_view key) {
     const auto range = findSection(section);
     if (!range) return;
@@ -180,6 +222,21 @@ std::vector<std::string> ProfileFile::keys(std::string_view section) const {
         if (isComment(line)) continue;
         const auto eq = line.find('=');
         if (eq != std::string_view::npos) result.emplace_back(trim(line.substr(0, eq)));
+    }
+    return result;
+}
+
+std::vector<std::pair<std::string, std::string>> ProfileFile::entries(
+    std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> result;
+    const auto range = findSection(section);
+    if (!range) return result;
+    for (std::size_t i = range->first; i < range->last; ++i) {
+        const std::string_view line = lines_[i];
+        if (isComment(line)) continue;
+        const auto eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        result.emplace_back(trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
     }
     return result;
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace gridova {
@@ -32,11 +33,18 @@ public:
     // Sets the value, adding the key (and the section) when missing. Line
     // breaks in the value are written as blanks.
     void set(std::string_view section, std::string_view key, std::string_view value);
+    // Sets many keys of one section in one pass over the file (the same as
+    // calling set for each in turn, without a search per key).
+    void setAll(std::string_view section,
+                const std::vector<std::pair<std::string, std::string>>& entries);
     void removeKey(std::string_view section, std::string_view key);
     void removeSection(std::string_view section);
 
     // The key names of a section in file order.
     std::vector<std::string> keys(std::string_view section) const;
+    // The keys of a section with their values, in file order; where a key
+    // is written twice the first one counts, as in get.
+    std::vector<std::pair<std::string, std::string>> entries(std::string_view section) const;
     std::vector<std::string> sections() const;
 
 private:

@@ -11,7 +11,7 @@ namespace gridova {
 
 namespace {
 
-constexpr std::int32_t kMaxPageSide = 32767;
+constexpr std::int32_t kMaxPageSide = DrawingCanvas::kMaxPageSide;
 
 std::int32_t truncSide(double v) {
     if (!(v > 0)) return 0;
@@ -150,7 +150,7 @@ void CanvasView::readProfile() {
     std::int32_t y = canvas_.pageSize().cy;
     readProfileInt(PrintSetup::kSection, "PageSizeX", x);
     readProfileInt(PrintSetup::kSection, "PageSizeY", y);
-    if (x > 0 && y > 0 && x <= kMaxPageSide && y <= kMaxPageSide &&
+    if (DrawingCanvas::pageSizeAllowed({x, y}) &&
         (x != canvas_.pageSize().cx || y != canvas_.pageSize().cy)) {
         canvas_.setPageSize({x, y});
     }

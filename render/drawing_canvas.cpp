@@ -71,7 +71,7 @@ DrawingCanvas::DrawingCanvas() {
     std::int32_t w = pageSize_.cx, h = pageSize_.cy;
     readProfileInt(kPrintSetup, "PageSizeX", w);
     readProfileInt(kPrintSetup, "PageSizeY", h);
-    if (w > 0 && h > 0) pageSize_ = {w, h};
+    if (pageSizeAllowed({w, h})) pageSize_ = {w, h};
     std::int64_t colour = background_;
     if (readProfileLong(kCanvasSection, kBackgroundKey, colour) == 0) {
         background_ = static_cast<gdi::ColorRef>(colour) & 0x00FFFFFFu;
@@ -89,7 +89,12 @@ CanvasWindow* DrawingCanvas::attach(CanvasWindow* window) {
     window_ = window;
     originX_ = originY_ = 0;
     left_ = top_ = right_ = bottomMargin_ = 0;
-    createMemCDC();
+    // Detaching leaves no memory picture; attaching makes the window's.
+    if (window_ != nullptr) {
+        createMemCDC();
+    } else {
+        deleteMemCDC();
+    }
     return previous;
 }
 
@@ -297,8 +302,13 @@ void DrawingCanvas::setSizeLimit(std::optional<gdi::Size> limit) {
     recompute();
 }
 
+bool DrawingCanvas::pageSizeAllowed(gdi::Size size) {
+    return size.cx > 0 && size.cy > 0 && size.cx <= kMaxPageSide && size.cy <= kMaxPageSide &&
+           std::int64_t{size.cx} * size.cy <= kMaxPagePixels;
+}
+
 void DrawingCanvas::setPageSize(gdi::Size size) {
-    if (size.cx <= 0 || size.cy <= 0) return;
+    if (!pageSizeAllowed(size)) return;
     pageSize_ = size;
     writeProfileInt(kPrintSetup, "PageSizeX", size.cx);
     writeProfileInt(kPrintSetup, "PageSizeY", size.cy);

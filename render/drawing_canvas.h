@@ -123,7 +123,15 @@ public:
     gdi::Size areaSize() const;
     void setSizeLimit(std::optional<gdi::Size> limit);
     gdi::Size pageSize() const { return pageSize_; }
-    // Sets the page size and keeps it in the profile ("PrintSetup").
+    // The largest page: each side at most kMaxPageSide pixels and at most
+    // kMaxPagePixels in all (16384 × 16384, a picture of 1 GiB at four bytes
+    // a pixel), so that a size from the profile can never ask for more
+    // memory than a machine has.
+    static constexpr std::int32_t kMaxPageSide = 32767;
+    static constexpr std::int64_t kMaxPagePixels = std::int64_t{1} << 28;
+    static bool pageSizeAllowed(gdi::Size size);
+    // Sets the page size and keeps it in the profile ("PrintSetup"); a size
+    // that is not allowed is not taken.
     void setPageSize(gdi::Size size);
     gdi::ColorRef backgroundColor() const { return background_; }
     // Sets the background colour and keeps it in the profile ("Canvas").
@@ -186,6 +194,9 @@ public:
     void setBrushByIndex(int index);
     void setHollowBrush();
     void deleteBrush();
+    // Whether a brush set by setColorBrush or setHatchBrush is still to be
+    // deleted.
+    bool brushSelected() const { return brushSet_; }
     const gdi::Brush& brush() const { return brush_; }
     bool brushSet() const { return brushSet_; }
 

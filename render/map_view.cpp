@@ -367,7 +367,7 @@ void CVexaView::drawMap() {
     // 26.
     c.clearClip();
     c.deletePen();
-    c.deleteBrush();
+    if (c.brushSelected()) c.deleteBrush();
     c.restoreGeneralFont();
     c.restoreTextColor();
     c.setRasterOp(gdi::RasterOp::CopyPen);
@@ -427,7 +427,6 @@ void CVexaView::drawOverlays() {
             c.setColorPen(gdi::rgb(255, 0, 0));
             c.setHollowBrush();
             c.rectangle({d.x - 4, d.y - 4, d.x + 5, d.y + 5});
-            c.deleteBrush();
             c.deletePen();
         }
         if (editingPoints != nullptr) drawEditorMarkers(c, *editingPoints);
@@ -501,9 +500,12 @@ void CVexaView::traceIsolines(EqNet& grid) {
     options.mapType = settings.mapType;
     options.automatic = settings.automaticLevels;
     options.levelsFile = startupLevelsFile;
+    bool levelsFileUnread = false;
+    options.levelsFileUnread = &levelsFileUnread;
     options.dialog = levelsDialog;
     options.rebuildColorFill = rebuildColorFill;
     runIsolineCommand(grid, *isolines_, options, traceSetLevels);
+    if (levelsFileUnread) mapProblem_ = MapProblem::LevelsFileUnread;
     settings.automaticLevels = false;
 }
 
@@ -523,6 +525,7 @@ int CVexaView::applyMapType(MapType type) {
                          dataKind == DataKind::Array || dataKind == DataKind::Triangles ||
                          (dataKind == DataKind::Picture && pictureValues != nullptr);
     if (!hasData) return -1;
+    mapProblem_ = MapProblem::None;
     const DriverInputs in = driverInputs(type);
     if (InterpolationDriver::checkGrid(grid_, in) != 0) {
         if (!grid_ && host_ != nullptr) host_->openDialog(MapCommand::Grid, *this);
@@ -570,6 +573,9 @@ int CVexaView::applyMapType(MapType type) {
             }
             if (type == MapType::ColorCells || type == MapType::ExistingValues) isolines_.reset();
             result = InterpolationDriver::interpolate(grid_.get(), in, driverHooks());
+            if (result == InterpolationDriver::kValuesNotFinite) {
+                mapProblem_ = MapProblem::ValuesNotFinite;
+            }
             break;
     }
     markChanged();

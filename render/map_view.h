@@ -287,6 +287,10 @@ public:
     // Builds the map type; -1 when nothing was built (no points, no grid,
     // objects outside the grid, nothing computed).
     int applyMapType(MapType type);
+    // What kept the last map type from being built as asked (the message was
+    // shown); start-up runs end with an error status for it.
+    enum class MapProblem { None, LevelsFileUnread, ValuesNotFinite };
+    MapProblem mapProblem() const { return mapProblem_; }
     // Runs the grid's method again for the current map type.
     int reinterpolate();
 
@@ -417,6 +421,7 @@ private:
 
     MapViewHost* host_ = nullptr;
     std::unique_ptr<EqNet> grid_;
+    MapProblem mapProblem_ = MapProblem::None;
     std::unique_ptr<IsolineSet> isolines_;
     std::unique_ptr<Bush> colorFill_;
     std::unique_ptr<LineList> bandOutlines_;

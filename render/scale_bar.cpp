@@ -59,7 +59,6 @@ void ScaleBar::reserveAndDraw(DrawingCanvas& canvas) {
     canvas.setColorPen(gdi::rgb(0, 0, 0));
     canvas.setHollowBrush();
     canvas.rectangle({x0, yb - 10, xe + 1, yb - 3});
-    canvas.deleteBrush();
     canvas.line({x0, yb - 13}, {x0, yb - 3});
     canvas.line({xe, yb - 13}, {xe, yb - 3});
     canvas.line({centre, yb - 13}, {centre, yb - 3});

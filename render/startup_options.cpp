@@ -100,6 +100,10 @@ std::optional<StartupOptions> parseCommandLine(const std::vector<std::string>& a
                 break;
             case 'm':
                 o.mapType = mapTypeByName(value);
+                if (*o.mapType < 0) {
+                    error.message = "unknown map type " + value;
+                    return std::nullopt;
+                }
                 break;
             default:
                 break;

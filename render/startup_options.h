@@ -27,7 +27,7 @@ struct StartupOptions {
     std::string borderFile;     // "b"
     std::string gridFile;       // "n"
     std::string colorFile;      // "c"
-    // "m": 0..4 by name, -1 for any other text; none when absent.
+    // "m": 0..4 by name (any other name is a usage error); none when absent.
     std::optional<int> mapType;
     std::string file;                     // the file to open
     std::vector<std::string> extraFiles;  // more data sets

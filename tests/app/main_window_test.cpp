@@ -27,6 +27,7 @@
 #include "app/qt_progress.h"
 #include "app/startup_run.h"
 #include "contour/line_text_files.h"
+#include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/progress.h"
@@ -175,6 +176,30 @@ TEST_F(MainWindowTest, StartupFileBuildsItsMapInOneWindowAndBecomesRecent) {
     // The widget in the window shows the map.
     EXPECT_GT(w->mapWidget().width(), 0);
     EXPECT_GT(w->mapWidget().viewPaints(), 0);
+}
+
+// Opening, showing, resizing and closing maps of every type writes nothing
+// to the message log (a window session used to log a missing window on
+// every close, and colour cells a line per cell).
+TEST_F(MainWindowTest, MapsOfEveryTypeLeaveTheMessageLogEmpty) {
+    messageLog().reset();
+    for (int type = 0; type <= 4; ++type) {
+        SCOPED_TRACE(type);
+        StartupOptions options;
+        options.file = dataPath_;
+        options.mapType = type;
+        ASSERT_EQ(window_->openStartupFile(options), kExitDone);
+        settle();
+        MapWindow* w = window_->activeMapWindow();
+        ASSERT_NE(w, nullptr);
+        EXPECT_GT(w->mapWidget().viewPaints(), 0);
+        subWindowOf(w)->resize(500, 400);
+        settle();
+    }
+    for (MapWindow* w : window_->mapWindows()) EXPECT_TRUE(subWindowOf(w)->close());
+    settle();
+    const auto lines = messageLog().lines();
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end()), std::vector<std::string>{});
 }
 
 TEST_F(MainWindowTest, StartupPictureSwitchGivesTheExitStatus) {
@@ -367,21 +392,19 @@ TEST_F(MainWindowTest, SaveAsDialogStartsInTheStoredFolderWithTheDocumentType) {
     QtFileChooser dialogs;
     setFileChooser(&dialogs);
 
+    // The dialog is set up, then answered as a person would answer it,
+    // without showing it: nothing races the dialog's own loading.
     QString directory, nameFilter, suffix;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) return;
-        timer.stop();
-        directory = dialog->directory().absolutePath();
-        nameFilter = dialog->selectedNameFilter();
-        suffix = dialog->defaultSuffix();
-        dialog->selectFile(QStringLiteral("typed"));
-        // QFileDialog::accept, which is protected there.
-        static_cast<QDialog*>(dialog)->accept();
+    QtFileChooser::setDialogRunner([&](QFileDialog& dialog) {
+        directory = dialog.directory().absolutePath();
+        nameFilter = dialog.selectedNameFilter();
+        suffix = dialog.defaultSuffix();
+        dialog.selectFile(QStringLiteral("typed"));
+        return true;
     });
-    timer.start(10);
-    ASSERT_TRUE(w->saveAs());
+    const bool accepted = w->saveAs();
+    QtFileChooser::setDialogRunner(nullptr);
+    ASSERT_TRUE(accepted);
     EXPECT_EQ(directory.toStdString(), folder.string());
     EXPECT_EQ(nameFilter, QStringLiteral("Документ Gridova (*.gdv *.GDV)"));
     EXPECT_EQ(suffix, QStringLiteral("GDV"));

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "contour/line_text_files.h"
@@ -23,10 +24,11 @@ struct RunResult {
     std::string output;  // standard output and error
 };
 
-RunResult runProgram(const std::string& args) {
+RunResult runProgram(const std::string& args, const std::string& environment = {}) {
     // No display: the program must choose the offscreen platform itself.
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                                std::string(GRIDOVA_BINARY) + " " + args + " 2>&1";
+                                environment + " " + std::string(GRIDOVA_BINARY) + " " + args +
+                                " 2>&1";
     RunResult r;
     std::FILE* p = ::popen(command.c_str(), "r");
     if (p == nullptr) return r;
@@ -61,7 +63,19 @@ struct CommandCase {
     int status;
     std::vector<std::string> written;     // files that must exist afterwards
     std::vector<std::string> notWritten;  // files that must not
+    std::string says = {};                // a part of what it must print
 };
+
+// Data at the ends of the number range: values of ±1.5e308.
+std::string hugeDataText() {
+    std::string text = "Huge values\n";
+    for (int k = 0; k < 40; ++k) {
+        const double x = (k * 37) % 100, y = (k * 53) % 80;
+        text += std::to_string(x) + " " + std::to_string(y) + " " +
+                (k % 3 == 0 ? "-1.5e308" : (k % 3 == 1 ? "1.5e308" : "1e308")) + "\n";
+    }
+    return text;
+}
 
 TEST(UnattendedRun, CommandLines) {
     const fs::path dir = testing::testDir();
@@ -69,6 +83,13 @@ TEST(UnattendedRun, CommandLines) {
     fs::create_directories(dir / "in");
     testing::writeFile("in/field.dat", dataText());
     const std::string data = (dir / "data.dat").string();
+    testing::writeFile("two.lev", "* two levels only\n10 12\n");
+    testing::writeFile("three.lev", "9 11\n13\n");
+    std::string many;
+    for (int k = 0; k <= 100000; ++k) many += std::to_string(k % 20) + "\n";
+    testing::writeFile("many.lev", many);
+    testing::writeFile("surface.grd", "DSAA\n2 2\n0 1\n0 1\n0 1\n0 1\n1 0\n");
+    testing::writeFile("huge.dat", hugeDataText());
     const CommandCase cases[] = {
         {"isolines, picture and values",
          "-m isolines -g map.png -v grid.txt -h data.dat",
@@ -95,6 +116,48 @@ TEST(UnattendedRun, CommandLines) {
          {"in/rel.png"}},
         {"a value switch without its value", "-m isolines -g", 2, {}, {}},
         {"an unknown switch", "-q data.dat", 2, {}, {}},
+        {"an unknown map type",
+         "-m nosuchtype -g type.png -h data.dat",
+         2,
+         {},
+         {"type.png"},
+         "unknown map type nosuchtype"},
+        {"a levels file that cannot be opened",
+         "-i none.lev -m isolines -g lev1.png -h data.dat",
+         1,
+         {},
+         {"lev1.png"},
+         "Нельзя открыть файл"},
+        {"a levels file of two numbers",
+         "-i two.lev -m isolines -g lev2.png -h data.dat",
+         1,
+         {},
+         {"lev2.png"},
+         "не взяты"},
+        {"a levels file of more numbers than are taken",
+         "-i many.lev -m isolines -g lev3.png -h data.dat",
+         1,
+         {},
+         {"lev3.png"},
+         "больше 100000 уровней"},
+        {"a levels file", "-i three.lev -m isolines -g lev4.png -h data.dat", 0, {"lev4.png"}, {}},
+        {"a grid file, not read yet",
+         "-m isolines -g grd.png -h surface.grd",
+         1,
+         {},
+         {"grd.png"},
+         "пока не открывает"},
+        {"an array, not read yet",
+         "-a -m isolines -g arr.png -h data.dat",
+         1,
+         {},
+         {"arr.png"},
+         "пока не открывает"},
+        {"values near the ends of the number range",
+         "-m color_isolines -v huge.txt -g huge.png -h huge.dat",
+         0,
+         {"huge.txt", "huge.png"},
+         {}},
     };
     for (const CommandCase& c : cases) {
         const RunResult r = runProgram(c.args);
@@ -104,6 +167,24 @@ TEST(UnattendedRun, CommandLines) {
         for (const std::string& f : c.notWritten) {
             EXPECT_FALSE(fs::exists(dir / f)) << c.what << ": " << f;
         }
+        if (!c.says.empty()) {
+            EXPECT_NE(r.output.find(c.says), std::string::npos) << c.what << "\n" << r.output;
+        }
+    }
+    // The values at the ends of the range are numbers, every one of them
+    // within the data's range (the equation system keeps to it).
+    {
+        std::istringstream values(testing::readFile((dir / "huge.txt").string()));
+        std::string line;
+        std::getline(values, line);  // "* X = ..."
+        std::size_t count = 0;
+        for (std::string word; values >> word; ++count) {
+            char* end = nullptr;
+            const double v = std::strtod(word.c_str(), &end);
+            ASSERT_TRUE(*end == '\0' && std::isfinite(v)) << word;
+            EXPECT_LE(std::fabs(v), 1.5e308) << word;
+        }
+        EXPECT_EQ(count, 100u * 100u);
     }
     // The missing file was reported with its message.
     const RunResult missing = runProgram("-m isolines -g miss.png -h missing.dat");
@@ -117,6 +198,49 @@ TEST(UnattendedRun, CommandLines) {
     ASSERT_GT(png.size(), 24u);
     EXPECT_TRUE(startsWith(png, "\x89PNG\r\n\x1a\n"));
     EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x03\x20\0\0\x03\x20", 8));
+}
+
+// A normal run writes nothing to the message log: no "Message.txt" beside
+// the data and nothing on standard error, for every map type, with and
+// without a border.
+TEST(UnattendedRun, EveryMapTypeLeavesTheMessageLogEmpty) {
+    testing::writeFile("data.dat", dataText());
+    LineList border;
+    border.add(Line(std::vector<LinePoint>{{20, 10}, {80, 10}, {80, 70}, {20, 70}, {20, 10}}));
+    ASSERT_TRUE(saveLineListFile((testing::testDir() / "area.brd").string(), border));
+    for (const char* type :
+         {"locate_points", "isolines", "color_isolines", "color_cells", "circle_values"}) {
+        for (const bool bordered : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << type << (bordered ? " with a border" : ""));
+            const std::string name = std::string(type) + (bordered ? "_b" : "");
+            const bool valued =
+                std::string(type) != "locate_points" && std::string(type) != "circle_values";
+            const RunResult r =
+                runProgram(std::string(bordered ? "-b area.brd " : "") + "-m " + type + " -g " +
+                           name + ".png " + (valued ? "-v " + name + ".txt " : "") + "-h data.dat");
+            EXPECT_EQ(r.status, 0) << r.output;
+            EXPECT_EQ(r.output, "");
+            EXPECT_FALSE(fs::exists(testing::testDir() / "Message.txt"))
+                << testing::readFile((testing::testDir() / "Message.txt").string());
+            std::error_code ec;
+            fs::remove(testing::testDir() / "Message.txt", ec);
+        }
+    }
+}
+
+// A relative $GRIDOVA_PROFILE is a file in the folder the program was
+// started in, although the program then moves into the data's folder.
+TEST(UnattendedRun, ARelativeProfilePathIsTakenFromTheStartingFolder) {
+    fs::create_directories(testing::testDir() / "in");
+    testing::writeFile("in/field.dat", dataText());
+    testing::writeFile("three.lev", "9 11\n13\n");
+    const RunResult r = runProgram("-i three.lev -m isolines -g rel.png -h in/field.dat",
+                                   "GRIDOVA_PROFILE=own.ini");
+    ASSERT_EQ(r.status, 0) << r.output;
+    // The levels are kept in the profile.
+    const std::string profile = testing::readFile((testing::testDir() / "own.ini").string());
+    EXPECT_NE(profile.find("Contour2=13"), std::string::npos) << profile;
+    EXPECT_FALSE(fs::exists(testing::testDir() / "in" / "own.ini"));
 }
 
 TEST(UnattendedRun, ABorderFileBlanksTheValuesOutsideIt) {
@@ -167,9 +291,12 @@ TEST(CommandLine, SwitchesAndFiles) {
     EXPECT_EQ(o->file, "/start/main.dat");
     EXPECT_EQ(o->extraFiles, (std::vector<std::string>{"/start/more.dat", "/abs.dat"}));
 
-    const auto other = parseCommandLine({"-m", "contours", "x.dat"}, start, error);
+    // An unknown map type is a usage error, never passed over.
+    EXPECT_FALSE(parseCommandLine({"-m", "contours", "x.dat"}, start, error).has_value());
+    EXPECT_EQ(error.message, "unknown map type contours");
+    const auto other = parseCommandLine({"-m", "ISOLINES", "x.dat"}, start, error);
     ASSERT_TRUE(other.has_value());
-    EXPECT_EQ(other->mapType, -1);
+    EXPECT_EQ(other->mapType, 1);
     EXPECT_FALSE(other->unattended());  // no "h"
     EXPECT_FALSE(
         parseCommandLine({"-h", "x.dat"}, start, error)->unattended());  // nothing to write

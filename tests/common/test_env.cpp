@@ -17,14 +17,39 @@ namespace gridova::testing {
 namespace {
 
 std::filesystem::path gDir;
+std::filesystem::path gEnvDir;  // the test's home and XDG folders, beside gDir
 std::filesystem::path gStartDir;
+
+// A fresh temporary directory; the run stops when none can be made.
+std::filesystem::path makeTempDir(const char* prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / prefix).string() + "XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    return pattern;
+}
+
+// Points HOME and the XDG folders into `root`, so that nothing a test does
+// (Qt's own settings, a profile under ~/.config, runtime files) reaches the
+// real home folder or the next test.
+void privateHome(const std::filesystem::path& root) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (const char* sub : {"home", "config", "cache", "data", "runtime"}) {
+        fs::create_directories(root / sub, ec);
+    }
+    fs::permissions(root / "runtime", fs::perms::owner_all, ec);
+    ::setenv("HOME", (root / "home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
+}
 
 class FreshDirectory : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override {
         if (gStartDir.empty()) gStartDir = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "gridova-test-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        gDir = pattern;
+        gDir = makeTempDir("gridova-test-");
+        gEnvDir = makeTempDir("gridova-test-home-");
+        privateHome(gEnvDir);
         std::filesystem::current_path(gDir);
         ::setenv("GRIDOVA_PROFILE", (gDir / "profile.ini").c_str(), 1);
         messageLog().reset();
@@ -39,6 +64,7 @@ class FreshDirectory : public ::testing::EmptyTestEventListener {
         messageLog().reset();
         std::filesystem::current_path(gStartDir);
         std::error_code ec;
+        std::filesystem::remove_all(gEnvDir, ec);
         if (!info.result()->Failed()) std::filesystem::remove_all(gDir, ec);
     }
 };
@@ -46,6 +72,12 @@ class FreshDirectory : public ::testing::EmptyTestEventListener {
 }  // namespace
 
 const std::filesystem::path& testDir() { return gDir; }
+
+std::filesystem::path makeTempDirForProcess(const char* prefix) {
+    const std::filesystem::path root = makeTempDir(prefix);
+    privateHome(root);
+    return root;
+}
 
 std::string writeFile(const std::string& name, const std::string& content) {
     const auto path = gDir / name;
@@ -103,6 +135,11 @@ std::string StderrCapture::text() {
 #endif
 
 int main(int argc, char** argv) {
+    // The whole program runs with a home of its own (Qt reads some of these
+    // folders once, before the first test starts); each test then gets its
+    // own as well.
+    const std::filesystem::path processHome =
+        gridova::testing::makeTempDirForProcess("gridova-test-home-");
 #ifdef GRIDOVA_TEST_GUI
     // Fonts and pictures need the GUI application; no window is shown.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -114,5 +151,8 @@ int main(int argc, char** argv) {
 #endif
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new gridova::testing::FreshDirectory);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    std::error_code ec;
+    std::filesystem::remove_all(processHome, ec);
+    return result;
 }

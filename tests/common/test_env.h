@@ -10,7 +10,12 @@
 namespace gridova::testing {
 
 // The current test's temporary directory (also the current directory).
+// HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME, XDG_DATA_HOME and XDG_RUNTIME_DIR
+// point into it too.
 const std::filesystem::path& testDir();
+// A temporary directory with HOME and the XDG folders pointed into it, for
+// the whole test program (main makes one before Qt starts).
+std::filesystem::path makeTempDirForProcess(const char* prefix);
 
 // Writes a file in the test directory and gives its path.
 std::string writeFile(const std::string& name, const std::string& content);

@@ -211,11 +211,42 @@ TEST(EqNetFile, RoundTripAndOldAndForeignFiles) {
     const std::string foreign = writeFile("foreign.net", "Something:01\n");
     EXPECT_TRUE(EqNet::fromFile(foreign)->empty());
     EXPECT_EQ(lastLogged(), "Файл " + foreign + " не имеет определенный формат сетки!");
-    // A count far beyond the file, or a missing file (silently).
-    EXPECT_TRUE(EqNet::fromFile(writeFile("big.net", "EqNet:00\n0 0 1 1\n2000000000\n"))->empty());
+    // A missing file is passed over silently.
     messageLog().reset();
     EXPECT_TRUE(EqNet::fromFile((testing::testDir() / "none.net").string())->empty());
     EXPECT_TRUE(messageLog().lines().empty());
+}
+
+// Counts that the file cannot hold, or that make more nodes than a grid may
+// have, are said as what they are, and nothing is read.
+TEST(EqNetFile, CountsBeyondTheFileOrTheLimitAreSaid) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string says;
+    };
+    const Case cases[] = {
+        {"a column count beyond the file", "EqNet:00\n0 0 1 1\n20000000\n",
+         "обрывается: шагов сетки меньше, чем указано (20000000)"},
+        {"a row count beyond the file", "EqNet:00\n0 0 3 2\n4\n1\n1\n1\n90\n1\n",
+         "обрывается: шагов сетки меньше, чем указано (90)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messageLog().reset();
+        EXPECT_TRUE(EqNet::fromFile(writeFile("bad.net", c.text))->empty());
+        EXPECT_NE(lastLogged().find(c.says), std::string::npos) << lastLogged();
+    }
+    // 40,000 × 40,000 nodes (1.6e9, over 2^30), with every step line there.
+    std::string big = "EqNet:00\n0 0 1 1\n40000\n";
+    for (int k = 0; k < 39999; ++k) big += "1\n";
+    big += "40000\n";
+    for (int k = 0; k < 39999; ++k) big += "1\n";
+    messageLog().reset();
+    EXPECT_TRUE(EqNet::fromFile(writeFile("big.net", big))->empty());
+    EXPECT_EQ(lastLogged(),
+              "Сетка файла " + (testing::testDir() / "big.net").string() +
+                  " слишком велика: 40000 × 40000 узлов, а можно не больше 1073741824");
 }
 
 std::string sectionBytes(const EqNet& grid) {

@@ -186,17 +186,24 @@ TEST(KrigingPoints, RepeatedCoordinatesKeepTheFirstPoint) {
     };
     const Case cases[] = {
         {"identical coordinates", {{1, 2, 10}, {3, 4, 20}, {1, 2, 30}}, {{1, 2, 10}, {3, 4, 20}}},
-        {"within 1e-30 on both axes",
-         {{0, 0, 1}, {1e-31, -1e-31, 2}, {5, 5, 3}},
+        // The extent is 5: points within 5e-9 on both axes are one.
+        {"within a billionth of the extent on both axes",
+         {{0, 0, 1}, {4e-9, -4e-9, 2}, {5, 5, 3}},
          {{0, 0, 1}, {5, 5, 3}}},
-        {"only one axis within 1e-30",
-         {{0, 0, 1}, {1e-31, 1e-20, 2}},
-         {{0, 0, 1}, {1e-31, 1e-20, 2}}},
-        // The second lies within 1e-30 of the first and is dropped; the third
-        // is 1.2e-30 from the first and lies near only a dropped point.
+        {"only one axis within a billionth of the extent",
+         {{0, 0, 1}, {1e-10, 1, 2}},
+         {{0, 0, 1}, {1e-10, 1, 2}}},
+        // Extent 1: the second lies within 1e-9 of the first and is dropped;
+        // the third is 1.2e-9 from the first and lies near only a dropped
+        // point.
         {"a dropped point does not drop others",
-         {{0, 0, 1}, {0.6e-30, 0, 2}, {1.2e-30, 0, 3}},
-         {{0, 0, 1}, {1.2e-30, 0, 3}}},
+         {{0, 0, 1}, {0.6e-9, 0, 2}, {1.2e-9, 0, 3}, {0, 1, 4}},
+         {{0, 0, 1}, {1.2e-9, 0, 3}, {0, 1, 4}}},
+        // Extent 1e-3 far from the origin: one unit in the last place of 1e6
+        // (1.2e-10) is more than a billionth of the extent, yet no distance.
+        {"one unit in the last place of a large coordinate",
+         {{1e6, 0, 1}, {std::nextafter(1e6, 2e6), 0, 2}, {1e6, 1e-3, 3}},
+         {{1e6, 0, 1}, {1e6, 1e-3, 3}}},
         {"repeats later in the list",
          {{2, 2, 1}, {1, 1, 2}, {2, 2, 3}, {1, 1, 4}, {2, 2, 5}},
          {{2, 2, 1}, {1, 1, 2}}},
@@ -558,9 +565,10 @@ TEST(KrigingRun, ASystemBeyondMemoryIsRefused) {
 // (0.5, 0.5); the windows of blocks 4 .. 6 (cores [-1, 2]) hold only the
 // pair. Their linear γ between the pair rounds to the nugget: γ(h) = γ(0),
 // the two-point system is singular.
-std::vector<XYV> pointsAroundAPair() {
-    std::vector<XYV> pts = {
-        {-5, -5, 1}, {5, 5, 2}, {0.5, 0.5, 100}, {0.5, std::nextafter(0.5, 1.0), 200}};
+// 800 points of a plane around a pair at (0.5, 0.5) whose second point
+// lies `apart` from the first in Y.
+std::vector<XYV> pointsAroundAPair(double secondY) {
+    std::vector<XYV> pts = {{-5, -5, 7.5}, {5, 5, 7.5}, {0.5, 0.5, 100}, {0.5, secondY, 200}};
     std::mt19937_64 rng(11);
     std::uniform_real_distribution<double> u(-5.0, 5.0);
     while (pts.size() < 800) {
@@ -572,43 +580,89 @@ std::vector<XYV> pointsAroundAPair() {
 }
 
 TEST(KrigingBlocksRun, SingularBlocksEndBlankAndAreLogged) {
-    const std::vector<XYV> pts = pointsAroundAPair();
-    const PointSet set = makeSet(pts);
-    storeParameters(Kriging::kLinear, 1.0, 1.0, 3.0);
+    // Sill = nugget: every γ is the nugget, so every block's system has
+    // equal rows.
+    const PointSet set = makeSet(pointsAroundAPair(1.5));
+    storeParameters(Kriging::kLinear, 1.0, 2.0, 2.0);
     auto grid = squareGrid(-6.0, 0.5, 25);
     messageLog().reset();
     ASSERT_EQ(runKriging(*grid, set, nullptr, true, nullptr), 0);
-    for (int j = 1; j < 24; ++j) {
-        for (int i = 1; i < 24; ++i) {
-            SCOPED_TRACE(::testing::Message() << i << " " << j);
-            const double x = grid->nodeX()[i], y = grid->nodeY()[j];
-            // Nodes on the cores' lower and left edges (-1) belong to earlier
-            // blocks too and take their values; those on the upper and right
-            // edges (2) belong to later blocks.
-            const bool blank = x > -1.0 && x < 2.0 && y > -1.0 && y < 2.0;
-            const std::size_t node = static_cast<std::size_t>(i + j * 25);
-            EXPECT_EQ(grid->mask()[node] == kMaskOutside, blank);
-            if (blank) {
-                EXPECT_EQ(grid->values()[node], kBlankValue);
-            } else {
-                // The points' values lie in [2.5, 17.5]; a node left at 0
-                // would show.
-                EXPECT_GT(grid->values()[node], 1.0);
-                EXPECT_LT(grid->values()[node], 19.0);
-            }
-        }
+    for (std::size_t node = 0; node < grid->values().size(); ++node) {
+        EXPECT_EQ(grid->mask()[node], kMaskOutside);
+        EXPECT_EQ(grid->values()[node], kBlankValue);
     }
-    EXPECT_GT(grid->minValue(), 1.0);
-    // Blocks 4 .. 6 in both directions: list numbers 10 r + k + 1.
+    // 800 points: 10 × 10 blocks, logged in list order (10 r + k + 1).
     const auto lines = messageLog().lines();
     std::vector<std::string> expected;
-    for (int r = 4; r <= 6; ++r) {
-        for (int k = 4; k <= 6; ++k) {
+    for (int r = 0; r < 10; ++r) {
+        for (int k = 0; k < 10; ++k) {
             expected.push_back(formatText(text(9050), {std::int64_t{10 * r + k + 1},
                                                        std::int64_t{r + 1}, std::int64_t{k + 1}}));
         }
     }
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end()), expected);
+}
+
+// A pair of points too close to be told apart, with values 100 and 200
+// among points of 2.5 .. 17.5, is one point with the first value: the
+// grid is the same as with the pair exactly equal, and the values stay
+// near the data's range, with any BLAS kernel. (With both points kept, the
+// system was nearly singular and its estimates reached ±1e18, different
+// on each kernel.)
+TEST(KrigingBlocksRun, PointsTooCloseToTellApartAreOnePoint) {
+    struct Case {
+        const char* what;
+        double secondY;
+    };
+    const Case cases[] = {
+        {"exactly equal", 0.5},
+        {"one unit in the last place apart", std::nextafter(0.5, 1.0)},
+        {"1e-12 of the extent apart", 0.5 + 1e-12 * 10.0},
+    };
+    for (const bool blocks : {false, true}) {
+        std::vector<double> first;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(::testing::Message() << c.what << (blocks ? ", blocks" : ""));
+            const PointSet set = makeSet(pointsAroundAPair(c.secondY));
+            storeParameters(Kriging::kLinear, 1.0, 1.0, 3.0);
+            auto grid = squareGrid(-6.0, 0.5, 25);
+            messageLog().reset();
+            ASSERT_EQ(runKriging(*grid, set, nullptr, blocks, nullptr), 0);
+            EXPECT_TRUE(messageLog().lines().empty());
+            // Kriging's weights may be negative, so its values may leave
+            // the data's range (2.5 .. 100) a little, never by more than a
+            // tenth of it.
+            EXPECT_GE(grid->minValue(), 2.5 - 9.75);
+            EXPECT_LE(grid->maxValue(), 100.0 + 9.75);
+            if (first.empty()) {
+                first = grid->values();
+            } else {
+                EXPECT_EQ(grid->values(), first);
+            }
+        }
+    }
+}
+
+// The case that showed the fault: 60 points of 10 .. 20 and a pair one
+// unit in the last place apart with 100 and 200, with the defaults
+// (range = the data's diagonal, nugget 1, sill 3). Both points kept gave
+// -439 .. 437 on one kernel and ±1e18 on another.
+TEST(KrigingRun, NearDuplicateWithTheDefaultsStaysInTheDataRange) {
+    std::vector<XYV> pts;
+    for (int k = 0; k < 60; ++k) {
+        const double x = (k * 37) % 100, y = (k * 53) % 80;
+        pts.push_back({x, y, 15 + 5 * std::sin(x / 20) * std::cos(y / 15)});
+    }
+    pts.push_back({50.25, 40.25, 100});
+    pts.push_back({std::nextafter(50.25, 100.0), 40.25, 200});
+    const PointSet set = makeSet(pts);
+    writeProfileInt(kSection, "Type Init", 0);
+    auto grid = squareGrid(0.0, 2.5, 41);
+    ASSERT_EQ(runKriging(*grid, set, nullptr, false, nullptr), 0);
+    // The data's range 10 .. 200 widened by a tenth of it (kriging's
+    // weights may be negative).
+    EXPECT_GE(grid->minValue(), 10.0 - 19.0);
+    EXPECT_LE(grid->maxValue(), 200.0 + 19.0);
 }
 
 TEST(KrigingBlocksRun, TwoHundredDistinctPointsRunAsOrdinaryKriging) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -22,6 +24,46 @@ TEST(MessageLog, FirstMessageEmptiesTheFileAndLaterOnesAppend) {
     log("first");
     log("second");
     EXPECT_EQ(readFile("Message.txt"), "first\nsecond\n");
+}
+
+// "Message.txt" may lie in a folder others write to: whatever stands there
+// under that name and is not a plain file of its own is left alone, both for
+// the first message (which empties the file) and after the window was closed
+// (which appends); the lines are still kept in the list.
+TEST(MessageLog, NeverWritesThroughALinkOrIntoAnotherFile) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* name;
+        void (*place)(const fs::path& target);
+        bool reopen;  // log again after the window was closed
+    };
+    const Case cases[] = {
+        {"symbolic link", [](const fs::path& t) { fs::create_symlink(t, "Message.txt"); }, false},
+        {"symbolic link, reopened", [](const fs::path& t) { fs::create_symlink(t, "Message.txt"); },
+         true},
+        {"hard link", [](const fs::path& t) { fs::create_hard_link(t, "Message.txt"); }, false},
+        {"dangling link",
+         [](const fs::path& t) { fs::create_symlink(t.string() + ".none", "Message.txt"); }, false},
+        {"folder", [](const fs::path&) { fs::create_directory("Message.txt"); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messageLog().reset();
+        std::error_code ec;
+        fs::remove_all("Message.txt", ec);
+        const fs::path target = testing::testDir() / "precious.txt";
+        testing::writeFile("precious.txt", "keep me\n");
+        c.place(target);
+        log("first");
+        if (c.reopen) {
+            messageLog().windowClosed();
+            log("second");
+        }
+        EXPECT_EQ(readFile(target.string()), "keep me\n");
+        EXPECT_FALSE(fs::exists(target.string() + ".none"));
+        EXPECT_EQ(messageLog().lines().back(), c.reopen ? "second" : "first");
+        fs::remove_all("Message.txt", ec);
+    }
 }
 
 TEST(MessageLog, ClosedWindowReopensAndAppends) {
