@@ -11,7 +11,10 @@ GRIDOVA_PACKAGES+=(python3-numpy python3-contourpy gdal-bin gmt python3-scipy)
 gridova_install_packages
 cmake -S "$top" -B "$top/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DGRIDOVA_TESTS=OFF -DGRIDOVA_BENCH=ON
-cmake --build "$top/build-bench" -j "$(nproc)" --target bench_data_reader
+cmake --build "$top/build-bench" -j "$(nproc)" --target bench_data_reader bench_levels
+
+echo "== 30,000 isoline levels: levels file -> profile -> back; one setting beside them"
+"$top/build-bench/bench/bench_levels"
 
 data=/tmp/gridova-bench-1000000.dat
 /usr/bin/python3 "$top/bench/make_points.py" 1000000 "$data"

@@ -169,6 +169,10 @@ bool ColorScale::readColors(LineSource& lines, int position) {
             upDown != 0 ? position + i : static_cast<std::int64_t>(count_) - 1 - position - i;
         colors_[static_cast<std::size_t>(index)] = color;
     }
+    if (lines.failure() == LineSource::Failure::OutOfMemory) {
+        outOfMemory();  // a line too long for the memory left, not a bad file
+        return false;
+    }
     return lines.failed() ? badFile() : true;
 }
 

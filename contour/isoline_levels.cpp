@@ -166,6 +166,10 @@ std::optional<std::vector<double>> readLevelsFile(const std::string& path) {
             numbers.push_back(*v);
         }
     }
+    if (lines.failure() == LineSource::Failure::OutOfMemory) {
+        outOfMemory();
+        return std::nullopt;
+    }
     if (lines.failed()) {
         warning(formatText(text(kTextReadError), {path}));
         return std::nullopt;

@@ -4,8 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <string_view>
 
 #include "platform/messages.h"
 
@@ -22,7 +26,52 @@ void warnCannotRead(const std::string& path) { warning(formatText(text(kCannotRe
 
 void warnCannotWrite(const std::string& path) { warning(formatText(text(kCannotWrite), {path})); }
 
+// Temporary files are named "<target>.tmp<pid>.<6 characters>": the process
+// that writes one is known, so a file left by a process that was killed
+// while it wrote can be told from one still being written.
+constexpr std::string_view kTemporaryMark = ".tmp";
+
+// The writer's process id in a temporary file name of `target`, or 0.
+pid_t temporaryOwner(std::string_view name, std::string_view target) {
+    if (name.size() <= target.size() + kTemporaryMark.size() ||
+        name.substr(0, target.size()) != target ||
+        name.substr(target.size(), kTemporaryMark.size()) != kTemporaryMark) {
+        return 0;
+    }
+    std::string_view rest = name.substr(target.size() + kTemporaryMark.size());
+    const std::size_t dot = rest.find('.');
+    if (dot == 0 || dot == std::string_view::npos || rest.size() - dot - 1 != 6) return 0;
+    long long pid = 0;
+    for (const char c : rest.substr(0, dot)) {
+        if (c < '0' || c > '9' || pid > 1'000'000'000) return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    return static_cast<pid_t>(pid);
+}
+
 }  // namespace
+
+int removeStaleTemporaries(const std::string& target) {
+    const std::filesystem::path path(target);
+    const std::string base = path.filename().string();
+    const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
+    int removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const pid_t pid = temporaryOwner(name, base);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        // Only a process that no longer runs has left its file for good.
+        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::getuid()) {
+            continue;
+        }
+        if (::unlink(it->path().c_str()) == 0) ++removed;
+    }
+    return removed;
+}
 
 OutputFile::OutputFile(std::string target) : target_(std::move(target)), name_(target_) {
     if (target_.empty()) return;
@@ -39,7 +88,9 @@ OutputFile::OutputFile(std::string target) : target_(std::move(target)), name_(t
     // is not replaced.
     struct stat st {};
     if (::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return;
-    std::string pattern = target_ + ".tmpXXXXXX";
+    removeStaleTemporaries(target_);
+    std::string pattern =
+        target_ + std::string(kTemporaryMark) + std::to_string(::getpid()) + ".XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) return;
     // Keep the mode of the file we replace; new files get the usual 0666

@@ -22,6 +22,12 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// Removes the temporary files of `target` (see OutputFile) that a process
+// left behind and that no running process writes any more: its own plain
+// files whose writer's process id no longer runs. The number removed. Every
+// OutputFile does this for its target before it starts.
+int removeStaleTemporaries(const std::string& target);
+
 class OutputFile {
 public:
     // Creates the temporary file; check `isOpen`.

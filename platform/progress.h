@@ -72,6 +72,14 @@ public:
 
     int dialogsStarted() const { return dialogsStarted_; }
     int lastProgressPos() const { return lastPos_; }
+    // Back to the state of a new run: no cancel, the steady clock, no
+    // dialog started, no progress.
+    void reset() {
+        cancel_ = false;
+        clock_ = nullptr;
+        dialogsStarted_ = 0;
+        lastPos_ = 0;
+    }
 
 private:
     class Dialog;

@@ -56,8 +56,7 @@ class FreshDirectory : public ::testing::EmptyTestEventListener {
         setBoxes(nullptr);
         setStatusBar(nullptr);
         setProgressUi(nullptr);
-        unattendedProgressUi().clearCancel();
-        unattendedProgressUi().setClock(nullptr);
+        unattendedProgressUi().reset();
         setLanguageTable(nullptr);
     }
     void OnTestEnd(const ::testing::TestInfo& info) override {

@@ -139,5 +139,91 @@ TEST(Driver, NoGridIsRefused) {
     EXPECT_EQ(lastLogged(), "Не определена сетка");
 }
 
+// 40 points of values in [1, 2), times `factor`, with a border value.
+PointSet scaledField(double factor) {
+    PointSet s;
+    for (int k = 0; k < 40; ++k) {
+        const double x = 1 + (k * 37) % 98, y = 1 + (k * 53) % 78;
+        const double v = 1.0 + 0.45 * (1.0 + std::sin(x / 17.0) * std::cos(y / 11.0));
+        s.addPoint(x, y, v * factor);
+    }
+    s.computeStatistics();
+    return s;
+}
+
+// Values near the ends of the number range are computed as if the range had
+// no end: every method is linear in the values, and a power of two scales
+// exactly, so a field of values times 2^1020 (up to 3.2e307, whose sums and
+// squares overflow) gives the grid of the same field in [1, 2) times 2^1020,
+// bit for bit, and never an infinity or a NaN. The same with the sign
+// turned.
+TEST(Driver, ValuesNearTheEndsOfTheRangeAreComputedExactlyScaled) {
+    const InterpolationMethod methods[] = {
+        InterpolationMethod::EquationSystem, InterpolationMethod::LargeGridEquationSystem,
+        InterpolationMethod::Triangles,      InterpolationMethod::InverseDistance,
+        InterpolationMethod::Kriging,        InterpolationMethod::BlockKriging,
+        InterpolationMethod::DataPointsOnly,
+    };
+    for (const InterpolationMethod method : methods) {
+        for (const double sign : {1.0, -1.0}) {
+            SCOPED_TRACE(::testing::Message()
+                         << "method " << static_cast<int>(method) << " sign " << sign);
+            const auto run = [&](double factor) {
+                auto grid = EqNet::fromCounts(DRect(0, 0, 100, 80), 41, 33);
+                grid->method = method;
+                const PointSet data = scaledField(sign * factor);
+                DriverInputs in;
+                in.points = &data;
+                LineList border;
+                border.add(Line({{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}}));
+                in.border = &border;
+                in.borderValue.set(sign * 1.25 * factor);
+                EXPECT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), 0);
+                return grid;
+            };
+            const auto plain = run(1.0);
+            const auto huge = run(std::ldexp(1.0, 1020));
+            ASSERT_TRUE(plain->hasValues());
+            ASSERT_TRUE(huge->hasValues());
+            ASSERT_EQ(huge->mask(), plain->mask());
+            std::size_t inside = 0;
+            for (std::size_t n = 0; n < plain->values().size(); ++n) {
+                if (plain->mask()[n] == kMaskOutside) continue;
+                ++inside;
+                ASSERT_TRUE(std::isfinite(huge->values()[n])) << n;
+                ASSERT_EQ(huge->values()[n], std::ldexp(plain->values()[n], 1020)) << n;
+            }
+            EXPECT_GT(inside, 0u);
+            EXPECT_EQ(huge->minValue(), std::ldexp(plain->minValue(), 1020));
+            EXPECT_EQ(huge->maxValue(), std::ldexp(plain->maxValue(), 1020));
+        }
+    }
+}
+
+// Where values would still leave the number range, none are kept: the run
+// says so (message 9032) and gives kValuesNotFinite.
+TEST(Driver, ValuesBeyondTheRangeAreRefused) {
+    for (const double bad : {HUGE_VAL, -HUGE_VAL, std::nan("")}) {
+        SCOPED_TRACE(bad);
+        auto grid = EqNet::fromCellWidths({1, 1, 1, 1}, {1, 1, 1, 1});
+        ASSERT_GT(grid->nodeCount(), 0);
+        grid->computeMask(nullptr);
+        std::vector<double> values(static_cast<std::size_t>(grid->nodeCount()), 1.0);
+        values[static_cast<std::size_t>(2 + 2 * grid->nx())] = bad;  // a node inside
+        ASSERT_EQ(grid->SetValues(values), 0);
+        int traced = 0;
+        DriverHooks hooks;
+        hooks.traceIsolines = [&](EqNet&) { ++traced; };
+        messageLog().reset();
+        EXPECT_EQ(InterpolationDriver::finishChecked(*grid, DriverInputs{}, hooks),
+                  InterpolationDriver::kValuesNotFinite);
+        EXPECT_EQ(traced, 0);
+        EXPECT_FALSE(grid->hasValues());
+        EXPECT_EQ(lastLogged(),
+                  "Значения сетки выходят за пределы чисел с плавающей точкой: "
+                  "сетка не построена");
+    }
+}
+
 }  // namespace
 }  // namespace gridova

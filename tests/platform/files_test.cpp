@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
 
 #include "platform/message_log.h"
 #include "tests/common/test_env.h"
@@ -47,6 +53,48 @@ TEST(FileHelpers, WritingReplacesTheFileOnlyOnCommit) {
     ASSERT_NE(out, nullptr);
     std::fputs("new", out->file());
     EXPECT_TRUE(commitOrWarn(*out));
+    EXPECT_EQ(readFile(path), "new");
+}
+
+// A save removes the temporary files of its own target that a process left
+// when it died while writing, and nothing else: not those of a process that
+// still runs, not those of another target, not names of another form.
+TEST(FileHelpers, ASaveRemovesTheTemporariesOfDeadWriters) {
+    // A process that has ended: its id is free (until the system reuses it).
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child);
+    const std::string living = std::to_string(::getppid());
+    const std::string path = writeFile("map.png", "old");
+    writeFile("map.png.tmp" + dead + ".aB3dE9", "cut short");
+    writeFile("map.png.tmp" + living + ".xY7kQ2", "being written");
+    writeFile("map.png.tmpQwErTy", "an older form");
+    writeFile("other.png.tmp" + dead + ".aB3dE9", "another target");
+    writeFile("map.png.tmp" + dead + ".toolong", "not ours");
+
+    auto out = openBinaryWrite(path);
+    ASSERT_NE(out, nullptr);
+    // The writer's own temporary file carries its process id.
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(testing::testDir())) {
+        names.push_back(e.path().filename().string());
+    }
+    const std::string own = "map.png.tmp" + std::to_string(::getpid()) + ".";
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [&](const std::string& n) { return n.rfind(own, 0) == 0; }),
+              1);
+    std::fputs("new", out->file());
+    ASSERT_TRUE(commitOrWarn(*out));
+
+    namespace fs = std::filesystem;
+    EXPECT_FALSE(fs::exists(testing::testDir() / ("map.png.tmp" + dead + ".aB3dE9")));
+    for (const std::string& kept :
+         {"map.png.tmp" + living + ".xY7kQ2", std::string("map.png.tmpQwErTy"),
+          "other.png.tmp" + dead + ".aB3dE9", "map.png.tmp" + dead + ".toolong"}) {
+        EXPECT_TRUE(fs::exists(testing::testDir() / kept)) << kept;
+    }
     EXPECT_EQ(readFile(path), "new");
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "platform/numbers.h"
 #include "platform/profile_file.h"
 #include "tests/common/test_env.h"
 
@@ -165,6 +168,55 @@ TEST(Profile, DoubleLists) {
         EXPECT_EQ(readProfileDoubleList("C", "L", kept), -1) << count;
         EXPECT_EQ(kept, std::vector<double>{9});
     }
+}
+
+// Long lists go to the file in one write and come back whole: 30,000 levels
+// (a levels file at that length once took 35 s, one rewrite of the whole
+// file per level). Keys already there keep their spelling and place, other
+// sections stay, and replacing a list drops the section's other keys.
+TEST(Profile, LongListsAreWrittenAndReadWhole) {
+    writeFile("profile.ini", "[First]\na=1\n\n[Contours]\nstale=1\ncontour1=7\n\n[Last]\nz=2\n");
+    std::vector<double> levels;
+    for (int k = 0; k < 30000; ++k) levels.push_back(0.1 * k - 1000.0 / 3.0);
+    writeProfileDoubleList("Contours", "Contour", levels);
+    std::vector<double> back;
+    ASSERT_EQ(readProfileDoubleList("Contours", "Contour", back), 0);
+    EXPECT_EQ(back, levels);
+    const std::string text = readFile(profilePath());
+    EXPECT_NE(text.find("[Contours]\nstale=1\ncontour1=" + formatDouble(levels[1]) +
+                        "\nContour Count=30000\nContour0="),
+              std::string::npos);
+    EXPECT_NE(text.find("[First]\na=1\n"), std::string::npos);
+    EXPECT_NE(text.find("\n[Last]\nz=2\n"), std::string::npos);
+
+    // Many keys at once are what one set after another gives: an existing
+    // key keeps its spelling, a new key written twice its first spelling
+    // and its last value.
+    ProfileFile f("[S]\nA=1\n");
+    f.setAll("s", {{"a", "2"}, {"New", "3"}, {"new", "4"}});
+    EXPECT_EQ(f.text(), "[S]\nA=2\nNew=4\n");
+
+    replaceProfileDoubleList("Contours", "Contour", {1, 2, 3});
+    EXPECT_EQ(readFile(profilePath()),
+              "[First]\na=1\n\n[Last]\nz=2\n\n[Contours]\nContour Count=3\nContour0=1\n"
+              "Contour1=2\nContour2=3\n");
+}
+
+// The profile is parsed again only when its bytes change, and a change by
+// anyone else is seen at the next read, even one of the same length within
+// the same clock tick.
+TEST(Profile, ChangesOnFileAreSeenAtTheNextRead) {
+    std::int32_t v = 0;
+    for (int k = 0; k < 10; ++k) {
+        writeFile("profile.ini", "[S]\nk=" + std::to_string(k) + "\n");
+        ASSERT_EQ(readProfileInt("S", "k", v), 0);
+        EXPECT_EQ(v, k);
+    }
+    writeProfileInt("S", "k", 42);
+    ASSERT_EQ(readProfileInt("S", "k", v), 0);
+    EXPECT_EQ(v, 42);
+    std::filesystem::remove(profilePath());
+    EXPECT_EQ(readProfileInt("S", "k", v), -1);
 }
 
 TEST(Profile, SavingKeepsTheOldFileWhenItCannotBeReplaced) {

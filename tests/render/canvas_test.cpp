@@ -341,5 +341,31 @@ TEST(CanvasSettings, PageSizeAndBackgroundFromTheProfile) {
     EXPECT_EQ(stored, gdi::rgb(200, 100, 50));
 }
 
+// A page size from the profile that would ask for more than a page may
+// take (a side over 32767 pixels, or more than 2^28 pixels in all: 32767 ×
+// 32767 once took 11.3 GB) is not taken, from the profile or from a caller.
+TEST(CanvasSettings, PageSizesBeyondTheLimitAreNotTaken) {
+    struct Case {
+        std::int32_t x, y;
+        bool taken;
+    };
+    const Case cases[] = {
+        {16384, 16384, true},  {32767, 8192, true}, {32767, 32767, false}, {32768, 100, false},
+        {16385, 16384, false}, {0, 500, false},     {-5, 500, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.x << " x " << c.y);
+        writeProfileInt("PrintSetup", "PageSizeX", c.x);
+        writeProfileInt("PrintSetup", "PageSizeY", c.y);
+        DrawingCanvas fromProfile;
+        const gdi::Size expected = c.taken ? gdi::Size{c.x, c.y} : gdi::Size{800, 800};
+        EXPECT_EQ(fromProfile.pageSize(), expected);
+        removeProfileSection("PrintSetup");
+        DrawingCanvas set;
+        set.setPageSize({c.x, c.y});
+        EXPECT_EQ(set.pageSize(), expected);
+    }
+}
+
 }  // namespace
 }  // namespace gridova
