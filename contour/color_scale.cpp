@@ -183,6 +183,7 @@ void ColorScale::selectBrushAndPen(DrawingCanvas& canvas, double v) const {
 }
 
 std::string ColorScale::labelFormat() const {
+    if (min_ <= -kLargeLabelRange || max_ >= kLargeLabelRange) return "%.6lg";
     const int digits = std::clamp(digit, 0, kMaxDigits);
     const bool fixed = min_ <= -kTinyLabelRange || max_ >= kTinyLabelRange;
     return "%." + std::to_string(digits) + (fixed ? "lf" : "lg");

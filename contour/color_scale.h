@@ -57,6 +57,10 @@ public:
     // A label range inside (-kTinyLabelRange, kTinyLabelRange) is printed
     // with "%g" so that the labels do not all read 0.
     static constexpr double kTinyLabelRange = 0.00001;
+    // A range reaching kLargeLabelRange or beyond is printed with "%.6lg":
+    // in fixed form its labels would run to hundreds of digits, wider than
+    // the page.
+    static constexpr double kLargeLabelRange = 1e15;
 
     // `Changed` bits, set by the scale dialog and the band colour edit.
     static constexpr std::int32_t kChangedBoundaries = 1;  // count or boundaries
@@ -159,7 +163,7 @@ public:
 
     // --- Colour bar -------------------------------------------------------------------
     // "%.<digit>lf", or "%.<digit>lg" while the range lies within
-    // ±kTinyLabelRange.
+    // ±kTinyLabelRange, or "%.6lg" when it reaches ±kLargeLabelRange.
     std::string labelFormat() const;
     std::string labelText(double v) const;
     // Lays the bar out in the canvas's drawing area (top, barHeight, left

@@ -21,6 +21,7 @@ constexpr int kStoppedByUser = 418;  // "Процесс остановлен п�
 constexpr int kProgressText = 321;  // "Расчет..."
 constexpr int kNoValues = 9003;     // "Ни у одной точки нет значения: ..."
 constexpr int kNotFinite = 9032;  // "Значения сетки выходят за пределы ..."
+constexpr int kSpanNotFinite = 9036;  // "Значения сетки от %g до %g: их размах ..."
 constexpr const char* kDensityTitle = "Kriging";  // the progress bar's label, as it always was
 
 // Point density: each point adds 1 / max(1, kDensityScale × distance).
@@ -352,6 +353,13 @@ int InterpolationDriver::finishChecked(EqNet& grid, const DriverInputs& in,
     if (!grid.insideValuesFinite()) {
         // Values beyond the number range are no map: none are kept.
         warning(text(kNotFinite));
+        grid.dropValues();
+        return kValuesNotFinite;
+    }
+    if (grid.hasValues() && !std::isfinite(grid.maxValue() - grid.minValue())) {
+        // Each value is a number but their span is not: levels, bands and
+        // the colour scale are all measured in that span.
+        warning(formatText(text(kSpanNotFinite), {grid.minValue(), grid.maxValue()}));
         grid.dropValues();
         return kValuesNotFinite;
     }

@@ -83,14 +83,14 @@ public:
     // near the number range are computed scaled by a power of two.
     static int interpolate(EqNet* grid, const DriverInputs& in, const DriverHooks& hooks);
 
-    // What interpolate gives when a method's values leave the number range:
-    // message 9032 was shown and the grid keeps no values.
+    // What interpolate gives when a method's values leave the number range
+    // (message 9032), or their span does (9036): the grid keeps no values.
     static constexpr int kValuesNotFinite = -2;
 
     // The last step of every run.
     static void finish(EqNet& grid, const DriverInputs& in, const DriverHooks& hooks);
-    // The same after checking that every inside value is finite; otherwise
-    // kValuesNotFinite (and no finish). For a large-grid run handed to the
+    // The same after checking that every inside value and their span are
+    // finite; otherwise kValuesNotFinite (and no finish). For a large-grid run handed to the
     // hooks, after LargeGridRun::complete.
     static int finishChecked(EqNet& grid, const DriverInputs& in, const DriverHooks& hooks);
 

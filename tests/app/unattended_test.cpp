@@ -66,13 +66,14 @@ struct CommandCase {
     std::string says = {};                // a part of what it must print
 };
 
-// Data at the ends of the number range: values of ±1.5e308.
-std::string hugeDataText() {
+// Data at the end of the number range: values from `low` to `high`, in
+// thirds.
+std::string hugeDataText(const char* low, const char* middle, const char* high) {
     std::string text = "Huge values\n";
     for (int k = 0; k < 40; ++k) {
         const double x = (k * 37) % 100, y = (k * 53) % 80;
         text += std::to_string(x) + " " + std::to_string(y) + " " +
-                (k % 3 == 0 ? "-1.5e308" : (k % 3 == 1 ? "1.5e308" : "1e308")) + "\n";
+                (k % 3 == 0 ? low : (k % 3 == 1 ? high : middle)) + "\n";
     }
     return text;
 }
@@ -89,7 +90,8 @@ TEST(UnattendedRun, CommandLines) {
     for (int k = 0; k <= 100000; ++k) many += std::to_string(k % 20) + "\n";
     testing::writeFile("many.lev", many);
     testing::writeFile("surface.grd", "DSAA\n2 2\n0 1\n0 1\n0 1\n0 1\n1 0\n");
-    testing::writeFile("huge.dat", hugeDataText());
+    testing::writeFile("huge.dat", hugeDataText("1e308", "1.2e308", "1.5e308"));
+    testing::writeFile("span.dat", hugeDataText("-1.5e308", "1e308", "1.5e308"));
     const CommandCase cases[] = {
         {"isolines, picture and values",
          "-m isolines -g map.png -v grid.txt -h data.dat",
@@ -153,11 +155,17 @@ TEST(UnattendedRun, CommandLines) {
          {},
          {"arr.png"},
          "пока не открывает"},
-        {"values near the ends of the number range",
+        {"values near the end of the number range",
          "-m color_isolines -v huge.txt -g huge.png -h huge.dat",
          0,
          {"huge.txt", "huge.png"},
          {}},
+        {"values whose span leaves the number range",
+         "-m isolines -v span.txt -g span.png -h span.dat",
+         3,
+         {},
+         {"span.txt", "span.png"},
+         "их размах выходит за пределы"},
     };
     for (const CommandCase& c : cases) {
         const RunResult r = runProgram(c.args);
@@ -171,7 +179,7 @@ TEST(UnattendedRun, CommandLines) {
             EXPECT_NE(r.output.find(c.says), std::string::npos) << c.what << "\n" << r.output;
         }
     }
-    // The values at the ends of the range are numbers, every one of them
+    // The values at the end of the range are numbers, every one of them
     // within the data's range (the equation system keeps to it).
     {
         std::istringstream values(testing::readFile((dir / "huge.txt").string()));
@@ -182,7 +190,8 @@ TEST(UnattendedRun, CommandLines) {
             char* end = nullptr;
             const double v = std::strtod(word.c_str(), &end);
             ASSERT_TRUE(*end == '\0' && std::isfinite(v)) << word;
-            EXPECT_LE(std::fabs(v), 1.5e308) << word;
+            EXPECT_GE(v, 1e308) << word;
+            EXPECT_LE(v, 1.5e308) << word;
         }
         EXPECT_EQ(count, 100u * 100u);
     }

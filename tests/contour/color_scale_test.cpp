@@ -272,6 +272,10 @@ TEST(ColorScaleLabels, FormatFollowsTheRangeAndClampedDigits) {
         {-0.00001, 0, 3, "%.3lf", -0.00001, "-0.000"},
         {0, 100, 25, "%.10lf", 1.0 / 3, "0.3333333333"},
         {0, 100, -4, "%.0lf", 2.5, "2"},
+        // Values of 1e15 and beyond: six digits, not hundreds.
+        {1e308, 1.5e308, 2, "%.6lg", 1.25e308, "1.25e+308"},
+        {-1e15, 0, 2, "%.6lg", -123456789012345.0, "-1.23457e+14"},
+        {0, 999999999999999.0, 2, "%.2lf", 0.5, "0.50"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
