@@ -201,6 +201,17 @@ TEST(EqNetFile, RoundTripAndOldAndForeignFiles) {
     EXPECT_EQ(back->gridType, 1);
     EXPECT_EQ(back->cellLength, 0.1);
 
+    // A corner equal to the top (here the left edge, X = 5 = top) stays on
+    // the corners' line: the file reads back.
+    auto square = std::make_unique<EqNet>();
+    square->setSteps({2.5, 2.5}, {1, 4});
+    square->shift(5, 0);
+    ASSERT_TRUE(square->writeFile(path));
+    EXPECT_NE(readFile(path).find("\n5 0 10 5\n"), std::string::npos) << readFile(path);
+    const auto squareBack = EqNet::fromFile(path);
+    EXPECT_EQ(squareBack->nodeX(), square->nodeX());
+    EXPECT_EQ(squareBack->nodeY(), square->nodeY());
+
     const auto old =
         EqNet::fromFile(writeFile("old.net", "EqNet:00\n0 0 3 2\n4\n1\n1\n1\n3\n1\n1\n"));
     EXPECT_EQ(old->nx(), 4);
