@@ -2,9 +2,17 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace gridova::fuzz {
+
+bool writeInput(const std::string& path, const void* data, std::size_t size) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return false;
+    const bool written = std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && written;
+}
 
 std::string setUpFuzzing() {
     static SilentBoxes boxes;

@@ -2,6 +2,7 @@
 // directory and profile of their own.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/messages.h"
@@ -14,6 +15,9 @@ public:
     void warning(const std::string&, const std::string&) override {}
     Answer question(const std::string&, const std::string&) override { return Answer::No; }
 };
+
+// Writes the input as the file a reader is given; false when it cannot.
+bool writeInput(const std::string& path, const void* data, std::size_t size);
 
 // Installs silent boxes, moves into a new temporary directory with its own
 // profile, and gives that directory.

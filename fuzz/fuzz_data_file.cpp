@@ -43,12 +43,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    {
-        std::FILE* f = std::fopen(gPath.c_str(), "wb");
-        if (f == nullptr) return 0;
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    if (!gridova::fuzz::writeInput(gPath, bytes.data(), bytes.size())) return 0;
     gridova::DataTable table;
     table.readFile(gPath);
     checkSet(table);

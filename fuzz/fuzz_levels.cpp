@@ -32,12 +32,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    {
-        std::FILE* f = std::fopen(gPath.c_str(), "wb");
-        if (f == nullptr) return 0;
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    if (!gridova::fuzz::writeInput(gPath, data, size)) return 0;
     const std::optional<std::vector<double>> levels = gridova::readLevelsFile(gPath);
     if (!levels || levels->size() < gridova::kMinFileLevels || levels->size() > kMaxStored) {
         return 0;

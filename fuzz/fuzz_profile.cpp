@@ -109,12 +109,7 @@ void exerciseText(std::string_view bytes) {
 
 void exerciseFile(std::string_view bytes) {
     const std::string path = gridova::profilePath();
-    {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        if (f == nullptr) return;
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    if (!gridova::fuzz::writeInput(path, bytes.data(), bytes.size())) return;
     std::int32_t i = 0;
     std::int64_t l = 0;
     double d = 0.0;

@@ -42,12 +42,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    {
-        std::FILE* f = std::fopen(gPath.c_str(), "wb");
-        if (f == nullptr) return 0;
-        std::fwrite(data + 1, 1, size - 1, f);
-        std::fclose(f);
-    }
+    if (!gridova::fuzz::writeInput(gPath, data + 1, size - 1)) return 0;
     std::FILE* f = std::fopen(gPath.c_str(), "rb");
     if (f == nullptr) return 0;
     gridova::BinaryReader in(f);

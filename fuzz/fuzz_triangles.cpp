@@ -51,12 +51,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    {
-        std::FILE* f = std::fopen(gPath.c_str(), "wb");
-        if (f == nullptr) return 0;
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    if (!gridova::fuzz::writeInput(gPath, data, size)) return 0;
     gridova::TriangleNetwork network;
     if (gridova::readTriangles(gPath, network) != 0) {
         check(network.empty());

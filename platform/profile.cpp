@@ -5,9 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <unordered_map>
 
 #include "platform/numbers.h"
@@ -35,18 +33,7 @@ CachedProfile gCache;
 bool refreshCache() {
     const std::string path = profilePath();
     std::string bytes;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT) return false;
-    } else {
-        if (!S_ISREG(st.st_mode)) return false;
-        std::ifstream in(path, std::ios::binary);
-        if (!in) return false;
-        std::ostringstream buffer;
-        buffer << in.rdbuf();
-        if (in.bad()) return false;
-        bytes = std::move(buffer).str();
-    }
+    if (!ProfileFile::readBytes(path, bytes)) return false;
     if (!gCache.valid || gCache.path != path || gCache.bytes != bytes) {
         gCache.file = ProfileFile(bytes);
         gCache.path = path;

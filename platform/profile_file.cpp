@@ -64,25 +64,32 @@ ProfileFile::ProfileFile(std::string_view text) {
         lines_.push_back(toUtf8(line));
         start = end + 1;
     }
-    if (!lines_.empty() && lines_.front().rfind("\xEF\xBB\xBF", 0) == 0) {
-        lines_.front().erase(0, 3);  // byte-order mark
+    // Byte-order marks, however many: text() writes none, so that what is
+    // written reads back as the same lines (a second mark left in place
+    // would hide the first section's header until the next read).
+    while (!lines_.empty() && lines_.front().rfind("\xEF\xBB\xBF", 0) == 0) {
+        lines_.front().erase(0, 3);
     }
 }
 
-bool ProfileFile::load(const std::string& path) {
+bool ProfileFile::readBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT) return false;
-        *this = ProfileFile();  // no profile yet
-        return true;
-    }
+    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT;  // no profile yet
     if (!S_ISREG(st.st_mode)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::ostringstream buffer;
     buffer << in.rdbuf();
     if (in.bad()) return false;
-    *this = ProfileFile(buffer.str());
+    bytes = std::move(buffer).str();
+    return true;
+}
+
+bool ProfileFile::load(const std::string& path) {
+    std::string bytes;
+    if (!readBytes(path, bytes)) return false;
+    *this = ProfileFile(bytes);
     return true;
 }
 
@@ -215,14 +222,7 @@ void ProfileFile::removeSection(std::string_view section) {
 
 std::vector<std::string> ProfileFile::keys(std::string_view section) const {
     std::vector<std::string> result;
-    const auto range = findSection(section);
-    if (!range) return result;
-    for (std::size_t i = range->first; i < range->last; ++i) {
-        const std::string_view line = lines_[i];
-        if (isComment(line)) continue;
-        const auto eq = line.find('=');
-        if (eq != std::string_view::npos) result.emplace_back(trim(line.substr(0, eq)));
-    }
+    for (auto& entry : entries(section)) result.push_back(std::move(entry.first));
     return result;
 }
 

@@ -22,6 +22,9 @@ public:
     // Reads the file; a missing file gives an empty profile and true; a file
     // that cannot be read gives false and leaves this profile unchanged.
     bool load(const std::string& path);
+    // The file's bytes as load reads them: empty and true for a missing
+    // file, false for one that cannot be read (or is no plain file).
+    static bool readBytes(const std::string& path, std::string& bytes);
     // Writes the whole profile through a temporary file; false on failure
     // (the old file is kept).
     bool save(const std::string& path) const;

@@ -205,6 +205,16 @@ TEST(Profile, LongListsAreWrittenAndReadWhole) {
 // The profile is parsed again only when its bytes change, and a change by
 // anyone else is seen at the next read, even one of the same length within
 // the same clock tick.
+// A file that starts with two byte-order marks (found by fuzzing): a key
+// written to its first section reads back at once.
+TEST(Profile, WrittenKeysReadBackBehindByteOrderMarks) {
+    writeFile("profile.ini", "\xEF\xBB\xBF\xEF\xBB\xBF[Grid]\nLo[Dialo\x19");
+    writeProfileInt("Grid", "Load", 7);
+    std::int32_t v = 0;
+    ASSERT_EQ(readProfileInt("Grid", "Load", v), 0);
+    EXPECT_EQ(v, 7);
+}
+
 TEST(Profile, ChangesOnFileAreSeenAtTheNextRead) {
     std::int32_t v = 0;
     for (int k = 0; k < 10; ++k) {
