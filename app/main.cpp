@@ -14,6 +14,7 @@
 #include "app/data_summary.h"
 #include "app/main_window.h"
 #include "app/startup_run.h"
+#include "exchange/picture_writer.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
@@ -30,7 +31,8 @@ void printUsage(std::ostream& out) {
            "  -a          open FILE as an array\n"
            "  -d          write trace messages to the message log\n"
            "  -i FILE     isoline levels\n"
-           "  -g FILE     save the first map as a picture (.png .gif .jpg .bmp)\n"
+        << "  -g FILE     save the first map as a picture (" << gridova::pictureExtensionList()
+        << ")\n"
            "  -v FILE     write the grid values\n"
            "  -h          with -g or -v: end after that work\n"
            "  -b FILE     border file instead of Border.brd\n"

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
+#include "platform/text_codec.h"
 
 namespace gridova {
 namespace {
@@ -20,16 +21,6 @@ constexpr int kCannotWrite = 201;  // "Нельзя записать в файл
 // and an empty face line without its line end, 37). A count of entries is
 // checked against the bytes left.
 constexpr std::uint64_t kMinTemplateEntryBytes = 19 + 2 + 29 + 37;
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())) != 0) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())) != 0) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
 
 // The first blank-separated word of a line.
 std::string_view firstWord(std::string_view line) {

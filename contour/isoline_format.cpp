@@ -14,6 +14,7 @@
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/profile.h"
+#include "platform/text_codec.h"
 
 namespace gridova {
 namespace {
@@ -39,16 +40,6 @@ std::int32_t clampDigits(std::int64_t v) {
 }
 
 gdi::ColorRef colorOf(std::int64_t v) { return static_cast<gdi::ColorRef>(v) & kColorMask; }
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())) != 0) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())) != 0) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
 
 // A "%d" line: blanks, an optional sign and digits at its start, within 32
 // bits; what follows them is not looked at.

@@ -41,13 +41,10 @@ constexpr StyleLabel kStyleLabels[] = {
 };
 constexpr std::size_t kOldStyleValues = 4;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+// Blanks inside a line (a line end is no blank here).
+constexpr std::string_view kLineBlanks = " \t\r\v\f";
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
+bool isBlank(char c) { return kLineBlanks.find(c) != std::string_view::npos; }
 
 // Reads a text the way the line formats need: whole lines (labels, names)
 // and words across line ends (numbers).
@@ -271,7 +268,7 @@ std::optional<Line> readLineText(LineSource& lines) {
     TextCursor c(lines);
     std::string tag;
     if (!c.nextLine(tag)) return std::nullopt;
-    const std::string_view t = trimmed(tag);
+    const std::string_view t = trimmed(tag, kLineBlanks);
     if (t != kLineTextTag && t != kOldLineTextTag) return std::nullopt;
     try {
         Line line;
@@ -286,7 +283,7 @@ std::optional<Line> readLineText(LineSource& lines) {
 std::unique_ptr<Bush> readGroupText(LineSource& lines) {
     TextCursor c(lines);
     std::string tag;
-    if (!c.nextLine(tag) || trimmed(tag) != kGroupTextTag) return nullptr;
+    if (!c.nextLine(tag) || trimmed(tag, kLineBlanks) != kGroupTextTag) return nullptr;
     try {
         auto group = std::make_unique<Bush>();
         if (!readGroupBody(c, *group, 0)) return nullptr;
@@ -367,7 +364,7 @@ bool readLineFile(const std::string& path, Bush& group) {
     try {
         std::string_view first;
         if (!lines.next(first)) return cannotRead();
-        const std::string_view tag = trimmed(first);
+        const std::string_view tag = trimmed(first, kLineBlanks);
         if (tag == kLineTextTag || tag == kOldLineTextTag) {
             TextCursor c(lines);
             Line line;

@@ -11,6 +11,9 @@
 namespace gridova {
 namespace {
 
+// Blanks around the file's words.
+constexpr std::string_view kBlanks = " \t";
+
 constexpr int kNotLogFont = 204;  // "Файл не имеет определенный формат LOGFONT!"
 
 struct IntMember {
@@ -38,16 +41,10 @@ constexpr ByteMember kByteMembers[] = {
     {"PitchAndFamily", &gdi::LogFont::pitchAndFamily},
 };
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
 std::optional<std::int32_t> nextInteger(LineSource& lines) {
     std::string_view line;
     if (!lines.next(line)) return std::nullopt;
-    return parseInteger(trimmed(line));
+    return parseInteger(trimmed(line, kBlanks));
 }
 
 std::string faceNameOf(std::string_view text) {
@@ -68,7 +65,7 @@ bool writeLogFontText(std::FILE* file, const gdi::LogFont& font) {
 
 bool readLogFontText(LineSource& lines, gdi::LogFont& font) {
     std::string_view line;
-    if (!lines.next(line) || trimmed(line) != kLogFontTag) {
+    if (!lines.next(line) || trimmed(line, kBlanks) != kLogFontTag) {
         warning(text(kNotLogFont));
         return false;
     }

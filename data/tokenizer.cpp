@@ -1,13 +1,9 @@
 #include "data/tokenizer.h"
 
+#include "platform/text_codec.h"
+
 namespace gridova {
 namespace {
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
 
 // Characters that end an unquoted token.
 constexpr unsigned char kHard = 1;   // TAB, LF, CR, "," and ";"
@@ -55,7 +51,7 @@ std::string_view Tokenizer::next() {
                 if (pos_ < n && isHardSeparator(line_[pos_])) ++pos_;
             }
         }
-        return trimBlanks(token);
+        return trimmed(token, " ");
     }
 
     const std::size_t begin = pos_;

@@ -1,4 +1,5 @@
 #include "exchange/bmp_writer.h"
+#include "exchange/little_endian.h"
 
 #include <cstdint>
 #include <limits>
@@ -16,17 +17,6 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kRgbQuadSize = 4;
 constexpr std::uint16_t kPlanes = 1;
 constexpr std::uint32_t kBiRgb = 0;
-
-// Little-endian fields appended to a byte buffer.
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
 
 bool writeAll(std::FILE* file, const std::uint8_t* data, std::size_t size) {
     return std::fwrite(data, 1, size, file) == size;

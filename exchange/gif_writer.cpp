@@ -1,4 +1,5 @@
 #include "exchange/gif_writer.h"
+#include "exchange/little_endian.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -124,11 +125,6 @@ constexpr std::uint8_t kScreenPacked = 0xF7;  // global table, 8-bit resolution,
 constexpr std::uint8_t kImageSeparator = 0x2C;
 constexpr std::uint8_t kImagePacked = 0x07;
 constexpr std::uint8_t kTrailer = 0x3B;
-
-void put16(std::vector<std::uint8_t>& out, int v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
 
 // Appends the LZW data as sub-blocks and the zero-length block. False when
 // the string table overflowed.

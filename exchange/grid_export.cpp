@@ -1,4 +1,5 @@
 #include "exchange/grid_export.h"
+#include "exchange/little_endian.h"
 
 #include <bit>
 #include <charconv>
@@ -152,17 +153,6 @@ bool writeTriples(std::FILE* file, const EqNet& grid, const Selection& s, const 
 void showWritten(const GridExportResult& result) {
     information(formatText(text(kValuesWritten),
                            {std::int64_t{result.columns}, std::int64_t{result.rows}}));
-}
-
-// Little-endian fields appended to a byte buffer.
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
 }
 
 void putDouble(std::vector<std::uint8_t>& out, double v) {

@@ -1,5 +1,7 @@
 #include "exchange/picture_writer.h"
 
+#include <array>
+
 #include "exchange/bmp_writer.h"
 #include "exchange/gif_writer.h"
 #include "exchange/jpeg_writer.h"
@@ -17,15 +19,42 @@ std::string lowerCased(std::string s) {
     return s;
 }
 
+const std::array kFormats{
+    PictureFormat{"png",
+                  [](const gdi::Dib& d, const std::string& p, int) { return writePng(d, p); }},
+    PictureFormat{"gif",
+                  [](const gdi::Dib& d, const std::string& p, int) { return writeGif(d, p); }},
+    PictureFormat{
+        "jpg", [](const gdi::Dib& d, const std::string& p, int q) { return writeJpeg(d, p, q); }},
+    PictureFormat{"bmp",
+                  [](const gdi::Dib& d, const std::string& p, int) { return writeBmp(d, p); }},
+};
+
 }  // namespace
 
+std::span<const PictureFormat> pictureFormats() { return kFormats; }
+
+const PictureFormat* pictureFormatOf(const std::string& path) {
+    const std::string extension = lowerCased(extensionOf(path));
+    for (const PictureFormat& f : kFormats) {
+        if (f.extension == extension) return &f;
+    }
+    return nullptr;
+}
+
+std::string pictureExtensionList() {
+    std::string list;
+    for (const PictureFormat& f : kFormats) {
+        if (!list.empty()) list += ' ';
+        list += '.';
+        list += f.extension;
+    }
+    return list;
+}
+
 bool writePictureByName(const gdi::Dib& dib, const std::string& path, int jpegQuality) {
-    const std::string extension = "." + lowerCased(extensionOf(path));
-    if (extension == ".gif") return writeGif(dib, path);
-    if (extension == ".bmp") return writeBmp(dib, path);
-    if (extension == ".jpg") return writeJpeg(dib, path, jpegQuality);
-    if (extension == ".png") return writePng(dib, path);
-    return false;
+    const PictureFormat* format = pictureFormatOf(path);
+    return format != nullptr && format->write(dib, path, jpegQuality);
 }
 
 }  // namespace gridova

@@ -13,13 +13,10 @@
 namespace gridova {
 namespace {
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
+// Blanks around names and values; the line end's CR too.
+constexpr std::string_view kBlanks = " \t\r";
+
+std::string_view trim(std::string_view s) { return trimmed(s, kBlanks); }
 
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() == b.size()) {

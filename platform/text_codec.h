@@ -23,6 +23,16 @@ std::string toUtf8(std::string_view bytes);
 // sequence counts as one character per byte.
 std::string_view firstCharacters(std::string_view utf8, std::size_t count);
 
+// What counts as white space around a value: the C locale's isspace.
+inline constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
+
+// The text without the given characters at either end.
+constexpr std::string_view trimmed(std::string_view s, std::string_view blanks = kWhiteSpace) {
+    const std::size_t first = s.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
 // Folds ASCII and Cyrillic capitals to small letters, for names compared
 // without regard to case. Invalid sequences are kept as they are.
 std::string foldCase(std::string_view utf8);

@@ -184,11 +184,7 @@ void CVexaView::linesFromNamedPoints(const PointSet& set) {
 
 // --- Start-up outputs -----------------------------------------------------------------------
 
-bool isPictureName(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".gif" || extension == ".bmp" || extension == ".jpg" || extension == ".png";
-}
+bool isPictureName(const std::string& path) { return pictureFormatOf(path) != nullptr; }
 
 bool CVexaView::exportPictureByName(const std::string& path) {
     // Any other extension writes nothing.

@@ -30,6 +30,8 @@ TEST_P(PictureByName, TheExtensionPicksTheFormat) {
     const bool written =
         writePictureByName(testing::toDib(testing::contourMap(7, 5), 24), path, kQuality);
     EXPECT_TRUE(boxes.warnings.empty());
+    // The registry that the start-up check asks agrees with the writer.
+    EXPECT_EQ(pictureFormatOf(path) != nullptr, written);
     if (c.signature.empty()) {
         EXPECT_FALSE(written);
         EXPECT_EQ(testing::filesInTestDir(), std::vector<std::string>{"maps.v1"});
