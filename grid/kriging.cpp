@@ -2,12 +2,8 @@
 //
 // Estimates. After the inversion u = A⁻ᵀ p̃ is formed once (u_j is column j
 // of the inverse times the values), and an estimate is Σ u_i·γ(h_i) + u_n.
-// The sum runs over the points in vector registers, two accumulators of two
-// lanes (SSE2) or of four lanes (AVX2, when the processor has it); each lane
-// computes γ with exactly the operations of gamma() (no fused multiply-add),
-// so only the order of the additions differs from a plain loop, and every
-// node gets the same value whichever thread computes it. The exponential and
-// Gaussian models call std::exp per lane.
+// The sum runs over the points in vector lanes (grid/kriging_lanes.h): two
+// lanes (SSE2), or four (AVX2) when the processor has them.
 #include "grid/kriging.h"
 
 #include <algorithm>
@@ -19,15 +15,7 @@
 
 #include <unistd.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-// On x86-64 the sums also have an AVX2 form, chosen when the processor has it.
-#if defined(__x86_64__) && defined(__GNUC__)
-#define KRIGING_AVX2 1
-#include <immintrin.h>
-#endif
-
+#include "grid/kriging_lanes.h"
 #include "platform/profile.h"
 
 extern "C" {
@@ -369,86 +357,15 @@ int Kriging::invert() {
 
 namespace {
 
-// What an estimate sums over: the padded points and u, and the variogram.
-struct Terms {
-    const double* px;
-    const double* py;
-    const double* u;
-    std::size_t count;  // a multiple of kLanes
-    double range, invRange, nugget, partialSill, sill;
-};
+#if defined(GRIDOVA_KRIGING_AVX2)
+const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+#endif
 
-#if defined(__SSE2__)
-struct Lanes2 {
-    __m128d range, invRange, nugget, partialSill, sill;
-};
-
-// γ of two distances, with the operations of Kriging::gamma.
-template <int Model>
-inline __m128d gamma2(__m128d h, const Lanes2& c) {
-    if constexpr (Model == Kriging::kLinear) {
-        const __m128d g =
-            _mm_add_pd(c.nugget, _mm_mul_pd(c.partialSill, _mm_mul_pd(h, c.invRange)));
-        const __m128d below = _mm_cmplt_pd(h, c.range);
-        return _mm_or_pd(_mm_and_pd(below, g), _mm_andnot_pd(below, c.sill));
-    } else if constexpr (Model == Kriging::kSpherical) {
-        const __m128d t = _mm_mul_pd(h, c.invRange);
-        const __m128d t3 = _mm_mul_pd(_mm_mul_pd(t, t), t);
-        const __m128d f =
-            _mm_sub_pd(_mm_mul_pd(_mm_set1_pd(1.5), t), _mm_mul_pd(_mm_set1_pd(0.5), t3));
-        const __m128d g = _mm_add_pd(c.nugget, _mm_mul_pd(c.partialSill, f));
-        const __m128d below = _mm_cmplt_pd(h, c.range);
-        return _mm_or_pd(_mm_and_pd(below, g), _mm_andnot_pd(below, c.sill));
-    } else {
-        __m128d arg;
-        if constexpr (Model == Kriging::kExponential) {
-            arg = _mm_mul_pd(_mm_set1_pd(-3.0), _mm_mul_pd(h, c.invRange));
-        } else {
-            const __m128d t = _mm_mul_pd(h, c.invRange);
-            arg = _mm_mul_pd(_mm_set1_pd(-3.0), _mm_mul_pd(t, t));
-        }
-        alignas(16) double a[2];
-        _mm_store_pd(a, arg);
-        a[0] = std::exp(a[0]);
-        a[1] = std::exp(a[1]);
-        const __m128d e = _mm_load_pd(a);
-        const __m128d g =
-            _mm_add_pd(c.nugget, _mm_mul_pd(c.partialSill, _mm_sub_pd(_mm_set1_pd(1.0), e)));
-        if constexpr (Model == Kriging::kExponential) {
-            return _mm_and_pd(_mm_cmpgt_pd(h, _mm_setzero_pd()), g);  // γ(0) = 0
-        } else {
-            return g;
-        }
-    }
-}
-
-template <int Model>
-double sumTerms(const Terms& t, double x, double y) {
-    const Lanes2 c{_mm_set1_pd(t.range), _mm_set1_pd(t.invRange), _mm_set1_pd(t.nugget),
-                   _mm_set1_pd(t.partialSill), _mm_set1_pd(t.sill)};
-    const __m128d X = _mm_set1_pd(x);
-    const __m128d Y = _mm_set1_pd(y);
-    __m128d acc0 = _mm_setzero_pd();
-    __m128d acc1 = _mm_setzero_pd();
-    for (std::size_t i = 0; i < t.count; i += 4) {
-        const __m128d dx0 = _mm_sub_pd(_mm_loadu_pd(t.px + i), X);
-        const __m128d dy0 = _mm_sub_pd(_mm_loadu_pd(t.py + i), Y);
-        const __m128d dx1 = _mm_sub_pd(_mm_loadu_pd(t.px + i + 2), X);
-        const __m128d dy1 = _mm_sub_pd(_mm_loadu_pd(t.py + i + 2), Y);
-        const __m128d h0 = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx0, dx0), _mm_mul_pd(dy0, dy0)));
-        const __m128d h1 = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx1, dx1), _mm_mul_pd(dy1, dy1)));
-        acc0 = _mm_add_pd(acc0, _mm_mul_pd(_mm_loadu_pd(t.u + i), gamma2<Model>(h0, c)));
-        acc1 = _mm_add_pd(acc1, _mm_mul_pd(_mm_loadu_pd(t.u + i + 2), gamma2<Model>(h1, c)));
-    }
-    alignas(16) double s[2];
-    _mm_store_pd(s, _mm_add_pd(acc0, acc1));
-    return s[0] + s[1];
-}
-#else
-template <int Model>
-double sumTerms(const Terms& t, double x, double y) {
-    Kriging k;  // γ with the same operations
-    k.setModel(Model);
+#if !defined(__SSE2__)
+// Without vector lanes: the plain loop, γ with the same operations.
+double plainSum(int model, const KrigingTerms& t, double x, double y) {
+    Kriging k;
+    k.setModel(model);
     k.setRange(t.range);
     k.setNuggetSill(t.nugget, t.partialSill);
     double s = 0.0;
@@ -461,107 +378,24 @@ double sumTerms(const Terms& t, double x, double y) {
 }
 #endif
 
-#if defined(KRIGING_AVX2)
-struct Lanes4 {
-    __m256d range, invRange, nugget, partialSill, sill;
-};
-
-template <int Model>
-__attribute__((target("avx2"))) inline __m256d gamma4(__m256d h, const Lanes4& c) {
-    if constexpr (Model == Kriging::kLinear) {
-        const __m256d g =
-            _mm256_add_pd(c.nugget, _mm256_mul_pd(c.partialSill, _mm256_mul_pd(h, c.invRange)));
-        return _mm256_blendv_pd(c.sill, g, _mm256_cmp_pd(h, c.range, _CMP_LT_OQ));
-    } else if constexpr (Model == Kriging::kSpherical) {
-        const __m256d t = _mm256_mul_pd(h, c.invRange);
-        const __m256d t3 = _mm256_mul_pd(_mm256_mul_pd(t, t), t);
-        const __m256d f = _mm256_sub_pd(_mm256_mul_pd(_mm256_set1_pd(1.5), t),
-                                        _mm256_mul_pd(_mm256_set1_pd(0.5), t3));
-        const __m256d g = _mm256_add_pd(c.nugget, _mm256_mul_pd(c.partialSill, f));
-        return _mm256_blendv_pd(c.sill, g, _mm256_cmp_pd(h, c.range, _CMP_LT_OQ));
-    } else {
-        __m256d arg;
-        if constexpr (Model == Kriging::kExponential) {
-            arg = _mm256_mul_pd(_mm256_set1_pd(-3.0), _mm256_mul_pd(h, c.invRange));
-        } else {
-            const __m256d t = _mm256_mul_pd(h, c.invRange);
-            arg = _mm256_mul_pd(_mm256_set1_pd(-3.0), _mm256_mul_pd(t, t));
-        }
-        alignas(32) double a[4];
-        _mm256_store_pd(a, arg);
-        for (double& v : a) v = std::exp(v);
-        const __m256d e = _mm256_load_pd(a);
-        const __m256d g = _mm256_add_pd(
-            c.nugget, _mm256_mul_pd(c.partialSill, _mm256_sub_pd(_mm256_set1_pd(1.0), e)));
-        if constexpr (Model == Kriging::kExponential) {
-            return _mm256_and_pd(_mm256_cmp_pd(h, _mm256_setzero_pd(), _CMP_GT_OQ), g);
-        } else {
-            return g;
-        }
-    }
-}
-
-template <int Model>
-__attribute__((target("avx2"))) double sumTermsAvx2(const Terms& t, double x, double y) {
-    const Lanes4 c{_mm256_set1_pd(t.range), _mm256_set1_pd(t.invRange), _mm256_set1_pd(t.nugget),
-                   _mm256_set1_pd(t.partialSill), _mm256_set1_pd(t.sill)};
-    const __m256d X = _mm256_set1_pd(x);
-    const __m256d Y = _mm256_set1_pd(y);
-    __m256d acc0 = _mm256_setzero_pd();
-    __m256d acc1 = _mm256_setzero_pd();
-    for (std::size_t i = 0; i < t.count; i += 8) {
-        const __m256d dx0 = _mm256_sub_pd(_mm256_loadu_pd(t.px + i), X);
-        const __m256d dy0 = _mm256_sub_pd(_mm256_loadu_pd(t.py + i), Y);
-        const __m256d dx1 = _mm256_sub_pd(_mm256_loadu_pd(t.px + i + 4), X);
-        const __m256d dy1 = _mm256_sub_pd(_mm256_loadu_pd(t.py + i + 4), Y);
-        const __m256d h0 =
-            _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(dx0, dx0), _mm256_mul_pd(dy0, dy0)));
-        const __m256d h1 =
-            _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(dx1, dx1), _mm256_mul_pd(dy1, dy1)));
-        acc0 = _mm256_add_pd(acc0, _mm256_mul_pd(_mm256_loadu_pd(t.u + i), gamma4<Model>(h0, c)));
-        acc1 =
-            _mm256_add_pd(acc1, _mm256_mul_pd(_mm256_loadu_pd(t.u + i + 4), gamma4<Model>(h1, c)));
-    }
-    alignas(32) double s[4];
-    _mm256_store_pd(s, _mm256_add_pd(acc0, acc1));
-    return (s[0] + s[1]) + (s[2] + s[3]);
-}
-
-const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+double sumFor(int model, const KrigingTerms& t, double x, double y) {
+#if defined(GRIDOVA_KRIGING_AVX2)
+    if (kHaveAvx2) return krigingSumAvx2(model, t, x, y);
 #endif
-
-template <int Model>
-double sumFor(const Terms& t, double x, double y) {
-#if defined(KRIGING_AVX2)
-    if (kHaveAvx2) return sumTermsAvx2<Model>(t, x, y);
+#if defined(__SSE2__)
+    return sumForModel<Sse2Lanes>(model, t, x, y);
+#else
+    return plainSum(model, t, x, y);
 #endif
-    return sumTerms<Model>(t, x, y);
 }
 
 }  // namespace
 
 double Kriging::estimate(double x, double y) const {
     if (!inverted_) return 0.0;
-    const Terms t{pxPad_.data(), pyPad_.data(), u_.data(),    u_.size(), range_,
-                  invRange_,     nugget_,       partialSill_, sill_};
-    double s = 0.0;
-    switch (model_) {
-        case kLinear:
-            s = sumFor<kLinear>(t, x, y);
-            break;
-        case kSpherical:
-            s = sumFor<kSpherical>(t, x, y);
-            break;
-        case kExponential:
-            s = sumFor<kExponential>(t, x, y);
-            break;
-        case kGaussian:
-            s = sumFor<kGaussian>(t, x, y);
-            break;
-        default:
-            break;
-    }
-    return s + uLast_;
+    const KrigingTerms t{pxPad_.data(), pyPad_.data(), u_.data(),    u_.size(), range_,
+                         invRange_,     nugget_,       partialSill_, sill_};
+    return sumFor(model_, t, x, y) + uLast_;
 }
 
 double Kriging::plainEstimate(double x, double y) const {
