@@ -274,6 +274,18 @@ void DataTable::readCoordinateFile(const std::string& path) {
         return;
     }
     FileLineSource source(file.get());
+    readCoordinateLines(source, path);
+}
+
+void DataTable::readCoordinateText(std::string_view text) {
+    reset();
+    setFormat(InputFormat::load());
+    labelColumn_ = 0;
+    TextLineSource source(text);
+    readCoordinateLines(source, {});
+}
+
+void DataTable::readCoordinateLines(LineSource& source, const std::string& path) {
     std::string scratch;
     std::string_view raw;
     long long n = 0;

@@ -64,6 +64,8 @@ public:
     void readText(std::string_view text);
     // Reads a ".cor" file: name first, then numbers.
     void readCoordinateFile(const std::string& path);
+    // The same from the file's text.
+    void readCoordinateText(std::string_view text);
 
     // Shows the input-format dialog alone and stores the choices.
     static void editInputFormat();
@@ -104,6 +106,7 @@ private:
 
     // The stored input format; the dialog first when the format asks for it.
     void loadFormatAskingWhenWanted();
+    void readCoordinateLines(class LineSource& source, const std::string& path);
     void readLines(class LineSource& source, bool clipboardForm, bool withScope);
     // Logs cut lines and reports a read error or lack of memory.
     void reportSourceProblems(const class LineSource& source, const std::string& path);

@@ -41,12 +41,17 @@ BinaryReader::BinaryReader(std::FILE* file) : file_(file) {
     position_ = static_cast<std::uint64_t>(at);
 }
 
+BinaryReader::BinaryReader(std::string_view memory)
+    : memory_(memory.data()), size_(memory.size()) {}
+
 bool BinaryReader::bytes(void* data, std::size_t size) {
     if (failed_ || size > size_ - position_) {
         failed_ = true;
         return false;
     }
-    if (size > 0 && std::fread(data, 1, size, file_) != size) {
+    if (memory_ != nullptr) {
+        if (size > 0) std::memcpy(data, memory_ + position_, size);
+    } else if (size > 0 && std::fread(data, 1, size, file_) != size) {
         failed_ = true;
         return false;
     }

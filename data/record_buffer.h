@@ -49,11 +49,13 @@ private:
     bool ok_ = true;
 };
 
-// Bytes from a file whose size is known, so that lengths read from it can be
-// checked against what is left.
+// Bytes from a file whose size is known, or from memory, so that lengths
+// read from it can be checked against what is left.
 class BinaryReader {
 public:
     explicit BinaryReader(std::FILE* file);
+    // Reads the bytes, which must outlive the reader.
+    explicit BinaryReader(std::string_view memory);
     // False (and the reader failed) when fewer bytes are left.
     bool bytes(void* data, std::size_t size);
     bool word(std::int32_t& v);
@@ -66,7 +68,8 @@ public:
     void fail() { failed_ = true; }
 
 private:
-    std::FILE* file_;
+    std::FILE* file_ = nullptr;
+    const char* memory_ = nullptr;  // instead of the file
     std::uint64_t size_ = 0;
     std::uint64_t position_ = 0;
     bool failed_ = false;

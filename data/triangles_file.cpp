@@ -58,7 +58,7 @@ Header readHeader(std::string_view line, std::string_view word, std::int32_t& co
 
 class Reader {
 public:
-    Reader(const std::string& path, std::FILE* file) : path_(path), source_(file) {}
+    Reader(const std::string& path, LineSource& source) : path_(path), source_(source) {}
 
     int read(TriangleNetwork& network) {
         std::string_view line;
@@ -158,7 +158,7 @@ private:
     }
 
     const std::string& path_;
-    FileLineSource source_;
+    LineSource& source_;
 };
 
 }  // namespace
@@ -169,6 +169,22 @@ void TriangleNetwork::clear() {
     corners = {};
 }
 
+namespace {
+
+int readTrianglesFrom(LineSource& source, const std::string& path, TriangleNetwork& network) {
+    int result = -1;
+    try {
+        Reader reader(path, source);
+        result = reader.read(network);
+    } catch (const std::bad_alloc&) {
+        outOfMemory();
+    }
+    if (result != 0) network.clear();
+    return result;
+}
+
+}  // namespace
+
 int readTriangles(const std::string& path, TriangleNetwork& network) {
     network.clear();
     FilePtr file = openReadQuiet(path);
@@ -176,15 +192,14 @@ int readTriangles(const std::string& path, TriangleNetwork& network) {
         warning(formatText(text(kCannotOpen), {path}));
         return -1;
     }
-    int result = -1;
-    try {
-        Reader reader(path, file.get());
-        result = reader.read(network);
-    } catch (const std::bad_alloc&) {
-        outOfMemory();
-    }
-    if (result != 0) network.clear();
-    return result;
+    FileLineSource source(file.get());
+    return readTrianglesFrom(source, path, network);
+}
+
+int readTrianglesText(std::string_view text, const std::string& name, TriangleNetwork& network) {
+    network.clear();
+    TextLineSource source(text);
+    return readTrianglesFrom(source, name, network);
 }
 
 bool writeTriangles(std::FILE* file, const TriangleNetwork& network) {

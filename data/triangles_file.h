@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace gridova {
@@ -42,6 +43,8 @@ struct TriangleNetwork {
 // "It's not TRIANGLE file", "Invalid TRIANGES number", "Invalid integer %s";
 // messages 9070 and 9071 for a file that ends too early.
 int readTriangles(const std::string& path, TriangleNetwork& network);
+// The same from the file's text; `name` names it in the messages.
+int readTrianglesText(std::string_view text, const std::string& name, TriangleNetwork& network);
 
 // Writes the network in the layout above, numbers in their shortest exact
 // form. False when a write failed.

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkSet(table);
     table.readText(bytes);
     checkSet(table);
-    table.readCoordinateFile(gPath);
+    table.readCoordinateText(bytes);
     checkSet(table);
     return 0;
 }

@@ -4,26 +4,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "fuzz/fuzz_common.h"
 #include "render/map_view.h"
 
-namespace {
-
-std::string gPath;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const std::string dir = gridova::fuzz::setUpFuzzing();
-    gPath = dir + "/input.gdv";
+    gridova::fuzz::setUpFuzzing();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!gridova::fuzz::writeInput(gPath, data, size)) return 0;
     gridova::CVexaView view;
-    view.readDocument(gPath);
+    view.readDocumentBytes(std::string_view(reinterpret_cast<const char*>(data), size));
     view.computeWorldRect();
     return 0;
 }

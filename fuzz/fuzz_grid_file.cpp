@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fuzz/fuzz_common.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-std::string gPath;
 std::string gCopyPath;
 
 void check(bool condition) {
@@ -40,15 +40,13 @@ void checkLayout(const gridova::EqNet& grid) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const std::string dir = gridova::fuzz::setUpFuzzing();
-    gPath = dir + "/input.net";
     gCopyPath = dir + "/copy.net";
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!gridova::fuzz::writeInput(gPath, data, size)) return 0;
     gridova::EqNet grid;
-    if (!grid.readFile(gPath)) {
+    if (!grid.readText(std::string_view(reinterpret_cast<const char*>(data), size), "input")) {
         check(grid.empty());
         return 0;
     }

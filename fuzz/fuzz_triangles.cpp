@@ -16,8 +16,6 @@
 
 namespace {
 
-std::string gPath;
-
 // Vertices handed to the triangulation at most (its time grows with them).
 constexpr std::int32_t kMaxTriangulated = 4000;
 
@@ -45,15 +43,14 @@ void rasteriseOn(gridova::EqNet& grid, const gridova::TriangleNetwork& n) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const std::string dir = gridova::fuzz::setUpFuzzing();
-    gPath = dir + "/input.txt";
+    gridova::fuzz::setUpFuzzing();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!gridova::fuzz::writeInput(gPath, data, size)) return 0;
     gridova::TriangleNetwork network;
-    if (gridova::readTriangles(gPath, network) != 0) {
+    if (gridova::readTrianglesText(std::string_view(reinterpret_cast<const char*>(data), size),
+                                   "input", network) != 0) {
         check(network.empty());
         return 0;
     }

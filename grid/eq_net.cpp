@@ -628,6 +628,15 @@ bool EqNet::readFile(const std::string& path) {
     FilePtr file = openReadQuiet(path);
     if (!file) return false;
     FileLineSource lines(file.get());
+    return readLines(lines, path);
+}
+
+bool EqNet::readText(std::string_view text, const std::string& name) {
+    TextLineSource lines(text);
+    return readLines(lines, name);
+}
+
+bool EqNet::readLines(LineSource& lines, const std::string& path) {
     std::string_view line;
     const auto nextLine = [&]() -> std::optional<std::string_view> {
         if (!lines.next(line)) return std::nullopt;

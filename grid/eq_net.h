@@ -28,6 +28,8 @@
 
 namespace gridova {
 
+class LineSource;
+
 class DrawingCanvas;
 
 inline constexpr double kBlankValue = -1e30;
@@ -219,6 +221,8 @@ public:
     // --- Files and sections -----------------------------------------------------
     bool writeFile(const std::string& path) const;
     bool readFile(const std::string& path);
+    // The same from the file's text; `name` names it in the messages.
+    bool readText(std::string_view text, const std::string& name);
     // "EN01" with the arrays, the extent and the colour scale, then "EX01".
     void writeSection(BinaryWriter& out) const;
     bool readSection(BinaryReader& in);
@@ -271,6 +275,7 @@ public:
     ColorScale colorScale;
 
 private:
+    bool readLines(LineSource& lines, const std::string& path);
     bool setLayout(std::vector<double> stepsX, std::vector<double> stepsY, double minX,
                    double minY);
     void buildNodes();

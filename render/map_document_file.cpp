@@ -209,10 +209,19 @@ bool CVexaView::writeDocument(const std::string& path) {
 // --- Reading ------------------------------------------------------------------------------
 
 bool CVexaView::readDocument(const std::string& path) {
-    WaitScope wait;
     FilePtr f = openBinaryRead(path);
     if (!f) return false;
     BinaryReader in(f.get());
+    return readDocument(in);
+}
+
+bool CVexaView::readDocumentBytes(std::string_view bytes) {
+    BinaryReader in(bytes);
+    return readDocument(in);
+}
+
+bool CVexaView::readDocument(BinaryReader& in) {
+    WaitScope wait;
     // 1. The map objects go.
     grid_.reset();
     isolines_.reset();

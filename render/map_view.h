@@ -34,6 +34,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "contour/bush.h"
@@ -101,6 +102,7 @@ struct CommandState {
     bool checked = false;
 };
 
+class BinaryReader;
 class CVexaView;
 
 // True for a file name whose extension names a picture format written by
@@ -377,6 +379,8 @@ public:
     // Replaces the map by the document's; reading stops at the first
     // damaged section ("Invalid format." once) and keeps what was read.
     bool readDocument(const std::string& path);
+    // The same from the file's bytes.
+    bool readDocumentBytes(std::string_view bytes);
     // The kind of document the view was made for.
     DocumentKind documentKind = DocumentKind::Data;
     // The map changed since it was opened or saved.
@@ -420,6 +424,8 @@ private:
     void snapPoint(double& x, double& y);
 
     MapViewHost* host_ = nullptr;
+    bool readDocument(BinaryReader& in);
+
     std::unique_ptr<EqNet> grid_;
     MapProblem mapProblem_ = MapProblem::None;
     std::unique_ptr<IsolineSet> isolines_;

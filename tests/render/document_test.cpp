@@ -132,6 +132,13 @@ TEST_F(DocumentTest, SaveOpenSaveGivesIdenticalBytes) {
     EXPECT_EQ(testing::readFile(second), testing::readFile(first));
     const std::string bytes = testing::readFile(first);
     EXPECT_EQ(bytes.compare(0, 19, std::string("Gridova 1, 8, 7, 0\0", 19)), 0);
+
+    // Read from its bytes, the document is the same map.
+    CVexaView fromBytes;
+    ASSERT_TRUE(fromBytes.readDocumentBytes(bytes));
+    const std::string third = (testing::testDir() / "third.gdv").string();
+    ASSERT_TRUE(fromBytes.writeDocument(third));
+    EXPECT_EQ(testing::readFile(third), bytes);
 }
 
 TEST_F(DocumentTest, ColourBandsSurviveTheDocument) {
