@@ -131,6 +131,40 @@ private:
     std::int32_t position_ = 0;
 };
 
+// One list of a record's fields serves both its writer and its reader: a
+// function template names each field once, in order, as io.word(field),
+// io.number(field), io.optional(field) or io.text(field), and is called
+// with a RecordWriting (the fields of a const object) or a RecordReading.
+// A field that is worked out rather than stored goes through
+// `if constexpr (Io::kReading)`.
+class RecordWriting {
+public:
+    static constexpr bool kReading = false;
+    explicit RecordWriting(RecordBuffer& r) : r_(r) {}
+    void word(std::int32_t v) { r_.putWord(v); }
+    void number(double v) { r_.putDouble(v); }
+    void optional(const OptionalValue& v) { r_.putOptional(v); }
+    void text(const std::string& v) { r_.putString(v); }
+
+private:
+    RecordBuffer& r_;
+};
+
+// Taking a field that the record does not hold any more (an older, shorter
+// record) leaves it as it was and gives false.
+class RecordReading {
+public:
+    static constexpr bool kReading = true;
+    explicit RecordReading(RecordBuffer& r) : r_(r) {}
+    bool word(std::int32_t& v) { return r_.getWord(v) >= 0; }
+    bool number(double& v) { return r_.getDouble(v) >= 0; }
+    bool optional(OptionalValue& v) { return r_.getOptional(v) >= 0; }
+    bool text(std::string& v) { return r_.getString(v) >= 0; }
+
+private:
+    RecordBuffer& r_;
+};
+
 // --- Direct items -----------------------------------------------------------
 // A 32-bit length and the bytes; -1 for an absent text.
 void writeDirectText(BinaryWriter& out, const std::optional<std::string>& text);

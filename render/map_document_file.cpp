@@ -36,93 +36,83 @@ void writePresence(BinaryWriter& out, bool present) {
 
 // --- Settings record --------------------------------------------------------------------
 
+// The 48 items of the settings record, in their order: one list for the
+// writer and the reader. An older, shorter record leaves the rest at the
+// defaults (every take after its end fails and changes nothing).
+template <class View, class Io>
+void CVexaView::settingsFields(View& v, Io& io) {
+    for (auto& m : v.kept_.printerMargins) io.word(m);  // 1-4
+    io.number(v.printSetup.marginLeftCoeff);            // 5
+    io.number(v.printSetup.marginTopCoeff);             // 6
+    io.number(v.printSetup.marginRightCoeff);           // 7
+    io.number(v.printSetup.marginBottomCoeff);          // 8
+    io.word(v.kept_.baseMapDefault);                    // 9
+    io.word(v.kept_.word10);                            // 10
+    io.word(v.printSetup.paperOrientation);             // 11
+    io.word(v.aspectRatio);                             // 12
+    io.word(v.printSetup.scale);                        // 13
+    io.word(v.printSetup.pageUnits);                    // 14
+    io.number(v.printSetup.unitsPerInchX);              // 15
+    io.number(v.printSetup.unitsPerInchY);              // 16
+    io.number(v.printSetup.unitCoef);                   // 17
+    io.word(v.kept_.pictureSaved);                      // 18
+    io.word(v.pixelMargins[0]);                         // 19 left
+    io.word(v.pixelMargins[2]);                         // 20 right
+    io.word(v.pixelMargins[1]);                         // 21 top
+    io.word(v.pixelMargins[3]);                         // 22 bottom
+    // 23: the point sets added; 24: the grid's method (kept when there is
+    // no grid); 25: the document kind.
+    if constexpr (Io::kReading) {
+        std::int32_t added = static_cast<std::int32_t>(v.pointSetsAdded_);
+        if (io.word(added) && added >= 0) v.pointSetsAdded_ = static_cast<std::size_t>(added);
+        io.word(v.kept_.method);
+        std::int32_t kind = static_cast<std::int32_t>(v.documentKind);
+        if (io.word(kind) && kind >= 0 && kind <= 7)
+            v.documentKind = static_cast<DocumentKind>(kind);
+    } else {
+        io.word(static_cast<std::int32_t>(v.pointSetsAdded_));
+        io.word(v.grid_ ? static_cast<std::int32_t>(v.grid_->method) : v.kept_.method);
+        io.word(static_cast<std::int32_t>(v.documentKind));
+    }
+    io.word(v.settings.frameVisible);            // 26
+    io.word(v.settings.showBorder);              // 27
+    io.word(v.kept_.gridNodesX);                 // 28
+    io.word(v.kept_.gridNodesY);                 // 29
+    io.word(v.kept_.word30);                     // 30
+    for (auto& w : v.kept_.array) io.word(w);    // 31-36
+    for (auto& w : v.kept_.newLine) io.word(w);  // 37-40
+    // 41: the pick distance in pixels, a constant (read and dropped).
+    if constexpr (Io::kReading) {
+        std::int32_t pickPixels = kPickPixels;
+        io.word(pickPixels);
+    } else {
+        io.word(kPickPixels);
+    }
+    io.number(v.pickX_);                 // 42
+    io.word(v.kept_.highlighted);        // 43
+    io.word(v.settings.sectionCounter);  // 44
+    // 45: automatic levels, as 1 or 0.
+    if constexpr (Io::kReading) {
+        std::int32_t automatic = v.settings.automaticLevels ? 1 : 0;
+        if (io.word(automatic)) v.settings.automaticLevels = automatic != 0;
+    } else {
+        io.word(v.settings.automaticLevels ? 1 : 0);
+    }
+    io.word(v.kept_.widenCells);          // 46
+    io.optional(v.settings.borderValue);  // 47
+    io.text(v.kept_.defaultLineName);     // 48
+}
+
 void CVexaView::writeSettingsRecord(BinaryWriter& out) const {
     RecordBuffer r;
-    for (std::int32_t v : kept_.printerMargins) r.putWord(v);                    // 1-4
-    r.putDouble(printSetup.marginLeftCoeff);                                     // 5
-    r.putDouble(printSetup.marginTopCoeff);                                      // 6
-    r.putDouble(printSetup.marginRightCoeff);                                    // 7
-    r.putDouble(printSetup.marginBottomCoeff);                                   // 8
-    r.putWord(kept_.baseMapDefault);                                             // 9
-    r.putWord(kept_.word10);                                                     // 10
-    r.putWord(printSetup.paperOrientation);                                      // 11
-    r.putWord(aspectRatio);                                                      // 12
-    r.putWord(printSetup.scale);                                                 // 13
-    r.putWord(printSetup.pageUnits);                                             // 14
-    r.putDouble(printSetup.unitsPerInchX);                                       // 15
-    r.putDouble(printSetup.unitsPerInchY);                                       // 16
-    r.putDouble(printSetup.unitCoef);                                            // 17
-    r.putWord(kept_.pictureSaved);                                               // 18
-    r.putWord(pixelMargins[0]);                                                  // 19 left
-    r.putWord(pixelMargins[2]);                                                  // 20 right
-    r.putWord(pixelMargins[1]);                                                  // 21 top
-    r.putWord(pixelMargins[3]);                                                  // 22 bottom
-    r.putWord(static_cast<std::int32_t>(pointSetsAdded_));                       // 23
-    r.putWord(grid_ ? static_cast<std::int32_t>(grid_->method) : kept_.method);  // 24
-    r.putWord(static_cast<std::int32_t>(documentKind));                          // 25
-    r.putWord(settings.frameVisible);                                            // 26
-    r.putWord(settings.showBorder);                                              // 27
-    r.putWord(kept_.gridNodesX);                                                 // 28
-    r.putWord(kept_.gridNodesY);                                                 // 29
-    r.putWord(kept_.word30);                                                     // 30
-    for (std::int32_t v : kept_.array) r.putWord(v);                             // 31-36
-    for (std::int32_t v : kept_.newLine) r.putWord(v);                           // 37-40
-    r.putWord(kPickPixels);                                                      // 41
-    r.putDouble(pickX_);                                                         // 42
-    r.putWord(kept_.highlighted);                                                // 43
-    r.putWord(settings.sectionCounter);                                          // 44
-    r.putWord(settings.automaticLevels ? 1 : 0);                                 // 45
-    r.putWord(kept_.widenCells);                                                 // 46
-    r.putOptional(settings.borderValue);                                         // 47
-    r.putString(kept_.defaultLineName);                                          // 48
+    RecordWriting io(r);
+    settingsFields(*this, io);
     r.writeRecord(out);
 }
 
 void CVexaView::readSettingsRecord(RecordBuffer& r) {
-    // An older, shorter record leaves the rest at the defaults: every take
-    // after the end fails and changes nothing.
-    for (std::int32_t& v : kept_.printerMargins) r.getWord(v);
-    r.getDouble(printSetup.marginLeftCoeff);
-    r.getDouble(printSetup.marginTopCoeff);
-    r.getDouble(printSetup.marginRightCoeff);
-    r.getDouble(printSetup.marginBottomCoeff);
-    r.getWord(kept_.baseMapDefault);
-    r.getWord(kept_.word10);
-    r.getWord(printSetup.paperOrientation);
-    r.getWord(aspectRatio);
-    r.getWord(printSetup.scale);
-    r.getWord(printSetup.pageUnits);
-    r.getDouble(printSetup.unitsPerInchX);
-    r.getDouble(printSetup.unitsPerInchY);
-    r.getDouble(printSetup.unitCoef);
-    r.getWord(kept_.pictureSaved);
-    r.getWord(pixelMargins[0]);
-    r.getWord(pixelMargins[2]);
-    r.getWord(pixelMargins[1]);
-    r.getWord(pixelMargins[3]);
-    std::int32_t added = static_cast<std::int32_t>(pointSetsAdded_);
-    if (r.getWord(added) >= 0 && added >= 0) pointSetsAdded_ = static_cast<std::size_t>(added);
-    r.getWord(kept_.method);
-    std::int32_t kind = static_cast<std::int32_t>(documentKind);
-    if (r.getWord(kind) >= 0 && kind >= 0 && kind <= 7)
-        documentKind = static_cast<DocumentKind>(kind);
-    r.getWord(settings.frameVisible);
-    r.getWord(settings.showBorder);
-    r.getWord(kept_.gridNodesX);
-    r.getWord(kept_.gridNodesY);
-    r.getWord(kept_.word30);
-    for (std::int32_t& v : kept_.array) r.getWord(v);
-    for (std::int32_t& v : kept_.newLine) r.getWord(v);
-    std::int32_t pickPixels = kPickPixels;
-    r.getWord(pickPixels);
-    r.getDouble(pickX_);
-    r.getWord(kept_.highlighted);
-    r.getWord(settings.sectionCounter);
-    std::int32_t automatic = settings.automaticLevels ? 1 : 0;
-    if (r.getWord(automatic) >= 0) settings.automaticLevels = automatic != 0;
-    r.getWord(kept_.widenCells);
-    r.getOptional(settings.borderValue);
-    r.getString(kept_.defaultLineName);
+    RecordReading io(r);
+    settingsFields(*this, io);
 }
 
 // --- Writing ------------------------------------------------------------------------------

@@ -406,6 +406,8 @@ private:
     void buildColorFill(EqNet& grid);
     void writeSettingsRecord(BinaryWriter& out) const;
     void readSettingsRecord(RecordBuffer& r);
+    template <class View, class Io>
+    static void settingsFields(View& view, Io& io);
     DriverInputs driverInputs(MapType type) const;
     DriverHooks driverHooks();
     void traceIsolines(EqNet& grid);
