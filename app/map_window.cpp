@@ -3,15 +3,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QColorDialog>
-#include <QFileDialog>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "app/dialogs/map_dialogs.h"
 #include "app/main_window.h"
 #include "contour/line_text_files.h"
 #include "platform/messages.h"
@@ -32,21 +30,6 @@ constexpr const char* kDirectoryKey = "Directory";
 constexpr const char* kExtensionKey = "Extnsion";
 constexpr const char* kLinesExtension = "lxt";
 
-// The request of the dialog being asked for (only one at a time: the
-// dialogs are modal).
-const FileRequest* gRequest = nullptr;
-
-class RequestScope {
-public:
-    explicit RequestScope(const FileRequest& request) : saved_(gRequest) { gRequest = &request; }
-    ~RequestScope() { gRequest = saved_; }
-    RequestScope(const RequestScope&) = delete;
-    RequestScope& operator=(const RequestScope&) = delete;
-
-private:
-    const FileRequest* saved_;
-};
-
 std::string fileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
@@ -66,102 +49,7 @@ std::string directoryOfChosen(const std::string& path) {
     return (error ? std::filesystem::path(path) : absolute).parent_path().string();
 }
 
-// The extension of a Qt name filter's first pattern ("PNG (*.png *.PNG)"
-// gives "png"); empty for "*".
-QString firstSuffix(const QString& nameFilter) {
-    static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([^ )]+)"));
-    const QRegularExpressionMatch match = pattern.match(nameFilter);
-    return match.hasMatch() && match.captured(1) != QLatin1String("*") ? match.captured(1)
-                                                                       : QString();
-}
-
 }  // namespace
-
-// --- File dialogs -------------------------------------------------------------------------------
-
-std::optional<std::string> chooseFileFor(const FileRequest& request) {
-    RequestScope scope(request);
-    return chooseFile(request.forOpen, request.extension);
-}
-
-QStringList qtNameFilters(const std::string& filter) {
-    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
-    QStringList result;
-    for (qsizetype k = 0; k + 1 < parts.size(); k += 2) {
-        QString label = parts[k].trimmed();
-        const QString patternText = parts[k + 1].trimmed();
-        if (label.isEmpty() && patternText.isEmpty()) break;
-        QStringList patterns;
-        for (const QString& raw : patternText.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            const QString p = raw.trimmed();
-            if (p == QLatin1String("*.*") || p == QLatin1String("*")) {
-                patterns << QStringLiteral("*");
-                continue;
-            }
-            // Extensions are compared without case by the program's users'
-            // habits; the file system here is case-sensitive.
-            for (const QString& variant : {p.toLower(), p.toUpper()}) {
-                if (!patterns.contains(variant)) patterns << variant;
-            }
-        }
-        if (patterns.isEmpty()) continue;
-        const qsizetype open = label.indexOf(QLatin1Char('('));
-        if (open >= 0) label = label.left(open).trimmed();
-        if (label.isEmpty()) label = patternText;
-        result << QStringLiteral("%1 (%2)").arg(label, patterns.join(QLatin1Char(' ')));
-    }
-    return result;
-}
-
-namespace {
-QtFileChooser::DialogRunner gDialogRunner;
-}  // namespace
-
-void QtFileChooser::setDialogRunner(DialogRunner runner) { gDialogRunner = std::move(runner); }
-
-std::optional<std::string> QtFileChooser::choose(bool forOpen, const std::string& extension,
-                                                 const std::string& filter) {
-    const FileRequest* request = gRequest;
-    if (request != nullptr && (request->forOpen != forOpen || request->extension != extension)) {
-        request = nullptr;
-    }
-    QFileDialog dialog(QApplication::activeWindow());
-    dialog.setAcceptMode(forOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(forOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    const QStringList filters = qtNameFilters(request != nullptr ? request->filter : filter);
-    if (!filters.isEmpty()) dialog.setNameFilters(filters);
-    const QString suffix = QString::fromStdString(extension);
-    if (!suffix.isEmpty()) {
-        const QString wanted = QStringLiteral("*.") + suffix.toLower();
-        for (const QString& f : filters) {
-            if (f.contains(wanted, Qt::CaseInsensitive)) {
-                dialog.selectNameFilter(f);
-                break;
-            }
-        }
-    }
-    if (!forOpen) {
-        dialog.setDefaultSuffix(suffix);
-        // The extension follows the chosen type, as the file type list shows.
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog](const QString& chosen) {
-                             const QString s = firstSuffix(chosen);
-                             if (!s.isEmpty()) dialog.setDefaultSuffix(s);
-                         });
-    }
-    if (request != nullptr && !request->directory.empty()) {
-        dialog.setDirectory(QString::fromStdString(request->directory));
-    }
-    if (request != nullptr && !request->fileName.empty()) {
-        dialog.selectFile(QString::fromStdString(request->fileName));
-    }
-    const bool accepted =
-        gDialogRunner ? gDialogRunner(dialog) : dialog.exec() == QDialog::Accepted;
-    if (!accepted) return std::nullopt;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
-    return files.front().toStdString();
-}
 
 // --- The window ----------------------------------------------------------------------------------
 
@@ -328,24 +216,8 @@ bool MapWindow::savePicture() {
 // -------------------------------------------------------------------------------------
 
 bool MapWindow::openDialog(MapCommand command, CVexaView& view) {
-    switch (command) {
-        case MapCommand::BackgroundColor: {
-            const gdi::ColorRef old = view.canvas().backgroundColor();
-            const QColor chosen = QColorDialog::getColor(
-                QColor(static_cast<int>(gdi::redOf(old)), static_cast<int>(gdi::greenOf(old)),
-                       static_cast<int>(gdi::blueOf(old))),
-                this);
-            if (chosen.isValid()) {
-                view.setBackgroundColor(gdi::rgb(static_cast<unsigned>(chosen.red()),
-                                                 static_cast<unsigned>(chosen.green()),
-                                                 static_cast<unsigned>(chosen.blue())));
-            }
-            return true;
-        }
-        default:
-            // The other dialogs come later.
-            return false;
-    }
+    const MapDialog dialog = mapDialogFor(command);
+    return dialog != nullptr && dialog(this, view);
 }
 
 bool MapWindow::openCrossSection(CVexaView& from, CrossSection section) {

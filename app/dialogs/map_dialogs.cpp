@@ -1,0 +1,24 @@
+#include "app/dialogs/map_dialogs.h"
+
+#include <array>
+#include <utility>
+
+#include "app/dialogs/background_color_dialog.h"
+
+namespace gridova {
+namespace {
+
+const std::array kDialogs{
+    std::pair{MapCommand::BackgroundColor, &runBackgroundColorDialog},
+};
+
+}  // namespace
+
+MapDialog mapDialogFor(MapCommand command) {
+    for (const auto& [c, dialog] : kDialogs) {
+        if (c == command) return dialog;
+    }
+    return nullptr;
+}
+
+}  // namespace gridova
