@@ -237,11 +237,12 @@ void MapWindow::copyPicture(const gdi::Dib& picture) {
 }
 
 void MapWindow::selectLine(CVexaView&, BushItem&) {
-    // The map bar comes later.
+    // This window has no map bar to show the line in: a double click on a
+    // line changes nothing.
 }
 
 void MapWindow::closeCoordinateWindow() {
-    // The coordinate window comes later.
+    // This window opens no coordinate window, so none is open to close.
 }
 
 }  // namespace gridova

@@ -1,8 +1,5 @@
 #include "platform/profile.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>

@@ -30,7 +30,8 @@ namespace gridova {
 // cursor. The map widget implements it; tests and batch runs use their own.
 class ViewWindow : public CanvasWindow {
 public:
-    // Asks for a paint of the whole client area (it may come later).
+    // Asks for a paint of the whole client area; the window may paint at
+    // once or on its next pass through its events.
     virtual void invalidate() = 0;
     // The drawing cursor while a line is entered or hit, else the arrow.
     virtual void setDrawingCursor(bool drawing) = 0;

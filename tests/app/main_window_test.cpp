@@ -185,17 +185,21 @@ TEST_F(MainWindowTest, MapsOfEveryTypeLeaveTheMessageLogEmpty) {
     messageLog().reset();
     for (int type = 0; type <= 4; ++type) {
         SCOPED_TRACE(type);
+        // A file of its own for each type: a file that is open already is
+        // only shown again.
         StartupOptions options;
-        options.file = dataPath_;
+        options.file = writeFile("points" + std::to_string(type) + ".dat", planeText());
         options.mapType = type;
         ASSERT_EQ(window_->openStartupFile(options), kExitDone);
         settle();
         MapWindow* w = window_->activeMapWindow();
         ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->view().settings.mapType, static_cast<MapType>(type));
         EXPECT_GT(w->mapWidget().viewPaints(), 0);
         subWindowOf(w)->resize(500, 400);
         settle();
     }
+    ASSERT_EQ(window_->mapWindows().size(), 5u);
     for (MapWindow* w : window_->mapWindows()) EXPECT_TRUE(subWindowOf(w)->close());
     settle();
     const auto lines = messageLog().lines();
