@@ -108,10 +108,6 @@ std::optional<DRect> BushItem::extent() const {
     return std::nullopt;
 }
 
-void BushItem::draw(DrawingCanvas& canvas, const ColorPalette* palette) const {
-    if (const Line* l = line()) l->draw(canvas, palette);
-}
-
 void BushItem::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kItemTag);
@@ -386,12 +382,6 @@ void Bush::recomputeExtent() {
             b->extent_ = e;
         }
     }
-}
-
-void Bush::draw(DrawingCanvas& canvas) const {
-    const ColorPalette* palette = nearestPalette();
-    for (const auto& item : items_) item->draw(canvas, palette);
-    for (const auto& child : children_) child->draw(canvas);
 }
 
 void Bush::writeSection(BinaryWriter& out) const {

@@ -36,7 +36,6 @@
 
 namespace gridova {
 
-class DrawingCanvas;
 class LineList;
 
 // One item of a group: an owned line, axis, point set or text.
@@ -76,10 +75,6 @@ public:
     // The world rectangle of a line or point set (of the set as seen) with
     // points; nothing for the rest, whose place follows the map.
     std::optional<DRect> extent() const;
-
-    // Lines are drawn here; point sets, axes and texts are drawn by the
-    // map's layers.
-    void draw(DrawingCanvas& canvas, const ColorPalette* palette) const;
 
     // The "BI01" section: a record (presence of the object, the type), then
     // the object's "LN01", "AX01", "PS01" or "TX01" section.
@@ -172,9 +167,6 @@ public:
     const std::optional<DRect>& extent() const { return extent_; }
     // Recomputes the extent of this group and of the groups above it.
     void recomputeExtent();
-
-    // The items in order, then the children.
-    void draw(DrawingCanvas& canvas) const;
 
     // --- Document section "Bush01" ---------------------------------------------------
     // A record (tag, the name, the next group name, the next item name, the

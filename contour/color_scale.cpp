@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "platform/messages.h"
-#include "render/drawing_canvas.h"
 
 namespace gridova {
 namespace {
@@ -33,10 +32,8 @@ ColorScale::ColorScale() {
 
 void ColorScale::copyFrom(const ColorScale& other) {
     DRect rect = barRect;
-    std::vector<DRect> bands = std::move(bandRects);
     *this = other;
     barRect = rect;
-    bandRects = std::move(bands);
 }
 
 void ColorScale::resize(std::int32_t n) {
@@ -170,16 +167,6 @@ gdi::ColorRef ColorScale::colorOf(double v) const {
         }
     }
     return colors_[static_cast<std::size_t>(count_) - 1];
-}
-
-void ColorScale::selectBrush(DrawingCanvas& canvas, double v) const {
-    canvas.setColorBrush(colorOf(v));
-}
-
-void ColorScale::selectBrushAndPen(DrawingCanvas& canvas, double v) const {
-    const gdi::ColorRef c = colorOf(v);
-    canvas.setColorBrush(c);
-    canvas.setColorPen(c);
 }
 
 std::string ColorScale::labelFormat() const {

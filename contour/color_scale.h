@@ -1,5 +1,6 @@
-// The colour scale (`ColorScale`): maps a grid value to a colour, and draws
-// the colour bar with its value labels beside the map.
+// The colour scale (`ColorScale`): maps a grid value to a colour. The
+// colour bar with its value labels beside the map is drawn by
+// render/color_bar_painter.h.
 //
 // Two modes:
 // - palette mode (PaletteMode 1): the colour is a `StandardPalette` entry of
@@ -32,14 +33,6 @@
 #include "platform/gdi.h"
 
 namespace gridova {
-
-class DrawingCanvas;
-
-// What a world point on the colour bar hits.
-struct ColorBarHit {
-    bool onBar = false;   // inside the bar's rectangle (labels included)
-    int colorIndex = -1;  // the colour of the band under the point; -1 off every band
-};
 
 class ColorScale {
 public:
@@ -94,7 +87,7 @@ public:
     gdi::ColorRef minColor = gdi::rgb(255, 255, 0);  // gradient end at the lowest band
     gdi::ColorRef maxColor = gdi::rgb(255, 125, 0);  // gradient end at the highest band
 
-    // --- Layout, computed by measure and draw (device pixels) -----------------
+    // --- Layout of the bar, set by its drawing (device pixels) -----------------
     std::int32_t width = 0;  // right edge of the labels + 3 (the room the bar takes)
     std::int32_t barHeight = 0;
     std::int32_t labelHeight = 0;    // height of "1234567890" in the scale's font
@@ -102,13 +95,12 @@ public:
     std::int32_t left = 0;           // left edge; the view sets it between measure and draw
     std::int32_t gap = kDefaultGap;  // between the bar and its labels
     DRect barRect;                   // world rectangle of the bar with labels
-    std::vector<DRect> bandRects;    // world rectangle of each band, from the top
 
     // Count 239 over the range 0..0, palette mode; the Colours table holds the
     // palette ramp.
     ColorScale();
 
-    // Takes everything but the rectangles of the last drawing.
+    // Takes everything but the bar's rectangle of the last drawing.
     void copyFrom(const ColorScale& other);
 
     // --- Bands and range --------------------------------------------------------
@@ -156,25 +148,12 @@ public:
     // the index to 16..255.
     int paletteIndexOf(double v) const;
     gdi::ColorRef colorOf(double v) const;
-    // Select a solid brush (and a pen) of colorOf(v) on the canvas; the
-    // caller deletes the brush.
-    void selectBrush(DrawingCanvas& canvas, double v) const;
-    void selectBrushAndPen(DrawingCanvas& canvas, double v) const;
 
     // --- Colour bar -------------------------------------------------------------------
     // "%.<digit>lf", or "%.<digit>lg" while the range lies within
     // ±kTinyLabelRange, or "%.6lg" when it reaches ±kLargeLabelRange.
     std::string labelFormat() const;
     std::string labelText(double v) const;
-    // Lays the bar out in the canvas's drawing area (top, barHeight, left
-    // from its left margin) and goes through the drawing without output.
-    // Returns the width the bar takes.
-    int measure(DrawingCanvas& canvas);
-    // Draws with the layout of the last measure and the current left.
-    // Returns the device x of the labels' right edge + 3.
-    int draw(DrawingCanvas& canvas);
-    // A world point against the last drawing.
-    ColorBarHit hitTest(double x, double y) const;
 
     // --- Files ----------------------------------------------------------------------
     // The colour file: the tag, "Colors Count:", the count, then one colour
@@ -202,8 +181,6 @@ public:
     void writeProfile() const;
 
 private:
-    // The bar pass shared by measure and draw.
-    int layOutBar(DrawingCanvas& canvas, bool output);
     // Count = n with the tables resized; the caller fills them.
     void resize(std::int32_t n);
 

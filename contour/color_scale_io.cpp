@@ -234,7 +234,6 @@ bool ColorScale::readSection(BinaryReader& in) {
         next.colors_[i] = static_cast<gdi::ColorRef>(words[i]) & kColorMask;
     }
     next.boundaries_ = std::move(bounds);
-    next.bandRects.clear();
     *this = std::move(next);
     return true;
 }

@@ -1,5 +1,5 @@
 // `IsolineFormat`: how one isoline is drawn: the pen of its pieces and the
-// value labels placed along them.
+// value labels placed along them (render/isoline_painter.h draws them).
 //
 // Label placement along a piece P0..Pn−1 (all distances in device pixels
 // of the canvas unless said otherwise):
@@ -28,8 +28,6 @@
 #include "platform/gdi.h"
 
 namespace gridova {
-
-class DrawingCanvas;
 
 // Which way a label reads along its piece.
 enum class LabelOrient : std::int32_t {
@@ -105,11 +103,5 @@ struct IsolineFormat {
 // The label text of a level: fixed notation with digits (held to
 // 0..kMaxDigits) after the point, as "%.<digits>lf" prints it.
 std::string levelText(double value, std::int32_t digits);
-
-// Draws one traced piece with the format's pen and, when the format shows
-// them, value labels of the piece's value (see the header comment). The
-// canvas's current font is the label font; afterwards its escapement is 0
-// again and the text colour is restored.
-void drawIsolinePiece(DrawingCanvas& canvas, const Line& piece, const IsolineFormat& format);
 
 }  // namespace gridova

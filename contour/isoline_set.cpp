@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "data/section_io.h"
-#include "render/drawing_canvas.h"
 
 namespace gridova {
 namespace {
@@ -35,12 +34,6 @@ bool valueBefore(const std::unique_ptr<Isoline>& a, const std::unique_ptr<Isolin
 void Isoline::addPiece(Line piece) {
     piece.value = value;
     pieces_.add(std::move(piece));
-}
-
-void Isoline::draw(DrawingCanvas& canvas) const {
-    canvas.selectFont(format.font);
-    for (const Line& piece : pieces_.lines()) drawIsolinePiece(canvas, piece, format);
-    canvas.restoreGeneralFont();
 }
 
 void Isoline::writeSection(BinaryWriter& out) const {
@@ -151,11 +144,6 @@ void IsolineSet::applyFormat(const IsolineFormat& format) {
 void IsolineSet::copyFormatsFrom(const IsolineSet& other) {
     const std::size_t n = std::min(isolines_.size(), other.isolines_.size());
     for (std::size_t i = 0; i < n; ++i) isolines_[i]->format = other.isolines_[i]->format;
-}
-
-void IsolineSet::draw(DrawingCanvas& canvas) const {
-    if (show == 0) return;
-    for (const auto& i : isolines_) i->draw(canvas);
 }
 
 void IsolineSet::writeSection(BinaryWriter& out) const {

@@ -40,8 +40,6 @@
 
 namespace gridova {
 
-class DrawingCanvas;
-
 // One level: its value, the drawing format and the traced pieces.
 class Isoline {
 public:
@@ -56,10 +54,6 @@ public:
     void addPiece(Line piece);
     const LineList& pieces() const { return pieces_; }
     LineList& pieces() { return pieces_; }
-
-    // Every piece with the format's pen and labels, in the format's font;
-    // the canvas's first general font is selected afterwards.
-    void draw(DrawingCanvas& canvas) const;
 
     // --- Document section "IE01" ---------------------------------------------------
     void writeSection(BinaryWriter& out) const;
@@ -125,9 +119,6 @@ public:
     // Isoline i takes the format of the other set's isoline i, for the
     // isolines both sets have.
     void copyFormatsFrom(const IsolineSet& other);
-
-    // Every isoline in order, only while Show is not 0.
-    void draw(DrawingCanvas& canvas) const;
 
     // --- Document section "IS01" ---------------------------------------------------------
     void writeSection(BinaryWriter& out) const;

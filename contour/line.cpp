@@ -8,7 +8,6 @@
 #include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/text_codec.h"
-#include "render/drawing_canvas.h"
 
 namespace gridova {
 namespace {
@@ -18,23 +17,11 @@ constexpr int kCannotAddPoint = 208;  // "Ошибка!!! Нельзя к лин
 constexpr int kCannotRemovePoint = 209;  // "Ошибка!!! Нельзя у линии удалить точку."
 constexpr std::string_view kNoPalette = "В Bush не определена паллитра цветов";
 constexpr std::string_view kBadColorIndex = "Неправильный индекс цвета в Bush";
-constexpr std::int32_t kMaxPenStyle = static_cast<std::int32_t>(gdi::PenStyle::InsideFrame);
-constexpr std::int32_t kMaxHatch = static_cast<std::int32_t>(gdi::Hatch::DiagonalCross);
 constexpr gdi::ColorRef kColorMask = 0xFFFFFFu;
 
 static_assert(sizeof(LinePoint) == 2 * sizeof(double), "points are read as raw (x, y) pairs");
 
 double segment(const LinePoint& a, const LinePoint& b) { return std::hypot(b.x - a.x, b.y - a.y); }
-
-// Values from files may be anything: styles outside the known ones draw
-// solid, hatches outside them with the default hatch.
-gdi::PenStyle penStyleOf(std::int32_t v) {
-    return v >= 0 && v <= kMaxPenStyle ? static_cast<gdi::PenStyle>(v) : gdi::PenStyle::Solid;
-}
-
-gdi::Hatch hatchOf(std::int32_t v) {
-    return static_cast<gdi::Hatch>(v >= 0 && v <= kMaxHatch ? v : LineStyle::kDefaultHatch);
-}
 
 }  // namespace
 
@@ -199,48 +186,6 @@ bool Line::appendPart(std::size_t g, std::size_t h, Line& target) const {
         for (std::size_t i = 1; i <= h; ++i) emit(i);
     }
     return true;
-}
-
-void Line::draw(DrawingCanvas& canvas, const ColorPalette* palette) const {
-    if (points_.empty()) return;
-    const bool filled = style.typeDraw == LineStyle::kFilled ||
-                        style.typeDraw == LineStyle::kFilledHatched ||
-                        style.typeDraw == LineStyle::kHatched;
-    if (filled) {
-        const WorldRect v = canvas.visibleWorld();
-        if (extent_.maxX < v.xmin || extent_.minX > v.xmax || extent_.maxY < v.ymin ||
-            extent_.minY > v.ymax) {
-            return;
-        }
-    }
-    canvas.setPenWidth(std::max(style.widthLine, 0));
-    canvas.setPen(penStyleOf(style.penStyle), resolveLineColor(style.colorLine, palette));
-    std::vector<gdi::Point> device(points_.size());
-    for (std::size_t i = 0; i < points_.size(); ++i) {
-        device[i] = canvas.toDevice(points_[i].x, points_[i].y);
-    }
-    const auto hatched = [&] {
-        canvas.setHatchBrush(hatchOf(style.hatch), resolveLineColor(style.patternColor, palette));
-        canvas.polygon(device.data(), device.size());
-        canvas.deleteBrush();
-    };
-    switch (style.typeDraw) {
-        case LineStyle::kFilled:
-        case LineStyle::kFilledHatched:
-            canvas.setColorBrush(resolveLineColor(style.fillColor, palette));
-            canvas.polygon(device.data(), device.size());
-            canvas.deleteBrush();
-            if (style.typeDraw == LineStyle::kFilledHatched) hatched();
-            break;
-        case LineStyle::kHatched:
-            hatched();
-            break;
-        default:
-            canvas.polyline(device.data(), device.size());
-            break;
-    }
-    canvas.setPenWidth(0);
-    canvas.deletePen();
 }
 
 void Line::writeSection(BinaryWriter& out) const {

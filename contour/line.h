@@ -34,8 +34,6 @@
 
 namespace gridova {
 
-class DrawingCanvas;
-
 // A point in world coordinates.
 struct LinePoint {
     double x = 0.0;
@@ -122,13 +120,6 @@ public:
     // shorter of its two ways round by length (on a tie, the way that does
     // not pass the closing point). False when an index is out of range.
     bool appendPart(std::size_t g, std::size_t h, Line& target) const;
-
-    // --- Drawing ---------------------------------------------------------------
-    // Draws with the line's style; negative colours are taken from the
-    // palette (none: logged, colour 0). A filled line whose extent lies
-    // wholly outside the canvas's visible world is not drawn. The pen width
-    // is reset to 0 and pen and brush are released afterwards.
-    void draw(DrawingCanvas& canvas, const ColorPalette* palette) const;
 
     // --- Document section "LN01" -------------------------------------------------
     // Record: Count, TypeDraw, ColorLine, FillColor, PatternColor, Hatch,

@@ -60,10 +60,6 @@ void LineList::setWidth(std::int32_t widthLine) {
     for (Line& l : lines_) l.style.widthLine = widthLine;
 }
 
-void LineList::draw(DrawingCanvas& canvas) const {
-    for (const Line& l : lines_) l.draw(canvas, nullptr);
-}
-
 void LineList::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kTag);

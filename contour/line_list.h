@@ -11,8 +11,6 @@
 
 namespace gridova {
 
-class DrawingCanvas;
-
 class LineList {
 public:
     // Takes the line; the extent grows to hold it. Gives the line's index.
@@ -40,9 +38,6 @@ public:
     // list without points. A list read from a document keeps the rectangle
     // stored with it.
     const DRect& extent() const { return extent_; }
-
-    // Every line in order; negative colours have no palette here.
-    void draw(DrawingCanvas& canvas) const;
 
     // The "LS01" section: a record (count, Current), the lines' "LN01"
     // sections, the "DR01" section of the extent.

@@ -17,7 +17,6 @@
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/profile.h"
-#include "render/drawing_canvas.h"
 
 namespace gridova {
 namespace {
@@ -116,10 +115,10 @@ void EqNet::buildNodes() {
     columnLines_.clear();
     rowLines_.clear();
     for (double nxValue : nodeX_) {
-        columnLines_.push_back({nxValue, extent_.minY, nxValue, extent_.maxY, 0, 0, 0, 0});
+        columnLines_.push_back({nxValue, extent_.minY, nxValue, extent_.maxY});
     }
     for (double nyValue : nodeY_) {
-        rowLines_.push_back({extent_.minX, nyValue, extent_.maxX, nyValue, 0, 0, 0, 0});
+        rowLines_.push_back({extent_.minX, nyValue, extent_.maxX, nyValue});
     }
 }
 
@@ -575,22 +574,6 @@ void EqNet::computeMask(const LineList* border) {
         }
     }
     markEdges();
-}
-
-void EqNet::drawGrid(DrawingCanvas& canvas) {
-    if (showGrid == 0 || empty()) return;
-    canvas.setPen(gdi::PenStyle::Dot, StandardPalette::color(7));
-    for (GridSegment& s : columnLines_) {
-        const gdi::Point a = canvas.toDevice(s.x1, s.y1), b = canvas.toDevice(s.x2, s.y2);
-        s.left = a.x, s.top = a.y, s.right = b.x, s.bottom = b.y;
-        canvas.line(a, b);
-    }
-    for (GridSegment& s : rowLines_) {
-        const gdi::Point a = canvas.toDevice(s.x1, s.y1), b = canvas.toDevice(s.x2, s.y2);
-        s.left = a.x, s.top = a.y, s.right = b.x, s.bottom = b.y;
-        canvas.line(a, b);
-    }
-    canvas.deletePen();
 }
 
 // --- The ".net" text file ----------------------------------------------------

@@ -30,8 +30,6 @@ namespace gridova {
 
 class LineSource;
 
-class DrawingCanvas;
-
 inline constexpr double kBlankValue = -1e30;
 
 // The mask codes of the nodes.
@@ -65,10 +63,9 @@ struct BorderValueSetting {
     double value = 0.0;
 };
 
-// A segment of the drawn grid lines, with its device coordinates.
+// A segment of the grid lines: one column or row line over the extent.
 struct GridSegment {
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
 
 // A nearest node: its flat index and column and row.
@@ -208,16 +205,6 @@ public:
     // nodes inside its polygons; then markEdges.
     void computeMask(const LineList* border);
 
-    // --- Drawing ----------------------------------------------------------------
-    void drawGrid(DrawingCanvas& canvas);
-    // Colour cells: every inside node's cell that overlaps the visible area,
-    // filled with the colour scale's colour of its value and outlined in
-    // cellColor (cellBorder) or in its own colour. -1 when the values are
-    // not valid for cells or the grid is empty.
-    int drawCells(DrawingCanvas& canvas) const;
-    // The single cell of node (i, j) the same way.
-    void drawCell(DrawingCanvas& canvas, std::int32_t i, std::int32_t j) const;
-
     // --- Files and sections -----------------------------------------------------
     bool writeFile(const std::string& path) const;
     bool readFile(const std::string& path);
@@ -279,9 +266,6 @@ private:
     bool setLayout(std::vector<double> stepsX, std::vector<double> stepsY, double minX,
                    double minY);
     void buildNodes();
-    void paintCell(DrawingCanvas& canvas, std::int32_t i, std::int32_t j) const;
-    static bool cellVisible(const DrawingCanvas& canvas, double x1, double y1, double x2,
-                            double y2);
     std::int32_t nextInsideFrom(std::int32_t start) const;
 
     std::int32_t nx_ = 0, ny_ = 0;

@@ -199,3 +199,15 @@ void setDeviceFactory(DeviceFactory* factory);
 DeviceFactory* deviceFactory();
 
 }  // namespace gridova::gdi
+
+namespace gridova {
+
+// The 256 colours addressed by index.
+class StandardPalette {
+public:
+    static constexpr int kSize = 256;
+    // The colour of an index; indexes outside 0..255 are taken modulo 256.
+    static gdi::ColorRef color(int index);
+};
+
+}  // namespace gridova

@@ -34,14 +34,6 @@
 
 namespace gridova {
 
-// The 256 colours addressed by index.
-class StandardPalette {
-public:
-    static constexpr int kSize = 256;
-    // The colour of an index; indexes outside 0..255 are taken modulo 256.
-    static gdi::ColorRef color(int index);
-};
-
 // The window a canvas draws for (the map window supplies it).
 class CanvasWindow {
 public:

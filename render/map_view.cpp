@@ -3,6 +3,10 @@
 #include "contour/band_builder.h"
 #include "contour/line_text_files.h"
 #include "render/badges.h"
+#include "render/color_bar_painter.h"
+#include "render/grid_painter.h"
+#include "render/isoline_painter.h"
+#include "render/line_painter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -305,7 +309,7 @@ void CVexaView::drawMap() {
     const bool bar = scale != nullptr && scale->visible != 0;
     int barWidth = 0;
     if (bar && !paged) {
-        barWidth = std::max(0, scale->measure(c));
+        barWidth = std::max(0, measureColorBar(c, *scale, &colorBarBands_));
         if (scale->location == 0) {
             c.addMargins(barWidth, 0, 0, 0);
         } else {
@@ -333,25 +337,25 @@ void CVexaView::drawMap() {
     // 15.
     if (title && !paged) c.excludeClip(title->area());
     // 16.
-    if (grid_ && grid_->valuesValid()) grid_->drawCells(c);
+    if (grid_ && grid_->valuesValid()) drawGridCells(c, *grid_);
     // 17.
-    if (colorFill_) colorFill_->draw(c);
+    if (colorFill_) drawGroupLines(c, *colorFill_);
     // 18.
-    if (isolines_) isolines_->draw(c);
+    if (isolines_) drawIsolines(c, *isolines_);
     // 19.
-    if (border_ && settings.showBorder != 0) border_->draw(c);
+    if (border_ && settings.showBorder != 0) drawLines(c, *border_);
     // 20.
     if (objectTree_) {
-        objectTree_->draw(c);
+        drawGroupLines(c, *objectTree_);
         drawTreeTexts(c, *objectTree_);
     }
     // 21.
-    if (bandOutlines_) bandOutlines_->draw(c);
-    if (network_) network_->draw(c);
+    if (bandOutlines_) drawLines(c, *bandOutlines_);
+    if (network_) drawLines(c, *network_);
     // 22.
     drawPoints();
     // 23.
-    if (grid_) grid_->drawGrid(c);
+    if (grid_) drawGridLines(c, *grid_);
     // 24.
     if (bar) {
         const bool onThisPage =
@@ -359,7 +363,7 @@ void CVexaView::drawMap() {
                                             : printedPageNumber == printedPagesAcross);
         if (onThisPage) {
             scale->left = scale->location == 0 ? mapRect_.left - barWidth : mapRect_.right + 2;
-            scale->draw(c);
+            drawColorBar(c, *scale, &colorBarBands_);
         }
     }
     // 25.
@@ -1014,7 +1018,8 @@ void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
     const DrawingCanvas& c = canvas();
     const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
     if (host_ == nullptr) return;
-    if (grid_ && grid_->colorScale.visible != 0 && grid_->colorScale.hitTest(x, y).onBar) {
+    if (grid_ && grid_->colorScale.visible != 0 &&
+        colorBarHit(grid_->colorScale, colorBarBands_, x, y).onBar) {
         host_->openDialog(MapCommand::ColorScale, *this);
         return;
     }

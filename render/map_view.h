@@ -435,6 +435,8 @@ private:
     std::unique_ptr<LineList> bandOutlines_;
     std::unique_ptr<LineList> border_;
     std::unique_ptr<LineList> network_;  // map type 6
+    // The world rectangles of the colour bar's bands as last drawn, for clicks.
+    std::vector<DRect> colorBarBands_;
     std::unique_ptr<Bush> objectTree_;
     std::unique_ptr<Bush> pointTree_;
     // A group tree kept from a document with its links to the point tree.

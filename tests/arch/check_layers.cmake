@@ -6,14 +6,6 @@ set(layers resources platform data grid contour exchange picture render view3d a
 # and its painters take them over. A new one fails the check; one that is
 # gone must be taken off this list (an entry that matches nothing fails too).
 set(allowed
-  # Model objects that still draw themselves through the canvas.
-  "contour/color_bar.cpp -> render/drawing_canvas.h"
-  "contour/color_scale.cpp -> render/drawing_canvas.h"
-  "contour/isoline_labels.cpp -> render/drawing_canvas.h"
-  "contour/isoline_set.cpp -> render/drawing_canvas.h"
-  "contour/line.cpp -> render/drawing_canvas.h"
-  "grid/eq_net.cpp -> render/drawing_canvas.h"
-  "grid/eq_net_cells.cpp -> render/drawing_canvas.h"
   # The grid owns a colour scale, and borders are line lists.
   "grid/eq_net.h -> contour/color_scale.h"
   "grid/eq_net.h -> contour/line_list.h"

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "contour/line_list.h"
-#include "platform/recording_device.h"
-#include "render/drawing_canvas.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -192,20 +190,6 @@ TEST(BushTree, LinesOfTheWholeTree) {
     EXPECT_EQ(all.line(1)->name, "b");
     EXPECT_EQ(all.line(2)->name, "c");
     EXPECT_EQ(all.extent(), DRect(-3, 0, 6, 6));
-
-    // Drawn items first, then the children in order.
-    gdi::RecordingDevice device({100, 100});
-    DrawingCanvas canvas;
-    canvas.beginExternal(&device);
-    canvas.setWorldWindow(-10, -10, 10, 10);
-    device.clear();
-    t.root.draw(canvas);
-    const auto polylines = device.callsOf("polyline");
-    ASSERT_EQ(polylines.size(), 3u);
-    EXPECT_EQ(polylines[0], "polyline 2 50,50 55,45");  // "a": 5 pixels a unit
-    EXPECT_EQ(polylines[1], "polyline 2 75,25 80,20");  // "b"
-    EXPECT_EQ(polylines[2], "polyline 2 35,40 40,35");  // "c"
-    canvas.endExternal();
 
     Line pattern;
     pattern.style = {LineStyle::kHatched, 1, 2, 3, 4, 5, 1};

@@ -1,4 +1,4 @@
-// `Line` geometry and drawing. Expected values are worked out by hand from
+// `Line` geometry and editing, line lists. Expected values are worked out by hand from
 // the rules in contour/line.h.
 #include "contour/line.h"
 
@@ -9,8 +9,6 @@
 #include "contour/bush.h"
 #include "contour/line_list.h"
 #include "platform/message_log.h"
-#include "platform/recording_device.h"
-#include "render/drawing_canvas.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -202,125 +200,6 @@ TEST(LineEditing, HitTestNeedsTheRectangleToMeetTheExtent) {
     EXPECT_FALSE(Line().hitTest(0, 0, 1, 1).has_value());
 }
 
-// A canvas over a 100 x 100 recording device showing the world 0..10:
-// 10 pixels a unit, device (10x, 100 − 10y).
-struct Scene {
-    Scene() : device({100, 100}) {
-        canvas.beginExternal(&device);
-        canvas.setWorldWindow(0, 0, 10, 10);
-        device.clear();
-    }
-    ~Scene() { canvas.endExternal(); }
-    gdi::RecordingDevice device;
-    DrawingCanvas canvas;
-};
-
-TEST(LineDrawing, EachFillTypeDrawsItsShapes) {
-    const std::vector<P> triangle = {{1, 1}, {5, 1}, {5, 5}, {1, 1}};
-    const std::string shape = "4 10,90 50,90 50,50 10,90";
-    struct Case {
-        const char* name;
-        LineStyle style;
-        std::vector<std::string> calls;
-    };
-    LineStyle outline;
-    outline.colorLine = 0x0000FF;
-    outline.widthLine = 3;
-    LineStyle filled = outline;
-    filled.typeDraw = LineStyle::kFilled;
-    filled.fillColor = 0x00FF00;
-    LineStyle both = filled;
-    both.typeDraw = LineStyle::kFilledHatched;
-    both.hatch = 4;
-    both.patternColor = 0xFF0000;
-    LineStyle hatched = both;
-    hatched.typeDraw = LineStyle::kHatched;
-    LineStyle dashed = outline;
-    dashed.penStyle = 1;  // styled pens are one pixel wide
-    const Case cases[] = {
-        {"outline", outline, {"pen 0 3 #ff0000", "polyline " + shape, "pen 0 0 #000000"}},
-        {"filled",
-         filled,
-         {"pen 0 3 #ff0000", "brush solid #00ff00", "polygon " + shape, "brush solid #ffffff",
-          "pen 0 0 #000000"}},
-        {"filled and hatched",
-         both,
-         {"pen 0 3 #ff0000", "brush solid #00ff00", "polygon " + shape, "brush solid #ffffff",
-          "brush hatch 4 #0000ff", "polygon " + shape, "brush solid #ffffff", "pen 0 0 #000000"}},
-        {"hatched",
-         hatched,
-         {"pen 0 3 #ff0000", "brush hatch 4 #0000ff", "polygon " + shape, "brush solid #ffffff",
-          "pen 0 0 #000000"}},
-        {"dashed", dashed, {"pen 1 0 #ff0000", "polyline " + shape, "pen 0 0 #000000"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Scene s;
-        Line l = lineOf(triangle);
-        l.style = c.style;
-        l.draw(s.canvas, nullptr);
-        EXPECT_EQ(s.device.calls(), c.calls);
-        EXPECT_EQ(s.canvas.penWidth(), 0);
-        EXPECT_FALSE(s.canvas.brushSet());
-    }
-}
-
-TEST(LineDrawing, OnlyOutlinesAreDrawnWhenOutOfSight) {
-    for (std::int32_t type : {LineStyle::kOutline, LineStyle::kFilled, LineStyle::kHatched}) {
-        SCOPED_TRACE(type);
-        Scene s;
-        Line far = lineOf({{20, 20}, {30, 20}, {30, 30}, {20, 20}});
-        far.style.typeDraw = type;
-        far.draw(s.canvas, nullptr);
-        EXPECT_EQ(s.device.callsOf("polyline").size(), type == LineStyle::kOutline ? 1u : 0u);
-        EXPECT_TRUE(s.device.callsOf("polygon").empty());
-    }
-}
-
-TEST(LineDrawing, NegativeColoursComeFromTheNearestPalette) {
-    struct Case {
-        const char* name;
-        std::optional<ColorPalette> palette;
-        std::int32_t colorLine;
-        std::string pen;
-        std::string logged;
-    };
-    const ColorPalette two = {0x112233, 0x445566};
-    const Case cases[] = {
-        {"entry 0", two, -1, "pen 0 0 #332211", ""},
-        {"entry 1", two, -2, "pen 0 0 #665544", ""},
-        {"entry 2 of two", two, -3, "pen 0 0 #000000", "Неправильный индекс цвета в Bush 2"},
-        {"lowest value", two, INT32_MIN, "pen 0 0 #000000",
-         "Неправильный индекс цвета в Bush 2147483647"},
-        {"no palette", std::nullopt, -1, "pen 0 0 #000000", "В Bush не определена паллитра цветов"},
-        {"a plain colour", std::nullopt, 0x0A0B0C, "pen 0 0 #0c0b0a", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        messageLog().reset();
-        // The palette sits two groups above the line.
-        Bush root;
-        if (c.palette) root.setPalette(*c.palette);
-        Bush& middle = root.addChild(std::make_unique<Bush>("a"));
-        Bush& leaf = middle.addChild(std::make_unique<Bush>("b"));
-        Line l = lineOf({{1, 1}, {2, 2}});
-        l.style.colorLine = c.colorLine;
-        leaf.addItem(BushItem(std::move(l)));
-        Scene s;
-        root.draw(s.canvas);
-        ASSERT_FALSE(s.device.calls().empty());
-        EXPECT_EQ(s.device.calls().front(), c.pen);
-        EXPECT_EQ(lastLogged(), c.logged);
-    }
-    // A palette nearer the line wins over one further up.
-    Bush root;
-    root.setPalette({0x000001});
-    Bush& child = root.addChild(std::make_unique<Bush>("x"));
-    child.setPalette({0x0000FF});
-    EXPECT_EQ(resolveLineColor(-1, child.nearestPalette()), 0x0000FFu);
-    EXPECT_EQ(resolveLineColor(-1, root.nearestPalette()), 0x000001u);
-}
-
 TEST(LineList, CountsExtentAndStyleOfAllLines) {
     LineList list;
     EXPECT_EQ(list.longestLine(), nullptr);
@@ -339,9 +218,6 @@ TEST(LineList, CountsExtentAndStyleOfAllLines) {
         EXPECT_EQ(l.style.colorLine, -5);
         EXPECT_EQ(l.style.widthLine, 2);
     }
-    Scene s;
-    list.draw(s.canvas);
-    EXPECT_EQ(s.device.callsOf("polyline").size(), 3u);  // the empty line draws nothing
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/qt/qt_device.h"
 #include "render/badges.h"
 #include "render/drawing_canvas.h"
+#include "render/line_painter.h"
 #include "tests/common/picture_compare.h"
 #include "tests/common/test_env.h"
 
@@ -102,7 +103,7 @@ TEST(NetworkPicture, MatchesTheReviewedReference) {
     canvas.beginExternal(&device);
     canvas.setIsotropic(true);
     canvas.setWorldWindow(-5, -5, 105, 85);
-    network->draw(canvas);
+    drawLines(canvas, *network);
     drawPointSet(canvas, set);
     canvas.endExternal();
     const QImage picture = device.finishedImage();

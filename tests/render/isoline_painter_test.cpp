@@ -12,11 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "contour/isoline_format.h"
-#include "contour/isoline_set.h"
 #include "platform/qt/qt_device.h"
 #include "platform/recording_device.h"
-#include "render/drawing_canvas.h"
+#include "render/isoline_painter.h"
 #include "tests/common/picture_compare.h"
 #include "tests/common/test_env.h"
 
@@ -86,7 +84,7 @@ TEST(IsolineLabels, PlacesOnAStraightPieceWorkedOutByHand) {
     Scene scene;
     Isoline isoline(5);
     isoline.addPiece(straightPiece(100, 300, 20, 0, 21, 5));
-    isoline.draw(scene.canvas);
+    drawIsoline(scene.canvas, isoline);
 
     std::string polyline = "polyline 21";
     for (int x = 100; x <= 500; x += 20) polyline += " " + std::to_string(x) + ",300";
@@ -277,7 +275,7 @@ TEST(IsolineLabels, TheSetDrawsOnlyWhileShown) {
     set.addLevel(7).addPiece(straightPiece(100, 100, 20, 0, 21, 7));
     {
         Scene scene;
-        set.draw(scene.canvas);
+        drawIsolines(scene.canvas, set);
         EXPECT_EQ(scene.device.callsOf("polyline").size(), 2u);
         // The second isoline was appended to a set of one: its labels start
         // 40 px later (InitSpacing 60), so its first label is at h = 5.
@@ -288,7 +286,7 @@ TEST(IsolineLabels, TheSetDrawsOnlyWhileShown) {
     }
     set.show = 0;
     Scene hidden;
-    set.draw(hidden.canvas);
+    drawIsolines(hidden.canvas, set);
     EXPECT_TRUE(hidden.device.calls().empty());
 }
 
@@ -344,7 +342,7 @@ QImage drawFixtureMap() {
     DrawingCanvas canvas;
     canvas.beginExternal(&device);
     canvas.setWorldWindow(0, 0, 320, 240);
-    set.draw(canvas);
+    drawIsolines(canvas, set);
     canvas.endExternal();
     return device.finishedImage().convertToFormat(QImage::Format_RGB32);
 }

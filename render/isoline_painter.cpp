@@ -10,8 +10,7 @@
 #include <numbers>
 #include <vector>
 
-#include "contour/isoline_format.h"
-#include "render/drawing_canvas.h"
+#include "render/isoline_painter.h"
 
 namespace gridova {
 namespace {
@@ -162,6 +161,19 @@ void drawIsolinePiece(DrawingCanvas& canvas, const Line& piece, const IsolineFor
 
     if (format.badgetShow == 0 || p.size() < IsolineFormat::kMinLabelPoints) return;
     drawLabels(canvas, piece.value, p, d, format);
+}
+
+void drawIsoline(DrawingCanvas& canvas, const Isoline& isoline) {
+    canvas.selectFont(isoline.format.font);
+    for (const Line& piece : isoline.pieces().lines()) {
+        drawIsolinePiece(canvas, piece, isoline.format);
+    }
+    canvas.restoreGeneralFont();
+}
+
+void drawIsolines(DrawingCanvas& canvas, const IsolineSet& set) {
+    if (set.show == 0) return;
+    for (std::size_t i = 0; i < set.size(); ++i) drawIsoline(canvas, *set.at(static_cast<int>(i)));
 }
 
 }  // namespace gridova

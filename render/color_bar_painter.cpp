@@ -1,4 +1,5 @@
-// The colour bar of a `ColorScale`: layout, bands, labels and hit tests.
+// Drawing the colour bar of a `ColorScale`: layout, bands, labels and
+// hit tests.
 //
 // Layout in device pixels, W × H being the canvas's drawing area (client or
 // page size) and x its left margin:
@@ -18,8 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "contour/color_scale.h"
-#include "render/drawing_canvas.h"
+#include "render/color_bar_painter.h"
 
 namespace gridova {
 namespace {
@@ -63,59 +63,70 @@ DRect worldRect(const DrawingCanvas& canvas, const gdi::Rect& box) {
     return r;
 }
 
+// The bar pass shared by measure and draw: the layout goes into the
+// scale's layout members and the band rectangles into bands.
+int layOutBar(DrawingCanvas& canvas, ColorScale& scale, bool output, std::vector<DRect>* bands);
+
 }  // namespace
 
-int ColorScale::measure(DrawingCanvas& canvas) {
+int measureColorBar(DrawingCanvas& canvas, ColorScale& scale, std::vector<DRect>* bands) {
     const double h = canvas.areaSize().cy;
-    const double up = clampFraction(frUp, 1.0);
-    const double f = clampFraction((1.0 - up) - frDown, 1.0 - up);
-    top = device(up * h);
-    barHeight = device(f * h);
-    left = canvas.margins()[0];
-    return layOutBar(canvas, false);
+    const double up = clampFraction(scale.frUp, 1.0);
+    const double f = clampFraction((1.0 - up) - scale.frDown, 1.0 - up);
+    scale.top = device(up * h);
+    scale.barHeight = device(f * h);
+    scale.left = canvas.margins()[0];
+    return layOutBar(canvas, scale, false, bands);
 }
 
-int ColorScale::draw(DrawingCanvas& canvas) { return layOutBar(canvas, true); }
+int drawColorBar(DrawingCanvas& canvas, ColorScale& scale, std::vector<DRect>* bands) {
+    return layOutBar(canvas, scale, true, bands);
+}
 
-int ColorScale::layOutBar(DrawingCanvas& canvas, bool output) {
+namespace {
+
+int layOutBar(DrawingCanvas& canvas, ColorScale& scale, bool output, std::vector<DRect>* bands) {
     const double w = canvas.areaSize().cx;
-    const double barTop = top;
-    const double height = barHeight;
-    canvas.selectFont(font);
+    const std::int32_t count = scale.count();
+    const double min = scale.min(), max = scale.max();
+    const std::vector<double>& boundaries = scale.boundaries();
+    const double barTop = scale.top;
+    const double height = scale.barHeight;
+    canvas.selectFont(scale.font);
 
-    const std::int32_t x0 = device(left + kBarStart * w);
-    const std::int32_t x1 = device(left + kBarEnd * w);
-    gap = device(kGapFraction * (static_cast<double>(x1) - x0));
-    const std::int32_t xt = device(static_cast<double>(x1) + gap);
+    const std::int32_t x0 = device(scale.left + kBarStart * w);
+    const std::int32_t x1 = device(scale.left + kBarEnd * w);
+    scale.gap = device(kGapFraction * (static_cast<double>(x1) - x0));
+    const std::int32_t xt = device(static_cast<double>(x1) + scale.gap);
 
     const std::int32_t l = canvas.textExtent(kHeightSample).cy;
-    labelHeight = l;
+    scale.labelHeight = l;
     const double halfLabel = l / 2;  // whole pixels, as the text is placed
     int steps = kFirstSteps;
     while (2.0 * l > std::trunc(height / steps) && steps >= 3) steps /= 2;
 
     // Where a value sits on a table-mode bar; all edges at the top when the
     // range is empty.
-    const double span = max_ - min_;
+    const double span = max - min;
     const auto edgeOf = [&](double b) {
-        if (std::abs(span) < kTinyStep) return device(barTop);
-        return device(upDown != 0 ? barTop + (b - min_) * height / span
-                                  : barTop + (max_ - b) * height / span);
+        if (std::abs(span) < ColorScale::kTinyStep) return device(barTop);
+        return device(scale.upDown != 0 ? barTop + (b - min) * height / span
+                                        : barTop + (max - b) * height / span);
     };
 
     std::vector<Label> labels;
-    if (paletteMode != 0) {
+    if (scale.paletteMode != 0) {
         const double d = span / steps;
         for (int k = 0; k <= steps; ++k) {
-            const double v = upDown != 0 ? min_ + k * d : max_ - k * d;
+            const double v = scale.upDown != 0 ? min + k * d : max - k * d;
             labels.push_back(
-                {device(barTop - halfLabel + std::trunc(k * height / steps)), labelText(v)});
+                {device(barTop - halfLabel + std::trunc(k * height / steps)), scale.labelText(v)});
         }
     } else {
-        for (double b : boundaries_) {
+        for (double b : boundaries) {
             const std::int32_t y = device(edgeOf(b) - halfLabel);
             if (!labels.empty() && std::abs(static_cast<double>(y) - labels.back().y) < l) continue;
-            labels.push_back({y, labelText(b)});
+            labels.push_back({y, scale.labelText(b)});
         }
     }
     std::int32_t widest = 0;
@@ -129,7 +140,7 @@ int ColorScale::layOutBar(DrawingCanvas& canvas, bool output) {
                           device(barTop - halfLabel - kFramePad),
                           device(static_cast<double>(xt) + widest + kFramePad),
                           device(barTop - halfLabel + height + l + kFramePad)};
-    barRect = worldRect(canvas, frame);
+    scale.barRect = worldRect(canvas, frame);
     if (output) {
         canvas.setPenByIndex(kFramePaletteIndex);
         canvas.setBrushByIndex(kBackgroundPaletteIndex);
@@ -138,29 +149,31 @@ int ColorScale::layOutBar(DrawingCanvas& canvas, bool output) {
     }
 
     // Bands from the top.
-    bandRects.clear();
-    bandRects.reserve(static_cast<std::size_t>(count_));
-    for (std::int32_t i = 0; i < count_; ++i) {
+    std::vector<DRect> rects;
+    rects.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
         std::int32_t ya = 0, yb = 0;
         gdi::ColorRef color = 0;
-        if (paletteMode != 0) {
+        if (scale.paletteMode != 0) {
             // i · H / Count, so that the last band ends exactly at the bottom.
-            ya = device(barTop + i * height / count_);
-            yb = device(barTop + (i + 1) * height / count_);
-            const int index = upDown != 0 ? kFirstRampIndex + i : kFirstRampIndex - 1 + count_ - i;
-            color = StandardPalette::color(std::clamp(index, kFirstRampIndex, kLastRampIndex));
+            ya = device(barTop + i * height / count);
+            yb = device(barTop + (i + 1) * height / count);
+            const int index = scale.upDown != 0 ? ColorScale::kFirstRampIndex + i
+                                                : ColorScale::kFirstRampIndex - 1 + count - i;
+            color = StandardPalette::color(
+                std::clamp(index, ColorScale::kFirstRampIndex, ColorScale::kLastRampIndex));
         } else {
-            const auto n = static_cast<std::size_t>(count_);
+            const auto n = static_cast<std::size_t>(count);
             const auto at = static_cast<std::size_t>(i);
-            const std::size_t colorAt = upDown != 0 ? at : n - 1 - at;
+            const std::size_t colorAt = scale.upDown != 0 ? at : n - 1 - at;
             // With the maximum at the top, band i from the top spans
             // b(Count - i) down to b(Count - 1 - i).
-            ya = upDown != 0 ? edgeOf(boundaries_[at]) : edgeOf(boundaries_[n - at]);
-            yb = upDown != 0 ? edgeOf(boundaries_[at + 1]) : edgeOf(boundaries_[n - 1 - at]);
-            color = colors_[colorAt];
+            ya = scale.upDown != 0 ? edgeOf(boundaries[at]) : edgeOf(boundaries[n - at]);
+            yb = scale.upDown != 0 ? edgeOf(boundaries[at + 1]) : edgeOf(boundaries[n - 1 - at]);
+            color = scale.colors()[colorAt];
         }
         const gdi::Rect box{x0, std::min(ya, yb), x1, std::max(ya, yb)};
-        bandRects.push_back(worldRect(canvas, box));
+        rects.push_back(worldRect(canvas, box));
         if (output) {
             const gdi::Point corners[4] = {{x0, ya}, {x1, ya}, {x1, yb}, {x0, yb}};
             canvas.setColorPen(color);
@@ -180,19 +193,23 @@ int ColorScale::layOutBar(DrawingCanvas& canvas, bool output) {
     canvas.deletePen();
     canvas.setPenWidth(savedPenWidth);
     canvas.restoreGeneralFont();
-    width = device(static_cast<double>(xt) + widest + kWidthPad);
-    return width;
+    scale.width = device(static_cast<double>(xt) + widest + kWidthPad);
+    if (bands != nullptr) *bands = std::move(rects);
+    return scale.width;
 }
 
-ColorBarHit ColorScale::hitTest(double x, double y) const {
+}  // namespace
+
+ColorBarHit colorBarHit(const ColorScale& scale, const std::vector<DRect>& bands, double x,
+                        double y) {
     ColorBarHit hit;
-    if (!barRect.contains(x, y)) return hit;
+    if (!scale.barRect.contains(x, y)) return hit;
     hit.onBar = true;
-    const std::size_t n = std::min(bandRects.size(), static_cast<std::size_t>(count_));
+    const std::size_t n = std::min(bands.size(), static_cast<std::size_t>(scale.count()));
     for (std::size_t i = 0; i < n; ++i) {
-        if (bandRects[i].contains(x, y)) {
+        if (bands[i].contains(x, y)) {
             const auto at = static_cast<int>(i);
-            hit.colorIndex = upDown != 0 ? at : count_ - 1 - at;
+            hit.colorIndex = scale.upDown != 0 ? at : scale.count() - 1 - at;
             break;
         }
     }
