@@ -64,7 +64,6 @@ PointSet::PointSet(const PointSet& other)
       visible(other.visible),
       hasLabels(other.hasLabels),
       changed(other.changed),
-      canvas(other.canvas),
       points_(other.points_),
       hasList_(other.hasList_),
       name_(other.name_),
@@ -270,16 +269,6 @@ std::optional<PointSet::ValueArrays> PointSet::valueArrays() const {
         a.v.push_back(p.value.value);
     }
     return a;
-}
-
-int PointSet::hitTest(DevicePoint d) const {
-    const PointSet& s = asSeen();
-    for (std::size_t i = 0; i < s.points_.size(); ++i) {
-        const auto& b = s.points_[i].box;
-        // Right and bottom edges are outside the box.
-        if (d.x >= b[0] && d.x < b[2] && d.y >= b[1] && d.y < b[3]) return static_cast<int>(i);
-    }
-    return -1;
 }
 
 void PointSet::mirrorY() {

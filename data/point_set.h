@@ -23,23 +23,11 @@
 namespace gridova {
 
 class DataTable;
-class DrawingCanvas;
-
-// A device point in pixels.
-struct DevicePoint {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-};
 
 struct DataPoint {
     double x = 0.0;
     double y = 0.0;
     OptionalValue value;
-    // The surface the point was last drawn on (not owned, not saved).
-    const DrawingCanvas* canvas = nullptr;
-    // The marker's left, top, right, bottom in device pixels on that
-    // surface; all -1 when the point fell outside the drawn area.
-    std::int32_t box[4] = {-1, -1, -1, -1};
     // Normalised value for proportional symbols, 0..1; 0 for a new point.
     double sizeFactor = 0.0;
     // The point's name; never an empty text.
@@ -97,10 +85,6 @@ public:
     };
     std::optional<ValueArrays> valueArrays() const;
 
-    // Index of the first point of the set as seen whose marker box holds the
-    // device point, or -1.
-    int hitTest(DevicePoint p) const;
-
     void mirrorY();
     void fitTo(double a, double b, double c, double d);
     void sortByDistance(double x0, double y0);
@@ -145,7 +129,6 @@ public:
     std::int32_t visible = 1;
     std::int32_t hasLabels = 0;
     std::int32_t changed = 0;
-    const DrawingCanvas* canvas = nullptr;  // not owned, not saved
 
 private:
     std::vector<DataPoint> points_;

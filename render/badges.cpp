@@ -11,17 +11,13 @@ namespace {
 
 constexpr double kTinyValues = 0.00001;
 
-void clearBox(DataPoint& p) { p.box[0] = p.box[1] = p.box[2] = p.box[3] = -1; }
-
-void drawBadge(DrawingCanvas& canvas, DataPoint& p, const BadgeFormat& format, bool showLabel,
-               const std::string& valueFormat) {
+// Draws the badge; the box a click picks the point in.
+gdi::Rect drawBadge(DrawingCanvas& canvas, const DataPoint& p, const BadgeFormat& format,
+                    bool showLabel, const std::string& valueFormat) {
     const gdi::Point d = canvas.toDevice(p.x, p.y);
     const int r = std::max(0, format.badgeRadius);
     // 1. The box a click picks the point in.
-    p.box[0] = d.x - r - 1;
-    p.box[1] = d.y - r - 1;
-    p.box[2] = d.x + r + 2;
-    p.box[3] = d.y + r + 2;
+    const gdi::Rect box{d.x - r - 1, d.y - r - 1, d.x + r + 2, d.y + r + 2};
     // 2. The marker.
     canvas.setColorPen(gdi::rgb(0, 0, 0));
     canvas.setColorBrush(format.pointColor);
@@ -54,6 +50,7 @@ void drawBadge(DrawingCanvas& canvas, DataPoint& p, const BadgeFormat& format, b
         canvas.deletePen();
         canvas.drawText(x, d.y - size.cy - 1, value);
     }
+    return box;
 }
 
 }  // namespace
@@ -71,12 +68,23 @@ std::optional<int> valueCircleRadius(const BadgeFormat& format, double s) {
            static_cast<int>(std::trunc(s * (format.maxRadius - format.minRadius)));
 }
 
-void drawPointSet(DrawingCanvas& canvas, PointSet& owner) {
+int BadgeBoxes::hitTest(gdi::Point p) const {
+    for (const Entry& e : boxes_) {
+        const gdi::Rect& b = e.box;
+        if (p.x >= b.left && p.x < b.right && p.y >= b.top && p.y < b.bottom) {
+            return static_cast<int>(e.point);
+        }
+    }
+    return -1;
+}
+
+void drawPointSet(DrawingCanvas& canvas, const PointSet& owner, BadgeBoxes* boxes) {
+    if (boxes != nullptr) boxes->clear();
     if (owner.visible == 0) return;
     const BadgeFormat& format = owner.badgeFormat;
     if (format.show == 0) return;
-    PointSet& set = owner.asSeen();
-    std::vector<DataPoint>& points = set.points();
+    const PointSet& set = owner.asSeen();
+    const std::vector<DataPoint>& points = set.points();
     // 2. Values as circles: all filled, then all outlined again.
     if (format.valueShow != 0) {
         canvas.setColorPen(gdi::rgb(0, 0, 0));
@@ -99,13 +107,11 @@ void drawPointSet(DrawingCanvas& canvas, PointSet& owner) {
     canvas.selectFont(format.font);
     const bool showLabel = format.showLabel != 0 && set.hasLabels != 0;
     const std::string valueFormat = badgeValueFormat(set);
-    for (DataPoint& p : points) {
-        p.canvas = &canvas;
-        if (!canvas.isVisible(p.x, p.y)) {
-            clearBox(p);
-            continue;
-        }
-        drawBadge(canvas, p, format, showLabel, valueFormat);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const DataPoint& p = points[i];
+        if (!canvas.isVisible(p.x, p.y)) continue;
+        const gdi::Rect box = drawBadge(canvas, p, format, showLabel, valueFormat);
+        if (boxes != nullptr) boxes->add(i, box);
     }
     // 4.
     canvas.restoreTextColor();

@@ -5,10 +5,13 @@
 // size factor s that is not negative, filled first, outlined again after),
 // then every point inside the visible world gets its badge: a marker circle
 // of BadgetRadius filled with ColotPoint, and beside it the label and the
-// value (ShowLabel, ShowDigit). A point outside loses its screen box.
+// value (ShowLabel, ShowDigit). Each badge drawn leaves the box a click
+// picks its point in; a point outside the visible world leaves none.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "data/point_set.h"
 #include "render/drawing_canvas.h"
@@ -23,8 +26,28 @@ std::string badgeValueFormat(const PointSet& set);
 // factor.
 std::optional<int> valueCircleRadius(const BadgeFormat& format, double sizeFactor);
 
-// Draws the set (as seen) with its badge format.
-void drawPointSet(DrawingCanvas& canvas, PointSet& set);
+// The boxes a click picks the points of a drawn set in, device pixels.
+class BadgeBoxes {
+public:
+    void clear() { boxes_.clear(); }
+    bool empty() const { return boxes_.empty(); }
+    // The point (its index in the set as seen) was drawn with the box.
+    void add(std::size_t point, const gdi::Rect& box) { boxes_.push_back({point, box}); }
+    // The index of the first point drawn whose box holds the device point
+    // (right and bottom edges outside), or -1.
+    int hitTest(gdi::Point p) const;
+
+private:
+    struct Entry {
+        std::size_t point;
+        gdi::Rect box;
+    };
+    std::vector<Entry> boxes_;
+};
+
+// Draws the set (as seen) with its badge format; the boxes of the badges
+// drawn go to boxes when given (cleared first).
+void drawPointSet(DrawingCanvas& canvas, const PointSet& set, BadgeBoxes* boxes = nullptr);
 
 // The editor's markers: red circles of the badge radius.
 void drawEditorMarkers(DrawingCanvas& canvas, const PointSet& set);

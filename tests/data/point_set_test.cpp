@@ -161,18 +161,6 @@ TEST(PointSet, SetAllValuesValueArraysAndRemove) {
     EXPECT_FALSE(s.removePoint(5).has_value());
 }
 
-TEST(PointSet, HitTestUsesTheMarkerBoxesOfTheSetAsSeen) {
-    PointSet s;
-    DataPoint a = point(0, 0);
-    a.box[0] = 10, a.box[1] = 10, a.box[2] = 20, a.box[3] = 20;
-    s.addExisting(a);
-    s.addExisting(point(1, 1));  // not drawn: box all -1
-    EXPECT_EQ(s.hitTest({10, 10}), 0);
-    EXPECT_EQ(s.hitTest({19, 19}), 0);
-    EXPECT_EQ(s.hitTest({20, 15}), -1);  // right edge is outside
-    EXPECT_EQ(s.hitTest({-1, -1}), -1);
-}
-
 TEST(PointSet, NamesAreCutAt127Characters) {
     PointSet s;
     EXPECT_EQ(s.name(), "Серия1");

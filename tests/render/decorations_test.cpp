@@ -199,10 +199,14 @@ TEST(Badges, EqualValuesGiveFactorZeroAndValuelessPointsKeepTheirMarker) {
     set.badgeFormat.minRadius = 6;
 
     RecordingCanvas rc({400, 400}, {0, 0, 40, 40});
-    drawPointSet(rc.canvas, set);
+    BadgeBoxes boxes;
+    drawPointSet(rc.canvas, set, &boxes);
     // Two value circles, each filled and outlined (4), and three markers.
     EXPECT_EQ(rc.device.callsOf("ellipse").size(), 4u + 3u);
-    for (const DataPoint& p : set.points()) EXPECT_NE(p.box[0], -1);
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        const gdi::Point d = rc.canvas.toDevice(set.points()[i].x, set.points()[i].y);
+        EXPECT_EQ(boxes.hitTest(d), static_cast<int>(i));
+    }
 }
 
 TEST(Badges, ValueWithoutLabelsInARoundedBoxAndUnderABlankLabelWithARule) {
@@ -243,9 +247,42 @@ TEST(Badges, PointsOutsideTheVisibleWorldCannotBePicked) {
     set.addPoint(500, 10, 1);
     set.computeStatistics();
     RecordingCanvas rc({400, 400}, {0, 0, 40, 40});
-    drawPointSet(rc.canvas, set);
-    EXPECT_NE(set.points()[0].box[0], -1);
-    EXPECT_EQ(set.points()[1].box[0], -1);
+    BadgeBoxes boxes;
+    drawPointSet(rc.canvas, set, &boxes);
+    EXPECT_EQ(boxes.hitTest(rc.canvas.toDevice(10, 10)), 0);
+    EXPECT_EQ(boxes.hitTest(rc.canvas.toDevice(500, 10)), -1);
+}
+
+// The box of a badge of radius r at device (x, y) runs from x − r − 1 to
+// x + r + 2 (right and bottom edges outside); the first box holding the
+// point wins, and a new drawing forgets the boxes of the last one.
+TEST(Badges, ClicksPickThePointWhoseBoxHoldsThem) {
+    PointSet set;
+    set.addPoint(10, 10, 1);    // device (100, 300) at 10 pixels a unit
+    set.addPoint(10.5, 10, 2);  // (105, 300): its box overlaps the first
+    set.computeStatistics();
+    set.badgeFormat.badgeRadius = 4;
+    RecordingCanvas rc({400, 400}, {0, 0, 40, 40});
+    ASSERT_EQ(rc.canvas.toDevice(10, 10), (gdi::Point{100, 300}));
+    BadgeBoxes boxes;
+    drawPointSet(rc.canvas, set, &boxes);
+    struct Case {
+        gdi::Point at;
+        int point;
+    };
+    const Case cases[] = {
+        {{95, 295}, 0},   {{105, 305}, 0},  // the first point's box wins
+        {{94, 300}, -1},  {{106, 300}, 1},  // left of the first; only the second's
+        {{111, 300}, -1},                   // the second's right edge is outside
+        {{100, 306}, -1},                   // the bottom edge too
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.at.x) + "," + std::to_string(c.at.y));
+        EXPECT_EQ(boxes.hitTest(c.at), c.point);
+    }
+    set.visible = 0;
+    drawPointSet(rc.canvas, set, &boxes);
+    EXPECT_EQ(boxes.hitTest({100, 300}), -1);
 }
 
 // --- Title --------------------------------------------------------------------------------

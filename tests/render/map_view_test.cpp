@@ -7,6 +7,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -724,11 +725,19 @@ TEST_F(MapViewTest, ADrawingAtAnotherPageSizeKeepsTheMapInsideItsFrame) {
     const gdi::Rect area = view.mapRect();
     EXPECT_GE(area.left, 2);
     EXPECT_LE(area.right, 298);
-    for (const DataPoint& p : view.mainPoints()->points()) {
-        EXPECT_GE(p.box[0], area.left - 5);
-        EXPECT_LE(p.box[2], area.right + 5);
-        EXPECT_GE(p.box[1], area.top - 5);
-        EXPECT_LE(p.box[3], area.bottom + 5);
+    // Every point's marker is drawn, inside the frame.
+    const std::vector<std::string> markers = device.callsOf("ellipse");
+    EXPECT_EQ(markers.size(), view.mainPoints()->size());
+    for (const std::string& marker : markers) {
+        SCOPED_TRACE(marker);
+        gdi::Rect box;
+        ASSERT_EQ(std::sscanf(marker.c_str(), "ellipse %d,%d %d,%d", &box.left, &box.top,
+                              &box.right, &box.bottom),
+                  4);
+        EXPECT_GE(box.left, area.left - 5);
+        EXPECT_LE(box.right, area.right + 5);
+        EXPECT_GE(box.top, area.top - 5);
+        EXPECT_LE(box.bottom, area.bottom + 5);
     }
     // The pick tolerance is 3 pixels in world units, the same both ways on
     // an isotropic map (the world's width fills the narrow page).
