@@ -11,7 +11,7 @@
 
 #include "app/dialogs/map_dialogs.h"
 #include "app/main_window.h"
-#include "contour/line_text_files.h"
+#include "objects/line_text_files.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_device.h"

@@ -28,9 +28,9 @@
 #include <memory>
 #include <vector>
 
-#include "contour/bush.h"
-#include "contour/line.h"
 #include "grid/eq_net.h"
+#include "objects/bush.h"
+#include "objects/line.h"
 
 namespace gridova {
 

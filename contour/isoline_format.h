@@ -22,9 +22,9 @@
 #include <string>
 #include <string_view>
 
-#include "contour/line.h"
 #include "data/line_source.h"
 #include "data/record_buffer.h"
+#include "objects/line.h"
 #include "platform/gdi.h"
 
 namespace gridova {

@@ -33,10 +33,10 @@
 #include <vector>
 
 #include "contour/isoline_format.h"
-#include "contour/line.h"
-#include "contour/line_list.h"
 #include "data/line_source.h"
 #include "data/record_buffer.h"
+#include "objects/line.h"
+#include "objects/line_list.h"
 
 namespace gridova {
 

@@ -90,7 +90,7 @@
 #include <span>
 #include <vector>
 
-#include "contour/line.h"
+#include "objects/line.h"
 
 namespace gridova {
 

@@ -8,18 +8,18 @@
 #include <cstdlib>
 #include <string>
 
-#include "contour/bush.h"
-#include "contour/color_scale.h"
 #include "contour/isoline_format.h"
 #include "contour/isoline_set.h"
-#include "contour/line.h"
-#include "contour/line_list.h"
-#include "contour/map_items.h"
 #include "data/drect.h"
 #include "data/point_set.h"
 #include "data/record_buffer.h"
 #include "fuzz/fuzz_common.h"
 #include "grid/eq_net.h"
+#include "objects/bush.h"
+#include "objects/color_scale.h"
+#include "objects/line.h"
+#include "objects/line_list.h"
+#include "objects/map_items.h"
 #include "render/map_title.h"
 
 namespace {

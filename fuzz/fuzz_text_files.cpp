@@ -5,15 +5,15 @@
 #include <string>
 #include <string_view>
 
-#include "contour/bush.h"
-#include "contour/color_scale.h"
 #include "contour/isoline_format.h"
 #include "contour/isoline_set.h"
-#include "contour/line_list.h"
-#include "contour/line_text_files.h"
 #include "data/font_block.h"
 #include "data/line_source.h"
 #include "fuzz/fuzz_common.h"
+#include "objects/bush.h"
+#include "objects/color_scale.h"
+#include "objects/line_list.h"
+#include "objects/line_text_files.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     gridova::fuzz::setUpFuzzing();

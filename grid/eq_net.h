@@ -20,11 +20,11 @@
 #include <string>
 #include <vector>
 
-#include "contour/color_scale.h"
-#include "contour/line_list.h"
 #include "data/drect.h"
 #include "data/point_set.h"
 #include "data/record_buffer.h"
+#include "objects/color_scale.h"
+#include "objects/line_list.h"
 
 namespace gridova {
 

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <vector>
 
-#include "contour/line_list.h"
 #include "data/point_set.h"
 #include "grid/equation_system.h"
 #include "grid/line_relaxation_solver.h"
 #include "grid/relaxation_solver.h"
+#include "objects/line_list.h"
 #include "platform/progress.h"
 
 namespace gridova {

@@ -16,10 +16,10 @@
 #include <optional>
 #include <vector>
 
-#include "contour/line_list.h"
 #include "data/point_set.h"
 #include "data/triangles_file.h"
 #include "grid/eq_net.h"
+#include "objects/line_list.h"
 
 namespace gridova {
 

@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "contour/line_list.h"
 #include "data/drect.h"
+#include "objects/line_list.h"
 
 namespace gridova {
 

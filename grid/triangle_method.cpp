@@ -6,9 +6,9 @@
 #include <new>
 #include <tuple>
 
-#include "contour/line_list.h"
 #include "data/point_set.h"
 #include "grid/triangulation.h"
+#include "objects/line_list.h"
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/progress.h"

@@ -23,8 +23,8 @@
 #include <string_view>
 #include <vector>
 
-#include "contour/bush.h"
-#include "contour/map_items.h"
+#include "objects/bush.h"
+#include "objects/map_items.h"
 #include "render/drawing_canvas.h"
 #include "render/map_layers.h"
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <string_view>
 
-#include "contour/line.h"
+#include "objects/line.h"
 #include "render/drawing_canvas.h"
 
 namespace gridova {

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "contour/color_scale.h"
 #include "data/drect.h"
+#include "objects/color_scale.h"
 #include "render/drawing_canvas.h"
 
 namespace gridova {

@@ -2,9 +2,9 @@
 // line's own style.
 #pragma once
 
-#include "contour/bush.h"
-#include "contour/line.h"
-#include "contour/line_list.h"
+#include "objects/bush.h"
+#include "objects/line.h"
+#include "objects/line_list.h"
 #include "render/drawing_canvas.h"
 
 namespace gridova {

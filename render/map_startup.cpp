@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "contour/line_text_files.h"
 #include "exchange/picture_writer.h"
+#include "objects/line_text_files.h"
 #include "platform/files.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"

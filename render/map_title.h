@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "contour/map_items.h"
 #include "data/record_buffer.h"
+#include "objects/map_items.h"
 #include "render/drawing_canvas.h"
 #include "render/map_layers.h"
 

@@ -1,7 +1,7 @@
 #include "render/map_view.h"
 
 #include "contour/band_builder.h"
-#include "contour/line_text_files.h"
+#include "objects/line_text_files.h"
 #include "render/badges.h"
 #include "render/color_bar_painter.h"
 #include "render/grid_painter.h"

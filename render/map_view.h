@@ -37,15 +37,15 @@
 #include <string_view>
 #include <vector>
 
-#include "contour/bush.h"
 #include "contour/isoline_levels.h"
 #include "contour/isoline_set.h"
-#include "contour/line_list.h"
 #include "data/drect.h"
 #include "data/map_document.h"
 #include "data/point_set.h"
 #include "grid/eq_net.h"
 #include "grid/interpolation_driver.h"
+#include "objects/bush.h"
+#include "objects/line_list.h"
 #include "render/axes.h"
 #include "render/canvas_view.h"
 #include "render/map_layers.h"

@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "contour/line_list.h"
 #include "data/point_set.h"
 #include "data/triangles_file.h"
 #include "grid/triangle_method.h"
+#include "objects/line_list.h"
 
 namespace gridova {
 

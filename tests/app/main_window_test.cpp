@@ -26,7 +26,7 @@
 #include "app/map_window.h"
 #include "app/qt_progress.h"
 #include "app/startup_run.h"
-#include "contour/line_text_files.h"
+#include "objects/line_text_files.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/profile.h"

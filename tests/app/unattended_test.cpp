@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "contour/line_text_files.h"
+#include "objects/line_text_files.h"
 #include "render/startup_options.h"
 #include "tests/common/test_env.h"
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "contour/color_scale.h"
+#include "objects/color_scale.h"
 
 namespace gridova::testing {
 

@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "contour/line_list.h"
 #include "data/point_set.h"
 #include "data/triangles_file.h"
 #include "grid/interpolation_driver.h"
 #include "grid/triangulation.h"
+#include "objects/line_list.h"
 #include "platform/files.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"

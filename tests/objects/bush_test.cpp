@@ -1,10 +1,10 @@
 // `Bush` and `BushItem`: automatic names, the tree's queries and edits,
 // extents and palettes.
-#include "contour/bush.h"
+#include "objects/bush.h"
 
 #include <gtest/gtest.h>
 
-#include "contour/line_list.h"
+#include "objects/line_list.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {

@@ -1,4 +1,4 @@
-#include "contour/line_text_files.h"
+#include "objects/line_text_files.h"
 
 #include <cstdio>
 #include <new>

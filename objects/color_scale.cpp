@@ -1,6 +1,6 @@
 // `ColorScale`: bands, range, gradient and the colour of a value. The bar is
 // in color_bar.cpp, the files, section and profile in color_scale_io.cpp.
-#include "contour/color_scale.h"
+#include "objects/color_scale.h"
 
 #include <algorithm>
 #include <cmath>

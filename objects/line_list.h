@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "contour/line.h"
 #include "data/drect.h"
 #include "data/record_buffer.h"
+#include "objects/line.h"
 
 namespace gridova {
 

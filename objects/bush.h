@@ -28,11 +28,11 @@
 #include <variant>
 #include <vector>
 
-#include "contour/line.h"
-#include "contour/map_items.h"
 #include "data/drect.h"
 #include "data/point_set.h"
 #include "data/record_buffer.h"
+#include "objects/line.h"
+#include "objects/map_items.h"
 
 namespace gridova {
 

@@ -1,7 +1,7 @@
 // The text files of lines, groups and line lists: the layouts against text
 // written by hand, write → read → write, the older layouts, and damaged or
 // foreign files.
-#include "contour/line_text_files.h"
+#include "objects/line_text_files.h"
 
 #include <gtest/gtest.h>
 

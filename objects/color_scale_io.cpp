@@ -17,10 +17,10 @@
 #include <optional>
 #include <string>
 
-#include "contour/color_scale.h"
 #include "data/font_block.h"
 #include "data/font_record.h"
 #include "data/section_io.h"
+#include "objects/color_scale.h"
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"

@@ -1,10 +1,10 @@
-#include "contour/bush.h"
+#include "objects/bush.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "contour/line_list.h"
 #include "data/section_io.h"
+#include "objects/line_list.h"
 #include "platform/messages.h"
 #include "platform/text_codec.h"
 

@@ -1,4 +1,4 @@
-#include "contour/map_items.h"
+#include "objects/map_items.h"
 
 #include "data/font_record.h"
 #include "data/section_io.h"

@@ -1,6 +1,6 @@
 // The colour scale: value to colour, gradient, bands from isoline levels,
 // the colour file, the "CS01" section and the profile.
-#include "contour/color_scale.h"
+#include "objects/color_scale.h"
 
 #include <gtest/gtest.h>
 

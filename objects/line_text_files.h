@@ -42,10 +42,10 @@
 #include <string>
 #include <string_view>
 
-#include "contour/bush.h"
-#include "contour/line.h"
-#include "contour/line_list.h"
 #include "data/line_source.h"
+#include "objects/bush.h"
+#include "objects/line.h"
+#include "objects/line_list.h"
 
 namespace gridova {
 

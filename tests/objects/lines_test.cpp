@@ -1,13 +1,13 @@
 // `Line` geometry and editing, line lists. Expected values are worked out by hand from
-// the rules in contour/line.h.
-#include "contour/line.h"
+// the rules in objects/line.h.
+#include "objects/line.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "contour/bush.h"
-#include "contour/line_list.h"
+#include "objects/bush.h"
+#include "objects/line_list.h"
 #include "platform/message_log.h"
 #include "tests/common/test_env.h"
 

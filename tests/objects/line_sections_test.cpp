@@ -5,10 +5,10 @@
 
 #include <functional>
 
-#include "contour/bush.h"
-#include "contour/line.h"
-#include "contour/line_list.h"
-#include "contour/map_items.h"
+#include "objects/bush.h"
+#include "objects/line.h"
+#include "objects/line_list.h"
+#include "objects/map_items.h"
 #include "platform/message_log.h"
 #include "tests/common/section_bytes.h"
 #include "tests/common/test_env.h"

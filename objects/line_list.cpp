@@ -1,4 +1,4 @@
-#include "contour/line_list.h"
+#include "objects/line_list.h"
 
 #include "data/section_io.h"
 

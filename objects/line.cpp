@@ -1,4 +1,4 @@
-#include "contour/line.h"
+#include "objects/line.h"
 
 #include <algorithm>
 #include <cmath>
