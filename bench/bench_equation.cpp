@@ -87,7 +87,6 @@ void runMethod(benchmark::State& state, gridova::InterpolationMethod method, int
         grid->solver = solver;
         gridova::DriverInputs in;
         in.points = &points;
-        in.mapType = gridova::MapType::ColorCells;
         gridova::InterpolationDriver::interpolate(grid.get(), in, gridova::DriverHooks{});
         iterations = grid->lastIterations;
         last = std::move(grid);

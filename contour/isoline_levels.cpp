@@ -207,7 +207,7 @@ int traceLevel(const EqNet& grid, IsolineSet& set, double level) {
     return tracer.traceLevel(level, 0, collector);
 }
 
-int runIsolineCommand(EqNet& grid, IsolineSet& set, const IsolineCommandOptions& options,
+int runIsolineCommand(const EqNet& grid, IsolineSet& set, const IsolineCommandOptions& options,
                       const IsolineTraceFunction& trace) {
     if (grid.empty() || !grid.hasValues()) return -1;
     const std::optional<std::vector<double>> levels = chooseLevels(grid, options);
@@ -218,10 +218,6 @@ int runIsolineCommand(EqNet& grid, IsolineSet& set, const IsolineCommandOptions&
     if (trace) {
         WaitScope wait;
         trace(grid, set);
-    }
-    if (options.mapType == MapType::ColorIsolines) {
-        grid.colorScale.setFromIsolineLevels(set.values(), grid.minValue(), grid.maxValue());
-        if (options.rebuildColorFill) options.rebuildColorFill(grid);
     }
     return 0;
 }

@@ -119,7 +119,6 @@ public:
 };
 
 struct IsolineCommandOptions {
-    MapType mapType = MapType::Isolines;
     // The map is being built automatically on opening: automatic levels
     // without the dialog. (The view clears its flag afterwards.)
     bool automatic = false;
@@ -130,9 +129,6 @@ struct IsolineCommandOptions {
     std::string levelsFile;
     bool* levelsFileUnread = nullptr;
     IsolineLevelsDialog* dialog = nullptr;  // none in unattended runs
-    // Rebuilds the colour fill of "Цветные изолинии" from the grid's new
-    // colour scale; none while there is no fill to build.
-    std::function<void(EqNet&)> rebuildColorFill;
 };
 
 // Receives traced lines for a list of levels: on construction it adds one
@@ -161,15 +157,12 @@ int traceSetLevels(const EqNet& grid, IsolineSet& set);
 // (the isoline list's "Вставить" and "Значение"); set.levels is left alone.
 int traceLevel(const EqNet& grid, IsolineSet& set, double level);
 
-// The isoline command of the map view (what the driver's finish runs):
-// obtains the levels (header comment), replaces the set by a new one,
-// stores the levels in "Contours", traces them under the wait cursor and,
-// for "Цветные изолинии", gives the grid's colour scale one band below,
-// between and above the isolines' values and rebuilds the colour fill.
-// 0 when the set was rebuilt (it may hold no isolines); −1 when nothing
-// happened: the grid has no values, the dialog was cancelled or the level
-// list could not be made.
-int runIsolineCommand(EqNet& grid, IsolineSet& set, const IsolineCommandOptions& options,
+// The isoline step of a map after the grid's values: obtains the levels
+// (header comment), replaces the set by a new one, stores the levels in
+// "Contours" and traces them under the wait cursor. 0 when the set was
+// rebuilt (it may hold no isolines); −1 when nothing happened: the grid has
+// no values, the dialog was cancelled or the level list could not be made.
+int runIsolineCommand(const EqNet& grid, IsolineSet& set, const IsolineCommandOptions& options,
                       const IsolineTraceFunction& trace);
 
 }  // namespace gridova

@@ -122,7 +122,7 @@ int InterpolationDriver::checkGrid(std::unique_ptr<EqNet>& grid, const DriverInp
 }
 
 InterpolationMethod InterpolationDriver::methodFor(const EqNet& grid, const DriverInputs& in) {
-    if (in.mapType == MapType::ExistingValues) return InterpolationMethod::FinishOnly;
+    if (in.keepValues) return InterpolationMethod::FinishOnly;
     switch (in.dataKind) {
         case DataKind::Picture:
             return in.pictureValues != nullptr ? InterpolationMethod::ArrayValues
@@ -207,31 +207,9 @@ int InterpolationDriver::arrayValues(EqNet& grid, const DriverInputs& in) {
     return 0;
 }
 
-void InterpolationDriver::finish(EqNet& grid, const DriverInputs& in, const DriverHooks& hooks) {
+void InterpolationDriver::finish(EqNet& grid) {
     // The node filter follows every method.
-    if (grid.applyNodeFilter() > 0) {
-        grid.FillBlank(kBlankValue);
-        grid.computeRange();
-        grid.colorScale.setRange(grid.minValue(), grid.maxValue());
-    }
-    if (in.mapType != MapType::ColorCells && in.mapType != MapType::ExistingValues) {
-        grid.clearValid();  // the values are not for cell drawing
-        if (hooks.traceIsolines) hooks.traceIsolines(grid);
-        return;
-    }
-    double lo = grid.minValue(), hi = grid.maxValue();
-    if (in.widenToPoints && in.mapType != MapType::ExistingValues && in.points != nullptr &&
-        in.points->countWithValues() > 0) {
-        double v0, v1;
-        if (in.points->valueRange(v0, v1) == 0) {
-            lo = std::min(lo, v0);
-            hi = std::max(hi, v1);
-        }
-    }
-    grid.colorScale.setUpColorMap(lo, hi);
-    grid.colorScale.visible = 1;
-    grid.setValid();
-    if (hooks.applyStartupColors) hooks.applyStartupColors(grid.colorScale);
+    if (grid.applyNodeFilter() > 0) finishValues(grid);
 }
 
 int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
@@ -270,7 +248,7 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
     const DriverInputs& in = scaled.in;
     // A triangle set read from a file is rasterised first; finish follows.
     if (in.dataKind == DataKind::Triangles && method == InterpolationMethod::FinishOnly &&
-        in.mapType != MapType::ExistingValues && in.triangles != nullptr) {
+        !in.keepValues && in.triangles != nullptr) {
         WaitScope wait;
         rasteriseTriangleSet(*grid, *in.triangles);
     }
@@ -334,7 +312,7 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
                 return 1;
             }
             result = run->complete(*grid);
-            if (result == 0) return finishChecked(*grid, given, hooks);
+            if (result == 0) return finishChecked(*grid);
             break;
         }
         case InterpolationMethod::NoApply:
@@ -345,11 +323,10 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
     }
     if (result != 0) return result;
     if (exponent != 0) unscaleValues(*grid, exponent);
-    return finishChecked(*grid, given, hooks);
+    return finishChecked(*grid);
 }
 
-int InterpolationDriver::finishChecked(EqNet& grid, const DriverInputs& in,
-                                       const DriverHooks& hooks) {
+int InterpolationDriver::finishChecked(EqNet& grid) {
     if (!grid.insideValuesFinite()) {
         // Values beyond the number range are no map: none are kept.
         warning(text(kNotFinite));
@@ -363,7 +340,7 @@ int InterpolationDriver::finishChecked(EqNet& grid, const DriverInputs& in,
         grid.dropValues();
         return kValuesNotFinite;
     }
-    finish(grid, in, hooks);
+    finish(grid);
     return 0;
 }
 

@@ -3,11 +3,11 @@
 // Frame of every run: wait cursor; the view's border-value inputs go to the
 // grid; the mask is computed from the border; the method computes values;
 // nodes outside the area get the blank value; the range and the colour
-// scale's range are set. Afterwards `finish` prepares what the map type
-// shows: the colour map for cell maps, or the isolines for the others.
+// scale's range are set; `finish` applies the node filter.
 //
-// The driver belongs to the map view, which supplies the inputs and the
-// parts that live above the grid (isoline tracing, dialogs).
+// The driver only computes values. What a map type makes of them (isolines,
+// colour bands, the colour map of cells, whether the values are valid for
+// cells) is the caller's next step.
 #pragma once
 
 #include <cstdint>
@@ -26,20 +26,10 @@ namespace gridova {
 // What the document holds (the driver's data kinds).
 enum class DataKind : std::int32_t { Points = 0, Array = 1, Picture = 2, Triangles = 4 };
 
-// The map types.
-enum class MapType : std::int32_t {
-    LocatePoints = 0,
-    Isolines = 1,
-    ColorIsolines = 2,
-    ColorCells = 3,
-    CircleValues = 4,
-    TriangleNetwork = 6,
-    ExistingValues = 7,
-};
-
 struct DriverInputs {
     DataKind dataKind = DataKind::Points;
-    MapType mapType = MapType::Isolines;
+    // The grid's values are kept as they are: no method runs, only finish.
+    bool keepValues = false;
     const PointSet* points = nullptr;  // the main point set
     const LineList* border = nullptr;  // the border polygons, when shown
     OptionalValue borderValue;         // the view's fixed edge value
@@ -50,16 +40,10 @@ struct DriverInputs {
     std::int32_t pictureSmoothing = 0;
     // The triangle set read from a TRIANGLES file (data kind 4).
     const TriangleNetwork* triangles = nullptr;
-    // The cell map's range takes in the data values too (shown points).
-    bool widenToPoints = true;
 };
 
-// The parts of a run that live above the grid, supplied by the view.
+// What the caller supplies for a run beyond its inputs.
 struct DriverHooks {
-    // Traces the isolines of the new values (map types other than 3 and 7).
-    std::function<void(EqNet&)> traceIsolines;
-    // Applies the colour and level files named at start-up (cell maps).
-    std::function<void(ColorScale&)> applyStartupColors;
     // Parameter dialogs; none in unattended runs.
     class InverseDistanceDialog* inverseDistanceDialog = nullptr;
     class KrigingDialog* krigingDialog = nullptr;
@@ -87,12 +71,12 @@ public:
     // (message 9032), or their span does (9036): the grid keeps no values.
     static constexpr int kValuesNotFinite = -2;
 
-    // The last step of every run.
-    static void finish(EqNet& grid, const DriverInputs& in, const DriverHooks& hooks);
+    // The last step of every run: the node filter.
+    static void finish(EqNet& grid);
     // The same after checking that every inside value and their span are
-    // finite; otherwise kValuesNotFinite (and no finish). For a large-grid run handed to the
-    // hooks, after LargeGridRun::complete.
-    static int finishChecked(EqNet& grid, const DriverInputs& in, const DriverHooks& hooks);
+    // finite; otherwise kValuesNotFinite (and no finish). For a large-grid
+    // run handed to the hooks, after LargeGridRun::complete.
+    static int finishChecked(EqNet& grid);
 
     // The method that a run uses for these inputs.
     static InterpolationMethod methodFor(const EqNet& grid, const DriverInputs& in);

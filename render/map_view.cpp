@@ -133,9 +133,7 @@ bool ZoomWindow::previous() {
 CVexaView::CVexaView()
     : CanvasView(kDefaultName),
       scaleBar(std::make_unique<ScaleBar>()),
-      pointTree_(std::make_unique<Bush>()) {
-    rebuildColorFill = [this](EqNet& grid) { buildColorFill(grid); };
-}
+      pointTree_(std::make_unique<Bush>()) {}
 
 void CVexaView::buildColorFill(EqNet& grid) {
     // The bands follow the scale's levels; the bar shows them.
@@ -485,7 +483,7 @@ void CVexaView::drawOn(gdi::Device& device) {
 DriverInputs CVexaView::driverInputs(MapType type) const {
     DriverInputs in;
     in.dataKind = dataKind;
-    in.mapType = type;
+    in.keepValues = type == MapType::ExistingValues;
     in.points = mainPoints_;
     in.border = settings.showBorder != 0 ? border_.get() : nullptr;
     in.borderValue = settings.borderValue;
@@ -493,35 +491,53 @@ DriverInputs CVexaView::driverInputs(MapType type) const {
     in.pictureColumns = pictureColumns;
     in.pictureRows = pictureRows;
     in.pictureSmoothing = pictureSmoothing;
-    in.widenToPoints = type != MapType::ExistingValues;
     in.triangles = triangleSet;
     return in;
 }
 
-void CVexaView::traceIsolines(EqNet& grid) {
+void CVexaView::traceIsolines(const EqNet& grid) {
     if (!isolines_) isolines_ = std::make_unique<IsolineSet>();
     IsolineCommandOptions options;
-    options.mapType = settings.mapType;
     options.automatic = settings.automaticLevels;
     options.levelsFile = startupLevelsFile;
     bool levelsFileUnread = false;
     options.levelsFileUnread = &levelsFileUnread;
     options.dialog = levelsDialog;
-    options.rebuildColorFill = rebuildColorFill;
-    runIsolineCommand(grid, *isolines_, options, traceSetLevels);
+    const int traced = runIsolineCommand(grid, *isolines_, options, traceSetLevels);
     if (levelsFileUnread) mapProblem_ = MapProblem::LevelsFileUnread;
     settings.automaticLevels = false;
+    if (traced == 0 && settings.mapType == MapType::ColorIsolines) {
+        // One colour band below, between and above the isolines.
+        grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
+                                               grid_->maxValue());
+        buildColorFill(*grid_);
+    }
 }
 
-DriverHooks CVexaView::driverHooks() {
-    DriverHooks hooks = extraHooks;
-    hooks.traceIsolines = [this](EqNet& grid) { traceIsolines(grid); };
-    if (!startupColorFile_.empty() && !hooks.applyStartupColors) {
-        hooks.applyStartupColors = [file = startupColorFile_](ColorScale& scale) {
-            scale.readColorFile(file, ColorScale::kNewScale);
-        };
+void CVexaView::buildFromGridValues(MapType type) {
+    EqNet& grid = *grid_;
+    if (!showsCells(type)) {
+        grid.clearValid();  // the values are not for cell drawing
+        traceIsolines(grid);
+        return;
     }
-    return hooks;
+    // The colour map runs over the values, and over the data values too
+    // when the values were just computed from them.
+    double lo = grid.minValue(), hi = grid.maxValue();
+    if (type != MapType::ExistingValues && mainPoints_ != nullptr &&
+        mainPoints_->countWithValues() > 0) {
+        double v0, v1;
+        if (mainPoints_->valueRange(v0, v1) == 0) {
+            lo = std::min(lo, v0);
+            hi = std::max(hi, v1);
+        }
+    }
+    grid.colorScale.setUpColorMap(lo, hi);
+    grid.colorScale.visible = 1;
+    grid.setValid();
+    if (!startupColorFile_.empty()) {
+        grid.colorScale.readColorFile(startupColorFile_, ColorScale::kNewScale);
+    }
 }
 
 int CVexaView::applyMapType(MapType type) {
@@ -576,7 +592,8 @@ int CVexaView::applyMapType(MapType type) {
                 bandOutlines_.reset();
             }
             if (type == MapType::ColorCells || type == MapType::ExistingValues) isolines_.reset();
-            result = InterpolationDriver::interpolate(grid_.get(), in, driverHooks());
+            result = InterpolationDriver::interpolate(grid_.get(), in, extraHooks);
+            if (result == 0) buildFromGridValues(type);
             if (result == InterpolationDriver::kValuesNotFinite) {
                 mapProblem_ = MapProblem::ValuesNotFinite;
             }
@@ -744,7 +761,7 @@ void CVexaView::toggleColorFill() {
     } else if (grid_ && isolines_ && !isolines_->empty()) {
         grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
                                                grid_->maxValue());
-        if (rebuildColorFill) rebuildColorFill(*grid_);
+        buildColorFill(*grid_);
     }
     markChanged();
 }

@@ -50,6 +50,7 @@
 #include "render/canvas_view.h"
 #include "render/map_layers.h"
 #include "render/map_title.h"
+#include "render/map_type.h"
 #include "render/scale_bar.h"
 #include "render/startup_options.h"
 #include "render/triangle_layer.h"
@@ -247,9 +248,6 @@ public:
     const PointSet* selectedPointSet = nullptr;
     // A position confirmed in the coordinate window, marked at step 29.
     std::optional<LinePoint> markedPosition;
-    // Builds the colour fill and band outlines from the grid's colour scale
-    // (the colour bands set it); none: maps have no fill.
-    std::function<void(EqNet&)> rebuildColorFill;
     // Step 25: the zoom window shows its frame.
     std::function<void(CVexaView&)> zoomFrameDrawn;
     // Paged printing: the world rectangle of the page being printed, its
@@ -409,8 +407,10 @@ private:
     template <class View, class Io>
     static void settingsFields(View& view, Io& io);
     DriverInputs driverInputs(MapType type) const;
-    DriverHooks driverHooks();
-    void traceIsolines(EqNet& grid);
+    // The steps after the grid's values: the colour map of a cell map, or
+    // the isolines (and the colour bands of "Цветные изолинии").
+    void buildFromGridValues(MapType type);
+    void traceIsolines(const EqNet& grid);
     void drawPoints();
     void drawFrame();
     static void drawTreeTexts(DrawingCanvas& canvas, Bush& group);

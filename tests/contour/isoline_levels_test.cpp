@@ -352,33 +352,6 @@ TEST(IsolineCommand, AFlatGridBuildsNoIsolines) {
     EXPECT_TRUE(set.empty());
 }
 
-TEST(IsolineCommand, ColourIsolinesTakeTheirBandsFromTheLevels) {
-    auto grid = sampleGrid();
-    IsolineCommandOptions options;
-    options.mapType = MapType::ColorIsolines;
-    options.levelsFile = testing::writeFile("levels.txt", "20 -10 50\n");
-    int fills = 0;
-    options.rebuildColorFill = [&](EqNet& g) {
-        EXPECT_EQ(&g, grid.get());
-        ++fills;
-    };
-    RecordingTrace trace;
-    IsolineSet set;
-    ASSERT_EQ(runIsolineCommand(*grid, set, options, trace.function()), 0);
-    // Three isolines −10, 20, 50 in a grid of 0..100: four bands with the
-    // boundaries min(0, −10), −10, 20, 50, max(100, 50).
-    EXPECT_EQ(grid->colorScale.count(), 4);
-    EXPECT_EQ(grid->colorScale.boundaries(), (std::vector<double>{-10, -10, 20, 50, 100}));
-    EXPECT_EQ(fills, 1);
-
-    // Simple isolines leave the scale alone.
-    options.mapType = MapType::Isolines;
-    options.levelsFile = testing::writeFile("levels2.txt", "1 2 3 4\n");
-    ASSERT_EQ(runIsolineCommand(*grid, set, options, trace.function()), 0);
-    EXPECT_EQ(grid->colorScale.count(), 4);
-    EXPECT_EQ(fills, 1);
-}
-
 // The command with the tracer: one peak node of 100 in a grid of zeros
 // gives one closed line round the peak at every automatic level below 100
 // (at level 0 the peak is above it and the zeros are not), and an isoline

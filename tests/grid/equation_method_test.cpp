@@ -32,7 +32,6 @@ std::unique_ptr<EqNet> run(InterpolationMethod method, std::int32_t solver, cons
     grid->maxIterations = 20000;
     DriverInputs in;
     in.points = &data;
-    in.mapType = MapType::ColorCells;
     EXPECT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), 0);
     return grid;
 }
@@ -48,7 +47,7 @@ TEST(EquationMethod, OnePointFillsTheAreaWithItsValue) {
         EXPECT_NEAR(grid->value(1, 23), 3.5, 1e-6);
         EXPECT_EQ(grid->value(0, 0), kBlankValue);  // the frame is outside
         EXPECT_EQ(grid->lastRunValid, 1);
-        EXPECT_TRUE(grid->valuesValid());
+        EXPECT_TRUE(grid->hasValues());
     }
 }
 
@@ -81,16 +80,15 @@ TEST(EquationMethod, LargeGridRunHandedToTheViewCompletesLater) {
     grid->method = InterpolationMethod::LargeGridEquationSystem;
     DriverInputs in;
     in.points = &data;
-    in.mapType = MapType::ColorCells;
     std::unique_ptr<LargeGridRun> pending;
     DriverHooks hooks;
     hooks.largeGridStarted = [&](std::unique_ptr<LargeGridRun> r) { pending = std::move(r); };
     ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, hooks), 1);
     ASSERT_NE(pending, nullptr);
-    EXPECT_FALSE(grid->valuesValid());
+    EXPECT_EQ(grid->lastRunValid, 0);
     ASSERT_EQ(pending->complete(*grid), 0);
-    InterpolationDriver::finish(*grid, in, hooks);
-    EXPECT_TRUE(grid->valuesValid());
+    ASSERT_EQ(InterpolationDriver::finishChecked(*grid), 0);
+    EXPECT_TRUE(grid->hasValues());
     EXPECT_NEAR(grid->valueAt(7.0, 3.0), 20.0, 1e-9);
     EXPECT_EQ(grid->lastRunValid, 1);
 }
@@ -104,7 +102,6 @@ TEST(EquationMethod, BorderValueHoldsTheEdge) {
     in.points = &data;
     in.border = &border;
     in.borderValue = OptionalValue(0.0);
-    in.mapType = MapType::ColorCells;
     grid->method = InterpolationMethod::EquationSystem;
     ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), 0);
     bool sawEdge = false;
@@ -125,13 +122,12 @@ TEST(DriverInverseDistance, NodesGetTheWeightedMeanAndTheFrameIsBlank) {
     grid->method = InterpolationMethod::InverseDistance;
     DriverInputs in;
     in.points = &data;
-    in.mapType = MapType::ColorCells;
     ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), 0);
     // Nodes on the points take their values; the frame is outside.
     EXPECT_DOUBLE_EQ(grid->value(1, 1), 10.0);
     EXPECT_DOUBLE_EQ(grid->value(2, 1), 20.0);
     EXPECT_EQ(grid->value(0, 0), kBlankValue);
-    EXPECT_TRUE(grid->valuesValid());
+    EXPECT_TRUE(grid->hasValues());
 
     PointSet none;
     in.points = &none;

@@ -62,24 +62,24 @@ TEST(Driver, MethodChoice) {
     grid.method = InterpolationMethod::InverseDistance;
     struct Case {
         DataKind kind;
-        MapType type;
+        bool keepValues;
         bool picture;
         InterpolationMethod expected;
     };
     const Case cases[] = {
-        {DataKind::Points, MapType::Isolines, false, InterpolationMethod::InverseDistance},
+        {DataKind::Points, false, false, InterpolationMethod::InverseDistance},
         // An array document always runs the equation system.
-        {DataKind::Array, MapType::Isolines, false, InterpolationMethod::EquationSystem},
-        {DataKind::Picture, MapType::ColorCells, true, InterpolationMethod::ArrayValues},
-        {DataKind::Picture, MapType::ColorCells, false, InterpolationMethod::NoApply},
+        {DataKind::Array, false, false, InterpolationMethod::EquationSystem},
+        {DataKind::Picture, false, true, InterpolationMethod::ArrayValues},
+        {DataKind::Picture, false, false, InterpolationMethod::NoApply},
         // Existing values are kept whatever the method.
-        {DataKind::Points, MapType::ExistingValues, false, InterpolationMethod::FinishOnly},
+        {DataKind::Points, true, false, InterpolationMethod::FinishOnly},
     };
     const std::vector<double> picture = {1, 2, 3, 4};
     for (const auto& c : cases) {
         DriverInputs in;
         in.dataKind = c.kind;
-        in.mapType = c.type;
+        in.keepValues = c.keepValues;
         in.pictureValues = c.picture ? &picture : nullptr;
         EXPECT_EQ(InterpolationDriver::methodFor(grid, in), c.expected);
     }
@@ -91,18 +91,14 @@ TEST(Driver, DataPointsOnlyAveragesSharedNodesAndBlanksTheRest) {
     DriverInputs in;
     in.points = &data;
     grid->method = InterpolationMethod::DataPointsOnly;
-    int traced = 0;
-    DriverHooks hooks;
-    hooks.traceIsolines = [&](EqNet&) { ++traced; };
-    ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, hooks), 0);
-    EXPECT_EQ(traced, 1);
+    ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), 0);
     EXPECT_EQ(grid->value(1, 1), 6.0);  // mean of 4 and 8
     EXPECT_EQ(grid->value(3, 2), 1.0);
     EXPECT_EQ(grid->value(2, 2), kBlankValue);
     EXPECT_EQ(grid->mask()[1 + 1 * 5], kMaskInside);
     EXPECT_EQ(grid->minValue(), 1.0);
     EXPECT_EQ(grid->maxValue(), 6.0);
-    EXPECT_FALSE(grid->valuesValid());  // isolines, not cells
+    EXPECT_FALSE(grid->valuesValid());  // whether cells show them is the map's choice
 }
 
 TEST(Driver, PointDensityWorkedOutByHand) {
@@ -116,21 +112,6 @@ TEST(Driver, PointDensityWorkedOutByHand) {
     // Node (2, 2) at (0.3, 0.3): 1 / (50 × √0.08) + 1 / (50 × 0.2).
     EXPECT_DOUBLE_EQ(grid->value(2, 2), 1 / (50 * std::sqrt(0.08)) + 0.1);
     EXPECT_EQ(grid->value(0, 0), kBlankValue);  // the frame is outside
-}
-
-TEST(Driver, CellMapsSetUpTheColourMapOverGridAndPoints) {
-    auto grid = EqNet::fromCellWidths({1, 1}, {1, 1});
-    const PointSet data = points({{0.5, 0.5, -20}, {1.5, 1.5, 40}});
-    DriverInputs in;
-    in.points = &data;
-    in.mapType = MapType::ColorCells;
-    grid->method = InterpolationMethod::DataPointsOnly;
-    ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), 0);
-    EXPECT_TRUE(grid->valuesValid());
-    EXPECT_EQ(grid->colorScale.visible, 1);
-    // Node values are within -20..40 and the range takes in the points.
-    EXPECT_EQ(grid->colorScale.paletteIndexOf(-20), 16);
-    EXPECT_EQ(grid->colorScale.paletteIndexOf(40), 255);
 }
 
 TEST(Driver, NoGridIsRefused) {
@@ -211,13 +192,8 @@ TEST(Driver, ValuesBeyondTheRangeAreRefused) {
         std::vector<double> values(static_cast<std::size_t>(grid->nodeCount()), 1.0);
         values[static_cast<std::size_t>(2 + 2 * grid->nx())] = bad;  // a node inside
         ASSERT_EQ(grid->SetValues(values), 0);
-        int traced = 0;
-        DriverHooks hooks;
-        hooks.traceIsolines = [&](EqNet&) { ++traced; };
         messageLog().reset();
-        EXPECT_EQ(InterpolationDriver::finishChecked(*grid, DriverInputs{}, hooks),
-                  InterpolationDriver::kValuesNotFinite);
-        EXPECT_EQ(traced, 0);
+        EXPECT_EQ(InterpolationDriver::finishChecked(*grid), InterpolationDriver::kValuesNotFinite);
         EXPECT_FALSE(grid->hasValues());
         EXPECT_EQ(lastLogged(),
                   "Значения сетки выходят за пределы чисел с плавающей точкой: "

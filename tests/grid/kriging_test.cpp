@@ -896,10 +896,9 @@ TEST(KrigingDriver, MethodsThreeAndFourRunThroughTheDriver) {
             0);
         DriverInputs in;
         in.points = &set;
-        in.mapType = MapType::ColorCells;
         ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), 0);
         EXPECT_EQ(grid->values(), direct->values());
-        EXPECT_TRUE(grid->valuesValid());
+        EXPECT_TRUE(grid->hasValues());
     }
     // Points without any value: nothing to interpolate.
     PointSet noValues;

@@ -132,9 +132,8 @@ TEST(TriangleReference, NodesMatchScipysLinearInterpolation) {
             grid->method = InterpolationMethod::Triangles;
             DriverInputs in;
             in.points = &ref.points;
-            in.mapType = MapType::ColorCells;
             ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, {}), 0);
-            EXPECT_TRUE(grid->valuesValid());
+            EXPECT_TRUE(grid->hasValues());
         } else {
             ASSERT_EQ(runTriangleMethod(*grid, &ref.points, nullptr), 0);
         }
@@ -393,7 +392,6 @@ TEST(TriangleMethod, BorderValueEntersThroughTheBorderVertices) {
         DriverInputs in;
         in.points = &centre;
         in.border = &border;
-        in.mapType = MapType::ColorCells;
         if (enabled) in.borderValue = OptionalValue(0.0);
         const int result = InterpolationDriver::interpolate(grid.get(), in, {});
         if (!enabled) {
@@ -559,12 +557,11 @@ TEST(TriangleSet, DriverRasterisesTheSetsOwnTriangles) {
     auto grid = regularGrid(-1, -1, 0.5, 9, 7);
     DriverInputs in;
     in.dataKind = DataKind::Triangles;
-    in.mapType = MapType::ColorCells;
     in.points = &vertices;
     in.triangles = &set;
     grid->method = InterpolationMethod::InverseDistance;  // not used for a set
     ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, {}), 0);
-    EXPECT_TRUE(grid->valuesValid());
+    EXPECT_TRUE(grid->hasValues());
     for (int j = 0; j < grid->ny(); ++j) {
         for (int i = 0; i < grid->nx(); ++i) {
             const double x = grid->nodeX()[static_cast<std::size_t>(i)];
@@ -579,7 +576,7 @@ TEST(TriangleSet, DriverRasterisesTheSetsOwnTriangles) {
 
     // Map type 7 keeps the values the grid has.
     grid->values()[static_cast<std::size_t>(4 + 3 * 9)] = 123.0;
-    in.mapType = MapType::ExistingValues;
+    in.keepValues = true;
     ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, {}), 0);
     EXPECT_EQ(grid->value(4, 3), 123.0);
 }

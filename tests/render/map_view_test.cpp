@@ -138,6 +138,51 @@ TEST_F(MapViewTest, MapTypesBuildAndRemoveWhatTheyShow) {
     EXPECT_EQ(view.settings.mapType, MapType::LocatePoints);
 }
 
+TEST_F(MapViewTest, CellMapsSetUpTheColourMapOverGridAndPoints) {
+    CVexaView view;
+    PointSet data;
+    data.addPoint(0.5, 0.5, -20);
+    data.addPoint(1.5, 1.5, 40);
+    data.computeStatistics();
+    view.addPointSet(std::move(data));
+    auto grid = EqNet::fromCellWidths({1, 1}, {1, 1});
+    grid->method = InterpolationMethod::DataPointsOnly;
+    view.setGrid(std::move(grid));
+    ASSERT_EQ(view.applyMapType(MapType::ColorCells), 0);
+    const EqNet& g = *view.grid();
+    EXPECT_TRUE(g.valuesValid());
+    EXPECT_EQ(g.colorScale.visible, 1);
+    // The palette ramp runs from the lowest to the highest data value.
+    EXPECT_EQ(g.colorScale.paletteIndexOf(-20), 16);
+    EXPECT_EQ(g.colorScale.paletteIndexOf(40), 255);
+    EXPECT_EQ(view.isolines(), nullptr);
+}
+
+TEST_F(MapViewTest, ColourIsolinesTakeTheirBandsFromTheLevels) {
+    CVexaView view;
+    view.addPointSet(fixturePoints());
+    view.startupLevelsFile = testing::writeFile("levels.txt", "20 -10 50\n");
+    ASSERT_EQ(view.applyMapType(MapType::ColorIsolines), 0);
+    const EqNet& g = *view.grid();
+    ASSERT_NE(view.isolines(), nullptr);
+    EXPECT_EQ(view.isolines()->values(), (std::vector<double>{-10, 20, 50}));
+    // Three isolines: four bands with the boundaries min(grid min, −10),
+    // −10, 20, 50 and max(grid max, 50); the fill is built from them.
+    ASSERT_EQ(g.colorScale.count(), 4);
+    EXPECT_EQ(g.colorScale.boundaries(),
+              (std::vector<double>{std::min(g.minValue(), -10.0), -10, 20, 50,
+                                   std::max(g.maxValue(), 50.0)}));
+    EXPECT_NE(view.colorFill(), nullptr);
+    EXPECT_FALSE(g.valuesValid());
+
+    // Simple isolines drop the fill and leave the scale alone.
+    view.startupLevelsFile = testing::writeFile("levels2.txt", "1 2 3 4\n");
+    ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
+    EXPECT_EQ(view.isolines()->values(), (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_EQ(view.colorFill(), nullptr);
+    EXPECT_EQ(view.grid()->colorScale.count(), 4);
+}
+
 TEST_F(MapViewTest, TheTriangleNetworkMapDrawsClosedTriangles) {
     CVexaView view;
     // A square and its centre: four triangles.
