@@ -436,6 +436,12 @@ void EqNet::FillBlank(double x) {
     }
 }
 
+void EqNet::settleValues() {
+    FillBlank(kBlankValue);
+    computeRange();
+    colorScale.setRange(minValue_, maxValue_);
+}
+
 int EqNet::setValue(std::int32_t i, std::int32_t j, double v) {
     if (values_.empty() || i < 0 || i >= nx_ || j < 0 || j >= ny_) return -1;
     values_[static_cast<std::size_t>(i + j * nx_)] = v;

@@ -171,6 +171,9 @@ public:
     bool allocateValues(double x);
     void setInside(double x);
     void FillBlank(double x);
+    // The last steps of every method: the nodes outside get the blank value,
+    // then the range and the colour scale's range follow the values.
+    void settleValues();
     // Multiplies the values of the nodes inside (and the border value) by
     // 2^exponent, exactly unless they leave the number range.
     void scaleInsideValues(int exponent);

@@ -7,6 +7,7 @@
 
 #include "data/point_set.h"
 #include "grid/equation_system.h"
+#include "grid/interpolator.h"
 #include "grid/line_relaxation_solver.h"
 #include "grid/relaxation_solver.h"
 #include "objects/line_list.h"
@@ -77,9 +78,7 @@ void keepIsolatedNodes(const EqNet& grid, LineSystem& system) {
 
 void finishRun(EqNet& grid, double startSeconds) {
     grid.markEdges();
-    grid.FillBlank(kBlankValue);
-    grid.computeRange();
-    grid.colorScale.setRange(grid.minValue(), grid.maxValue());
+    grid.settleValues();
     grid.lastSeconds = std::floor(nowSeconds() - startSeconds);
     grid.lastRunValid = 1;
 }
@@ -168,6 +167,44 @@ std::unique_ptr<LargeGridRun> startLargeGridSystem(EqNet& grid, const PointSet& 
     } catch (const std::system_error&) {
         return nullptr;
     }
+}
+
+namespace {
+
+class EquationSystemMethod final : public Interpolator {
+public:
+    InterpolationMethod method() const override { return InterpolationMethod::EquationSystem; }
+    MethodInput input() const override { return MethodInput::DataValues; }
+    int run(EqNet& grid, const InterpolationInput& in) const override {
+        return runEquationSystem(grid, *in.points, in.border);
+    }
+};
+
+// Run on its worker and waited for here; a caller that shows the run's
+// progress takes it over through the driver's hooks instead.
+class LargeGridMethod final : public Interpolator {
+public:
+    InterpolationMethod method() const override {
+        return InterpolationMethod::LargeGridEquationSystem;
+    }
+    MethodInput input() const override { return MethodInput::DataValues; }
+    int run(EqNet& grid, const InterpolationInput& in) const override {
+        auto run = startLargeGridSystem(grid, *in.points, in.border);
+        if (run == nullptr) return -1;
+        return run->complete(grid);
+    }
+};
+
+}  // namespace
+
+const Interpolator& equationSystemMethod() {
+    static const EquationSystemMethod method;
+    return method;
+}
+
+const Interpolator& largeGridMethod() {
+    static const LargeGridMethod method;
+    return method;
 }
 
 }  // namespace gridova

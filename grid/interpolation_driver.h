@@ -80,11 +80,6 @@ public:
 
     // The method that a run uses for these inputs.
     static InterpolationMethod methodFor(const EqNet& grid, const DriverInputs& in);
-
-    // Single methods (the frame included, finish not).
-    static int dataPointsOnly(EqNet& grid, const DriverInputs& in);
-    static int pointDensity(EqNet& grid, const DriverInputs& in);
-    static int arrayValues(EqNet& grid, const DriverInputs& in);
 };
 
 }  // namespace gridova

@@ -713,25 +713,4 @@ int InverseDistance::run() {
     return kRunDone;
 }
 
-bool runInverseDistance(const PointSet& points, int nx, const double* nodeX, int ny,
-                        const double* nodeY, InverseDistanceDialog* dialog,
-                        std::vector<double>& values) {
-    if (points.size() == 0) return false;
-    InverseDistance engine;
-    engine.setTypeInit(InverseDistanceSource::Defaults);
-    if (engine.loadPoints(points) <= 0) return false;
-    // By default every point of the set takes part in every node.
-    engine.setNearestPoints(
-        static_cast<std::int32_t>(std::min<std::size_t>(points.size(), INT_MAX)));
-    if (engine.setNodes(nx, nodeX, ny, nodeY) < 0) return false;
-    engine.loadParameters();
-    if (engine.typeInit() != InverseDistanceSource::Defaults && dialog != nullptr) {
-        dialog->edit(engine);
-    }
-    engine.run();
-    engine.saveParameters();
-    values = engine.output();
-    return true;
-}
-
 }  // namespace gridova

@@ -28,6 +28,7 @@
 
 #include "data/point_set.h"
 #include "grid/eq_net.h"
+#include "grid/interpolator.h"
 #include "grid/kriging.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
@@ -92,13 +93,6 @@ std::vector<char> forEachItem(int count, int threads, Work work, Poll poll) {
 int threadsFor(int requested, int items) {
     int t = requested > 0 ? requested : static_cast<int>(std::thread::hardware_concurrency());
     return std::clamp(t, 1, std::max(items, 1));
-}
-
-// The frame's last steps: blank nodes, range, colour-scale range.
-void finishValues(EqNet& grid) {
-    grid.FillBlank(kBlankValue);
-    grid.computeRange();
-    grid.colorScale.setRange(grid.minValue(), grid.maxValue());
 }
 
 // Progress over `total` items: the bar and the cancel poll, at most
@@ -404,7 +398,7 @@ int ordinaryKriging(EqNet& grid, const LineList* border, Kriging& engine, int th
     for (int j = 0; j < ny; ++j) {
         if (!rowsDone[static_cast<std::size_t>(j)]) maskOut(grid, 0, nx - 1, j, j);
     }
-    finishValues(grid);
+    grid.settleValues();
     return 0;
 }
 
@@ -594,7 +588,7 @@ int blockKriging(EqNet& grid, const LineList* border, const Kriging& parameters,
                                                          static_cast<std::int64_t>(pos / b + 1),
                                                          static_cast<std::int64_t>(pos % b + 1)}));
     }
-    finishValues(grid);
+    grid.settleValues();
     return 0;
 }
 
@@ -640,6 +634,37 @@ int runKriging(EqNet& grid, const PointSet& points, const LineList* border, bool
     if (engine.typeInit() != KrigingSource::Defaults && dialog != nullptr) dialog->edit(engine);
     if (!useBlocks) return ordinaryKriging(grid, border, engine, threads);
     return blockKriging(grid, border, engine, layout, pts, threads);
+}
+
+namespace {
+
+// Ordinary kriging over all points, or block kriging.
+class KrigingMethod final : public Interpolator {
+public:
+    explicit KrigingMethod(bool blocks) : blocks_(blocks) {}
+    InterpolationMethod method() const override {
+        return blocks_ ? InterpolationMethod::BlockKriging : InterpolationMethod::Kriging;
+    }
+    MethodInput input() const override { return MethodInput::DataValues; }
+    int run(EqNet& grid, const InterpolationInput& in) const override {
+        // Without a result the grid keeps its state.
+        return runKriging(grid, *in.points, in.border, blocks_, in.krigingDialog) != 0 ? -1 : 0;
+    }
+
+private:
+    bool blocks_;
+};
+
+}  // namespace
+
+const Interpolator& krigingMethod() {
+    static const KrigingMethod method(false);
+    return method;
+}
+
+const Interpolator& blockKrigingMethod() {
+    static const KrigingMethod method(true);
+    return method;
 }
 
 }  // namespace gridova

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "data/point_set.h"
+#include "grid/interpolator.h"
 #include "grid/triangulation.h"
 #include "objects/line_list.h"
 #include "platform/files.h"
@@ -291,6 +292,25 @@ bool writeNetwork(const NetworkSource& source) {
     TriangleNetwork network;
     if (triangulatePoints(source, true, BorderVertices::Always, network) < 0) return false;
     return writeNetworkTo(chooseAndOpenTextWrite("txt"), network);
+}
+
+namespace {
+
+class TriangleMethod final : public Interpolator {
+public:
+    InterpolationMethod method() const override { return InterpolationMethod::Triangles; }
+    MethodInput input() const override { return MethodInput::DataValues; }
+    int run(EqNet& grid, const InterpolationInput& in) const override {
+        WaitScope wait;
+        return runTriangleMethod(grid, in.points, in.border) != 0 ? -1 : 0;
+    }
+};
+
+}  // namespace
+
+const Interpolator& triangleMethod() {
+    static const TriangleMethod method;
+    return method;
 }
 
 }  // namespace gridova

@@ -1,6 +1,9 @@
 #include "grid/interpolation_driver.h"
+#include "grid/interpolator.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <cmath>
 
@@ -57,6 +60,68 @@ TEST(CheckGrid, DefaultGridAndTheThreeRefusals) {
     EXPECT_EQ(lines[lines.size() - 2], "Сетка не задана! Определите математическую сетку.");
 }
 
+// Every method that computes values has its object, which names the method
+// and what it takes from its input; the others have none.
+TEST(Driver, EveryMethodIsListedWithWhatItTakes) {
+    struct Case {
+        InterpolationMethod method;
+        std::optional<MethodInput> input;  // none: no object
+    };
+    const Case cases[] = {
+        {InterpolationMethod::EquationSystem, MethodInput::DataValues},
+        {InterpolationMethod::LargeGridEquationSystem, MethodInput::DataValues},
+        {InterpolationMethod::Triangles, MethodInput::DataValues},
+        {InterpolationMethod::InverseDistance, MethodInput::DataValues},
+        {InterpolationMethod::Kriging, MethodInput::DataValues},
+        {InterpolationMethod::BlockKriging, MethodInput::DataValues},
+        {InterpolationMethod::DataPointsOnly, MethodInput::DataValues},
+        {InterpolationMethod::PointDensity, MethodInput::DataPositions},
+        {InterpolationMethod::ArrayValues, MethodInput::PictureValues},
+        {InterpolationMethod::NoApply, std::nullopt},
+        {InterpolationMethod::FinishOnly, std::nullopt},
+        {static_cast<InterpolationMethod>(6), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.method));
+        const Interpolator* m = interpolatorFor(c.method);
+        ASSERT_EQ(m != nullptr, c.input.has_value());
+        if (m == nullptr) continue;
+        EXPECT_EQ(m->method(), c.method);
+        EXPECT_EQ(m->input(), *c.input);
+    }
+}
+
+// Only the methods that interpolate the data values refuse points without
+// any value: point density takes the positions alone.
+TEST(Driver, PointsWithoutValuesAreRefusedByTheMethodsOfValuesOnly) {
+    PointSet noValues;
+    DataPoint p;
+    p.x = 1;
+    p.y = 1;
+    noValues.addExisting(p);
+    p.x = 3;
+    noValues.addExisting(p);
+    noValues.computeStatistics();
+    for (const auto method : {InterpolationMethod::DataPointsOnly, InterpolationMethod::Triangles,
+                              InterpolationMethod::PointDensity}) {
+        SCOPED_TRACE(static_cast<int>(method));
+        auto grid = EqNet::fromCellWidths({2, 2}, {2, 2});
+        grid->method = method;
+        DriverInputs in;
+        in.points = &noValues;
+        messageLog().reset();
+        const int result = InterpolationDriver::interpolate(grid.get(), in, DriverHooks{});
+        if (method == InterpolationMethod::PointDensity) {
+            EXPECT_EQ(result, 0);
+            EXPECT_TRUE(grid->hasValues());
+        } else {
+            EXPECT_EQ(result, -1);
+            EXPECT_FALSE(grid->hasValues());
+            EXPECT_EQ(lastLogged().rfind("Ни у одной точки нет значения", 0), 0u);
+        }
+    }
+}
+
 TEST(Driver, MethodChoice) {
     EqNet grid;
     grid.method = InterpolationMethod::InverseDistance;
@@ -104,9 +169,12 @@ TEST(Driver, DataPointsOnlyAveragesSharedNodesAndBlanksTheRest) {
 TEST(Driver, PointDensityWorkedOutByHand) {
     auto grid = EqNet::fromCellWidths({0.2, 0.2}, {0.2, 0.2});  // nodes 0 .1 .3 .4
     const PointSet data = points({{0.1, 0.1, 1}, {0.3, 0.1, 1}});
-    DriverInputs in;
+    InterpolationInput in;
     in.points = &data;
-    ASSERT_EQ(InterpolationDriver::pointDensity(*grid, in), 0);
+    const Interpolator* density = interpolatorFor(InterpolationMethod::PointDensity);
+    ASSERT_NE(density, nullptr);
+    EXPECT_EQ(density->input(), MethodInput::DataPositions);
+    ASSERT_EQ(density->run(*grid, in), 0);
     // Node (1, 1) at (0.1, 0.1): 1 / max(1, 0) + 1 / max(1, 50 × 0.2) = 1.1.
     EXPECT_DOUBLE_EQ(grid->value(1, 1), 1.1);
     // Node (2, 2) at (0.3, 0.3): 1 / (50 × √0.08) + 1 / (50 × 0.2).
