@@ -20,6 +20,7 @@
 #include "app/map_window.h"
 #include "app/qt_progress.h"
 #include "app/startup_run.h"
+#include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/status.h"
@@ -46,12 +47,6 @@ constexpr int kNewMapTitle = 9023;     // "Карта%d"
 constexpr const char* kRecentSection = "Recent File List";
 
 QString menuText(int number) { return QString::fromStdString(text(number)); }
-
-std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.lexically_normal().string();
-}
 
 }  // namespace
 

@@ -98,7 +98,7 @@ void MapWindow::refreshCaption() {
 // -----------------------------------------------------------------------------------------
 
 bool MapWindow::askClose() {
-    if (view_->mapChanged) {
+    if (view_->model().mapChanged) {
         switch (question(text(kAskSaveDocument))) {
             case Answer::Yes:
                 if (!save()) return false;
@@ -109,7 +109,7 @@ bool MapWindow::askClose() {
                 return false;
         }
     }
-    Bush* lines = view_->objectTreeIfAny();
+    Bush* lines = view_->model().objectTreeIfAny();
     if (lines != nullptr && lines->modified) {
         switch (question(text(kAskSaveLines))) {
             case Answer::Yes:
@@ -135,7 +135,7 @@ void MapWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MapWindow::saveLines() {
-    Bush* lines = view_->objectTreeIfAny();
+    Bush* lines = view_->model().objectTreeIfAny();
     if (lines == nullptr) return true;
     std::unique_ptr<OutputFile> file = chooseAndOpenTextWrite(kLinesExtension);
     if (!file) return false;
@@ -226,7 +226,7 @@ bool MapWindow::openCrossSection(CVexaView& from, CrossSection section) {
     if (window == nullptr) return false;
     CVexaView& view = window->view();
     view.readProfile();
-    view.documentKind = from.documentKind;
+    view.model().documentKind = from.model().documentKind;
     view.takeCrossSection(std::move(section));
     main_->showMapWindow(window);
     return true;

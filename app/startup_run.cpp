@@ -17,17 +17,17 @@ int writeStartupOutputs(CVexaView& view, const StartupOptions& options) {
     // A map that could not be built as asked is not written (the reason was
     // shown): a levels file that gives no levels is an input that could not
     // be read; values beyond the number range make no outputs.
-    switch (view.mapProblem()) {
-        case CVexaView::MapProblem::LevelsFileUnread:
+    switch (view.model().mapProblem()) {
+        case MapModel::MapProblem::LevelsFileUnread:
             return kExitInputFailed;
-        case CVexaView::MapProblem::ValuesNotFinite:
+        case MapModel::MapProblem::ValuesNotFinite:
             return kExitOutputFailed;
-        case CVexaView::MapProblem::None:
+        case MapModel::MapProblem::None:
             break;
     }
     int status = kExitDone;
     if (!options.valuesFile.empty()) {
-        const EqNet* grid = view.grid();
+        const EqNet* grid = view.model().grid();
         if (grid == nullptr || !grid->hasValues()) {
             warning(formatText(text(kNoValuesToWrite), {options.valuesFile}));
             status = kExitOutputFailed;

@@ -82,9 +82,9 @@ struct Fixture {
             points.addPoint(x, y, surface(x, y));
         }
         points.computeStatistics();
-        view.addPointSet(std::move(points));
-        view.setGrid(std::move(grid));
-        view.setIsolines(std::move(set));
+        view.model().addPointSet(std::move(points));
+        view.model().setGrid(std::move(grid));
+        view.model().setIsolines(std::move(set));
         view.setWindow(&window);
         view.paint();
     }

@@ -213,4 +213,10 @@ std::string extensionOf(std::string_view path) {
     return std::string(path.substr(dot + 1));
 }
 
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
 }  // namespace gridova

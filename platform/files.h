@@ -75,6 +75,10 @@ FilePtr openReadQuiet(const std::string& path);
 // True when the path names a regular file that can be read.
 bool isReadableFile(const std::string& path);
 
+// The path made absolute against the current directory, without "." and
+// ".." steps; the path as it is when that fails.
+std::string absolutePath(const std::string& path);
+
 // The file dialogs (the application installs them); unattended runs have
 // none, and every choice is then cancelled.
 class FileChooser {

@@ -1,4 +1,4 @@
-// The document file of a map (".GDV"): a header text, the settings record
+// The document file of a map (".GDV"): a header text, the model_.settings record
 // and one step per map object, each announced by a presence record.
 #include <cstring>
 #include <type_traits>
@@ -36,7 +36,7 @@ void writePresence(BinaryWriter& out, bool present) {
 
 // --- Settings record --------------------------------------------------------------------
 
-// The 48 items of the settings record, in their order: one list for the
+// The 48 items of the model_.settings record, in their order: one list for the
 // writer and the reader. An older, shorter record leaves the rest at the
 // defaults (every take after its end fails and changes nothing).
 template <class View, class Io>
@@ -63,19 +63,21 @@ void CVexaView::settingsFields(View& v, Io& io) {
     // 23: the point sets added; 24: the grid's method (kept when there is
     // no grid); 25: the document kind.
     if constexpr (Io::kReading) {
-        std::int32_t added = static_cast<std::int32_t>(v.pointSetsAdded_);
-        if (io.word(added) && added >= 0) v.pointSetsAdded_ = static_cast<std::size_t>(added);
+        std::int32_t added = static_cast<std::int32_t>(v.model_.pointSetsAdded_);
+        if (io.word(added) && added >= 0)
+            v.model_.pointSetsAdded_ = static_cast<std::size_t>(added);
         io.word(v.kept_.method);
-        std::int32_t kind = static_cast<std::int32_t>(v.documentKind);
+        std::int32_t kind = static_cast<std::int32_t>(v.model_.documentKind);
         if (io.word(kind) && kind >= 0 && kind <= 7)
-            v.documentKind = static_cast<DocumentKind>(kind);
+            v.model_.documentKind = static_cast<DocumentKind>(kind);
     } else {
-        io.word(static_cast<std::int32_t>(v.pointSetsAdded_));
-        io.word(v.grid_ ? static_cast<std::int32_t>(v.grid_->method) : v.kept_.method);
-        io.word(static_cast<std::int32_t>(v.documentKind));
+        io.word(static_cast<std::int32_t>(v.model_.pointSetsAdded_));
+        io.word(v.model_.grid_ ? static_cast<std::int32_t>(v.model_.grid_->method)
+                               : v.kept_.method);
+        io.word(static_cast<std::int32_t>(v.model_.documentKind));
     }
-    io.word(v.settings.frameVisible);            // 26
-    io.word(v.settings.showBorder);              // 27
+    io.word(v.model_.settings.frameVisible);     // 26
+    io.word(v.model_.settings.showBorder);       // 27
     io.word(v.kept_.gridNodesX);                 // 28
     io.word(v.kept_.gridNodesY);                 // 29
     io.word(v.kept_.word30);                     // 30
@@ -88,19 +90,19 @@ void CVexaView::settingsFields(View& v, Io& io) {
     } else {
         io.word(kPickPixels);
     }
-    io.number(v.pickX_);                 // 42
-    io.word(v.kept_.highlighted);        // 43
-    io.word(v.settings.sectionCounter);  // 44
+    io.number(v.pickX_);                        // 42
+    io.word(v.kept_.highlighted);               // 43
+    io.word(v.model_.settings.sectionCounter);  // 44
     // 45: automatic levels, as 1 or 0.
     if constexpr (Io::kReading) {
-        std::int32_t automatic = v.settings.automaticLevels ? 1 : 0;
-        if (io.word(automatic)) v.settings.automaticLevels = automatic != 0;
+        std::int32_t automatic = v.model_.settings.automaticLevels ? 1 : 0;
+        if (io.word(automatic)) v.model_.settings.automaticLevels = automatic != 0;
     } else {
-        io.word(v.settings.automaticLevels ? 1 : 0);
+        io.word(v.model_.settings.automaticLevels ? 1 : 0);
     }
-    io.word(v.kept_.widenCells);          // 46
-    io.optional(v.settings.borderValue);  // 47
-    io.text(v.kept_.defaultLineName);     // 48
+    io.word(v.kept_.widenCells);                 // 46
+    io.optional(v.model_.settings.borderValue);  // 47
+    io.text(v.kept_.defaultLineName);            // 48
 }
 
 void CVexaView::writeSettingsRecord(BinaryWriter& out) const {
@@ -139,38 +141,38 @@ bool CVexaView::writeDocument(const std::string& path) {
     writeSettingsRecord(out);
     // 4. The point tree and the main set's name.
     writePresence(out, true);
-    pointTree_->writeSection(out);
+    model_.pointTree_->writeSection(out);
     {
         RecordBuffer r;
-        r.putPresence(mainPoints_ != nullptr);
-        if (mainPoints_ != nullptr) r.putString(mainPoints_->name());
+        r.putPresence(model_.mainPoints_ != nullptr);
+        if (model_.mainPoints_ != nullptr) r.putString(model_.mainPoints_->name());
         r.writeRecord(out);
     }
     // 5.
-    writePresence(out, grid_ != nullptr);
-    if (grid_) grid_->writeSection(out);
+    writePresence(out, model_.grid_ != nullptr);
+    if (model_.grid_) model_.grid_->writeSection(out);
     // 6.
-    writePresence(out, isolines_ != nullptr);
-    if (isolines_) isolines_->writeSection(out);
+    writePresence(out, model_.isolines_ != nullptr);
+    if (model_.isolines_) model_.isolines_->writeSection(out);
     // 7.
-    writePresence(out, colorFill_ != nullptr);
-    if (colorFill_) colorFill_->writeSection(out);
+    writePresence(out, model_.colorFill_ != nullptr);
+    if (model_.colorFill_) model_.colorFill_->writeSection(out);
     // 8.
-    writePresence(out, border_ != nullptr);
-    if (border_) border_->writeSection(out);
+    writePresence(out, model_.border_ != nullptr);
+    if (model_.border_) model_.border_->writeSection(out);
     // 9.
     const MapTitle* t = const_cast<CVexaView*>(this)->mapTitle();
     writePresence(out, t != nullptr);
     if (t != nullptr) t->writeSection(out);
     // 10. The third tree and its links to the point tree.
-    writePresence(out, thirdTree_ != nullptr);
-    if (thirdTree_) {
-        thirdTree_->writeSection(out);
+    writePresence(out, model_.thirdTree_ != nullptr);
+    if (model_.thirdTree_) {
+        model_.thirdTree_->writeSection(out);
         RecordBuffer r;
         r.putPresence(true);
         r.putPresence(true);
         r.writeRecord(out);
-        for (const auto& [i, j] : thirdTreeLinks_) {
+        for (const auto& [i, j] : model_.thirdTreeLinks_) {
             r.putWord(i);
             r.putWord(j);
         }
@@ -180,8 +182,8 @@ bool CVexaView::writeDocument(const std::string& path) {
     // 11. Background pictures are not kept in documents yet.
     writePresence(out, false);
     // 12.
-    writePresence(out, objectTree_ != nullptr);
-    if (objectTree_) objectTree_->writeSection(out);
+    writePresence(out, model_.objectTree_ != nullptr);
+    if (model_.objectTree_) model_.objectTree_->writeSection(out);
     // 13.
     {
         RecordBuffer r;
@@ -191,8 +193,8 @@ bool CVexaView::writeDocument(const std::string& path) {
         warning(formatText(text(kCannotWrite), {path}));
         return false;
     }
-    if (objectTree_) objectTree_->modified = false;
-    mapChanged = false;
+    if (model_.objectTree_) model_.objectTree_->modified = false;
+    model_.mapChanged = false;
     return true;
 }
 
@@ -213,17 +215,17 @@ bool CVexaView::readDocumentBytes(std::string_view bytes) {
 bool CVexaView::readDocument(BinaryReader& in) {
     WaitScope wait;
     // 1. The map objects go.
-    grid_.reset();
-    isolines_.reset();
-    colorFill_.reset();
-    bandOutlines_.reset();
-    border_.reset();
-    objectTree_.reset();
-    thirdTree_.reset();
-    thirdTreeLinks_.clear();
+    model_.grid_.reset();
+    model_.isolines_.reset();
+    model_.colorFill_.reset();
+    model_.bandOutlines_.reset();
+    model_.border_.reset();
+    model_.objectTree_.reset();
+    model_.thirdTree_.reset();
+    model_.thirdTreeLinks_.clear();
     title.reset();
-    pointTree_ = std::make_unique<Bush>();
-    mainPoints_ = nullptr;
+    model_.pointTree_ = std::make_unique<Bush>();
+    model_.mainPoints_ = nullptr;
     // 2. The header, up to its zero byte.
     std::size_t headerBytes = 0;
     for (;;) {
@@ -232,7 +234,7 @@ bool CVexaView::readDocument(BinaryReader& in) {
         if (c == 0) break;
         if (++headerBytes > kMaxHeader) return section_io::refuse(in);
     }
-    // 3. Two records: the layout number, then the settings.
+    // 3. Two records: the layout number, then the model_.settings.
     RecordBuffer r;
     if (r.readRecord(in) < 0 || r.readRecord(in) < 0) return section_io::refuse(in);
     readSettingsRecord(r);
@@ -241,24 +243,25 @@ bool CVexaView::readDocument(BinaryReader& in) {
     // so far is kept and reading ends (the reader has said why, once).
     bool present = false;
     const auto finish = [&](bool ok) {
-        pointTree_->recomputeExtent();
+        model_.pointTree_->recomputeExtent();
         invalidateMap();
         return ok;
     };
     // 4.
     if (!readPresence(in, present)) return finish(section_io::refuse(in));
     if (present) {
-        if (!pointTree_->readSection(in)) return finish(false);
+        if (!model_.pointTree_->readSection(in)) return finish(false);
         if (r.readRecord(in) < 0) return finish(section_io::refuse(in));
         std::int32_t hasMain = 0;
         r.getWord(hasMain);
         std::optional<std::string> name;
         if (hasMain != 0 && r.takeString(name) >= 0 && name) {
-            if (BushItem* item = pointTree_->findItem(*name)) mainPoints_ = item->pointSet();
+            if (BushItem* item = model_.pointTree_->findItem(*name))
+                model_.mainPoints_ = item->pointSet();
         }
-        if (mainPoints_ == nullptr) {
-            const std::vector<PointSet*> sets = pointTree_->pointSets();
-            if (hasMain != 0 && !sets.empty()) mainPoints_ = sets.front();
+        if (model_.mainPoints_ == nullptr) {
+            const std::vector<PointSet*> sets = model_.pointTree_->pointSets();
+            if (hasMain != 0 && !sets.empty()) model_.mainPoints_ = sets.front();
         }
     }
     // An object announced by a presence record, made with its defaults
@@ -270,8 +273,8 @@ bool CVexaView::readDocument(BinaryReader& in) {
         return slot->readSection(in);
     };
     // 5-8.
-    if (!readOptional(grid_) || !readOptional(isolines_) || !readOptional(colorFill_) ||
-        !readOptional(border_)) {
+    if (!readOptional(model_.grid_) || !readOptional(model_.isolines_) ||
+        !readOptional(model_.colorFill_) || !readOptional(model_.border_)) {
         return finish(false);
     }
     // 9.
@@ -285,8 +288,8 @@ bool CVexaView::readDocument(BinaryReader& in) {
     // 10.
     if (!readPresence(in, present)) return finish(section_io::refuse(in));
     if (present) {
-        thirdTree_ = std::make_unique<Bush>();
-        if (!thirdTree_->readSection(in)) return finish(false);
+        model_.thirdTree_ = std::make_unique<Bush>();
+        if (!model_.thirdTree_->readSection(in)) return finish(false);
         if (r.readRecord(in) < 0) return finish(section_io::refuse(in));
         std::int32_t first = 0, second = 0;
         r.getWord(first);
@@ -296,20 +299,20 @@ bool CVexaView::readDocument(BinaryReader& in) {
             for (;;) {
                 std::int32_t i = -1, j = -1;
                 if (r.getWord(i) < 0 || i == -1 || r.getWord(j) < 0) break;
-                thirdTreeLinks_.emplace_back(i, j);
+                model_.thirdTreeLinks_.emplace_back(i, j);
             }
         }
     }
-    // 11. A background picture: its settings cannot be read yet.
+    // 11. A background picture: its model_.settings cannot be read yet.
     if (!readPresence(in, present)) return finish(section_io::refuse(in));
     if (present) {
         log("Background pictures of documents are not read yet");
         return finish(section_io::refuse(in));
     }
     // 12.
-    if (!readOptional(objectTree_)) return finish(false);
-    if (objectTree_) objectTree_->modified = false;
-    mapChanged = false;
+    if (!readOptional(model_.objectTree_)) return finish(false);
+    if (model_.objectTree_) model_.objectTree_->modified = false;
+    model_.mapChanged = false;
     return finish(true);
 }
 

@@ -43,9 +43,9 @@ void CVexaView::loadDefaultFiles(const StartupOptions& options, bool always) {
     if (!borderPath.empty()) {
         auto list = std::make_unique<LineList>();
         if (loadLineListFile(borderPath, *list)) {
-            border_ = std::move(list);
-            borderFile_ = std::filesystem::absolute(borderPath).string();
-            settings.showBorder = 1;
+            model_.border_ = std::move(list);
+            model_.borderFile_ = std::filesystem::absolute(borderPath).string();
+            model_.settings.showBorder = 1;
         }
     }
     // The grid: the switch's file, else "EqNet.net" (with "Grid" "Load").
@@ -57,7 +57,7 @@ void CVexaView::loadDefaultFiles(const StartupOptions& options, bool always) {
     }
     if (!gridPath.empty()) {
         std::unique_ptr<EqNet> grid = EqNet::fromFile(gridPath);
-        if (grid && !grid->empty()) grid_ = std::move(grid);
+        if (grid && !grid->empty()) model_.grid_ = std::move(grid);
     }
 }
 
@@ -68,9 +68,9 @@ void CVexaView::titleFromTable(CVexaDoc& doc, const DataTable& table) {
 }
 
 void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
-    documentKind = doc.kind;
-    startupLevelsFile = options.levelsFile;
-    startupColorFile_ = options.colorFile;
+    model_.documentKind = doc.kind;
+    model_.startupLevelsFile = options.levelsFile;
+    model_.startupColorFile = options.colorFile;
     DataTable* table = doc.currentTable();
     switch (doc.kind) {
         case DocumentKind::Data:
@@ -80,15 +80,15 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
                 set.setName(defaultPointSetName());
                 set.badgeFormat.readProfile(-1);
                 set.computeStatistics();
-                PointSet& main = addPointSet(std::move(set));
+                PointSet& main = model_.addPointSet(std::move(set));
                 titleFromTable(doc, *table);
                 loadDefaultFiles(options, false);
-                if (settings.connectPoints != 0 && main.size() >= 2) {
+                if (model_.settings.connectPoints != 0 && main.size() >= 2) {
                     Line joined;
                     for (const DataPoint& p : main.points()) joined.addPoint(p.x, p.y);
                     joined.name = main.name();
-                    addLine(std::move(joined));
-                    objectTree_->modified = false;
+                    model_.addLine(std::move(joined));
+                    model_.objectTree_->modified = false;
                 }
                 for (const std::string& extra : options.extraFiles) addDataFile(doc, extra);
             }
@@ -100,7 +100,7 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
                 set.setName(defaultPointSetName());
                 set.badgeFormat.readProfile(-1);
                 set.computeStatistics();
-                const PointSet& main = addPointSet(std::move(set));
+                const PointSet& main = model_.addPointSet(std::move(set));
                 titleFromTable(doc, *table);
                 loadDefaultFiles(options, true);
                 linesFromNamedPoints(main);
@@ -110,19 +110,19 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
             readDocument(doc.documentPath);
             break;
         case DocumentKind::Triangles: {
-            triangleSet = &doc.triangles;
-            dataKind = DataKind::Triangles;
+            model_.triangleSet = &doc.triangles;
+            model_.dataKind = DataKind::Triangles;
             PointSet set = pointSetFromTriangles(doc.triangles);
             set.setName(defaultPointSetName());
             set.badgeFormat.readProfile(-1);
             set.computeStatistics();
-            if (set.size() > 0) addPointSet(std::move(set));
+            if (set.size() > 0) model_.addPointSet(std::move(set));
             break;
         }
         default:
             break;
     }
-    mapChanged = false;
+    model_.mapChanged = false;
 
     // The start-up map type, else the default one of the profile.
     int type = -1;
@@ -135,12 +135,12 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
         if (enabled != 0) type = map;
     }
     if (type >= 0 && type <= static_cast<int>(MapType::ExistingValues)) {
-        settings.automaticLevels = true;
+        model_.settings.automaticLevels = true;
         applyMapType(static_cast<MapType>(type));
-        settings.automaticLevels = false;
+        model_.settings.automaticLevels = false;
     }
     // What was just built is what was opened: nothing to save yet.
-    mapChanged = false;
+    model_.mapChanged = false;
     invalidateMap();
 }
 
@@ -153,7 +153,7 @@ void CVexaView::addDataFile(CVexaDoc& doc, const std::string& path) {
     set.badgeFormat.readProfile(-1);
     set.computeStatistics();
     if (doc.addTable(std::move(table)) < 0) return;
-    if (set.size() > 0) addPointSet(std::move(set));
+    if (set.size() > 0) model_.addPointSet(std::move(set));
 }
 
 void CVexaView::linesFromNamedPoints(const PointSet& set) {
@@ -171,7 +171,7 @@ void CVexaView::linesFromNamedPoints(const PointSet& set) {
             for (std::size_t i = k; i < end; ++i) xy.push_back({points[i].x, points[i].y});
             line.setPoints(std::move(xy));
             if (points[k].value.present()) line.value = points[k].value.value;
-            Bush& tree = objectTree();
+            Bush& tree = model_.objectTree();
             Bush* group = tree.findChild(*name);
             if (group == nullptr) group = &tree.addChild(std::make_unique<Bush>(*name));
             line.name = std::to_string(group->itemCount() + 1);
@@ -179,7 +179,7 @@ void CVexaView::linesFromNamedPoints(const PointSet& set) {
         }
         k = end;
     }
-    if (objectTree_) objectTree_->modified = false;
+    if (model_.objectTree_) model_.objectTree_->modified = false;
 }
 
 // --- Start-up outputs -----------------------------------------------------------------------

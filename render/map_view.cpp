@@ -22,22 +22,9 @@ namespace gridova {
 
 namespace {
 
-constexpr int kLinesGroup = 357;       // "Линии"
-constexpr int kSectionText = 483;      // "Разрез"
-constexpr int kSectionVertices = 484;  // "ЛинияРазрез1"
-constexpr int kPolygonText = 485;      // "Полигон"
-constexpr int kLineText = 79;          // "Линия"
-constexpr int kReinterpolate = 487;    // "Переинтерполировать заново?"
-constexpr int kCommandFailed = 9004;   // "Не удалось выполнить команду"
+constexpr int kReinterpolate = 487;   // "Переинтерполировать заново?"
+constexpr int kCommandFailed = 9004;  // "Не удалось выполнить команду"
 constexpr int kSectionMissesValues = 9005;
-constexpr int kSaveBorder = 302;  // "Сохранить файл границы?"
-constexpr const char* kBorderFileName = "Border.brd";
-
-std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path p = std::filesystem::absolute(path, error);
-    return error ? path : p.string();
-}
 
 void include(std::optional<DRect>& into, const std::optional<DRect>& box) {
     if (!box) return;
@@ -63,32 +50,6 @@ std::optional<DRect> pointSetExtent(const PointSet& set) {
     if (set.asSeen().size() == 0 || set.ranges(x0, x1, y0, y1) != 0) return std::nullopt;
     return DRect(x0, y0, x1, y1);
 }
-
-// The view's defaults for new lines ("Line Option").
-struct LineDefaults {
-    std::int32_t typeDraw = LineStyle::kFilled;
-    std::int32_t fillColor = LineStyle::kWhite;
-    std::int32_t colorLine = 0;
-    std::int32_t widthLine = 0;
-
-    void read() {
-        readProfileInt("Line Option", "TypeDraw", typeDraw);
-        readProfileInt("Line Option", "ColorPattern", fillColor);
-        readProfileInt("Line Option", "ColorLine", colorLine);
-        readProfileInt("Line Option", "WidthLine", widthLine);
-    }
-    // Every line takes the pen; closed lines also the fill.
-    void applyTo(Line& line) const {
-        line.style.colorLine = colorLine;
-        line.style.widthLine = std::max(0, widthLine);
-        if (line.isClosed()) {
-            line.style.typeDraw = std::clamp(typeDraw, LineStyle::kOutline, LineStyle::kHatched);
-            line.style.fillColor = fillColor;
-        }
-    }
-};
-
-std::vector<LinePoint> pointsOf(const Line& line) { return line.points(); }
 
 }  // namespace
 
@@ -130,35 +91,50 @@ bool ZoomWindow::previous() {
 
 // --- The view -----------------------------------------------------------------------------
 
-CVexaView::CVexaView()
-    : CanvasView(kDefaultName),
-      scaleBar(std::make_unique<ScaleBar>()),
-      pointTree_(std::make_unique<Bush>()) {}
-
-void CVexaView::buildColorFill(EqNet& grid) {
-    // The bands follow the scale's levels; the bar shows them.
-    if (!startupColorFile_.empty()) {
-        grid.colorScale.readColorFile(startupColorFile_, ColorScale::kNewScale);
-    }
-    grid.colorScale.visible = 1;
-    colorFill_ = buildBands(grid);
-    bandOutlines_.reset();
+CVexaView::CVexaView() : CanvasView(kDefaultName), scaleBar(std::make_unique<ScaleBar>()) {
+    model_.addObserver(this);
 }
 
-void CVexaView::markChanged() {
-    mapChanged = true;
+CVexaView::~CVexaView() { model_.removeObserver(this); }
+
+void CVexaView::markChanged() { model_.notify(kSettingsChanged); }
+
+void CVexaView::mapModelChanged(unsigned /*changes*/) {
+    // Every change of the model shows in the map: it is drawn again.
     invalidateMap();
 }
 
-CVexaView::~CVexaView() = default;
+// --- Map types -------------------------------------------------------------------------------
+
+int CVexaView::applyMapType(MapType type) {
+    const int result = model_.applyMapType(type);
+    if (model_.gridWanted() && host_ != nullptr) host_->openDialog(MapCommand::Grid, *this);
+    if (result < 0) return result;
+    ScaleBar* bar = scaleBarIfOurs();
+    const PointSet* main = model_.mainPoints();
+    if (bar != nullptr && type == MapType::LocatePoints) bar->showRadii = 0;
+    if (bar != nullptr && type == MapType::CircleValues && main != nullptr) {
+        // The scale bar's legend of the value circles.
+        double lo = 0, hi = 0;
+        main->valueRange(lo, hi);
+        bar->showRadii = 1;
+        bar->minValue = lo;
+        bar->maxValue = hi;
+        bar->minRadius = main->badgeFormat.minRadius;
+        bar->maxRadius = main->badgeFormat.maxRadius;
+    }
+    return result;
+}
+
+int CVexaView::reinterpolate() { return applyMapType(model_.settings.mapType); }
 
 void CVexaView::readProfile() {
     CanvasView::readProfile();
-    readProfileInt("View Frame", "Visible", settings.frameVisible);
-    readProfileInt(kDefaultName, "Connect Point", settings.connectPoints);
-    readProfileInt("Maps", "Default", settings.defaultMapEnabled);
-    readProfileInt("Maps", "Map", settings.defaultMap);
-    readProfileOptionalDouble("Border", "BorderValue", settings.borderValue);
+    readProfileInt("View Frame", "Visible", model_.settings.frameVisible);
+    readProfileInt(kDefaultName, "Connect Point", model_.settings.connectPoints);
+    readProfileInt("Maps", "Default", model_.settings.defaultMapEnabled);
+    readProfileInt("Maps", "Map", model_.settings.defaultMap);
+    readProfileOptionalDouble("Border", "BorderValue", model_.settings.borderValue);
     if (auto* bar = scaleBarIfOurs()) bar->readProfile();
     readProfileInt("Base Map", "Default", kept_.baseMapDefault);
     readProfileText("Line Option", "DefaultLineName", kept_.defaultLineName);
@@ -189,51 +165,24 @@ AxesLayer& CVexaView::axesLayer() {
     return *layer;
 }
 
-void CVexaView::setGrid(std::unique_ptr<EqNet> grid) {
-    grid_ = std::move(grid);
-    markChanged();
-}
-
-Bush& CVexaView::objectTree() {
-    if (!objectTree_) objectTree_ = std::make_unique<Bush>(text(kLinesGroup));
-    return *objectTree_;
-}
-
-BushItem& CVexaView::addLine(Line line) {
-    Bush& tree = objectTree();
-    Bush& group = tree.addChild(std::make_unique<Bush>());
-    return group.addItem(BushItem(std::move(line)));
-}
-
-PointSet& CVexaView::addPointSet(PointSet set) {
-    if (pointSetsAdded_ > 0) {
-        set.badgeFormat.pointColor =
-            kPointSetColors[(pointSetsAdded_ - 1) % kPointSetColors.size()];
-    }
-    ++pointSetsAdded_;
-    BushItem& item = pointTree_->addItem(BushItem(std::move(set)));
-    PointSet* added = item.pointSet();
-    if (mainPoints_ == nullptr) mainPoints_ = added;
-    markChanged();
-    return *added;
-}
-
 // --- World rectangle -------------------------------------------------------------------
 
 DRect CVexaView::computeWorldRect() const {
     std::optional<DRect> box;
-    for (std::size_t i = 0; i < pointTree_->itemCount(); ++i) {
-        const PointSet* set = pointTree_->item(i).pointSet();
+    for (std::size_t i = 0; i < model_.pointTree_->itemCount(); ++i) {
+        const PointSet* set = model_.pointTree_->item(i).pointSet();
         if (set != nullptr) include(box, pointSetExtent(*set));
     }
-    for (std::size_t i = 0; i < pointTree_->childCount(); ++i) {
-        include(box, pointTree_->child(i).extent());
+    for (std::size_t i = 0; i < model_.pointTree_->childCount(); ++i) {
+        include(box, model_.pointTree_->child(i).extent());
     }
     const std::optional<DRect> backgroundBox = background ? background->extent() : std::nullopt;
-    const std::optional<DRect> treeBox = objectTree_ ? objectTree_->extent() : std::nullopt;
+    const std::optional<DRect> treeBox =
+        model_.objectTree_ ? model_.objectTree_->extent() : std::nullopt;
     const std::optional<DRect> enteredBox = lineExtent(enteredLine());
-    const std::optional<DRect> gridBox =
-        grid_ && !grid_->empty() ? std::optional<DRect>(grid_->extent()) : std::nullopt;
+    const std::optional<DRect> gridBox = model_.grid_ && !model_.grid_->empty()
+                                             ? std::optional<DRect>(model_.grid_->extent())
+                                             : std::nullopt;
     if (!box) {
         for (const auto* first : {&backgroundBox, &treeBox, &enteredBox, &gridBox}) {
             if (*first) {
@@ -242,7 +191,7 @@ DRect CVexaView::computeWorldRect() const {
             }
         }
     }
-    if (settings.showBorder != 0) include(box, lineListExtent(border_.get()));
+    if (model_.settings.showBorder != 0) include(box, lineListExtent(model_.border_.get()));
     include(box, backgroundBox);
     include(box, treeBox);
     include(box, enteredBox);
@@ -276,8 +225,8 @@ void CVexaView::drawMap() {
     if (paged && printSetup.scale != 0) c.lockMargins(true);
     // 3.
     world_ = computeWorldRect();
-    if (!grid_) {
-        grid_ = EqNet::fromCounts(world_, EqNet::kDefaultNodes, EqNet::kDefaultNodes);
+    if (!model_.grid_) {
+        model_.grid_ = EqNet::fromCounts(world_, EqNet::kDefaultNodes, EqNet::kDefaultNodes);
         world_ = computeWorldRect();
     }
     // 4.
@@ -303,7 +252,7 @@ void CVexaView::drawMap() {
         title->draw(c);
     }
     // 8.
-    ColorScale* scale = grid_ ? &grid_->colorScale : nullptr;
+    ColorScale* scale = model_.grid_ ? &model_.grid_->colorScale : nullptr;
     const bool bar = scale != nullptr && scale->visible != 0;
     int barWidth = 0;
     if (bar && !paged) {
@@ -335,25 +284,25 @@ void CVexaView::drawMap() {
     // 15.
     if (title && !paged) c.excludeClip(title->area());
     // 16.
-    if (grid_ && grid_->valuesValid()) drawGridCells(c, *grid_);
+    if (model_.grid_ && model_.grid_->valuesValid()) drawGridCells(c, *model_.grid_);
     // 17.
-    if (colorFill_) drawGroupLines(c, *colorFill_);
+    if (model_.colorFill_) drawGroupLines(c, *model_.colorFill_);
     // 18.
-    if (isolines_) drawIsolines(c, *isolines_);
+    if (model_.isolines_) drawIsolines(c, *model_.isolines_);
     // 19.
-    if (border_ && settings.showBorder != 0) drawLines(c, *border_);
+    if (model_.border_ && model_.settings.showBorder != 0) drawLines(c, *model_.border_);
     // 20.
-    if (objectTree_) {
-        drawGroupLines(c, *objectTree_);
-        drawTreeTexts(c, *objectTree_);
+    if (model_.objectTree_) {
+        drawGroupLines(c, *model_.objectTree_);
+        drawTreeTexts(c, *model_.objectTree_);
     }
     // 21.
-    if (bandOutlines_) drawLines(c, *bandOutlines_);
-    if (network_) drawLines(c, *network_);
+    if (model_.bandOutlines_) drawLines(c, *model_.bandOutlines_);
+    if (model_.network_) drawLines(c, *model_.network_);
     // 22.
     drawPoints();
     // 23.
-    if (grid_) drawGridLines(c, *grid_);
+    if (model_.grid_) drawGridLines(c, *model_.grid_);
     // 24.
     if (bar) {
         const bool onThisPage =
@@ -396,7 +345,7 @@ void CVexaView::drawTreeTexts(DrawingCanvas& c, Bush& group) {
 void CVexaView::drawFrame() {
     DrawingCanvas& c = canvas();
     mapRect_ = c.drawingArea();
-    if (settings.frameVisible == 0) return;
+    if (model_.settings.frameVisible == 0) return;
     const gdi::Rect& r = mapRect_;
     c.setColorPen(gdi::rgb(0, 0, 0));
     c.rectangleOutline(r);
@@ -407,7 +356,7 @@ void CVexaView::drawFrame() {
 }
 
 void CVexaView::drawPoints() {
-    for (PointSet* set : pointTree_->pointSets()) drawPointSet(canvas(), *set);
+    for (PointSet* set : model_.pointTree_->pointSets()) drawPointSet(canvas(), *set);
 }
 
 void CVexaView::recomputePickTolerance() {
@@ -423,8 +372,8 @@ void CVexaView::drawOverlays() {
     if (c.target() != nullptr) {
         if (digitizingOverlay) digitizingOverlay(c);
         // The picked node's cell.
-        if (picked_ && pickedIndex_ && grid_ && !grid_->empty()) {
-            const auto [x, y] = grid_->nodeXY(*pickedIndex_);
+        if (picked_ && pickedIndex_ && model_.grid_ && !model_.grid_->empty()) {
+            const auto [x, y] = model_.grid_->nodeXY(*pickedIndex_);
             const gdi::Point d = c.toDevice(x, y);
             c.setColorPen(gdi::rgb(255, 0, 0));
             c.setHollowBrush();
@@ -480,146 +429,21 @@ void CVexaView::drawOn(gdi::Device& device) {
 
 // --- Map types -------------------------------------------------------------------------------
 
-DriverInputs CVexaView::driverInputs(MapType type) const {
-    DriverInputs in;
-    in.dataKind = dataKind;
-    in.keepValues = type == MapType::ExistingValues;
-    in.points = mainPoints_;
-    in.border = settings.showBorder != 0 ? border_.get() : nullptr;
-    in.borderValue = settings.borderValue;
-    in.pictureValues = pictureValues;
-    in.pictureColumns = pictureColumns;
-    in.pictureRows = pictureRows;
-    in.pictureSmoothing = pictureSmoothing;
-    in.triangles = triangleSet;
-    return in;
-}
-
-void CVexaView::traceIsolines(const EqNet& grid) {
-    if (!isolines_) isolines_ = std::make_unique<IsolineSet>();
-    IsolineCommandOptions options;
-    options.automatic = settings.automaticLevels;
-    options.levelsFile = startupLevelsFile;
-    bool levelsFileUnread = false;
-    options.levelsFileUnread = &levelsFileUnread;
-    options.dialog = levelsDialog;
-    const int traced = runIsolineCommand(grid, *isolines_, options, traceSetLevels);
-    if (levelsFileUnread) mapProblem_ = MapProblem::LevelsFileUnread;
-    settings.automaticLevels = false;
-    if (traced == 0 && settings.mapType == MapType::ColorIsolines) {
-        // One colour band below, between and above the isolines.
-        grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
-                                               grid_->maxValue());
-        buildColorFill(*grid_);
-    }
-}
-
-void CVexaView::buildFromGridValues(MapType type) {
-    EqNet& grid = *grid_;
-    if (!showsCells(type)) {
-        grid.clearValid();  // the values are not for cell drawing
-        traceIsolines(grid);
-        return;
-    }
-    // The colour map runs over the values, and over the data values too
-    // when the values were just computed from them.
-    double lo = grid.minValue(), hi = grid.maxValue();
-    if (type != MapType::ExistingValues && mainPoints_ != nullptr &&
-        mainPoints_->countWithValues() > 0) {
-        double v0, v1;
-        if (mainPoints_->valueRange(v0, v1) == 0) {
-            lo = std::min(lo, v0);
-            hi = std::max(hi, v1);
-        }
-    }
-    grid.colorScale.setUpColorMap(lo, hi);
-    grid.colorScale.visible = 1;
-    grid.setValid();
-    if (!startupColorFile_.empty()) {
-        grid.colorScale.readColorFile(startupColorFile_, ColorScale::kNewScale);
-    }
-}
-
-int CVexaView::applyMapType(MapType type) {
-    const bool hasData = (mainPoints_ != nullptr && mainPoints_->size() > 0) ||
-                         dataKind == DataKind::Array || dataKind == DataKind::Triangles ||
-                         (dataKind == DataKind::Picture && pictureValues != nullptr);
-    if (!hasData) return -1;
-    mapProblem_ = MapProblem::None;
-    const DriverInputs in = driverInputs(type);
-    if (InterpolationDriver::checkGrid(grid_, in) != 0) {
-        if (!grid_ && host_ != nullptr) host_->openDialog(MapCommand::Grid, *this);
-        return -1;
-    }
-    settings.mapType = type;
-    if (type != MapType::TriangleNetwork) network_.reset();
-    int result = 0;
-    switch (type) {
-        case MapType::LocatePoints:
-            isolines_.reset();
-            colorFill_.reset();
-            bandOutlines_.reset();
-            grid_->clearValid();
-            if (mainPoints_ != nullptr) mainPoints_->badgeFormat.valueShow = 0;
-            if (auto* bar = scaleBarIfOurs()) bar->showRadii = 0;
-            break;
-        case MapType::CircleValues:
-            if (mainPoints_ != nullptr) {
-                mainPoints_->computeSizeFactors();
-                mainPoints_->badgeFormat.valueShow = 1;
-                if (auto* bar = scaleBarIfOurs()) {
-                    double lo = 0, hi = 0;
-                    mainPoints_->valueRange(lo, hi);
-                    bar->showRadii = 1;
-                    bar->minValue = lo;
-                    bar->maxValue = hi;
-                    bar->minRadius = mainPoints_->badgeFormat.minRadius;
-                    bar->maxRadius = mainPoints_->badgeFormat.maxRadius;
-                }
-            }
-            break;
-        case MapType::TriangleNetwork:
-            // The network itself is the map.
-            network_ = buildNetworkLines({mainPoints_, in.border, grid_->borderValue},
-                                         dataKind == DataKind::Triangles ? triangleSet : nullptr);
-            break;
-        case MapType::Isolines:
-        case MapType::ColorIsolines:
-        case MapType::ColorCells:
-        case MapType::ExistingValues:
-            if (type != MapType::ColorIsolines) {
-                colorFill_.reset();
-                bandOutlines_.reset();
-            }
-            if (type == MapType::ColorCells || type == MapType::ExistingValues) isolines_.reset();
-            result = InterpolationDriver::interpolate(grid_.get(), in, extraHooks);
-            if (result == 0) buildFromGridValues(type);
-            if (result == InterpolationDriver::kValuesNotFinite) {
-                mapProblem_ = MapProblem::ValuesNotFinite;
-            }
-            break;
-    }
-    markChanged();
-    return result < 0 ? -1 : 0;
-}
-
-int CVexaView::reinterpolate() { return applyMapType(settings.mapType); }
-
 // --- Status text ---------------------------------------------------------------------------
 
 std::string CVexaView::statusText(double x, double y) const {
-    if (!grid_ || grid_->empty() || !grid_->extent().contains(x, y)) return {};
-    const NodeRef node = grid_->nearestNode(x, y);
+    if (!model_.grid_ || model_.grid_->empty() || !model_.grid_->extent().contains(x, y)) return {};
+    const NodeRef node = model_.grid_->nearestNode(x, y);
     if (node.index < 0) return {};
-    const std::int32_t rowFromTop = grid_->ny() - 1 - node.j;
-    const bool valued =
-        grid_->hasValues() &&
-        (!grid_->hasMask() || grid_->mask()[static_cast<std::size_t>(node.index)] != 0);
+    const std::int32_t rowFromTop = model_.grid_->ny() - 1 - node.j;
+    const bool valued = model_.grid_->hasValues() &&
+                        (!model_.grid_->hasMask() ||
+                         model_.grid_->mask()[static_cast<std::size_t>(node.index)] != 0);
     char buffer[160];
     if (valued) {
         std::snprintf(buffer, sizeof buffer, "X %10.4e Y %10.4e V %10.4e Cell %d:%d I %d", x, y,
-                      grid_->values()[static_cast<std::size_t>(node.index)], node.i, rowFromTop,
-                      node.index);
+                      model_.grid_->values()[static_cast<std::size_t>(node.index)], node.i,
+                      rowFromTop, node.index);
     } else {
         std::snprintf(buffer, sizeof buffer, "X %10.4e Y %10.4e Cell %d:%d I %d", x, y, node.i,
                       rowFromTop, node.index);
@@ -633,19 +457,19 @@ CommandState CVexaView::state(MapCommand command) const {
     CommandState s;
     switch (command) {
         case MapCommand::ToggleGridLines:
-            s.enabled = grid_ != nullptr;
-            s.checked = grid_ && grid_->showGrid != 0;
+            s.enabled = model_.grid_ != nullptr;
+            s.checked = model_.grid_ && model_.grid_->showGrid != 0;
             break;
         case MapCommand::ToggleColorFill:
-            s.enabled = isolines_ != nullptr && !isolines_->empty();
-            s.checked = colorFill_ != nullptr;
+            s.enabled = model_.isolines_ != nullptr && !model_.isolines_->empty();
+            s.checked = model_.colorFill_ != nullptr;
             break;
         case MapCommand::ToggleColorBar:
-            s.enabled = grid_ != nullptr;
-            s.checked = grid_ && grid_->colorScale.visible != 0;
+            s.enabled = model_.grid_ != nullptr;
+            s.checked = model_.grid_ && model_.grid_->colorScale.visible != 0;
             break;
         case MapCommand::ToggleFrame:
-            s.checked = settings.frameVisible != 0;
+            s.checked = model_.settings.frameVisible != 0;
             break;
         case MapCommand::ZoomNext:
             s.enabled = zoom_.hasNext();
@@ -667,17 +491,17 @@ CommandState CVexaView::state(MapCommand command) const {
             s.checked = aspectRatio != 0;
             break;
         case MapCommand::ToggleConnectPoints:
-            s.checked = settings.connectPoints != 0;
+            s.checked = model_.settings.connectPoints != 0;
             break;
         case MapCommand::MirrorPoints:
-            s.enabled = mainPoints_ != nullptr && mainPoints_->size() > 0;
+            s.enabled = model_.mainPoints_ != nullptr && model_.mainPoints_->size() > 0;
             break;
         case MapCommand::CrossSection:
-            s.enabled = enteredLine() != nullptr && enteredLine()->size() >= 2 && grid_ &&
-                        grid_->hasValues();
+            s.enabled = enteredLine() != nullptr && enteredLine()->size() >= 2 && model_.grid_ &&
+                        model_.grid_->hasValues();
             break;
         case MapCommand::IsolineList:
-            s.enabled = grid_ && grid_->hasValues();
+            s.enabled = model_.grid_ && model_.grid_->hasValues();
             break;
         default:
             break;
@@ -689,19 +513,19 @@ bool CVexaView::run(MapCommand command) {
     if (!state(command).enabled) return false;
     switch (command) {
         case MapCommand::ToggleGridLines:
-            grid_->showGrid = grid_->showGrid != 0 ? 0 : 1;
+            model_.grid_->showGrid = model_.grid_->showGrid != 0 ? 0 : 1;
             markChanged();
             return true;
         case MapCommand::ToggleColorFill:
-            toggleColorFill();
+            model_.toggleColorFill();
             return true;
         case MapCommand::ToggleColorBar:
-            grid_->colorScale.visible = grid_->colorScale.visible != 0 ? 0 : 1;
+            model_.grid_->colorScale.visible = model_.grid_->colorScale.visible != 0 ? 0 : 1;
             markChanged();
             return true;
         case MapCommand::ToggleFrame:
-            settings.frameVisible = settings.frameVisible != 0 ? 0 : 1;
-            writeProfileInt("View Frame", "Visible", settings.frameVisible);
+            model_.settings.frameVisible = model_.settings.frameVisible != 0 ? 0 : 1;
+            writeProfileInt("View Frame", "Visible", model_.settings.frameVisible);
             markChanged();
             return true;
         case MapCommand::ZoomPart: {
@@ -739,8 +563,8 @@ bool CVexaView::run(MapCommand command) {
             toggleAspectRatio();
             return true;
         case MapCommand::ToggleConnectPoints:
-            settings.connectPoints = settings.connectPoints != 0 ? 0 : 1;
-            writeProfileInt(kDefaultName, "Connect Point", settings.connectPoints);
+            model_.settings.connectPoints = model_.settings.connectPoints != 0 ? 0 : 1;
+            writeProfileInt(kDefaultName, "Connect Point", model_.settings.connectPoints);
             return true;
         case MapCommand::CrossSection:
             crossSectionCommand();
@@ -751,28 +575,6 @@ bool CVexaView::run(MapCommand command) {
         default:
             // Commands with a dialog: the host opens it.
             return host_ != nullptr && host_->openDialog(command, *this);
-    }
-}
-
-void CVexaView::toggleColorFill() {
-    if (colorFill_) {
-        colorFill_.reset();
-        bandOutlines_.reset();
-    } else if (grid_ && isolines_ && !isolines_->empty()) {
-        grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
-                                               grid_->maxValue());
-        buildColorFill(*grid_);
-    }
-    markChanged();
-}
-
-void CVexaView::mirrorPoints() {
-    mainPoints_->mirrorY();
-    pointTree_->recomputeExtent();
-    if (question(text(kReinterpolate)) == Answer::Yes) {
-        reinterpolate();
-    } else {
-        markChanged();
     }
 }
 
@@ -802,14 +604,14 @@ void CVexaView::drawLineCommand() {
         LineDefaults defaults;
         defaults.read();
         defaults.applyTo(*line);
-        addLine(std::move(*line));
+        model_.addLine(std::move(*line));
     }
     markChanged();
 }
 
 void CVexaView::snapPoint(double& x, double& y) {
-    if (!snapLines || !objectTree_) return;
-    const auto hit = objectTree_->hitTestLines(x, y, pickX_, pickY_);
+    if (!snapLines || !model_.objectTree_) return;
+    const auto hit = model_.objectTree_->hitTestLines(x, y, pickX_, pickY_);
     if (!hit || hit->item->line() == nullptr) {
         snappedItem_ = nullptr;
         return;
@@ -831,85 +633,20 @@ void CVexaView::snapPoint(double& x, double& y) {
 // --- Cross-section
 // ---------------------------------------------------------------------------------
 
+void CVexaView::mirrorPoints() {
+    model_.mirrorPoints();
+    if (question(text(kReinterpolate)) == Answer::Yes) reinterpolate();
+}
+
 std::optional<CrossSection> CVexaView::makeCrossSection() {
     const Line* entered = enteredLine();
-    if (entered == nullptr || entered->size() < 2 || !grid_ || !grid_->hasValues()) {
-        return std::nullopt;
-    }
-    const std::vector<LinePoint> polyline = pointsOf(*entered);
-    const PointSet samples = grid_->sampleAlong(polyline);
-    const std::vector<DataPoint>& s = samples.points();
-    double base = 0;
-    bool anyValue = false;
-    for (const DataPoint& p : s) {
-        if (!p.value.present()) continue;
-        base = anyValue ? std::min(base, p.value.value) : p.value.value;
-        anyValue = true;
-    }
-    // A line that meets no node with a value has no profile.
-    if (!anyValue) return std::nullopt;
-    const std::int32_t k = ++settings.sectionCounter;
+    if (entered == nullptr) return std::nullopt;
+    return model_.crossSectionAlong(*entered);
+}
 
-    LineDefaults defaults;
-    defaults.read();
-    Line profile;
-    double distance = 0;
-    double previous = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (i > 0) distance += std::hypot(s[i].x - s[i - 1].x, s[i].y - s[i - 1].y);
-        if (s[i].value.present()) {
-            if (i > 0 && !s[i - 1].value.present()) profile.addPoint(distance, base);
-            profile.addPoint(distance, s[i].value.value);
-        } else {
-            if (i > 0 && s[i - 1].value.present()) profile.addPoint(previous, base);
-            profile.addPoint(distance, base);
-        }
-        previous = distance;
-    }
-    defaults.applyTo(profile);
-    profile.name = formatText("%s%d(%s)", {text(kSectionText), std::int64_t{k}, text(kLineText)});
-
-    Line polygon = profile;
-    if (!polygon.empty() && !polygon.isClosed()) {
-        const double lowest = polygon.extent().minY;
-        const LinePoint first = polygon.points().front();
-        const LinePoint last = polygon.points().back();
-        std::vector<LinePoint> points = polygon.points();
-        if (last.y != lowest) points.push_back({last.x, lowest});
-        points.push_back({first.x, lowest});
-        if (first.y != lowest) points.push_back(first);
-        polygon.setPoints(std::move(points));
-    }
-    defaults.applyTo(polygon);
-    polygon.name =
-        formatText("%s%d(%s)", {text(kSectionText), std::int64_t{k}, text(kPolygonText)});
-
-    auto group = std::make_unique<Bush>(text(kSectionText));
-    group->addItem(BushItem(std::move(polygon)));
-    group->addItem(BushItem(std::move(profile)));
-    CrossSection section;
-    section.tree = std::make_unique<Bush>(text(kLinesGroup));
-    section.tree->addChild(std::move(group));
-    section.title = formatText("%s %d", {text(kSectionText), std::int64_t{k}});
-
-    section.vertices = grid_->verticesOf(polyline);
-    section.vertices.setName(text(kSectionVertices));
-    // The vertices carry the value of their nearest node and, in the
-    // section's own coordinates, their distance along the line.
-    double along = 0;
-    auto& vertices = section.vertices.points();
-    for (std::size_t i = 0; i < vertices.size(); ++i) {
-        if (i > 0)
-            along +=
-                std::hypot(polyline[i].x - polyline[i - 1].x, polyline[i].y - polyline[i - 1].y);
-        bool inside = false;
-        const double v = grid_->valueAt(polyline[i].x, polyline[i].y, inside);
-        if (inside) vertices[i].value.set(v);
-        vertices[i].x = along;
-    }
-    section.vertices.hasLabels = 1;
-    section.vertices.computeStatistics();
-    return section;
+void CVexaView::takeCrossSection(CrossSection section) {
+    model_.takeCrossSection(section);
+    setTitle(MapTitle::fromTexts({section.title}));
 }
 
 void CVexaView::crossSectionCommand() {
@@ -921,26 +658,6 @@ void CVexaView::crossSectionCommand() {
     if (host_ == nullptr || !host_->openCrossSection(*this, std::move(*section))) {
         warning(text(kCommandFailed));
     }
-}
-
-void CVexaView::takeCrossSection(CrossSection section) {
-    objectTree_ = std::move(section.tree);
-    objectTree_->recomputeExtent();
-    setTitle(MapTitle::fromTexts({section.title}));
-    const double lowest = objectTree_->extent() ? objectTree_->extent()->minY : 0.0;
-    auto vertexGroup = std::make_unique<Bush>("Vertexs");
-    auto& vertices = section.vertices.points();
-    for (std::size_t i = 0; i < vertices.size(); ++i) {
-        DataPoint& p = vertices[i];
-        p.y = p.value.present() ? p.value.value : lowest;
-        Line vertical(std::vector<LinePoint>{{p.x, lowest}, {p.x, p.y}});
-        vertical.name = formatText("Vertex %d", {static_cast<std::int64_t>(i + 1)});
-        vertexGroup->addItem(BushItem(std::move(vertical)));
-    }
-    objectTree_->addChild(std::move(vertexGroup));
-    section.vertices.computeStatistics();
-    addPointSet(std::move(section.vertices));
-    markChanged();
 }
 
 // --- Mouse and keys
@@ -998,12 +715,14 @@ void CVexaView::mouseLeftUp(gdi::Point p) {
         lineAddWorldPoint(x, y);
         return;
     }
-    if (nodeWindowOpen && grid_ && !grid_->empty() && grid_->extent().contains(x, y)) {
-        const NodeRef node = grid_->nearestNode(x, y);
-        if (node.index >= 0 && grid_->hasValues() &&
-            (!grid_->hasMask() || grid_->mask()[static_cast<std::size_t>(node.index)] != 0)) {
-            picked_ = PickedNode{node.i, grid_->ny() - 1 - node.j,
-                                 grid_->values()[static_cast<std::size_t>(node.index)]};
+    if (nodeWindowOpen && model_.grid_ && !model_.grid_->empty() &&
+        model_.grid_->extent().contains(x, y)) {
+        const NodeRef node = model_.grid_->nearestNode(x, y);
+        if (node.index >= 0 && model_.grid_->hasValues() &&
+            (!model_.grid_->hasMask() ||
+             model_.grid_->mask()[static_cast<std::size_t>(node.index)] != 0)) {
+            picked_ = PickedNode{node.i, model_.grid_->ny() - 1 - node.j,
+                                 model_.grid_->values()[static_cast<std::size_t>(node.index)]};
             pickedIndex_ = node.index;
             if (window() != nullptr) window()->invalidate();
         }
@@ -1025,8 +744,8 @@ void CVexaView::mouseMove(gdi::Point p) {
         showZoomDrag(true);
     }
     lineMouseMove(p);
-    if (snapLines && objectTree_ && window() != nullptr) {
-        const bool near = objectTree_->hitTestLines(x, y, pickX_, pickY_).has_value();
+    if (snapLines && model_.objectTree_ && window() != nullptr) {
+        const bool near = model_.objectTree_->hitTestLines(x, y, pickX_, pickY_).has_value();
         window()->setDrawingCursor(near || lineInput());
     }
 }
@@ -1035,8 +754,8 @@ void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
     const DrawingCanvas& c = canvas();
     const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
     if (host_ == nullptr) return;
-    if (grid_ && grid_->colorScale.visible != 0 &&
-        colorBarHit(grid_->colorScale, colorBarBands_, x, y).onBar) {
+    if (model_.grid_ && model_.grid_->colorScale.visible != 0 &&
+        colorBarHit(model_.grid_->colorScale, colorBarBands_, x, y).onBar) {
         host_->openDialog(MapCommand::ColorScale, *this);
         return;
     }
@@ -1044,13 +763,14 @@ void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
         host_->openDialog(MapCommand::Title, *this);
         return;
     }
-    if (objectTree_) {
-        if (const auto hit = objectTree_->hitTestLines(x, y, pickX_, pickY_)) {
+    if (model_.objectTree_) {
+        if (const auto hit = model_.objectTree_->hitTestLines(x, y, pickX_, pickY_)) {
             host_->selectLine(*this, *hit->item);
             return;
         }
     }
-    if (isolines_ && !isolines_->empty()) host_->openDialog(MapCommand::IsolineList, *this);
+    if (model_.isolines_ && !model_.isolines_->empty())
+        host_->openDialog(MapCommand::IsolineList, *this);
 }
 
 void CVexaView::keyEscape() {
@@ -1075,79 +795,8 @@ bool CVexaView::addDrawnLineToBorder() {
     if (entered == nullptr || entered->size() <= 2) return false;
     borderDrawing_ = false;
     std::optional<Line> line = stopLineInput();
-    line->close();
-    if (!border_) border_ = std::make_unique<LineList>();
-    if (!border_->empty()) {
-        line->copyStyle(border_->lines().front());
-    }
-    border_->add(std::move(*line));
-    if (borderFile_.empty()) borderFile_ = absolutePath(kBorderFileName);
-    saveLineListFile(borderFile_, *border_);
-    markChanged();
+    model_.addToBorder(std::move(*line));
     return true;
 }
-
-bool CVexaView::deleteBorder() {
-    if (!border_) return false;
-    switch (question(text(kSaveBorder))) {
-        case Answer::Cancel:
-            return false;
-        case Answer::Yes:
-            if (borderFile_.empty()) borderFile_ = absolutePath(kBorderFileName);
-            saveLineListFile(borderFile_, *border_);
-            break;
-        case Answer::No:
-            // Only the file this border came from or went to.
-            if (!borderFile_.empty()) std::remove(borderFile_.c_str());
-            borderFile_.clear();
-            break;
-    }
-    border_.reset();
-    markChanged();
-    return true;
-}
-
-bool CVexaView::loadBorder(const std::string& path) {
-    auto list = std::make_unique<LineList>();
-    if (!loadLineListFile(path, *list)) return false;
-    border_ = std::move(list);
-    borderFile_ = absolutePath(path);
-    markChanged();
-    return true;
-}
-
-void CVexaView::setBorderShown(bool shown) {
-    settings.showBorder = shown ? 1 : 0;
-    markChanged();
-}
-
-void CVexaView::setBorderValue(const OptionalValue& value) {
-    settings.borderValue = value;
-    if (grid_) grid_->borderValue = {value.present() ? 1 : 0, value.value};
-    writeProfileOptionalDouble("Border", "BorderValue", value);
-}
-
-void CVexaView::applyFilter(bool on, std::int32_t sign, double value, bool byDefault) {
-    if (!grid_) return;
-    grid_->filterOn = on ? 1 : 0;
-    grid_->filterSign = sign;
-    grid_->filterValue = value;
-    grid_->defaultFilter = byDefault ? 1 : 0;
-    grid_->writeFilterProfile();
-    if (grid_->applyNodeFilter() > 0) {
-        grid_->computeRange();
-        grid_->FillBlank(kBlankValue);
-    }
-    reapplyMapType();
-}
-
-void CVexaView::setCellColor(gdi::ColorRef color) {
-    if (!grid_) return;
-    grid_->cellColor = color;
-    writeProfileLong("Grid", "Cell Color", color);
-    markChanged();
-}
-
-void CVexaView::reapplyMapType() { applyMapType(settings.mapType); }
 
 }  // namespace gridova

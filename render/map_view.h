@@ -1,12 +1,10 @@
 // The map view: the 2D map of a document.
 //
-// `CVexaView` owns the map's drawable objects (the grid with its colour
-// scale, the isolines, the colour fill and band outlines, the border, the
-// object tree of lines and texts, the point tree, the layers of
-// map_layers.h), computes the world rectangle, draws every layer in a fixed
-// order into the canvas, applies map types through the interpolation
-// driver, carries out the view's commands and turns mouse and keyboard
-// input into map operations. It includes no Qt header: the map widget
+// `CVexaView` draws the map of its `MapModel` (render/map_model.h) with the
+// layers of map_layers.h (title, scale bar, axes, background), computes the
+// world rectangle, draws every layer in a fixed order into the canvas,
+// carries out the view's commands and turns mouse and keyboard input into
+// map operations. It includes no Qt header: the map widget
 // hosts it on screen, batch runs and tests use it without any window.
 //
 // Full drawing, in this order (a missing object is skipped):
@@ -49,6 +47,7 @@
 #include "render/axes.h"
 #include "render/canvas_view.h"
 #include "render/map_layers.h"
+#include "render/map_model.h"
 #include "render/map_title.h"
 #include "render/map_type.h"
 #include "render/scale_bar.h"
@@ -110,14 +109,6 @@ class CVexaView;
 // name (".gif", ".bmp", ".jpg", ".png", any case).
 bool isPictureName(const std::string& path);
 
-// What a cross-section gives the main frame: the tree for the new view, its
-// title and the vertex point set.
-struct CrossSection {
-    std::unique_ptr<Bush> tree;
-    std::string title;
-    PointSet vertices;
-};
-
 // Where the view reaches the main window: dialogs and new windows. A
 // command whose dialog is not answered does nothing.
 class MapViewHost {
@@ -161,28 +152,9 @@ private:
     std::size_t index_ = 0;
 };
 
-// The map settings the document keeps.
-struct MapSettings {
-    MapType mapType = MapType::LocatePoints;
-    std::int32_t frameVisible = 1;       // "View Frame" "Visible"
-    std::int32_t connectPoints = 0;      // "Canvas View" "Connect Point"
-    std::int32_t defaultMapEnabled = 0;  // "Maps" "Default"
-    std::int32_t defaultMap = 1;         // "Maps" "Map"
-    std::int32_t showBorder = 1;
-    std::int32_t sectionCounter = 0;  // cross-sections made
-    bool automaticLevels = false;     // the next build takes automatic levels
-    OptionalValue borderValue;        // "Border" "BorderValue"
-};
-
-class CVexaView : public CanvasView {
+class CVexaView : public CanvasView, private MapModelObserver {
 public:
     static constexpr int kPickPixels = 3;
-    static constexpr std::array<gdi::ColorRef, 15> kPointSetColors{
-        gdi::rgb(0, 255, 255),   gdi::rgb(255, 255, 0),   gdi::rgb(255, 251, 240),
-        gdi::rgb(255, 0, 255),   gdi::rgb(166, 202, 240), gdi::rgb(192, 220, 192),
-        gdi::rgb(255, 255, 255), gdi::rgb(192, 192, 192), gdi::rgb(128, 128, 128),
-        gdi::rgb(128, 128, 0),   gdi::rgb(255, 0, 0),     gdi::rgb(128, 0, 0),
-        gdi::rgb(0, 0, 128),     gdi::rgb(0, 128, 0),     gdi::rgb(0, 128, 128)};
 
     CVexaView();
     ~CVexaView() override;
@@ -194,33 +166,9 @@ public:
     void setHost(MapViewHost* host) { host_ = host; }
     MapViewHost* host() const { return host_; }
 
-    // --- Objects ---------------------------------------------------------------
-    EqNet* grid() { return grid_.get(); }
-    const EqNet* grid() const { return grid_.get(); }
-    void setGrid(std::unique_ptr<EqNet> grid);
-    std::unique_ptr<EqNet>& gridSlot() { return grid_; }
-    IsolineSet* isolines() { return isolines_.get(); }
-    void setIsolines(std::unique_ptr<IsolineSet> set) { isolines_ = std::move(set); }
-    Bush* colorFill() { return colorFill_.get(); }
-    void setColorFill(std::unique_ptr<Bush> fill) { colorFill_ = std::move(fill); }
-    LineList* bandOutlines() { return bandOutlines_.get(); }
-    void setBandOutlines(std::unique_ptr<LineList> lines) { bandOutlines_ = std::move(lines); }
-    LineList* border() { return border_.get(); }
-    void setBorder(std::unique_ptr<LineList> border) { border_ = std::move(border); }
-    // The object tree "Линии", made on first use.
-    Bush& objectTree();
-    Bush* objectTreeIfAny() { return objectTree_.get(); }
-    void setObjectTree(std::unique_ptr<Bush> tree) { objectTree_ = std::move(tree); }
-    // A single line becomes the only item of a new child group of the tree.
-    BushItem& addLine(Line line);
-
-    Bush& pointTree() { return *pointTree_; }
-    // The set interpolation uses; nullptr without one.
-    PointSet* mainPoints() { return mainPoints_; }
-    const PointSet* mainPoints() const { return mainPoints_; }
-    // Puts the set into the point tree; the first set becomes the main set.
-    // Sets after the first take the next colour of the rotation.
-    PointSet& addPointSet(PointSet set);
+    // The map this view draws.
+    MapModel& model() { return model_; }
+    const MapModel& model() const { return model_; }
 
     // Layers supplied by other parts.
     std::unique_ptr<MapTitleLayer> title;
@@ -256,20 +204,7 @@ public:
     int printedPageNumber = 1;
     int printedPagesAcross = 1;
 
-    // --- Settings and state ------------------------------------------------------
-    MapSettings settings;
-    DataKind dataKind = DataKind::Points;
-    // Inputs of a digitized picture (data kind 2).
-    const std::vector<double>* pictureValues = nullptr;
-    std::int32_t pictureColumns = 0, pictureRows = 0, pictureSmoothing = 0;
-    // The triangle network of a TRIANGLES document (data kind 4).
-    const TriangleNetwork* triangleSet = nullptr;
-    LineList* network() { return network_.get(); }
-    // The levels file named at start-up (switch "i").
-    std::string startupLevelsFile;
-    IsolineLevelsDialog* levelsDialog = nullptr;
-    DriverHooks extraHooks;  // dialogs and the large-grid takeover
-
+    // --- State ---------------------------------------------------------------------
     ZoomWindow& zoom() { return zoom_; }
     const DRect& worldRect() const { return world_; }
     // The map's device rectangle (inside the margins) of the last drawing.
@@ -284,13 +219,10 @@ public:
     DRect computeWorldRect() const;
 
     // --- Map types -------------------------------------------------------------------
-    // Builds the map type; -1 when nothing was built (no points, no grid,
-    // objects outside the grid, nothing computed).
+    // The model builds the map type (MapModel::applyMapType); the scale bar
+    // shows the radii of value circles, and without a grid the host is asked
+    // for one. -1 when nothing was built.
     int applyMapType(MapType type);
-    // What kept the last map type from being built as asked (the message was
-    // shown); start-up runs end with an error status for it.
-    enum class MapProblem { None, LevelsFileUnread, ValuesNotFinite };
-    MapProblem mapProblem() const { return mapProblem_; }
     // Runs the grid's method again for the current map type.
     int reinterpolate();
 
@@ -302,7 +234,8 @@ public:
     // command is not possible (fewer than 2 points, a grid without values,
     // or a line that meets no node with a value).
     std::optional<CrossSection> makeCrossSection();
-    // Sets this (new) view up for a cross-section made by another view.
+    // Sets this (new) view up for a cross-section made by another view:
+    // its objects and its title.
     void takeCrossSection(CrossSection section);
 
     // --- Mouse and keys ----------------------------------------------------------------
@@ -347,26 +280,10 @@ public:
     // "Определить границу": a border line is entered with the mouse.
     void startBorderLine();
     bool borderDrawing() const { return borderDrawing_; }
-    // "Добавить к объекту": a drawn line of more than 2 points is closed,
-    // takes the style of the border's first line and joins the border,
-    // which is saved to its file ("Border.brd" in the current directory
-    // when it has none). False (nothing changes) for a shorter line.
+    // "Добавить к объекту": a drawn line of more than 2 points joins the
+    // border (MapModel::addToBorder). False (nothing changes) for a shorter
+    // line.
     bool addDrawnLineToBorder();
-    // "Уничтожить границу": asks whether to keep the border file; Yes saves
-    // it, No deletes the file this border was loaded from or saved to (and
-    // no other), Cancel keeps the border. False when nothing was deleted.
-    bool deleteBorder();
-    bool loadBorder(const std::string& path);
-    void setBorderShown(bool shown);
-    // The border value (none: off), kept in the grid and the profile.
-    void setBorderValue(const OptionalValue& value);
-    // The filter dialog's OK: stores the settings in the grid and the
-    // profile, applies the filter and builds the map type again.
-    void applyFilter(bool on, std::int32_t sign, double value, bool byDefault);
-    void setCellColor(gdi::ColorRef color);
-    void reapplyMapType();
-    // The file the border was loaded from or saved to.
-    const std::string& borderFile() const { return borderFile_; }
 
     // --- Document file -------------------------------------------------------------------
     static constexpr const char* kDocumentHeader = "Gridova ";
@@ -379,10 +296,8 @@ public:
     bool readDocument(const std::string& path);
     // The same from the file's bytes.
     bool readDocumentBytes(std::string_view bytes);
-    // The kind of document the view was made for.
-    DocumentKind documentKind = DocumentKind::Data;
-    // The map changed since it was opened or saved.
-    bool mapChanged = false;
+    // Something the view shows beside the model's objects changed (title,
+    // layers, settings): the map is drawn again and counts as changed.
     void markChanged();
 
     // --- Pictures ------------------------------------------------------------------------
@@ -401,16 +316,11 @@ private:
     void loadDefaultFiles(const StartupOptions& options, bool always);
     void titleFromTable(CVexaDoc& doc, const DataTable& table);
     void linesFromNamedPoints(const PointSet& set);
-    void buildColorFill(EqNet& grid);
+    void mapModelChanged(unsigned changes) override;
     void writeSettingsRecord(BinaryWriter& out) const;
     void readSettingsRecord(RecordBuffer& r);
     template <class View, class Io>
     static void settingsFields(View& view, Io& io);
-    DriverInputs driverInputs(MapType type) const;
-    // The steps after the grid's values: the colour map of a cell map, or
-    // the isolines (and the colour bands of "Цветные изолинии").
-    void buildFromGridValues(MapType type);
-    void traceIsolines(const EqNet& grid);
     void drawPoints();
     void drawFrame();
     static void drawTreeTexts(DrawingCanvas& canvas, Bush& group);
@@ -418,7 +328,6 @@ private:
     bool endZoomDrag(gdi::Point p);
     void showZoomDrag(bool show);
     static gdi::Rect dragBox(const std::array<gdi::Point, 2>& corners);
-    void toggleColorFill();
     void mirrorPoints();
     void crossSectionCommand();
     void copyToClipboard();
@@ -428,22 +337,9 @@ private:
     MapViewHost* host_ = nullptr;
     bool readDocument(BinaryReader& in);
 
-    std::unique_ptr<EqNet> grid_;
-    MapProblem mapProblem_ = MapProblem::None;
-    std::unique_ptr<IsolineSet> isolines_;
-    std::unique_ptr<Bush> colorFill_;
-    std::unique_ptr<LineList> bandOutlines_;
-    std::unique_ptr<LineList> border_;
-    std::unique_ptr<LineList> network_;  // map type 6
+    MapModel model_;
     // The world rectangles of the colour bar's bands as last drawn, for clicks.
     std::vector<DRect> colorBarBands_;
-    std::unique_ptr<Bush> objectTree_;
-    std::unique_ptr<Bush> pointTree_;
-    // A group tree kept from a document with its links to the point tree.
-    std::unique_ptr<Bush> thirdTree_;
-    std::string borderFile_;
-    std::string startupColorFile_;
-    std::vector<std::pair<std::int32_t, std::int32_t>> thirdTreeLinks_;
     // Settings of the document record that no object of the view holds.
     struct KeptSettings {
         std::array<std::int32_t, 4> printerMargins{0, 0, 0, 0};
@@ -459,8 +355,6 @@ private:
         std::int32_t widenCells = 1;
         std::string defaultLineName;
     } kept_;
-    PointSet* mainPoints_ = nullptr;
-    std::size_t pointSetsAdded_ = 0;
 
     DRect world_{0, 0, 1, 1};
     ZoomWindow zoom_;

@@ -166,10 +166,10 @@ TEST_F(MainWindowTest, StartupFileBuildsItsMapInOneWindowAndBecomesRecent) {
     ASSERT_NE(w, nullptr);
     ASSERT_EQ(window_->mapWindows().size(), 1u);
     EXPECT_EQ(window_->mapWindows()[0], w);
-    ASSERT_NE(w->view().mainPoints(), nullptr);
-    EXPECT_EQ(w->view().mainPoints()->size(), 30u);
-    ASSERT_NE(w->view().isolines(), nullptr);
-    EXPECT_FALSE(w->view().isolines()->empty());
+    ASSERT_NE(w->view().model().mainPoints(), nullptr);
+    EXPECT_EQ(w->view().model().mainPoints()->size(), 30u);
+    ASSERT_NE(w->view().model().isolines(), nullptr);
+    EXPECT_FALSE(w->view().model().isolines()->empty());
     EXPECT_EQ(captionOf(w), "points.dat");
     EXPECT_EQ(window_->recentFiles(), std::vector<std::string>{dataPath_});
     EXPECT_EQ(profileText("Recent File List", "File1"), dataPath_);
@@ -194,7 +194,7 @@ TEST_F(MainWindowTest, MapsOfEveryTypeLeaveTheMessageLogEmpty) {
         settle();
         MapWindow* w = window_->activeMapWindow();
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->view().settings.mapType, static_cast<MapType>(type));
+        EXPECT_EQ(w->view().model().settings.mapType, static_cast<MapType>(type));
         EXPECT_GT(w->mapWidget().viewPaints(), 0);
         subWindowOf(w)->resize(500, 400);
         settle();
@@ -275,7 +275,7 @@ TEST_F(MainWindowTest, NewMapsAreNumberedEmptyDataMaps) {
     EXPECT_EQ(captionOf(second), formatText(text(9023), {std::int64_t{2}}));
     EXPECT_EQ(second->document().kind, DocumentKind::Data);
     EXPECT_TRUE(second->document().tables().empty());
-    EXPECT_EQ(second->view().mainPoints(), nullptr);
+    EXPECT_EQ(second->view().model().mainPoints(), nullptr);
     EXPECT_EQ(window_->activeMapWindow(), second);
     EXPECT_TRUE(window_->recentFiles().empty());
 }
@@ -301,21 +301,21 @@ TEST_F(MainWindowTest, SaveAsksForThePathOnceAndTheDocumentReopens) {
     // The next save writes to the same file without asking.
     fs::remove(saved);
     ASSERT_TRUE(w->view().run(MapCommand::ToggleFrame));
-    EXPECT_TRUE(w->view().mapChanged);
+    EXPECT_TRUE(w->view().model().mapChanged);
     ASSERT_TRUE(w->save());
     EXPECT_EQ(chooser_.requests.size(), 1u);
     EXPECT_TRUE(fs::exists(saved));
-    EXPECT_FALSE(w->view().mapChanged);
+    EXPECT_FALSE(w->view().model().mapChanged);
 
     // The saved document opens as a map of its own with the same isolines.
     MapWindow* reopened = window_->openFile(saved);
     ASSERT_NE(reopened, nullptr);
     ASSERT_NE(reopened, w);
     EXPECT_EQ(reopened->document().kind, DocumentKind::Document);
-    ASSERT_NE(reopened->view().isolines(), nullptr);
-    EXPECT_EQ(reopened->view().isolines()->size(), w->view().isolines()->size());
-    ASSERT_NE(reopened->view().mainPoints(), nullptr);
-    EXPECT_EQ(reopened->view().mainPoints()->size(), 30u);
+    ASSERT_NE(reopened->view().model().isolines(), nullptr);
+    EXPECT_EQ(reopened->view().model().isolines()->size(), w->view().model().isolines()->size());
+    ASSERT_NE(reopened->view().model().mainPoints(), nullptr);
+    EXPECT_EQ(reopened->view().model().mainPoints()->size(), 30u);
 }
 
 TEST_F(MainWindowTest, SavePictureWritesTheRasterTypes) {
@@ -448,7 +448,7 @@ TEST_F(MainWindowTest, ChangedMapAsksToSaveBeforeItCloses) {
             EXPECT_TRUE(startsWith(testing::readFile(*c.savePath), "Gridova "));
         }
         if (!c.closes) {
-            EXPECT_TRUE(w->view().mapChanged);
+            EXPECT_TRUE(w->view().model().mapChanged);
             // Asked again, it can still close.
             boxes_.answers = {Answer::No};
             EXPECT_TRUE(subWindowOf(w)->close());
@@ -481,8 +481,8 @@ TEST_F(MainWindowTest, ChangedLinesAskToBeSavedBeforeTheMapCloses) {
         SCOPED_TRACE(c.what);
         MapWindow* w = window_->openFile(dataPath_);
         ASSERT_NE(w, nullptr);
-        w->view().addLine(Line(std::vector<LinePoint>{{1.5, 2}, {40, 30.25}, {50, 2}}));
-        ASSERT_FALSE(w->view().mapChanged);
+        w->view().model().addLine(Line(std::vector<LinePoint>{{1.5, 2}, {40, 30.25}, {50, 2}}));
+        ASSERT_FALSE(w->view().model().mapChanged);
         boxes_.asked.clear();
         boxes_.answers = {c.answer};
         chooser_.requests.clear();
@@ -495,8 +495,8 @@ TEST_F(MainWindowTest, ChangedLinesAskToBeSavedBeforeTheMapCloses) {
             EXPECT_EQ(chooser_.requests[0].extension, "lxt");
         }
         if (!c.closes) {
-            ASSERT_NE(w->view().objectTreeIfAny(), nullptr);
-            EXPECT_TRUE(w->view().objectTreeIfAny()->modified);
+            ASSERT_NE(w->view().model().objectTreeIfAny(), nullptr);
+            EXPECT_TRUE(w->view().model().objectTreeIfAny()->modified);
             boxes_.answers = {Answer::No};
             EXPECT_TRUE(subWindowOf(w)->close());
             settle();
@@ -557,9 +557,9 @@ TEST_F(MainWindowTest, CrossSectionOpensASecondWindowOfTheDocument) {
     EXPECT_EQ(window_->activeMapWindow(), section);
     EXPECT_EQ(captionOf(w), "points.dat:1");
     EXPECT_EQ(captionOf(section), "points.dat:2");
-    ASSERT_NE(section->view().objectTreeIfAny(), nullptr);
-    EXPECT_GT(section->view().objectTreeIfAny()->childCount(), 0u);
-    EXPECT_TRUE(section->view().mapChanged);
+    ASSERT_NE(section->view().model().objectTreeIfAny(), nullptr);
+    EXPECT_GT(section->view().model().objectTreeIfAny()->childCount(), 0u);
+    EXPECT_TRUE(section->view().model().mapChanged);
 
     // Saving the section writes a file of its own; the document's map is
     // not replaced by the section.

@@ -47,10 +47,10 @@ protected:
         StartupOptions options;
         options.mapType = 1;
         view->initialUpdate(doc, options);
-        view->addLine(Line(std::vector<LinePoint>{{10, 10}, {50, 60}, {90, 20}}));
+        view->model().addLine(Line(std::vector<LinePoint>{{10, 10}, {50, 60}, {90, 20}}));
         auto border = std::make_unique<LineList>();
         border->add(Line(std::vector<LinePoint>{{0, 0}, {99, 0}, {99, 79}, {0, 79}, {0, 0}}));
-        view->setBorder(std::move(border));
+        view->model().setBorder(std::move(border));
         return view;
     }
 
@@ -84,15 +84,15 @@ TEST_F(DocumentTest, FirstDisplayOfADataFile) {
     testing::writeFile("Border.brd", "");  // an empty border file is no border
     CVexaDoc doc;
     auto view = fixtureMap(doc);
-    ASSERT_NE(view->mainPoints(), nullptr);
-    EXPECT_EQ(view->mainPoints()->size(), 50u);
+    ASSERT_NE(view->model().mainPoints(), nullptr);
+    EXPECT_EQ(view->model().mainPoints()->size(), 50u);
     ASSERT_NE(view->mapTitle(), nullptr);
     EXPECT_EQ(view->mapTitle()->lines[0].text, "Карта месторождения");
     EXPECT_EQ(view->mapTitle()->lines[1].text, "Участок 3");
     EXPECT_EQ(view->mapTitle()->lines[2].text, "");
     EXPECT_EQ(doc.title, "Карта месторождения");
-    ASSERT_NE(view->isolines(), nullptr);
-    EXPECT_GT(view->isolines()->size(), 3u);
+    ASSERT_NE(view->model().isolines(), nullptr);
+    EXPECT_GT(view->model().isolines()->size(), 3u);
     // The current directory follows the opened file.
     EXPECT_EQ(fs::current_path(), testing::testDir());
 }
@@ -112,20 +112,20 @@ TEST_F(DocumentTest, SaveOpenSaveGivesIdenticalBytes) {
     ASSERT_TRUE(view->run(MapCommand::ToggleColorBar));
     const std::string first = (testing::testDir() / "first.gdv").string();
     ASSERT_TRUE(view->writeDocument(first));
-    EXPECT_FALSE(view->mapChanged);
+    EXPECT_FALSE(view->model().mapChanged);
 
     CVexaView back;
     ASSERT_TRUE(back.readDocument(first));
-    ASSERT_NE(back.mainPoints(), nullptr);
-    EXPECT_EQ(back.mainPoints()->size(), 50u);
-    ASSERT_NE(back.isolines(), nullptr);
-    EXPECT_EQ(back.isolines()->size(), view->isolines()->size());
-    ASSERT_NE(back.grid(), nullptr);
-    EXPECT_EQ(back.grid()->values(), view->grid()->values());
+    ASSERT_NE(back.model().mainPoints(), nullptr);
+    EXPECT_EQ(back.model().mainPoints()->size(), 50u);
+    ASSERT_NE(back.model().isolines(), nullptr);
+    EXPECT_EQ(back.model().isolines()->size(), view->model().isolines()->size());
+    ASSERT_NE(back.model().grid(), nullptr);
+    EXPECT_EQ(back.model().grid()->values(), view->model().grid()->values());
     ASSERT_NE(back.mapTitle(), nullptr);
     EXPECT_EQ(back.mapTitle()->lines[0].text, "Карта месторождения");
-    ASSERT_NE(back.border(), nullptr);
-    EXPECT_EQ(back.objectTree().childCount(), 1u);
+    ASSERT_NE(back.model().border(), nullptr);
+    EXPECT_EQ(back.model().objectTree().childCount(), 1u);
 
     const std::string second = (testing::testDir() / "second.gdv").string();
     ASSERT_TRUE(back.writeDocument(second));
@@ -145,14 +145,14 @@ TEST_F(DocumentTest, ColourBandsSurviveTheDocument) {
     CVexaDoc doc;
     auto view = fixtureMap(doc);
     ASSERT_EQ(view->applyMapType(MapType::ColorIsolines), 0);
-    ASSERT_NE(view->colorFill(), nullptr);
-    ASSERT_GT(view->colorFill()->childCount(), 0u);
+    ASSERT_NE(view->model().colorFill(), nullptr);
+    ASSERT_GT(view->model().colorFill()->childCount(), 0u);
     const std::string first = (testing::testDir() / "bands.gdv").string();
     ASSERT_TRUE(view->writeDocument(first));
     CVexaView back;
     ASSERT_TRUE(back.readDocument(first));
-    ASSERT_NE(back.colorFill(), nullptr);
-    EXPECT_EQ(back.colorFill()->childCount(), view->colorFill()->childCount());
+    ASSERT_NE(back.model().colorFill(), nullptr);
+    EXPECT_EQ(back.model().colorFill()->childCount(), view->model().colorFill()->childCount());
     const std::string second = (testing::testDir() / "bands2.gdv").string();
     ASSERT_TRUE(back.writeDocument(second));
     EXPECT_EQ(testing::readFile(second), testing::readFile(first));
@@ -165,11 +165,11 @@ TEST_F(DocumentTest, ADocumentCutShortNeverCrashes) {
     ASSERT_TRUE(doc.open(testing::writeFile("small.dat", dataText(12))));
     auto view = std::make_unique<CVexaView>();
     view->initialUpdate(doc, StartupOptions{});
-    view->setGrid(EqNet::fromCounts(view->computeWorldRect(), 12, 10));
+    view->model().setGrid(EqNet::fromCounts(view->computeWorldRect(), 12, 10));
     ASSERT_EQ(view->applyMapType(MapType::Isolines), 0);
-    view->addLine(Line(std::vector<LinePoint>{{10, 10}, {50, 60}, {90, 20}}));
-    view->setBorder(std::make_unique<LineList>());
-    view->border()->add(Line(std::vector<LinePoint>{{0, 0}, {99, 0}, {99, 79}, {0, 0}}));
+    view->model().addLine(Line(std::vector<LinePoint>{{10, 10}, {50, 60}, {90, 20}}));
+    view->model().setBorder(std::make_unique<LineList>());
+    view->model().border()->add(Line(std::vector<LinePoint>{{0, 0}, {99, 0}, {99, 79}, {0, 0}}));
     const std::string path = (testing::testDir() / "full.gdv").string();
     ASSERT_TRUE(view->writeDocument(path));
     const std::string bytes = testing::readFile(path);
@@ -198,8 +198,8 @@ TEST_F(DocumentTest, ADamagedSectionStopsReadingAndKeepsWhatWasRead) {
     const std::string damaged = testing::writeFile("damaged2.gdv", bytes);
     CVexaView back;
     EXPECT_FALSE(back.readDocument(damaged));
-    EXPECT_NE(back.mainPoints(), nullptr);  // read before the grid
-    EXPECT_EQ(back.isolines(), nullptr);    // after it: not read out of step
+    EXPECT_NE(back.model().mainPoints(), nullptr);  // read before the grid
+    EXPECT_EQ(back.model().isolines(), nullptr);    // after it: not read out of step
     EXPECT_EQ(testing::timesLogged("Invalid format."), 1u);
 }
 
@@ -209,8 +209,8 @@ TEST_F(DocumentTest, AFailedSaveKeepsTheOldFile) {
     const std::string path = (testing::testDir() / "kept.gdv").string();
     ASSERT_TRUE(view->writeDocument(path));
     const std::string before = testing::readFile(path);
-    view->addLine(Line(std::vector<LinePoint>{{1, 1}, {2, 2}}));
-    view->mapChanged = true;
+    view->model().addLine(Line(std::vector<LinePoint>{{1, 1}, {2, 2}}));
+    view->model().mapChanged = true;
 
     // Files may grow to 200 bytes only: the write fails part way (this
     // holds for root too, unlike a read-only directory).
@@ -223,7 +223,7 @@ TEST_F(DocumentTest, AFailedSaveKeepsTheOldFile) {
     const bool written = view->writeDocument(path);
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(written);
-    EXPECT_TRUE(view->mapChanged);
+    EXPECT_TRUE(view->model().mapChanged);
     EXPECT_EQ(testing::readFile(path), before);
     EXPECT_EQ(testing::lastLogged(), "Нельзя записать в файл " + path);
 }
@@ -244,7 +244,7 @@ TEST_F(DocumentTest, ShortSettingsRecordKeepsTheDefaults) {
     CVexaView view;
     view.readDocument(path);
     EXPECT_EQ(view.aspectRatio, 1);
-    EXPECT_EQ(view.settings.frameVisible, 1);
+    EXPECT_EQ(view.model().settings.frameVisible, 1);
     EXPECT_EQ(view.printSetup.marginLeftCoeff, 0.1);
 }
 

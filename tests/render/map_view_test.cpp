@@ -72,25 +72,25 @@ TEST_F(MapViewTest, WorldRectangleWithNoObjectsIsTheUnitSquare) {
 
 TEST_F(MapViewTest, WorldRectangleTakesInPointsShownBorderTreeAndGrid) {
     CVexaView view;
-    view.addPointSet(pointsOf({{10, 20, 1}, {30, 40, 2}}));
+    view.model().addPointSet(pointsOf({{10, 20, 1}, {30, 40, 2}}));
     EXPECT_EQ(view.computeWorldRect().minX, 10);
     EXPECT_EQ(view.computeWorldRect().maxY, 40);
 
     auto border = std::make_unique<LineList>();
     border->add(Line(std::vector<LinePoint>{{0, 25}, {50, 25}, {50, 30}, {0, 25}}));
-    view.setBorder(std::move(border));
+    view.model().setBorder(std::move(border));
     EXPECT_EQ(view.computeWorldRect().minX, 0);
     EXPECT_EQ(view.computeWorldRect().maxX, 50);
-    view.settings.showBorder = 0;  // a hidden border does not count
+    view.model().settings.showBorder = 0;  // a hidden border does not count
     EXPECT_EQ(view.computeWorldRect().minX, 10);
 
-    view.addLine(Line(std::vector<LinePoint>{{20, -5}, {25, 30}}));
+    view.model().addLine(Line(std::vector<LinePoint>{{20, -5}, {25, 30}}));
     EXPECT_EQ(view.computeWorldRect().minY, -5);
 }
 
 TEST_F(MapViewTest, APointAloneStillGivesTheMapASize) {
     CVexaView view;
-    view.addPointSet(pointsOf({{5, 7, 1}}));
+    view.model().addPointSet(pointsOf({{5, 7, 1}}));
     const DRect r = view.computeWorldRect();
     EXPECT_LT(r.minX, 5);
     EXPECT_GT(r.maxX, 5);
@@ -100,11 +100,11 @@ TEST_F(MapViewTest, APointAloneStillGivesTheMapASize) {
 
 TEST_F(MapViewTest, FurtherPointSetsTakeTheNextColourOfTheRotation) {
     CVexaView view;
-    PointSet& main = view.addPointSet(pointsOf({{0, 0, 1}}));
+    PointSet& main = view.model().addPointSet(pointsOf({{0, 0, 1}}));
     const gdi::ColorRef mainColor = main.badgeFormat.pointColor;
-    PointSet& second = view.addPointSet(pointsOf({{1, 1, 1}}));
-    PointSet& third = view.addPointSet(pointsOf({{2, 2, 1}}));
-    EXPECT_EQ(view.mainPoints(), &main);
+    PointSet& second = view.model().addPointSet(pointsOf({{1, 1, 1}}));
+    PointSet& third = view.model().addPointSet(pointsOf({{2, 2, 1}}));
+    EXPECT_EQ(view.model().mainPoints(), &main);
     EXPECT_EQ(main.badgeFormat.pointColor, mainColor);
     EXPECT_EQ(second.badgeFormat.pointColor, gdi::rgb(0, 255, 255));
     EXPECT_EQ(third.badgeFormat.pointColor, gdi::rgb(255, 255, 0));
@@ -116,26 +116,26 @@ TEST_F(MapViewTest, MapTypesBuildAndRemoveWhatTheyShow) {
     CVexaView view;
     EXPECT_EQ(view.applyMapType(MapType::Isolines), -1);  // nothing to map
 
-    view.addPointSet(fixturePoints());
+    view.model().addPointSet(fixturePoints());
     ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
-    ASSERT_NE(view.grid(), nullptr);
-    EXPECT_EQ(view.grid()->nx(), EqNet::kDefaultNodes);
-    ASSERT_NE(view.isolines(), nullptr);
-    EXPECT_GT(view.isolines()->size(), 5u);
-    EXPECT_FALSE(view.grid()->valuesValid());
+    ASSERT_NE(view.model().grid(), nullptr);
+    EXPECT_EQ(view.model().grid()->nx(), EqNet::kDefaultNodes);
+    ASSERT_NE(view.model().isolines(), nullptr);
+    EXPECT_GT(view.model().isolines()->size(), 5u);
+    EXPECT_FALSE(view.model().grid()->valuesValid());
 
     ASSERT_EQ(view.applyMapType(MapType::ExistingValues), 0);
-    EXPECT_TRUE(view.grid()->valuesValid());
-    EXPECT_EQ(view.isolines(), nullptr);
+    EXPECT_TRUE(view.model().grid()->valuesValid());
+    EXPECT_EQ(view.model().isolines(), nullptr);
 
     ASSERT_EQ(view.applyMapType(MapType::CircleValues), 0);
-    EXPECT_EQ(view.mainPoints()->badgeFormat.valueShow, 1);
+    EXPECT_EQ(view.model().mainPoints()->badgeFormat.valueShow, 1);
 
     ASSERT_EQ(view.applyMapType(MapType::LocatePoints), 0);
-    EXPECT_EQ(view.isolines(), nullptr);
-    EXPECT_FALSE(view.grid()->valuesValid());
-    EXPECT_EQ(view.mainPoints()->badgeFormat.valueShow, 0);
-    EXPECT_EQ(view.settings.mapType, MapType::LocatePoints);
+    EXPECT_EQ(view.model().isolines(), nullptr);
+    EXPECT_FALSE(view.model().grid()->valuesValid());
+    EXPECT_EQ(view.model().mainPoints()->badgeFormat.valueShow, 0);
+    EXPECT_EQ(view.model().settings.mapType, MapType::LocatePoints);
 }
 
 TEST_F(MapViewTest, CellMapsSetUpTheColourMapOverGridAndPoints) {
@@ -144,67 +144,67 @@ TEST_F(MapViewTest, CellMapsSetUpTheColourMapOverGridAndPoints) {
     data.addPoint(0.5, 0.5, -20);
     data.addPoint(1.5, 1.5, 40);
     data.computeStatistics();
-    view.addPointSet(std::move(data));
+    view.model().addPointSet(std::move(data));
     auto grid = EqNet::fromCellWidths({1, 1}, {1, 1});
     grid->method = InterpolationMethod::DataPointsOnly;
-    view.setGrid(std::move(grid));
+    view.model().setGrid(std::move(grid));
     ASSERT_EQ(view.applyMapType(MapType::ColorCells), 0);
-    const EqNet& g = *view.grid();
+    const EqNet& g = *view.model().grid();
     EXPECT_TRUE(g.valuesValid());
     EXPECT_EQ(g.colorScale.visible, 1);
     // The palette ramp runs from the lowest to the highest data value.
     EXPECT_EQ(g.colorScale.paletteIndexOf(-20), 16);
     EXPECT_EQ(g.colorScale.paletteIndexOf(40), 255);
-    EXPECT_EQ(view.isolines(), nullptr);
+    EXPECT_EQ(view.model().isolines(), nullptr);
 }
 
 TEST_F(MapViewTest, ColourIsolinesTakeTheirBandsFromTheLevels) {
     CVexaView view;
-    view.addPointSet(fixturePoints());
-    view.startupLevelsFile = testing::writeFile("levels.txt", "20 -10 50\n");
+    view.model().addPointSet(fixturePoints());
+    view.model().startupLevelsFile = testing::writeFile("levels.txt", "20 -10 50\n");
     ASSERT_EQ(view.applyMapType(MapType::ColorIsolines), 0);
-    const EqNet& g = *view.grid();
-    ASSERT_NE(view.isolines(), nullptr);
-    EXPECT_EQ(view.isolines()->values(), (std::vector<double>{-10, 20, 50}));
+    const EqNet& g = *view.model().grid();
+    ASSERT_NE(view.model().isolines(), nullptr);
+    EXPECT_EQ(view.model().isolines()->values(), (std::vector<double>{-10, 20, 50}));
     // Three isolines: four bands with the boundaries min(grid min, −10),
     // −10, 20, 50 and max(grid max, 50); the fill is built from them.
     ASSERT_EQ(g.colorScale.count(), 4);
     EXPECT_EQ(g.colorScale.boundaries(),
               (std::vector<double>{std::min(g.minValue(), -10.0), -10, 20, 50,
                                    std::max(g.maxValue(), 50.0)}));
-    EXPECT_NE(view.colorFill(), nullptr);
+    EXPECT_NE(view.model().colorFill(), nullptr);
     EXPECT_FALSE(g.valuesValid());
 
     // Simple isolines drop the fill and leave the scale alone.
-    view.startupLevelsFile = testing::writeFile("levels2.txt", "1 2 3 4\n");
+    view.model().startupLevelsFile = testing::writeFile("levels2.txt", "1 2 3 4\n");
     ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
-    EXPECT_EQ(view.isolines()->values(), (std::vector<double>{1, 2, 3, 4}));
-    EXPECT_EQ(view.colorFill(), nullptr);
-    EXPECT_EQ(view.grid()->colorScale.count(), 4);
+    EXPECT_EQ(view.model().isolines()->values(), (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_EQ(view.model().colorFill(), nullptr);
+    EXPECT_EQ(view.model().grid()->colorScale.count(), 4);
 }
 
 TEST_F(MapViewTest, TheTriangleNetworkMapDrawsClosedTriangles) {
     CVexaView view;
     // A square and its centre: four triangles.
-    view.addPointSet(pointsOf({{0, 0, 1}, {10, 0, 2}, {10, 10, 3}, {0, 10, 4}, {5, 5, 5}}));
+    view.model().addPointSet(pointsOf({{0, 0, 1}, {10, 0, 2}, {10, 10, 3}, {0, 10, 4}, {5, 5, 5}}));
     ASSERT_EQ(view.applyMapType(MapType::TriangleNetwork), 0);
-    ASSERT_NE(view.network(), nullptr);
-    ASSERT_EQ(view.network()->lines().size(), 4u);
-    for (const Line& triangle : view.network()->lines()) {
+    ASSERT_NE(view.model().network(), nullptr);
+    ASSERT_EQ(view.model().network()->lines().size(), 4u);
+    for (const Line& triangle : view.model().network()->lines()) {
         EXPECT_EQ(triangle.size(), 4u);
         EXPECT_TRUE(triangle.isClosed());
     }
     ASSERT_EQ(view.applyMapType(MapType::LocatePoints), 0);
-    EXPECT_EQ(view.network(), nullptr);
+    EXPECT_EQ(view.model().network(), nullptr);
 }
 
 TEST_F(MapViewTest, PointsOutsideTheGridBuildNothing) {
     CVexaView view;
-    view.addPointSet(fixturePoints());
-    view.setGrid(EqNet::fromCounts(DRect(0, 0, 10, 10), 11, 11));
+    view.model().addPointSet(fixturePoints());
+    view.model().setGrid(EqNet::fromCounts(DRect(0, 0, 10, 10), 11, 11));
     EXPECT_EQ(view.applyMapType(MapType::Isolines), -1);
     EXPECT_EQ(testing::lastLogged(), text(192));
-    EXPECT_EQ(view.isolines(), nullptr);
+    EXPECT_EQ(view.model().isolines(), nullptr);
 }
 
 // --- Status text -----------------------------------------------------------------------
@@ -219,11 +219,11 @@ TEST_F(MapViewTest, StatusTextFormsAndEmptinessOutsideTheGrid) {
     grid->allocateValues(0);
     ASSERT_EQ(grid->SetValues(values), 0);
     grid->mask().assign(6, 1);
-    view.setGrid(std::move(grid));
+    view.model().setGrid(std::move(grid));
 
     // (1.9, 0.2): nearest node i = 2, j = 0, row from the top 1, index 2.
     EXPECT_EQ(view.statusText(1.9, 0.2), "X 1.9000e+00 Y 2.0000e-01 V 2.0000e+01 Cell 2:1 I 2");
-    view.grid()->mask()[2] = 0;  // a blank node shows no value
+    view.model().grid()->mask()[2] = 0;  // a blank node shows no value
     EXPECT_EQ(view.statusText(1.9, 0.2), "X 1.9000e+00 Y 2.0000e-01 Cell 2:1 I 2");
     EXPECT_EQ(view.statusText(2.5, 0.5), "");
     EXPECT_EQ(view.statusText(1, -0.01), "");
@@ -281,7 +281,7 @@ private:
 TEST_F(MapViewTest, ZoomDragsUnderFortyPixelsAreIgnored) {
     FakeWindow window({400, 300});
     CVexaView view;
-    view.addPointSet(pointsOf({{0, 0, 1}, {100, 100, 2}}));
+    view.model().addPointSet(pointsOf({{0, 0, 1}, {100, 100, 2}}));
     view.setWindow(&window);
     view.paint();
     ASSERT_TRUE(view.run(MapCommand::ZoomPart));
@@ -339,10 +339,10 @@ std::unique_ptr<EqNet> rampGrid(bool blankCorner) {
 
 TEST_F(MapViewTest, CrossSectionMakesTheNamedProfileAndPolygon) {
     CVexaView view;
-    view.setGrid(rampGrid(false));
+    view.model().setGrid(rampGrid(false));
     view.startLineInput();
-    const double x0 = view.grid()->nodeX()[2], x1 = view.grid()->nodeX()[8];
-    const double y = view.grid()->nodeY()[5];
+    const double x0 = view.model().grid()->nodeX()[2], x1 = view.model().grid()->nodeX()[8];
+    const double y = view.model().grid()->nodeY()[5];
     view.lineAddWorldPoint(x0, y);
     view.lineAddWorldPoint(x1, y);
     ASSERT_TRUE(view.state(MapCommand::CrossSection).enabled);
@@ -386,10 +386,10 @@ TEST_F(MapViewTest, CrossSectionMakesTheNamedProfileAndPolygon) {
     // vertical line on each.
     CVexaView sectionView;
     sectionView.takeCrossSection(std::move(*section));
-    ASSERT_NE(sectionView.mainPoints(), nullptr);
-    EXPECT_NEAR(sectionView.mainPoints()->points()[1].x, x1 - x0, 1e-12);
-    EXPECT_NEAR(sectionView.mainPoints()->points()[1].y, x1, 1e-12);
-    Bush* vertexs = sectionView.objectTree().findChild("Vertexs");
+    ASSERT_NE(sectionView.model().mainPoints(), nullptr);
+    EXPECT_NEAR(sectionView.model().mainPoints()->points()[1].x, x1 - x0, 1e-12);
+    EXPECT_NEAR(sectionView.model().mainPoints()->points()[1].y, x1, 1e-12);
+    Bush* vertexs = sectionView.model().objectTree().findChild("Vertexs");
     ASSERT_NE(vertexs, nullptr);
     ASSERT_EQ(vertexs->itemCount(), 2u);
     EXPECT_EQ(*vertexs->item(0).name(), "Vertex 1");
@@ -403,15 +403,15 @@ TEST_F(MapViewTest, CrossSectionMakesTheNamedProfileAndPolygon) {
 
 TEST_F(MapViewTest, CrossSectionThroughBlankNodesDropsToTheBaseValue) {
     CVexaView view;
-    view.setGrid(rampGrid(true));
-    const double y = view.grid()->nodeY()[5];
+    view.model().setGrid(rampGrid(true));
+    const double y = view.model().grid()->nodeY()[5];
     view.startLineInput();
-    view.lineAddWorldPoint(view.grid()->nodeX()[3], y);
-    view.lineAddWorldPoint(view.grid()->nodeX()[10], y);
+    view.lineAddWorldPoint(view.model().grid()->nodeX()[3], y);
+    view.lineAddWorldPoint(view.model().grid()->nodeX()[10], y);
     const std::optional<CrossSection> section = view.makeCrossSection();
     ASSERT_TRUE(section.has_value());
     const Line* profile = section->tree->child(0).item(1).line();
-    const double base = view.grid()->nodeX()[3];  // the smallest sampled value
+    const double base = view.model().grid()->nodeX()[3];  // the smallest sampled value
     // Every point beyond the last valued node sits on the base value, and
     // the drop happens at the last valued distance.
     bool dropped = false;
@@ -430,13 +430,13 @@ TEST_F(MapViewTest, CrossSectionThroughBlankNodesDropsToTheBaseValue) {
 
 TEST_F(MapViewTest, CrossSectionMissingEveryValuedNodeIsRefused) {
     CVexaView view;
-    view.setGrid(rampGrid(true));
+    view.model().setGrid(rampGrid(true));
     view.startLineInput();
-    view.lineAddWorldPoint(view.grid()->nodeX()[8], 1);
-    view.lineAddWorldPoint(view.grid()->nodeX()[10], 9);
+    view.lineAddWorldPoint(view.model().grid()->nodeX()[8], 1);
+    view.lineAddWorldPoint(view.model().grid()->nodeX()[10], 9);
     ASSERT_TRUE(view.state(MapCommand::CrossSection).enabled);
     EXPECT_FALSE(view.makeCrossSection().has_value());
-    EXPECT_EQ(view.settings.sectionCounter, 0);
+    EXPECT_EQ(view.model().settings.sectionCounter, 0);
 }
 
 // --- Commands
@@ -444,7 +444,7 @@ TEST_F(MapViewTest, CrossSectionMissingEveryValuedNodeIsRefused) {
 
 TEST_F(MapViewTest, TogglesFlipTheirStateAndTheFrameIsKept) {
     CVexaView view;
-    view.addPointSet(fixturePoints());
+    view.model().addPointSet(fixturePoints());
     ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
     struct Toggle {
         MapCommand command;
@@ -469,18 +469,18 @@ TEST_F(MapViewTest, TogglesFlipTheirStateAndTheFrameIsKept) {
 
 TEST_F(MapViewTest, MirrorAsksAndRedrawsWithoutReinterpolatingOnNo) {
     CVexaView view;
-    view.addPointSet(pointsOf({{0, 0, 1}, {1, 10, 2}}));
+    view.model().addPointSet(pointsOf({{0, 0, 1}, {1, 10, 2}}));
     ASSERT_TRUE(view.run(MapCommand::MirrorPoints));
-    EXPECT_EQ(view.mainPoints()->points()[0].y, 10);
-    EXPECT_EQ(view.mainPoints()->points()[1].y, 0);
+    EXPECT_EQ(view.model().mainPoints()->points()[0].y, 10);
+    EXPECT_EQ(view.model().mainPoints()->points()[1].y, 0);
     EXPECT_EQ(testing::timesLogged(text(487)), 1u);
-    EXPECT_EQ(view.isolines(), nullptr);  // unattended answer: No
+    EXPECT_EQ(view.model().isolines(), nullptr);  // unattended answer: No
 }
 
 TEST_F(MapViewTest, DrawnLineBecomesTheOnlyItemOfANewGroup) {
     FakeWindow window({200, 200});
     CVexaView view;
-    view.addPointSet(pointsOf({{0, 0, 1}, {100, 100, 2}}));
+    view.model().addPointSet(pointsOf({{0, 0, 1}, {100, 100, 2}}));
     view.setWindow(&window);
     view.paint();
     ASSERT_TRUE(view.run(MapCommand::DrawLine));
@@ -491,7 +491,7 @@ TEST_F(MapViewTest, DrawnLineBecomesTheOnlyItemOfANewGroup) {
     view.mouseRightDown({120, 150});  // closes the line
     ASSERT_TRUE(view.run(MapCommand::DrawLine));
     EXPECT_FALSE(view.lineDrawing());
-    Bush& tree = view.objectTree();
+    Bush& tree = view.model().objectTree();
     EXPECT_EQ(tree.name(), "Линии");
     ASSERT_EQ(tree.childCount(), 1u);
     ASSERT_EQ(tree.child(0).itemCount(), 1u);
@@ -559,7 +559,7 @@ private:
 TEST_F(MapViewTest, SuppliedLayersRunAtTheirStepsInOrder) {
     LayerLog log;
     CVexaView view;
-    view.addPointSet(fixturePoints());
+    view.model().addPointSet(fixturePoints());
     view.title = std::make_unique<FakeTitle>(log, 30);
     view.scaleBar = std::make_unique<FakeScaleBar>(log);
     view.axes = std::make_unique<FakeAxes>(log);
@@ -585,12 +585,12 @@ TEST_F(MapViewTest, SuppliedLayersRunAtTheirStepsInOrder) {
 
 TEST_F(MapViewTest, FreeTextsOfTheObjectTreeAreDrawnWhereTheyWerePut) {
     CVexaView view;
-    view.addPointSet(fixturePoints());
+    view.model().addPointSet(fixturePoints());
     MapText note;
     note.text = "Скважина 5";
     note.left = 40;
     note.top = 25;
-    Bush& group = view.objectTree().addChild(std::make_unique<Bush>("Тексты"));
+    Bush& group = view.model().objectTree().addChild(std::make_unique<Bush>("Тексты"));
     group.addItem(BushItem(note));
     gdi::RecordingDevice device({400, 300});
     view.drawOn(device);
@@ -601,21 +601,21 @@ TEST_F(MapViewTest, FreeTextsOfTheObjectTreeAreDrawnWhereTheyWerePut) {
 TEST_F(MapViewTest, TitleHeightAndColourBarTakeRoomFromTheMap) {
     CVexaView view;
     view.aspectRatio = 0;  // the map fills the area both ways
-    view.addPointSet(fixturePoints());
+    view.model().addPointSet(fixturePoints());
     ASSERT_EQ(view.applyMapType(MapType::ColorCells), 0);
-    ASSERT_NE(view.grid()->colorScale.visible, 0);
+    ASSERT_NE(view.model().grid()->colorScale.visible, 0);
     LayerLog log;
     view.title = std::make_unique<FakeTitle>(log, 30);
     gdi::RecordingDevice device({400, 300});
 
-    view.grid()->colorScale.location = 1;
+    view.model().grid()->colorScale.location = 1;
     view.drawOn(device);
     const gdi::Rect right = view.mapRect();
     EXPECT_EQ(right.top, 30 + 2);  // the title, then the screen margin
     EXPECT_EQ(right.left, 2);
     EXPECT_EQ(right.bottom, 300 - 2);
 
-    view.grid()->colorScale.location = 0;
+    view.model().grid()->colorScale.location = 0;
     view.drawOn(device);
     const gdi::Rect left = view.mapRect();
     // The bar moves to the left: the map moves right by the bar's width.
@@ -641,21 +641,21 @@ std::unique_ptr<LineList> ovalBorder() {
 
 TEST_F(MapViewTest, WithABorderValueEveryIsolineClosesAlongTheBorder) {
     CVexaView view;
-    view.addPointSet(fixturePoints());
-    view.setBorder(ovalBorder());
-    view.setBorderValue(OptionalValue(-30));  // below every value
+    view.model().addPointSet(fixturePoints());
+    view.model().setBorder(ovalBorder());
+    view.model().setBorderValue(OptionalValue(-30));  // below every value
     ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
-    ASSERT_NE(view.isolines(), nullptr);
+    ASSERT_NE(view.model().isolines(), nullptr);
     std::size_t pieces = 0;
-    for (int k = 0; k < static_cast<int>(view.isolines()->size()); ++k) {
-        for (const Line& piece : view.isolines()->at(k)->pieces().lines()) {
-            EXPECT_TRUE(piece.isClosed()) << "level " << view.isolines()->at(k)->value;
+    for (int k = 0; k < static_cast<int>(view.model().isolines()->size()); ++k) {
+        for (const Line& piece : view.model().isolines()->at(k)->pieces().lines()) {
+            EXPECT_TRUE(piece.isClosed()) << "level " << view.model().isolines()->at(k)->value;
             ++pieces;
         }
     }
     EXPECT_GT(pieces, 5u);
     // Outside the border the nodes are blank.
-    const EqNet& grid = *view.grid();
+    const EqNet& grid = *view.model().grid();
     const NodeRef corner = grid.nearestNode(2, 2);
     EXPECT_EQ(grid.mask()[static_cast<std::size_t>(corner.index)], kMaskOutside);
     std::int32_t stored = 0;
@@ -668,7 +668,7 @@ TEST_F(MapViewTest, WithABorderValueEveryIsolineClosesAlongTheBorder) {
 TEST_F(MapViewTest, DrawnBorderLinesJoinTheBorderAndDeletingKeepsOtherFiles) {
     FakeWindow window({200, 200});
     CVexaView view;
-    view.addPointSet(pointsOf({{0, 0, 1}, {100, 100, 2}}));
+    view.model().addPointSet(pointsOf({{0, 0, 1}, {100, 100, 2}}));
     view.setWindow(&window);
     view.paint();
     view.startBorderLine();
@@ -677,10 +677,10 @@ TEST_F(MapViewTest, DrawnBorderLinesJoinTheBorderAndDeletingKeepsOtherFiles) {
     EXPECT_FALSE(view.addDrawnLineToBorder());  // two points are not enough
     view.mouseLeftUp({100, 170});
     ASSERT_TRUE(view.addDrawnLineToBorder());
-    ASSERT_NE(view.border(), nullptr);
-    ASSERT_EQ(view.border()->lines().size(), 1u);
-    EXPECT_TRUE(view.border()->lines()[0].isClosed());
-    const std::string own = view.borderFile();
+    ASSERT_NE(view.model().border(), nullptr);
+    ASSERT_EQ(view.model().border()->lines().size(), 1u);
+    EXPECT_TRUE(view.model().border()->lines()[0].isClosed());
+    const std::string own = view.model().borderFile();
     EXPECT_TRUE(std::filesystem::exists(own));
 
     // Another map's border file in another directory stays when this
@@ -688,9 +688,9 @@ TEST_F(MapViewTest, DrawnBorderLinesJoinTheBorderAndDeletingKeepsOtherFiles) {
     std::filesystem::create_directories(testing::testDir() / "other");
     const std::string foreign = testing::writeFile("other/Border.brd", "keep me");
     std::filesystem::current_path(testing::testDir() / "other");
-    ASSERT_TRUE(view.deleteBorder());
+    ASSERT_TRUE(view.model().deleteBorder());
     std::filesystem::current_path(testing::testDir());
-    EXPECT_EQ(view.border(), nullptr);
+    EXPECT_EQ(view.model().border(), nullptr);
     EXPECT_FALSE(std::filesystem::exists(own));
     EXPECT_EQ(testing::readFile(foreign), "keep me");
 }
@@ -713,9 +713,9 @@ QImage drawFixtureMap(const PictureCase& c) {
         for (DataPoint& p : points.points()) p.setLabel("C-" + std::to_string(n++));
         points.hasLabels = 1;
     }
-    view.addPointSet(std::move(points));
+    view.model().addPointSet(std::move(points));
     view.canvas().setPageSize({480, 360});
-    if (c.bordered) view.setBorder(ovalBorder());
+    if (c.bordered) view.model().setBorder(ovalBorder());
     if (c.decorated) {
         view.setTitle(MapTitle::fromHeaderLines({"Карта изолиний", "Участок 7"}));
         MapAxis bottom;
@@ -763,7 +763,7 @@ TEST_F(MapViewTest, ADrawingAtAnotherPageSizeKeepsTheMapInsideItsFrame) {
     // The frame is the drawing area inside the 2-pixel screen margins; the
     // points lie within it (none is cleared as invisible).
     CVexaView view;
-    view.addPointSet(fixturePoints());
+    view.model().addPointSet(fixturePoints());
     view.canvas().setPageSize({300, 500});
     gdi::RecordingDevice device({300, 500});
     view.drawOn(device);
@@ -772,7 +772,7 @@ TEST_F(MapViewTest, ADrawingAtAnotherPageSizeKeepsTheMapInsideItsFrame) {
     EXPECT_LE(area.right, 298);
     // Every point's marker is drawn, inside the frame.
     const std::vector<std::string> markers = device.callsOf("ellipse");
-    EXPECT_EQ(markers.size(), view.mainPoints()->size());
+    EXPECT_EQ(markers.size(), view.model().mainPoints()->size());
     for (const std::string& marker : markers) {
         SCOPED_TRACE(marker);
         gdi::Rect box;

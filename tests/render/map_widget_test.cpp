@@ -40,7 +40,7 @@ protected:
     void SetUp() override {
         gdi::setDeviceFactory(&factory_);
         setStatusBar(&status_);
-        view_.addPointSet(wavePoints());
+        view_.model().addPointSet(wavePoints());
         ASSERT_EQ(view_.applyMapType(MapType::Isolines), 0);
         widget_ = std::make_unique<MapWidget>(view_);
         widget_->resize(400, 300);
@@ -152,7 +152,7 @@ TEST_F(MapWidgetTest, ALineDrawnWithTheMouseIsShownAndJoinsTheMap) {
     click(QPoint(260, 200));
     ASSERT_TRUE(view_.run(MapCommand::DrawLine));
     settle();
-    Bush& tree = view_.objectTree();
+    Bush& tree = view_.model().objectTree();
     ASSERT_EQ(tree.childCount(), 1u);
     const Line* line = tree.child(0).item(0).line();
     ASSERT_NE(line, nullptr);

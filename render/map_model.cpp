@@ -1,0 +1,424 @@
+#include "render/map_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "contour/band_builder.h"
+#include "objects/line_text_files.h"
+#include "platform/files.h"
+#include "platform/messages.h"
+#include "platform/profile.h"
+#include "render/triangle_layer.h"
+
+namespace gridova {
+
+namespace {
+
+constexpr int kLinesGroup = 357;       // "Линии"
+constexpr int kSectionText = 483;      // "Разрез"
+constexpr int kSectionVertices = 484;  // "ЛинияРазрез1"
+constexpr int kPolygonText = 485;      // "Полигон"
+constexpr int kLineText = 79;          // "Линия"
+constexpr int kSaveBorder = 302;       // "Сохранить файл границы?"
+constexpr const char* kBorderFileName = "Border.brd";
+
+}  // namespace
+
+// --- Defaults for new lines ---------------------------------------------------------------
+
+void LineDefaults::read() {
+    readProfileInt("Line Option", "TypeDraw", typeDraw);
+    readProfileInt("Line Option", "ColorPattern", fillColor);
+    readProfileInt("Line Option", "ColorLine", colorLine);
+    readProfileInt("Line Option", "WidthLine", widthLine);
+}
+
+void LineDefaults::applyTo(Line& line) const {
+    line.style.colorLine = colorLine;
+    line.style.widthLine = std::max(0, widthLine);
+    if (line.isClosed()) {
+        line.style.typeDraw = std::clamp(typeDraw, LineStyle::kOutline, LineStyle::kHatched);
+        line.style.fillColor = fillColor;
+    }
+}
+
+// --- The model -------------------------------------------------------------------------------
+
+MapModel::MapModel() : pointTree_(std::make_unique<Bush>()) {}
+
+MapModel::~MapModel() = default;
+
+void MapModel::addObserver(MapModelObserver* observer) { observers_.push_back(observer); }
+
+void MapModel::removeObserver(MapModelObserver* observer) { std::erase(observers_, observer); }
+
+void MapModel::notify(unsigned changes) {
+    mapChanged = true;
+    for (MapModelObserver* o : observers_) o->mapModelChanged(changes);
+}
+
+void MapModel::setIsolines(std::unique_ptr<IsolineSet> set) {
+    isolines_ = std::move(set);
+    notify(kIsolinesChanged);
+}
+
+void MapModel::setBorder(std::unique_ptr<LineList> border) {
+    border_ = std::move(border);
+    notify(kBorderChanged);
+}
+
+void MapModel::setObjectTree(std::unique_ptr<Bush> tree) {
+    objectTree_ = std::move(tree);
+    notify(kLinesChanged);
+}
+
+void MapModel::setGrid(std::unique_ptr<EqNet> grid) {
+    grid_ = std::move(grid);
+    notify(kGridChanged);
+}
+
+Bush& MapModel::objectTree() {
+    if (!objectTree_) objectTree_ = std::make_unique<Bush>(text(kLinesGroup));
+    return *objectTree_;
+}
+
+BushItem& MapModel::addLine(Line line) {
+    Bush& tree = objectTree();
+    Bush& group = tree.addChild(std::make_unique<Bush>());
+    return group.addItem(BushItem(std::move(line)));
+}
+
+PointSet& MapModel::addPointSet(PointSet set) {
+    if (pointSetsAdded_ > 0) {
+        set.badgeFormat.pointColor =
+            kPointSetColors[(pointSetsAdded_ - 1) % kPointSetColors.size()];
+    }
+    ++pointSetsAdded_;
+    BushItem& item = pointTree_->addItem(BushItem(std::move(set)));
+    PointSet* added = item.pointSet();
+    if (mainPoints_ == nullptr) mainPoints_ = added;
+    notify(kPointsChanged);
+    return *added;
+}
+
+// --- Map types ---------------------------------------------------------------------------
+
+DriverInputs MapModel::driverInputs(MapType type) const {
+    DriverInputs in;
+    in.dataKind = dataKind;
+    in.keepValues = type == MapType::ExistingValues;
+    in.points = mainPoints_;
+    in.border = settings.showBorder != 0 ? border_.get() : nullptr;
+    in.borderValue = settings.borderValue;
+    in.pictureValues = pictureValues;
+    in.pictureColumns = pictureColumns;
+    in.pictureRows = pictureRows;
+    in.pictureSmoothing = pictureSmoothing;
+    in.triangles = triangleSet;
+    return in;
+}
+
+void MapModel::traceIsolines(const EqNet& grid) {
+    if (!isolines_) isolines_ = std::make_unique<IsolineSet>();
+    IsolineCommandOptions options;
+    options.automatic = settings.automaticLevels;
+    options.levelsFile = startupLevelsFile;
+    bool levelsFileUnread = false;
+    options.levelsFileUnread = &levelsFileUnread;
+    options.dialog = levelsDialog;
+    const int traced = runIsolineCommand(grid, *isolines_, options, traceSetLevels);
+    if (levelsFileUnread) mapProblem_ = MapProblem::LevelsFileUnread;
+    settings.automaticLevels = false;
+    if (traced == 0 && settings.mapType == MapType::ColorIsolines) {
+        // One colour band below, between and above the isolines.
+        grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
+                                               grid_->maxValue());
+        buildColorFill(*grid_);
+    }
+}
+
+void MapModel::buildFromGridValues(MapType type) {
+    EqNet& grid = *grid_;
+    if (!showsCells(type)) {
+        grid.clearValid();  // the values are not for cell drawing
+        traceIsolines(grid);
+        return;
+    }
+    // The colour map runs over the values, and over the data values too
+    // when the values were just computed from them.
+    double lo = grid.minValue(), hi = grid.maxValue();
+    if (type != MapType::ExistingValues && mainPoints_ != nullptr &&
+        mainPoints_->countWithValues() > 0) {
+        double v0, v1;
+        if (mainPoints_->valueRange(v0, v1) == 0) {
+            lo = std::min(lo, v0);
+            hi = std::max(hi, v1);
+        }
+    }
+    grid.colorScale.setUpColorMap(lo, hi);
+    grid.colorScale.visible = 1;
+    grid.setValid();
+    if (!startupColorFile.empty()) {
+        grid.colorScale.readColorFile(startupColorFile, ColorScale::kNewScale);
+    }
+}
+
+void MapModel::buildColorFill(EqNet& grid) {
+    // The bands follow the scale's levels; the bar shows them.
+    if (!startupColorFile.empty()) {
+        grid.colorScale.readColorFile(startupColorFile, ColorScale::kNewScale);
+    }
+    grid.colorScale.visible = 1;
+    colorFill_ = buildBands(grid);
+    bandOutlines_.reset();
+}
+
+int MapModel::applyMapType(MapType type) {
+    const bool hasData = (mainPoints_ != nullptr && mainPoints_->size() > 0) ||
+                         dataKind == DataKind::Array || dataKind == DataKind::Triangles ||
+                         (dataKind == DataKind::Picture && pictureValues != nullptr);
+    if (!hasData) return -1;
+    mapProblem_ = MapProblem::None;
+    gridWanted_ = false;
+    const DriverInputs in = driverInputs(type);
+    if (InterpolationDriver::checkGrid(grid_, in) != 0) {
+        gridWanted_ = !grid_;
+        return -1;
+    }
+    settings.mapType = type;
+    if (type != MapType::TriangleNetwork) network_.reset();
+    int result = 0;
+    switch (type) {
+        case MapType::LocatePoints:
+            isolines_.reset();
+            colorFill_.reset();
+            bandOutlines_.reset();
+            grid_->clearValid();
+            if (mainPoints_ != nullptr) mainPoints_->badgeFormat.valueShow = 0;
+            break;
+        case MapType::CircleValues:
+            if (mainPoints_ != nullptr) {
+                mainPoints_->computeSizeFactors();
+                mainPoints_->badgeFormat.valueShow = 1;
+            }
+            break;
+        case MapType::TriangleNetwork:
+            // The network itself is the map.
+            network_ = buildNetworkLines({mainPoints_, in.border, grid_->borderValue},
+                                         dataKind == DataKind::Triangles ? triangleSet : nullptr);
+            break;
+        case MapType::Isolines:
+        case MapType::ColorIsolines:
+        case MapType::ColorCells:
+        case MapType::ExistingValues:
+            if (type != MapType::ColorIsolines) {
+                colorFill_.reset();
+                bandOutlines_.reset();
+            }
+            if (type == MapType::ColorCells || type == MapType::ExistingValues) isolines_.reset();
+            result = InterpolationDriver::interpolate(grid_.get(), in, extraHooks);
+            if (result == 0) buildFromGridValues(type);
+            if (result == InterpolationDriver::kValuesNotFinite) {
+                mapProblem_ = MapProblem::ValuesNotFinite;
+            }
+            break;
+    }
+    notify(kEverythingChanged);
+    return result < 0 ? -1 : 0;
+}
+
+int MapModel::reinterpolate() { return applyMapType(settings.mapType); }
+
+void MapModel::toggleColorFill() {
+    if (colorFill_) {
+        colorFill_.reset();
+        bandOutlines_.reset();
+    } else if (grid_ && isolines_ && !isolines_->empty()) {
+        grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
+                                               grid_->maxValue());
+        buildColorFill(*grid_);
+    }
+    notify(kColorFillChanged | kGridChanged);
+}
+
+void MapModel::mirrorPoints() {
+    if (mainPoints_ == nullptr) return;
+    mainPoints_->mirrorY();
+    pointTree_->recomputeExtent();
+    notify(kPointsChanged);
+}
+
+// --- Cross-section ---------------------------------------------------------------------------
+
+std::optional<CrossSection> MapModel::crossSectionAlong(const Line& line) {
+    if (line.size() < 2 || !grid_ || !grid_->hasValues()) return std::nullopt;
+    const std::vector<LinePoint> polyline = line.points();
+    const PointSet samples = grid_->sampleAlong(polyline);
+    const std::vector<DataPoint>& s = samples.points();
+    double base = 0;
+    bool anyValue = false;
+    for (const DataPoint& p : s) {
+        if (!p.value.present()) continue;
+        base = anyValue ? std::min(base, p.value.value) : p.value.value;
+        anyValue = true;
+    }
+    // A line that meets no node with a value has no profile.
+    if (!anyValue) return std::nullopt;
+    const std::int32_t k = ++settings.sectionCounter;
+
+    LineDefaults defaults;
+    defaults.read();
+    Line profile;
+    double distance = 0;
+    double previous = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (i > 0) distance += std::hypot(s[i].x - s[i - 1].x, s[i].y - s[i - 1].y);
+        if (s[i].value.present()) {
+            if (i > 0 && !s[i - 1].value.present()) profile.addPoint(distance, base);
+            profile.addPoint(distance, s[i].value.value);
+        } else {
+            if (i > 0 && s[i - 1].value.present()) profile.addPoint(previous, base);
+            profile.addPoint(distance, base);
+        }
+        previous = distance;
+    }
+    defaults.applyTo(profile);
+    profile.name = formatText("%s%d(%s)", {text(kSectionText), std::int64_t{k}, text(kLineText)});
+
+    Line polygon = profile;
+    if (!polygon.empty() && !polygon.isClosed()) {
+        const double lowest = polygon.extent().minY;
+        const LinePoint first = polygon.points().front();
+        const LinePoint last = polygon.points().back();
+        std::vector<LinePoint> points = polygon.points();
+        if (last.y != lowest) points.push_back({last.x, lowest});
+        points.push_back({first.x, lowest});
+        if (first.y != lowest) points.push_back(first);
+        polygon.setPoints(std::move(points));
+    }
+    defaults.applyTo(polygon);
+    polygon.name =
+        formatText("%s%d(%s)", {text(kSectionText), std::int64_t{k}, text(kPolygonText)});
+
+    auto group = std::make_unique<Bush>(text(kSectionText));
+    group->addItem(BushItem(std::move(polygon)));
+    group->addItem(BushItem(std::move(profile)));
+    CrossSection section;
+    section.tree = std::make_unique<Bush>(text(kLinesGroup));
+    section.tree->addChild(std::move(group));
+    section.title = formatText("%s %d", {text(kSectionText), std::int64_t{k}});
+
+    section.vertices = grid_->verticesOf(polyline);
+    section.vertices.setName(text(kSectionVertices));
+    // The vertices carry the value of their nearest node and, in the
+    // section's own coordinates, their distance along the line.
+    double along = 0;
+    auto& vertices = section.vertices.points();
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        if (i > 0)
+            along +=
+                std::hypot(polyline[i].x - polyline[i - 1].x, polyline[i].y - polyline[i - 1].y);
+        bool inside = false;
+        const double v = grid_->valueAt(polyline[i].x, polyline[i].y, inside);
+        if (inside) vertices[i].value.set(v);
+        vertices[i].x = along;
+    }
+    section.vertices.hasLabels = 1;
+    section.vertices.computeStatistics();
+    return section;
+}
+
+void MapModel::takeCrossSection(CrossSection& section) {
+    objectTree_ = std::move(section.tree);
+    objectTree_->recomputeExtent();
+    const double lowest = objectTree_->extent() ? objectTree_->extent()->minY : 0.0;
+    auto vertexGroup = std::make_unique<Bush>("Vertexs");
+    auto& vertices = section.vertices.points();
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        DataPoint& p = vertices[i];
+        p.y = p.value.present() ? p.value.value : lowest;
+        Line vertical(std::vector<LinePoint>{{p.x, lowest}, {p.x, p.y}});
+        vertical.name = formatText("Vertex %d", {static_cast<std::int64_t>(i + 1)});
+        vertexGroup->addItem(BushItem(std::move(vertical)));
+    }
+    objectTree_->addChild(std::move(vertexGroup));
+    section.vertices.computeStatistics();
+    addPointSet(std::move(section.vertices));
+    notify(kLinesChanged | kPointsChanged);
+}
+
+// --- Border and filter ----------------------------------------------------------------
+
+void MapModel::addToBorder(Line line) {
+    line.close();
+    if (!border_) border_ = std::make_unique<LineList>();
+    if (!border_->empty()) line.copyStyle(border_->lines().front());
+    border_->add(std::move(line));
+    if (borderFile_.empty()) borderFile_ = absolutePath(kBorderFileName);
+    saveLineListFile(borderFile_, *border_);
+    notify(kBorderChanged);
+}
+
+bool MapModel::deleteBorder() {
+    if (!border_) return false;
+    switch (question(text(kSaveBorder))) {
+        case Answer::Cancel:
+            return false;
+        case Answer::Yes:
+            if (borderFile_.empty()) borderFile_ = absolutePath(kBorderFileName);
+            saveLineListFile(borderFile_, *border_);
+            break;
+        case Answer::No:
+            // Only the file this border came from or went to.
+            if (!borderFile_.empty()) std::remove(borderFile_.c_str());
+            borderFile_.clear();
+            break;
+    }
+    border_.reset();
+    notify(kBorderChanged);
+    return true;
+}
+
+bool MapModel::loadBorder(const std::string& path) {
+    auto list = std::make_unique<LineList>();
+    if (!loadLineListFile(path, *list)) return false;
+    border_ = std::move(list);
+    borderFile_ = absolutePath(path);
+    notify(kBorderChanged);
+    return true;
+}
+
+void MapModel::setBorderShown(bool shown) {
+    settings.showBorder = shown ? 1 : 0;
+    notify(kBorderChanged | kSettingsChanged);
+}
+
+void MapModel::setBorderValue(const OptionalValue& value) {
+    settings.borderValue = value;
+    if (grid_) grid_->borderValue = {value.present() ? 1 : 0, value.value};
+    writeProfileOptionalDouble("Border", "BorderValue", value);
+}
+
+void MapModel::applyFilter(bool on, std::int32_t sign, double value, bool byDefault) {
+    if (!grid_) return;
+    grid_->filterOn = on ? 1 : 0;
+    grid_->filterSign = sign;
+    grid_->filterValue = value;
+    grid_->defaultFilter = byDefault ? 1 : 0;
+    grid_->writeFilterProfile();
+    if (grid_->applyNodeFilter() > 0) {
+        grid_->computeRange();
+        grid_->FillBlank(kBlankValue);
+    }
+    reinterpolate();
+}
+
+void MapModel::setCellColor(gdi::ColorRef color) {
+    if (!grid_) return;
+    grid_->cellColor = color;
+    writeProfileLong("Grid", "Cell Color", color);
+    notify(kGridChanged);
+}
+
+}  // namespace gridova

@@ -1,0 +1,233 @@
+// The map of one window as data.
+//
+// `MapModel` owns what a map is made of: the point tree with its main set,
+// the grid with its colour scale, the isolines, the colour fill and band
+// outlines, the border, the object tree "Линии" of lines and texts, the
+// triangle network, and the settings the document keeps. It applies map
+// types as plain steps (the interpolation driver computes the grid's
+// values, then the isolines are traced or the cell colour map prepared,
+// then the colour bands are built) and tells its observers which objects
+// changed. It draws nothing: a view (CVexaView) draws it.
+//
+// Each 2D map window has its own model; a new window builds its own map
+// from the document's data.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "contour/isoline_levels.h"
+#include "contour/isoline_set.h"
+#include "data/map_document.h"
+#include "data/point_set.h"
+#include "grid/eq_net.h"
+#include "grid/interpolation_driver.h"
+#include "objects/bush.h"
+#include "objects/line_list.h"
+#include "render/map_type.h"
+
+namespace gridova {
+
+// Which objects of a model changed (bits of MapModelObserver's argument).
+enum MapChange : unsigned {
+    kPointsChanged = 1u << 0,     // the point tree or the main set
+    kGridChanged = 1u << 1,       // the grid, its values or its colour scale
+    kIsolinesChanged = 1u << 2,   // the isolines
+    kColorFillChanged = 1u << 3,  // the colour fill and band outlines
+    kBorderChanged = 1u << 4,     // the border
+    kLinesChanged = 1u << 5,      // the object tree and the triangle network
+    kSettingsChanged = 1u << 6,   // the map settings and what the map shows beside its objects
+    kEverythingChanged = ~0u,
+};
+
+class MapModelObserver {
+public:
+    virtual ~MapModelObserver() = default;
+    virtual void mapModelChanged(unsigned changes) = 0;
+};
+
+// The map settings the document keeps.
+struct MapSettings {
+    MapType mapType = MapType::LocatePoints;
+    std::int32_t frameVisible = 1;       // "View Frame" "Visible"
+    std::int32_t connectPoints = 0;      // "Canvas View" "Connect Point"
+    std::int32_t defaultMapEnabled = 0;  // "Maps" "Default"
+    std::int32_t defaultMap = 1;         // "Maps" "Map"
+    std::int32_t showBorder = 1;
+    std::int32_t sectionCounter = 0;  // cross-sections made
+    bool automaticLevels = false;     // the next build takes automatic levels
+    OptionalValue borderValue;        // "Border" "BorderValue"
+};
+
+// What a cross-section gives the main frame: the tree for the new view, its
+// title and the vertex point set.
+struct CrossSection {
+    std::unique_ptr<Bush> tree;
+    std::string title;
+    PointSet vertices;
+};
+
+// The defaults for new lines (profile section "Line Option"): every line
+// takes the pen; closed lines also the fill.
+struct LineDefaults {
+    std::int32_t typeDraw = LineStyle::kFilled;
+    std::int32_t fillColor = LineStyle::kWhite;
+    std::int32_t colorLine = 0;
+    std::int32_t widthLine = 0;
+
+    void read();
+    void applyTo(Line& line) const;
+};
+
+class MapModel {
+public:
+    static constexpr std::array<gdi::ColorRef, 15> kPointSetColors{
+        gdi::rgb(0, 255, 255),   gdi::rgb(255, 255, 0),   gdi::rgb(255, 251, 240),
+        gdi::rgb(255, 0, 255),   gdi::rgb(166, 202, 240), gdi::rgb(192, 220, 192),
+        gdi::rgb(255, 255, 255), gdi::rgb(192, 192, 192), gdi::rgb(128, 128, 128),
+        gdi::rgb(128, 128, 0),   gdi::rgb(255, 0, 0),     gdi::rgb(128, 0, 0),
+        gdi::rgb(0, 0, 128),     gdi::rgb(0, 128, 0),     gdi::rgb(0, 128, 128)};
+
+    MapModel();
+    ~MapModel();
+    MapModel(const MapModel&) = delete;
+    MapModel& operator=(const MapModel&) = delete;
+
+    // --- Observers ------------------------------------------------------------------
+    void addObserver(MapModelObserver* observer);
+    void removeObserver(MapModelObserver* observer);
+    // The map changed since it was opened or saved; the observers learn
+    // which objects.
+    void notify(unsigned changes);
+
+    // --- Objects ----------------------------------------------------------------------
+    EqNet* grid() { return grid_.get(); }
+    const EqNet* grid() const { return grid_.get(); }
+    void setGrid(std::unique_ptr<EqNet> grid);
+    IsolineSet* isolines() { return isolines_.get(); }
+    const IsolineSet* isolines() const { return isolines_.get(); }
+    void setIsolines(std::unique_ptr<IsolineSet> set);
+    Bush* colorFill() { return colorFill_.get(); }
+    const Bush* colorFill() const { return colorFill_.get(); }
+    LineList* bandOutlines() { return bandOutlines_.get(); }
+    const LineList* bandOutlines() const { return bandOutlines_.get(); }
+    LineList* border() { return border_.get(); }
+    const LineList* border() const { return border_.get(); }
+    void setBorder(std::unique_ptr<LineList> border);
+    LineList* network() { return network_.get(); }
+    const LineList* network() const { return network_.get(); }
+    // The object tree "Линии", made on first use.
+    Bush& objectTree();
+    Bush* objectTreeIfAny() { return objectTree_.get(); }
+    const Bush* objectTreeIfAny() const { return objectTree_.get(); }
+    void setObjectTree(std::unique_ptr<Bush> tree);
+    // A single line becomes the only item of a new child group of the tree.
+    BushItem& addLine(Line line);
+
+    Bush& pointTree() { return *pointTree_; }
+    const Bush& pointTree() const { return *pointTree_; }
+    // The set interpolation uses; nullptr without one.
+    PointSet* mainPoints() { return mainPoints_; }
+    const PointSet* mainPoints() const { return mainPoints_; }
+    // Puts the set into the point tree; the first set becomes the main set.
+    // Sets after the first take the next colour of the rotation.
+    PointSet& addPointSet(PointSet set);
+
+    // --- Data and settings ----------------------------------------------------------
+    MapSettings settings;
+    DataKind dataKind = DataKind::Points;
+    // Inputs of a digitized picture (data kind 2).
+    const std::vector<double>* pictureValues = nullptr;
+    std::int32_t pictureColumns = 0, pictureRows = 0, pictureSmoothing = 0;
+    // The triangle network of a TRIANGLES document (data kind 4).
+    const TriangleNetwork* triangleSet = nullptr;
+    // The levels and colour files named at start-up (switches "i" and "c").
+    std::string startupLevelsFile;
+    std::string startupColorFile;
+    IsolineLevelsDialog* levelsDialog = nullptr;
+    DriverHooks extraHooks;  // dialogs and the large-grid takeover
+    // The kind of document the map was made for.
+    DocumentKind documentKind = DocumentKind::Data;
+    // The map changed since it was opened or saved.
+    bool mapChanged = false;
+
+    // --- Map types ------------------------------------------------------------------
+    // Builds the map type; -1 when nothing was built (no data, no grid,
+    // objects outside the grid, nothing computed).
+    int applyMapType(MapType type);
+    // What kept the last map type from being built as asked (the message was
+    // shown); start-up runs end with an error status for it.
+    enum class MapProblem { None, LevelsFileUnread, ValuesNotFinite };
+    MapProblem mapProblem() const { return mapProblem_; }
+    // The last map type could not be built for want of a grid.
+    bool gridWanted() const { return gridWanted_; }
+    // Runs the grid's method again for the current map type.
+    int reinterpolate();
+    // The colour fill goes, or is built from the isolines' levels.
+    void toggleColorFill();
+    // The main set mirrored top to bottom within its range.
+    void mirrorPoints();
+
+    // --- Cross-section --------------------------------------------------------------
+    // The cross-section along the polyline; nothing with fewer than 2
+    // points, a grid without values, or a line that meets no node with a
+    // value.
+    std::optional<CrossSection> crossSectionAlong(const Line& line);
+    // The objects of a cross-section made by another map.
+    void takeCrossSection(CrossSection& section);
+
+    // --- Border and node filter -----------------------------------------------------
+    // "Добавить к объекту": the line is closed, takes the style of the
+    // border's first line and joins the border, which is saved to its file
+    // ("Border.brd" in the current directory when it has none).
+    void addToBorder(Line line);
+    // "Уничтожить границу": asks whether to keep the border file; Yes saves
+    // it, No deletes the file this border was loaded from or saved to (and
+    // no other), Cancel keeps the border. False when nothing was deleted.
+    bool deleteBorder();
+    bool loadBorder(const std::string& path);
+    void setBorderShown(bool shown);
+    // The border value (none: off), kept in the grid and the profile.
+    void setBorderValue(const OptionalValue& value);
+    // The filter dialog's OK: stores the settings in the grid and the
+    // profile, applies the filter and builds the map type again.
+    void applyFilter(bool on, std::int32_t sign, double value, bool byDefault);
+    void setCellColor(gdi::ColorRef color);
+    // The file the border was loaded from or saved to.
+    const std::string& borderFile() const { return borderFile_; }
+
+private:
+    friend class CVexaView;  // reads and writes the document's sections
+
+    DriverInputs driverInputs(MapType type) const;
+    // The steps after the grid's values: the colour map of a cell map, or
+    // the isolines (and the colour bands of "Цветные изолинии").
+    void buildFromGridValues(MapType type);
+    void traceIsolines(const EqNet& grid);
+    void buildColorFill(EqNet& grid);
+
+    std::vector<MapModelObserver*> observers_;
+    std::unique_ptr<EqNet> grid_;
+    MapProblem mapProblem_ = MapProblem::None;
+    bool gridWanted_ = false;
+    std::unique_ptr<IsolineSet> isolines_;
+    std::unique_ptr<Bush> colorFill_;
+    std::unique_ptr<LineList> bandOutlines_;
+    std::unique_ptr<LineList> border_;
+    std::unique_ptr<LineList> network_;  // map type 6
+    std::unique_ptr<Bush> objectTree_;
+    std::unique_ptr<Bush> pointTree_;
+    // A group tree kept from a document with its links to the point tree.
+    std::unique_ptr<Bush> thirdTree_;
+    std::vector<std::pair<std::int32_t, std::int32_t>> thirdTreeLinks_;
+    std::string borderFile_;
+    PointSet* mainPoints_ = nullptr;
+    std::size_t pointSetsAdded_ = 0;
+};
+
+}  // namespace gridova
