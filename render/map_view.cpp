@@ -22,9 +22,6 @@ namespace gridova {
 
 namespace {
 
-constexpr int kReinterpolate = 487;   // "Переинтерполировать заново?"
-constexpr int kCommandFailed = 9004;  // "Не удалось выполнить команду"
-constexpr int kSectionMissesValues = 9005;
 
 void include(std::optional<DRect>& into, const std::optional<DRect>& box) {
     if (!box) return;
@@ -451,163 +448,7 @@ std::string CVexaView::statusText(double x, double y) const {
     return buffer;
 }
 
-// --- Commands ----------------------------------------------------------------------------------
-
-CommandState CVexaView::state(MapCommand command) const {
-    CommandState s;
-    switch (command) {
-        case MapCommand::ToggleGridLines:
-            s.enabled = model_.grid_ != nullptr;
-            s.checked = model_.grid_ && model_.grid_->showGrid != 0;
-            break;
-        case MapCommand::ToggleColorFill:
-            s.enabled = model_.isolines_ != nullptr && !model_.isolines_->empty();
-            s.checked = model_.colorFill_ != nullptr;
-            break;
-        case MapCommand::ToggleColorBar:
-            s.enabled = model_.grid_ != nullptr;
-            s.checked = model_.grid_ && model_.grid_->colorScale.visible != 0;
-            break;
-        case MapCommand::ToggleFrame:
-            s.checked = model_.settings.frameVisible != 0;
-            break;
-        case MapCommand::ZoomNext:
-            s.enabled = zoom_.hasNext();
-            break;
-        case MapCommand::ZoomPrevious:
-            s.enabled = zoom_.hasPrevious();
-            break;
-        case MapCommand::ZoomAll:
-            s.enabled = zoom_.isOpen();
-            break;
-        case MapCommand::DrawLine:
-            s.checked = lineDrawing_;
-            break;
-        case MapCommand::ToggleScaleBar:
-            s.enabled = scaleBar != nullptr;
-            s.checked = scaleBar && scaleBar->visible();
-            break;
-        case MapCommand::LockAspectRatio:
-            s.checked = aspectRatio != 0;
-            break;
-        case MapCommand::ToggleConnectPoints:
-            s.checked = model_.settings.connectPoints != 0;
-            break;
-        case MapCommand::MirrorPoints:
-            s.enabled = model_.mainPoints_ != nullptr && model_.mainPoints_->size() > 0;
-            break;
-        case MapCommand::CrossSection:
-            s.enabled = enteredLine() != nullptr && enteredLine()->size() >= 2 && model_.grid_ &&
-                        model_.grid_->hasValues();
-            break;
-        case MapCommand::IsolineList:
-            s.enabled = model_.grid_ && model_.grid_->hasValues();
-            break;
-        default:
-            break;
-    }
-    return s;
-}
-
-bool CVexaView::run(MapCommand command) {
-    if (!state(command).enabled) return false;
-    switch (command) {
-        case MapCommand::ToggleGridLines:
-            model_.grid_->showGrid = model_.grid_->showGrid != 0 ? 0 : 1;
-            markChanged();
-            return true;
-        case MapCommand::ToggleColorFill:
-            model_.toggleColorFill();
-            return true;
-        case MapCommand::ToggleColorBar:
-            model_.grid_->colorScale.visible = model_.grid_->colorScale.visible != 0 ? 0 : 1;
-            markChanged();
-            return true;
-        case MapCommand::ToggleFrame:
-            model_.settings.frameVisible = model_.settings.frameVisible != 0 ? 0 : 1;
-            writeProfileInt("View Frame", "Visible", model_.settings.frameVisible);
-            markChanged();
-            return true;
-        case MapCommand::ZoomPart: {
-            const WorldRect area = canvas().drawingAreaWorld();
-            const WorldRect world = canvas().worldWindow();
-            const bool opened =
-                zoom_.open(world, (area.xmin + area.xmax) / 2, (area.ymin + area.ymax) / 2);
-            if (host_ != nullptr) host_->openDialog(MapCommand::ZoomPart, *this);
-            if (opened) invalidateMap();
-            return true;
-        }
-        case MapCommand::ZoomAll:
-            zoom_.close();
-            invalidateMap();
-            return true;
-        case MapCommand::ZoomNext:
-            zoom_.next();
-            invalidateMap();
-            return true;
-        case MapCommand::ZoomPrevious:
-            zoom_.previous();
-            invalidateMap();
-            return true;
-        case MapCommand::DrawLine:
-            drawLineCommand();
-            return true;
-        case MapCommand::ToggleScaleBar:
-            scaleBar->setVisible(!scaleBar->visible());
-            markChanged();
-            return true;
-        case MapCommand::MirrorPoints:
-            mirrorPoints();
-            return true;
-        case MapCommand::LockAspectRatio:
-            toggleAspectRatio();
-            return true;
-        case MapCommand::ToggleConnectPoints:
-            model_.settings.connectPoints = model_.settings.connectPoints != 0 ? 0 : 1;
-            writeProfileInt(kDefaultName, "Connect Point", model_.settings.connectPoints);
-            return true;
-        case MapCommand::CrossSection:
-            crossSectionCommand();
-            return true;
-        case MapCommand::CopyToClipboard:
-            copyToClipboard();
-            return true;
-        default:
-            // Commands with a dialog: the host opens it.
-            return host_ != nullptr && host_->openDialog(command, *this);
-    }
-}
-
-void CVexaView::copyToClipboard() {
-    if (host_ == nullptr) return;
-    // The window's size: what the user sees is what is copied.
-    const gdi::Size client = window() != nullptr ? window()->clientSize() : canvas().pageSize();
-    if (client.cx <= 0 || client.cy <= 0) return;
-    const std::optional<gdi::Dib> picture = drawPicture(client);
-    if (picture) host_->copyPicture(*picture);
-}
-
 // --- Line drawing -------------------------------------------------------------------------------
-
-void CVexaView::drawLineCommand() {
-    if (!lineDrawing_) {
-        lineDrawing_ = true;
-        snappedItem_ = nullptr;
-        startLineInput();
-        if (host_ != nullptr) host_->openDialog(MapCommand::DrawLine, *this);
-        return;
-    }
-    lineDrawing_ = false;
-    snappedItem_ = nullptr;
-    std::optional<Line> line = stopLineInput();
-    if (line && line->size() >= 2) {
-        LineDefaults defaults;
-        defaults.read();
-        defaults.applyTo(*line);
-        model_.addLine(std::move(*line));
-    }
-    markChanged();
-}
 
 void CVexaView::snapPoint(double& x, double& y) {
     if (!snapLines || !model_.objectTree_) return;
@@ -633,11 +474,6 @@ void CVexaView::snapPoint(double& x, double& y) {
 // --- Cross-section
 // ---------------------------------------------------------------------------------
 
-void CVexaView::mirrorPoints() {
-    model_.mirrorPoints();
-    if (question(text(kReinterpolate)) == Answer::Yes) reinterpolate();
-}
-
 std::optional<CrossSection> CVexaView::makeCrossSection() {
     const Line* entered = enteredLine();
     if (entered == nullptr) return std::nullopt;
@@ -647,17 +483,6 @@ std::optional<CrossSection> CVexaView::makeCrossSection() {
 void CVexaView::takeCrossSection(CrossSection section) {
     model_.takeCrossSection(section);
     setTitle(MapTitle::fromTexts({section.title}));
-}
-
-void CVexaView::crossSectionCommand() {
-    std::optional<CrossSection> section = makeCrossSection();
-    if (!section) {
-        warning(text(kSectionMissesValues));
-        return;
-    }
-    if (host_ == nullptr || !host_->openCrossSection(*this, std::move(*section))) {
-        warning(text(kCommandFailed));
-    }
 }
 
 // --- Mouse and keys

@@ -227,6 +227,8 @@ public:
     int reinterpolate();
 
     // --- Commands ----------------------------------------------------------------------
+    // Through the command table (render/map_commands.h): false when the
+    // command is not enabled now.
     bool run(MapCommand command);
     CommandState state(MapCommand command) const;
 
@@ -309,6 +311,7 @@ public:
     void drawOn(gdi::Device& device);
 
 protected:
+    friend struct MapCommandActions;  // the actions of the command table (map_commands.h)
     void drawMap() override;
     void drawOverlays() override;
 
@@ -328,10 +331,6 @@ private:
     bool endZoomDrag(gdi::Point p);
     void showZoomDrag(bool show);
     static gdi::Rect dragBox(const std::array<gdi::Point, 2>& corners);
-    void mirrorPoints();
-    void crossSectionCommand();
-    void copyToClipboard();
-    void drawLineCommand();
     void snapPoint(double& x, double& y);
 
     MapViewHost* host_ = nullptr;

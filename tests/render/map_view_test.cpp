@@ -17,6 +17,7 @@
 #include "platform/profile.h"
 #include "platform/qt/qt_device.h"
 #include "platform/recording_device.h"
+#include "render/map_commands.h"
 #include "render/map_view.h"
 #include "tests/common/picture_compare.h"
 #include "tests/common/test_env.h"
@@ -465,6 +466,50 @@ TEST_F(MapViewTest, TogglesFlipTheirStateAndTheFrameIsKept) {
     std::int32_t connect = -1;
     readProfileInt("Canvas View", "Connect Point", connect);
     EXPECT_EQ(connect, 1);
+}
+
+// A host that records the dialogs it is asked to open.
+class DialogRecorder final : public MapViewHost {
+public:
+    bool openDialog(MapCommand command, CVexaView&) override {
+        opened.push_back(command);
+        return true;
+    }
+    bool openCrossSection(CVexaView&, CrossSection) override { return false; }
+    void copyPicture(const gdi::Dib&) override {}
+    void selectLine(CVexaView&, BushItem&) override {}
+    void closeCoordinateWindow() override {}
+    std::vector<MapCommand> opened;
+};
+
+// The table answers for every command: a disabled command does nothing, a
+// command without an action of its own opens its dialog, the others act.
+TEST_F(MapViewTest, EveryCommandGoesThroughTheTable) {
+    ASSERT_EQ(mapCommands().size(), static_cast<std::size_t>(MapCommand::SolverSettings) + 1);
+    CVexaView view;
+    DialogRecorder host;
+    view.setHost(&host);
+    // Without a grid or isolines the grid's commands are disabled.
+    for (const MapCommand c :
+         {MapCommand::ToggleGridLines, MapCommand::ToggleColorBar, MapCommand::ToggleColorFill,
+          MapCommand::IsolineList, MapCommand::CrossSection, MapCommand::MirrorPoints}) {
+        EXPECT_FALSE(view.state(c).enabled) << static_cast<int>(c);
+        EXPECT_FALSE(view.run(c)) << static_cast<int>(c);
+    }
+    EXPECT_TRUE(host.opened.empty());
+    ASSERT_TRUE(view.run(MapCommand::Grid));
+    ASSERT_TRUE(view.run(MapCommand::Language));
+    EXPECT_EQ(host.opened, (std::vector<MapCommand>{MapCommand::Grid, MapCommand::Language}));
+
+    view.model().addPointSet(fixturePoints());
+    ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
+    EXPECT_TRUE(view.state(MapCommand::IsolineList).enabled);
+    ASSERT_TRUE(view.run(MapCommand::IsolineList));  // a dialog of its own
+    EXPECT_EQ(host.opened.back(), MapCommand::IsolineList);
+    ASSERT_TRUE(view.run(MapCommand::ToggleColorFill));  // an action: no dialog
+    EXPECT_NE(view.model().colorFill(), nullptr);
+    EXPECT_EQ(host.opened.size(), 3u);
+    view.setHost(nullptr);
 }
 
 TEST_F(MapViewTest, MirrorAsksAndRedrawsWithoutReinterpolatingOnNo) {
