@@ -86,6 +86,11 @@ public:
     static constexpr const char* kFileName = "EqNet.net";
     static constexpr const char* kFileTag = "EqNet:01";
     static constexpr const char* kOldFileTag = "EqNet:00";
+    // A grid larger than this many nodes is refused (about 8 GB of values).
+    static constexpr std::int64_t kMaxNodes = std::int64_t{1} << 30;
+    static constexpr bool validCounts(std::int64_t nx, std::int64_t ny) {
+        return nx >= 1 && ny >= 1 && nx * ny <= kMaxNodes;
+    }
 
     // --- Construction (each starts from the defaults and the profile) ------
     EqNet();  // an empty grid

@@ -54,7 +54,6 @@
 
 #include "data/point_set.h"
 #include "platform/messages.h"
-#include "platform/profile.h"
 #include "platform/progress.h"
 
 namespace gridova {
@@ -65,13 +64,6 @@ using Point = InverseDistance::Point;
 constexpr int kTextComputing = 321;  // "Расчет..."
 constexpr int kTextStopped = 418;  // "Процесс остановлен пользователем"
 constexpr int kProgressWidthPercent = 50;  // share of the status pane the bar takes
-
-constexpr const char* kKeyTypeInit = "Type Init";
-constexpr const char* kKeyPower = "Power";
-constexpr const char* kKeyNearestPoints = "Nearest Points";
-constexpr const char* kKeyRadius = "Radius";
-constexpr const char* kKeyPlateau = "PlateauRadius";
-constexpr const char* kKeyTolerance = "Tolerance";
 
 // Nodes summed side by side on path A.
 constexpr int kLanes = 8;
@@ -406,32 +398,6 @@ void InverseDistance::setParameters(const InverseDistanceParameters& parameters)
     setRadius(parameters.radius);
     setPlateau(parameters.plateau);
     setTolerance(parameters.tolerance);
-}
-
-void InverseDistance::saveParameters() const {
-    writeProfileInt(kName, kKeyTypeInit, static_cast<std::int32_t>(typeInit_));
-    writeProfileDouble(kName, kKeyPower, parameters_.power);
-    writeProfileInt(kName, kKeyNearestPoints, parameters_.nearestPoints);
-    writeProfileDouble(kName, kKeyRadius, parameters_.radius);
-    writeProfileDouble(kName, kKeyPlateau, parameters_.plateau);
-    writeProfileDouble(kName, kKeyTolerance, parameters_.tolerance);
-}
-
-void InverseDistance::loadParameters() {
-    std::int32_t source = 0;
-    if (readProfileInt(kName, kKeyTypeInit, source) == 0 &&
-        source >= static_cast<std::int32_t>(InverseDistanceSource::Defaults) &&
-        source <= static_cast<std::int32_t>(InverseDistanceSource::Previous)) {
-        typeInit_ = static_cast<InverseDistanceSource>(source);
-    }
-    if (typeInit_ != InverseDistanceSource::Previous) return;
-    double value = 0.0;
-    std::int32_t count = 0;
-    if (readProfileDouble(kName, kKeyPower, value) == 0) setPower(value);
-    if (readProfileInt(kName, kKeyNearestPoints, count) == 0) setNearestPoints(count);
-    if (readProfileDouble(kName, kKeyRadius, value) == 0) setRadius(value);
-    if (readProfileDouble(kName, kKeyPlateau, value) == 0) setPlateau(value);
-    if (readProfileDouble(kName, kKeyTolerance, value) == 0) setTolerance(value);
 }
 
 namespace {

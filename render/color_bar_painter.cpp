@@ -35,14 +35,6 @@ constexpr int kBackgroundPaletteIndex = 15;
 constexpr int kTextPaletteIndex = 0;
 constexpr std::string_view kHeightSample = "1234567890";
 
-// A device coordinate from a computed position: truncated, held to the
-// canvas's range (NaN to its lowest), never undefined.
-std::int32_t device(double v) {
-    if (!(v >= DrawingCanvas::kMinDevice)) return DrawingCanvas::kMinDevice;
-    if (v > DrawingCanvas::kMaxDevice) return DrawingCanvas::kMaxDevice;
-    return static_cast<std::int32_t>(v);
-}
-
 double clampFraction(double f, double hi) {
     if (!(f >= 0)) return 0;
     return std::min(f, hi);
@@ -73,8 +65,8 @@ int measureColorBar(DrawingCanvas& canvas, ColorScale& scale, std::vector<DRect>
     const double h = canvas.areaSize().cy;
     const double up = clampFraction(scale.frUp, 1.0);
     const double f = clampFraction((1.0 - up) - scale.frDown, 1.0 - up);
-    scale.top = device(up * h);
-    scale.barHeight = device(f * h);
+    scale.top = DrawingCanvas::clampDevice(up * h);
+    scale.barHeight = DrawingCanvas::clampDevice(f * h);
     scale.left = canvas.margins()[0];
     return layOutBar(canvas, scale, false, bands);
 }
@@ -94,10 +86,10 @@ int layOutBar(DrawingCanvas& canvas, ColorScale& scale, bool output, std::vector
     const double height = scale.barHeight;
     canvas.selectFont(scale.font);
 
-    const std::int32_t x0 = device(scale.left + kBarStart * w);
-    const std::int32_t x1 = device(scale.left + kBarEnd * w);
-    scale.gap = device(kGapFraction * (static_cast<double>(x1) - x0));
-    const std::int32_t xt = device(static_cast<double>(x1) + scale.gap);
+    const std::int32_t x0 = DrawingCanvas::clampDevice(scale.left + kBarStart * w);
+    const std::int32_t x1 = DrawingCanvas::clampDevice(scale.left + kBarEnd * w);
+    scale.gap = DrawingCanvas::clampDevice(kGapFraction * (static_cast<double>(x1) - x0));
+    const std::int32_t xt = DrawingCanvas::clampDevice(static_cast<double>(x1) + scale.gap);
 
     const std::int32_t l = canvas.textExtent(kHeightSample).cy;
     scale.labelHeight = l;
@@ -109,9 +101,9 @@ int layOutBar(DrawingCanvas& canvas, ColorScale& scale, bool output, std::vector
     // range is empty.
     const double span = max - min;
     const auto edgeOf = [&](double b) {
-        if (std::abs(span) < ColorScale::kTinyStep) return device(barTop);
-        return device(scale.upDown != 0 ? barTop + (b - min) * height / span
-                                        : barTop + (max - b) * height / span);
+        if (std::abs(span) < ColorScale::kTinyStep) return DrawingCanvas::clampDevice(barTop);
+        return DrawingCanvas::clampDevice(scale.upDown != 0 ? barTop + (b - min) * height / span
+                                                            : barTop + (max - b) * height / span);
     };
 
     std::vector<Label> labels;
@@ -120,11 +112,12 @@ int layOutBar(DrawingCanvas& canvas, ColorScale& scale, bool output, std::vector
         for (int k = 0; k <= steps; ++k) {
             const double v = scale.upDown != 0 ? min + k * d : max - k * d;
             labels.push_back(
-                {device(barTop - halfLabel + std::trunc(k * height / steps)), scale.labelText(v)});
+                {DrawingCanvas::clampDevice(barTop - halfLabel + std::trunc(k * height / steps)),
+                 scale.labelText(v)});
         }
     } else {
         for (double b : boundaries) {
-            const std::int32_t y = device(edgeOf(b) - halfLabel);
+            const std::int32_t y = DrawingCanvas::clampDevice(edgeOf(b) - halfLabel);
             if (!labels.empty() && std::abs(static_cast<double>(y) - labels.back().y) < l) continue;
             labels.push_back({y, scale.labelText(b)});
         }
@@ -136,10 +129,10 @@ int layOutBar(DrawingCanvas& canvas, ColorScale& scale, bool output, std::vector
     canvas.setPenWidth(0);
 
     // The white frame round bars and labels, down to the lowest label.
-    const gdi::Rect frame{device(static_cast<double>(x0) - kFramePad),
-                          device(barTop - halfLabel - kFramePad),
-                          device(static_cast<double>(xt) + widest + kFramePad),
-                          device(barTop - halfLabel + height + l + kFramePad)};
+    const gdi::Rect frame{DrawingCanvas::clampDevice(static_cast<double>(x0) - kFramePad),
+                          DrawingCanvas::clampDevice(barTop - halfLabel - kFramePad),
+                          DrawingCanvas::clampDevice(static_cast<double>(xt) + widest + kFramePad),
+                          DrawingCanvas::clampDevice(barTop - halfLabel + height + l + kFramePad)};
     scale.barRect = worldRect(canvas, frame);
     if (output) {
         canvas.setPenByIndex(kFramePaletteIndex);
@@ -156,8 +149,8 @@ int layOutBar(DrawingCanvas& canvas, ColorScale& scale, bool output, std::vector
         gdi::ColorRef color = 0;
         if (scale.paletteMode != 0) {
             // i · H / Count, so that the last band ends exactly at the bottom.
-            ya = device(barTop + i * height / count);
-            yb = device(barTop + (i + 1) * height / count);
+            ya = DrawingCanvas::clampDevice(barTop + i * height / count);
+            yb = DrawingCanvas::clampDevice(barTop + (i + 1) * height / count);
             const int index = scale.upDown != 0 ? ColorScale::kFirstRampIndex + i
                                                 : ColorScale::kFirstRampIndex - 1 + count - i;
             color = StandardPalette::color(
@@ -193,7 +186,7 @@ int layOutBar(DrawingCanvas& canvas, ColorScale& scale, bool output, std::vector
     canvas.deletePen();
     canvas.setPenWidth(savedPenWidth);
     canvas.restoreGeneralFont();
-    scale.width = device(static_cast<double>(xt) + widest + kWidthPad);
+    scale.width = DrawingCanvas::clampDevice(static_cast<double>(xt) + widest + kWidthPad);
     if (bands != nullptr) *bands = std::move(rects);
     return scale.width;
 }

@@ -56,6 +56,13 @@ class DrawingCanvas {
 public:
     static constexpr std::int32_t kMinDevice = -32000;
     static constexpr std::int32_t kMaxDevice = 16'000'000;
+    // A device coordinate from a computed position: truncated toward zero,
+    // held to kMinDevice..kMaxDevice (NaN to kMinDevice).
+    static constexpr std::int32_t clampDevice(double v) {
+        if (!(v >= kMinDevice)) return kMinDevice;
+        if (v > kMaxDevice) return kMaxDevice;
+        return static_cast<std::int32_t>(v);
+    }
     static constexpr std::size_t kPolylinePiece = 2000;  // points drawn per call
     static constexpr std::size_t kPolygonBuffer = 100;   // points of small polygons
     static constexpr int kGeneralFonts = 4;

@@ -22,7 +22,6 @@ namespace gridova {
 
 namespace {
 
-
 void include(std::optional<DRect>& into, const std::optional<DRect>& box) {
     if (!box) return;
     if (!into) {
