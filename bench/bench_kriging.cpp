@@ -119,7 +119,8 @@ void run(benchmark::State& state, int count, bool blocks) {
     storeVariogram(p.diagonal);
     auto g = grid();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(gridova::runKriging(*g, p.set, nullptr, blocks, nullptr,
+        benchmark::DoNotOptimize(gridova::runKriging(*g, p.set, nullptr, blocks,
+                                                     gridova::KrigingSettings::load(), nullptr,
                                                      static_cast<int>(state.range(0))));
     }
     state.counters["mean"] = mean(inside(*g));
@@ -198,7 +199,7 @@ void writeForPeer(const std::string& dir) {
         writeValues(dir + "/" + name + "-v.f64", p.v);
         storeVariogram(p.diagonal);
         auto g = grid();
-        gridova::runKriging(*g, p.set, nullptr, blocks, nullptr);
+        gridova::runKriging(*g, p.set, nullptr, blocks, gridova::KrigingSettings::load());
         writeValues(dir + "/" + name + ".f64", inside(*g));
         char range[32];
         std::snprintf(range, sizeof range, "%.17g\n", p.diagonal);

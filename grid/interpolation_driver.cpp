@@ -191,8 +191,8 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
     input.pictureColumns = in.pictureColumns;
     input.pictureRows = in.pictureRows;
     input.pictureSmoothing = in.pictureSmoothing;
-    input.inverseDistanceDialog = hooks.inverseDistanceDialog;
-    input.krigingDialog = hooks.krigingDialog;
+    input.settings = in.settings;
+    input.report = in.report;
     const int result = interpolator->run(*grid, input);
     if (result != 0) return result;
     if (exponent != 0) unscaleValues(*grid, exponent);

@@ -40,13 +40,14 @@ struct DriverInputs {
     std::int32_t pictureSmoothing = 0;
     // The triangle set read from a TRIANGLES file (data kind 4).
     const TriangleNetwork* triangles = nullptr;
+    // The methods' settings and where the method reports the parameters it
+    // used (grid/interpolator.h); none: the defaults, nothing reported.
+    const struct MethodSettings* settings = nullptr;
+    struct MethodReport* report = nullptr;
 };
 
 // What the caller supplies for a run beyond its inputs.
 struct DriverHooks {
-    // Parameter dialogs; none in unattended runs.
-    class InverseDistanceDialog* inverseDistanceDialog = nullptr;
-    class KrigingDialog* krigingDialog = nullptr;
     // Takes over a large-grid run (method 7) that has started: the view
     // shows its progress, completes it and then calls finish. Without this
     // hook the driver waits for the run itself.

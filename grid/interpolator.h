@@ -13,16 +13,30 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "grid/eq_net.h"
+#include "grid/inverse_distance.h"
+#include "grid/kriging.h"
 
 namespace gridova {
 
-class InverseDistanceDialog;
-class KrigingDialog;
 class LineList;
 class PointSet;
+
+// The typed settings of the methods that have parameters, loaded before a
+// run (from the profile, or as the parameter dialog left them).
+struct MethodSettings {
+    InverseDistanceSettings inverseDistance;
+    KrigingSettings kriging;
+};
+
+// What a method reports of its run: the parameters it used.
+struct MethodReport {
+    std::optional<InverseDistanceParameters> inverseDistance;
+    std::optional<KrigingParameters> kriging;
+};
 
 // What a method is given.
 struct InterpolationInput {
@@ -33,10 +47,10 @@ struct InterpolationInput {
     std::int32_t pictureColumns = 0;
     std::int32_t pictureRows = 0;
     std::int32_t pictureSmoothing = 0;
-    // Parameter dialogs of the methods that have them; none in unattended
-    // runs.
-    InverseDistanceDialog* inverseDistanceDialog = nullptr;
-    KrigingDialog* krigingDialog = nullptr;
+    // The methods' settings (none: every method's defaults) and where a
+    // method reports the parameters it used (none: not reported).
+    const MethodSettings* settings = nullptr;
+    MethodReport* report = nullptr;
 };
 
 // What a method takes from its input.

@@ -35,6 +35,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace gridova {
@@ -61,6 +62,26 @@ enum class InverseDistanceSource : std::int32_t {
     Defaults = 0,  // computed from the points and nodes
     Custom = 1,    // entered in the dialog
     Previous = 2,  // read from the profile
+};
+
+// The parameters a run takes, loaded before the run (the profile, the
+// parameter dialog): the source, and values that replace what the engine
+// works out from the points and nodes. A value left out keeps that.
+struct InverseDistanceSettings {
+    InverseDistanceSource source = InverseDistanceSource::Defaults;
+    std::optional<double> power;
+    std::optional<std::int32_t> nearestPoints;
+    std::optional<double> radius;
+    std::optional<double> plateau;
+    std::optional<double> tolerance;
+
+    // "Type Init" of the profile section "Inverse Distance" (0, 1 or 2;
+    // anything else reads as 0) and, only when it is 2 (previous), the
+    // stored parameters.
+    static InverseDistanceSettings load();
+    // Stores the source and the parameters of a run: "Type Init", "Power",
+    // "Nearest Points", "Radius", "PlateauRadius", "Tolerance".
+    static void save(InverseDistanceSource source, const InverseDistanceParameters& parameters);
 };
 
 // The min X, min Y, max X, max Y of the points.
@@ -107,6 +128,9 @@ public:
     // the candidate list compares each new point with its entry n - 1.
     void setNearestPoints(std::int32_t count);
     void setParameters(const InverseDistanceParameters& parameters);
+    // The settings' source, and their values through the setters (so
+    // values that are not taken stay as they were).
+    void apply(const InverseDistanceSettings& settings);
 
     const InverseDistanceParameters& parameters() const { return parameters_; }
     InverseDistanceSource typeInit() const { return typeInit_; }
@@ -172,28 +196,14 @@ private:
     int threadCount_ = 0;
 };
 
-// The parameter dialog ("Параметры метода обратного расстояния"), supplied by
-// the application. It receives the engine loaded with the points, the nodes
-// and the stored parameters; "Да" applies the edited values, stores the chosen
-// source as typeInit and saves the parameters (true); "Отменить" keeps the
-// engine as it is (false).
-class InverseDistanceDialog {
-public:
-    virtual ~InverseDistanceDialog() = default;
-    virtual bool edit(InverseDistance& engine) = 0;
-};
-
 // The driver's inverse-distance step: loads the points of the set that have a
 // value, lets every point of the set take part in a node, sets the nodes,
-// reads the stored parameters, shows the dialog when the stored source is not
-// the defaults and a dialog is given, runs and saves the parameters.
-// Unattended runs give no dialog: the parameters are then the defaults, or
-// the stored ones when the stored source is "previous". False, with `values`
-// untouched, when no point has a value or the nodes are not valid; otherwise
-// `values` gets nx * ny values in flat order (after a cancel, the rows not
-// computed are 0).
+// applies the settings and runs. False, with `values` untouched, when no
+// point has a value or the nodes are not valid; otherwise `values` gets
+// nx * ny values in flat order (after a cancel, the rows not computed are 0)
+// and `used`, when given, the parameters of the run.
 bool runInverseDistance(const PointSet& points, int nx, const double* nodeX, int ny,
-                        const double* nodeY, InverseDistanceDialog* dialog,
-                        std::vector<double>& values);
+                        const double* nodeY, const InverseDistanceSettings& settings,
+                        std::vector<double>& values, InverseDistanceParameters* used = nullptr);
 
 }  // namespace gridova

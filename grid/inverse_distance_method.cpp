@@ -1,6 +1,7 @@
 // The inverse-distance method as the driver runs it.
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <vector>
 
 #include "data/point_set.h"
@@ -21,37 +22,79 @@ constexpr const char* kKeyTolerance = "Tolerance";
 
 }  // namespace
 
-// --- The stored parameters (profile section "Inverse Distance") -------------------
+// --- Settings ----------------------------------------------------------------------------
+
+namespace {
+
+// The stored "Type Init"; nothing when it is missing or not a source.
+std::optional<InverseDistanceSource> storedSource() {
+    std::int32_t source = 0;
+    if (readProfileInt(InverseDistance::kName, kKeyTypeInit, source) != 0 ||
+        source < static_cast<std::int32_t>(InverseDistanceSource::Defaults) ||
+        source > static_cast<std::int32_t>(InverseDistanceSource::Previous)) {
+        return std::nullopt;
+    }
+    return static_cast<InverseDistanceSource>(source);
+}
+
+// The stored parameters with the given source.
+InverseDistanceSettings storedSettings(InverseDistanceSource source) {
+    InverseDistanceSettings s;
+    s.source = source;
+    const char* section = InverseDistance::kName;
+    double value = 0.0;
+    std::int32_t count = 0;
+    if (readProfileDouble(section, kKeyPower, value) == 0) s.power = value;
+    if (readProfileInt(section, kKeyNearestPoints, count) == 0) s.nearestPoints = count;
+    if (readProfileDouble(section, kKeyRadius, value) == 0) s.radius = value;
+    if (readProfileDouble(section, kKeyPlateau, value) == 0) s.plateau = value;
+    if (readProfileDouble(section, kKeyTolerance, value) == 0) s.tolerance = value;
+    return s;
+}
+
+}  // namespace
+
+InverseDistanceSettings InverseDistanceSettings::load() {
+    const InverseDistanceSource source = storedSource().value_or(InverseDistanceSource::Defaults);
+    if (source == InverseDistanceSource::Previous) return storedSettings(source);
+    InverseDistanceSettings s;
+    s.source = source;
+    return s;
+}
+
+void InverseDistanceSettings::save(InverseDistanceSource source,
+                                   const InverseDistanceParameters& p) {
+    const char* section = InverseDistance::kName;
+    writeProfileInt(section, kKeyTypeInit, static_cast<std::int32_t>(source));
+    writeProfileDouble(section, kKeyPower, p.power);
+    writeProfileInt(section, kKeyNearestPoints, p.nearestPoints);
+    writeProfileDouble(section, kKeyRadius, p.radius);
+    writeProfileDouble(section, kKeyPlateau, p.plateau);
+    writeProfileDouble(section, kKeyTolerance, p.tolerance);
+}
+
+void InverseDistance::apply(const InverseDistanceSettings& s) {
+    typeInit_ = s.source;
+    if (s.power) setPower(*s.power);
+    if (s.nearestPoints) setNearestPoints(*s.nearestPoints);
+    if (s.radius) setRadius(*s.radius);
+    if (s.plateau) setPlateau(*s.plateau);
+    if (s.tolerance) setTolerance(*s.tolerance);
+}
 
 void InverseDistance::saveParameters() const {
-    writeProfileInt(kName, kKeyTypeInit, static_cast<std::int32_t>(typeInit_));
-    writeProfileDouble(kName, kKeyPower, parameters_.power);
-    writeProfileInt(kName, kKeyNearestPoints, parameters_.nearestPoints);
-    writeProfileDouble(kName, kKeyRadius, parameters_.radius);
-    writeProfileDouble(kName, kKeyPlateau, parameters_.plateau);
-    writeProfileDouble(kName, kKeyTolerance, parameters_.tolerance);
+    InverseDistanceSettings::save(typeInit_, parameters_);
 }
 
 void InverseDistance::loadParameters() {
-    std::int32_t source = 0;
-    if (readProfileInt(kName, kKeyTypeInit, source) == 0 &&
-        source >= static_cast<std::int32_t>(InverseDistanceSource::Defaults) &&
-        source <= static_cast<std::int32_t>(InverseDistanceSource::Previous)) {
-        typeInit_ = static_cast<InverseDistanceSource>(source);
-    }
-    if (typeInit_ != InverseDistanceSource::Previous) return;
-    double value = 0.0;
-    std::int32_t count = 0;
-    if (readProfileDouble(kName, kKeyPower, value) == 0) setPower(value);
-    if (readProfileInt(kName, kKeyNearestPoints, count) == 0) setNearestPoints(count);
-    if (readProfileDouble(kName, kKeyRadius, value) == 0) setRadius(value);
-    if (readProfileDouble(kName, kKeyPlateau, value) == 0) setPlateau(value);
-    if (readProfileDouble(kName, kKeyTolerance, value) == 0) setTolerance(value);
+    // A missing or unknown "Type Init" keeps the engine's source.
+    if (const auto source = storedSource()) typeInit_ = *source;
+    if (typeInit_ == InverseDistanceSource::Previous) apply(storedSettings(typeInit_));
 }
 
 bool runInverseDistance(const PointSet& points, int nx, const double* nodeX, int ny,
-                        const double* nodeY, InverseDistanceDialog* dialog,
-                        std::vector<double>& values) {
+                        const double* nodeY, const InverseDistanceSettings& settings,
+                        std::vector<double>& values, InverseDistanceParameters* used) {
     if (points.size() == 0) return false;
     InverseDistance engine;
     engine.setTypeInit(InverseDistanceSource::Defaults);
@@ -60,13 +103,10 @@ bool runInverseDistance(const PointSet& points, int nx, const double* nodeX, int
     engine.setNearestPoints(
         static_cast<std::int32_t>(std::min<std::size_t>(points.size(), INT_MAX)));
     if (engine.setNodes(nx, nodeX, ny, nodeY) < 0) return false;
-    engine.loadParameters();
-    if (engine.typeInit() != InverseDistanceSource::Defaults && dialog != nullptr) {
-        dialog->edit(engine);
-    }
+    engine.apply(settings);
     engine.run();
-    engine.saveParameters();
     values = engine.output();
+    if (used != nullptr) *used = engine.parameters();
     return true;
 }
 
@@ -81,10 +121,14 @@ public:
         if (in.points->countWithValues() == 0) return -1;
         WaitScope wait;
         std::vector<double> values;
+        const InverseDistanceSettings settings =
+            in.settings != nullptr ? in.settings->inverseDistance : InverseDistanceSettings{};
+        InverseDistanceParameters used;
         if (!runInverseDistance(*in.points, grid.nx(), grid.nodeX().data(), grid.ny(),
-                                grid.nodeY().data(), in.inverseDistanceDialog, values)) {
+                                grid.nodeY().data(), settings, values, &used)) {
             return -1;
         }
+        if (in.report != nullptr) in.report->inverseDistance = used;
         grid.computeMask(in.border);
         if (grid.SetValues(std::move(values)) != 0) return -1;
         grid.FillBlank(kBlankValue);

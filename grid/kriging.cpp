@@ -420,41 +420,79 @@ double Kriging::plainEstimate(double x, double y) const {
 
 // --- Profile ------------------------------------------------------------------------
 
-void Kriging::saveParameters() const {
-    writeProfileInt(kName, kKeyTypeInit, static_cast<std::int32_t>(typeInit_));
-    writeProfileDouble(kName, kKeyRange, range_);
-    writeProfileInt(kName, kKeyMode, model_);
-    writeProfileDouble(kName, kKeyNugget, nugget_);
-    writeProfileDouble(kName, kKeySill, sill_);
+namespace {
+
+// The stored "Type Init"; nothing when it is missing or not a source.
+std::optional<KrigingSource> storedSource() {
+    std::int32_t source = 0;
+    if (readProfileInt(Kriging::kName, kKeyTypeInit, source) != 0 ||
+        source < static_cast<std::int32_t>(KrigingSource::Defaults) ||
+        source > static_cast<std::int32_t>(KrigingSource::Previous)) {
+        return std::nullopt;
+    }
+    return static_cast<KrigingSource>(source);
 }
 
+}  // namespace
+
+KrigingSettings KrigingSettings::load() {
+    const KrigingSource source = storedSource().value_or(KrigingSource::Defaults);
+    if (source == KrigingSource::Previous) return stored(source);
+    KrigingSettings s;
+    s.source = source;
+    return s;
+}
+
+KrigingSettings KrigingSettings::stored(KrigingSource source) {
+    KrigingSettings s;
+    s.source = source;
+    double value = 0.0;
+    std::int32_t model = 0;
+    if (readProfileDouble(Kriging::kName, kKeyRange, value) == 0) s.range = value;
+    if (readProfileInt(Kriging::kName, kKeyMode, model) == 0) s.model = model;
+    if (readProfileDouble(Kriging::kName, kKeyNugget, value) == 0) s.nugget = value;
+    if (readProfileDouble(Kriging::kName, kKeySill, value) == 0) s.sill = value;
+    return s;
+}
+
+KrigingSettings KrigingSettings::entered(const KrigingEntry& entry) {
+    KrigingSettings s;
+    s.source = entry.source;
+    s.range = entry.range;
+    s.nugget = entry.nugget;
+    s.sill = entry.sill;
+    if (entry.model >= 0) s.model = entry.model;
+    return s;
+}
+
+void KrigingSettings::save(KrigingSource source, const KrigingParameters& p) {
+    writeProfileInt(Kriging::kName, kKeyTypeInit, static_cast<std::int32_t>(source));
+    writeProfileDouble(Kriging::kName, kKeyRange, p.range);
+    writeProfileInt(Kriging::kName, kKeyMode, p.model);
+    writeProfileDouble(Kriging::kName, kKeyNugget, p.nugget);
+    writeProfileDouble(Kriging::kName, kKeySill, p.sill);
+}
+
+void Kriging::apply(const KrigingSettings& s) {
+    typeInit_ = s.source;
+    if (s.range) setRange(*s.range);
+    if (s.model) setModel(*s.model);
+    if (s.nugget || s.sill)
+        setNuggetAndTotalSill(s.nugget.value_or(nugget_), s.sill.value_or(sill_));
+}
+
+void Kriging::saveParameters() const { KrigingSettings::save(typeInit_, parameters()); }
+
 void Kriging::loadParameters() {
-    std::int32_t source = 0;
-    if (readProfileInt(kName, kKeyTypeInit, source) == 0 &&
-        source >= static_cast<std::int32_t>(KrigingSource::Defaults) &&
-        source <= static_cast<std::int32_t>(KrigingSource::Previous)) {
-        typeInit_ = static_cast<KrigingSource>(source);
-    }
+    // A missing or unknown "Type Init" keeps the engine's source.
+    if (const auto source = storedSource()) typeInit_ = *source;
     if (typeInit_ == KrigingSource::Previous) readStoredValues();
 }
 
-void Kriging::readStoredValues() {
-    double range = 0.0;
-    if (readProfileDouble(kName, kKeyRange, range) == 0) setRange(range);
-    std::int32_t model = 0;
-    if (readProfileInt(kName, kKeyMode, model) == 0) setModel(model);
-    double nugget = nugget_;
-    double sill = sill_;
-    const bool haveNugget = readProfileDouble(kName, kKeyNugget, nugget) == 0;
-    const bool haveSill = readProfileDouble(kName, kKeySill, sill) == 0;
-    if (haveNugget || haveSill) setNuggetAndTotalSill(nugget, sill);
-}
+void Kriging::readStoredValues() { apply(KrigingSettings::stored(typeInit_)); }
 
 void Kriging::acceptEntry(const KrigingEntry& entry) {
-    setRange(entry.range);
-    setNuggetAndTotalSill(entry.nugget, entry.sill);
-    typeInit_ = entry.source;
-    if (entry.model >= 0) setModel(entry.model);
+    apply(KrigingSettings::entered(entry));
     saveParameters();
 }
 

@@ -39,6 +39,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace gridova {
@@ -67,6 +68,37 @@ struct KrigingEntry {
     double range = 0;
     double nugget = 0;
     double sill = 0;  // the total sill
+};
+
+// The parameters in force in an engine, as the profile stores them.
+struct KrigingParameters {
+    std::int32_t model = 0;
+    double range = 0;
+    double nugget = 0;
+    double sill = 0;  // the total sill
+};
+
+// The parameters a run takes, loaded before the run (the profile, the
+// parameter dialog): the source, and values that replace the defaults.
+// A value left out keeps the engine's default (the linear model, nugget 1,
+// sill 3, the data diagonal as range).
+struct KrigingSettings {
+    KrigingSource source = KrigingSource::Defaults;
+    std::optional<std::int32_t> model;
+    std::optional<double> range;
+    std::optional<double> nugget;
+    std::optional<double> sill;  // the total sill
+
+    // "Type Init" of the profile section "Kriging" and, when it is 2
+    // (previous), the stored values.
+    static KrigingSettings load();
+    // The stored values, whatever "Type Init" says (the dialog's
+    // "Предыдущие"), with the given source.
+    static KrigingSettings stored(KrigingSource source);
+    // The dialog's "Да": its entry in force.
+    static KrigingSettings entered(const KrigingEntry& entry);
+    // Stores the source and the parameters in force.
+    static void save(KrigingSource source, const KrigingParameters& parameters);
 };
 
 class Kriging {
@@ -136,6 +168,10 @@ public:
     double sill() const { return sill_; }
     KrigingSource typeInit() const { return typeInit_; }
     void setTypeInit(KrigingSource source) { typeInit_ = source; }
+    // The settings' source and the values they give; range, nugget and
+    // sill through their setters (so values that are not taken stay).
+    void apply(const KrigingSettings& settings);
+    KrigingParameters parameters() const { return {model_, range_, nugget_, sill_}; }
 
     // γ(h) of the current model.
     double gamma(double h) const;
@@ -197,17 +233,6 @@ private:
     std::vector<double> u_;
     double uLast_ = 0;
     bool inverted_ = false;
-};
-
-// The dialog "Параметры метода Kriging", supplied by the application. It
-// receives the engine loaded with the distinct points (their number for the
-// line "Количество точек"), the data diagonal as range and the stored
-// parameters read; "Да" hands the entry to Kriging::acceptEntry (which saves
-// it) and gives true; "Отменить" keeps the engine as it is (false).
-class KrigingDialog {
-public:
-    virtual ~KrigingDialog() = default;
-    virtual bool edit(Kriging& engine) = 0;
 };
 
 // How close two points may lie on both axes and still be one point (see
@@ -276,21 +301,32 @@ private:
     std::vector<std::int32_t> prefix_;  // (g + 1)² running counts
 };
 
+// What the parameter dialog shows of the data: the points with a value that
+// kriging takes (repeated places dropped) and the diagonal of their extent,
+// the default range.
+struct KrigingDataSummary {
+    int distinctPoints = 0;
+    double diagonal = 0;
+};
+KrigingDataSummary summarizeKrigingData(const PointSet& points);
+
 // The driver's kriging step (method 3, or method 4 with `blocks`): the points
-// of the set that have a value; the stored parameters, the dialog when the
-// stored source is not the defaults and a dialog is given (unattended runs
-// give none and keep the stored parameters); the system, its inverse, the
-// grid's mask from the border and the estimates of the inside nodes, a
-// progress bar "Kriging" advancing as they are made. Nodes that get no
-// estimate (a block whose system is singular, nodes left by a cancel) get
-// mask 0, so they end blank; a singular block is named in the message log.
-// Finally the blank value on mask-0 nodes and the value range. 0 when values
-// were computed; -1 when nothing was: no point with a value, no memory for
-// the system or a singular system in ordinary kriging (the grid then keeps
-// its state; "Out of memory." or message 9051), memory running out during
-// block kriging ("Out of memory.", the grid's values and mask dropped).
-// `threads`: how many threads compute nodes or blocks; 0, one per core.
+// of the set that have a value (repeated places dropped); the engine's
+// defaults with the data diagonal as range, then the settings; the system,
+// its inverse, the grid's mask from the border and the estimates of the
+// inside nodes, a progress bar "Kriging" advancing as they are made. Nodes
+// that get no estimate (a block whose system is singular, nodes left by a
+// cancel) get mask 0, so they end blank; a singular block is named in the
+// message log. Finally the blank value on mask-0 nodes and the value range.
+// 0 when values were computed; -1 when nothing was: no point with a value,
+// no memory for the system or a singular system in ordinary kriging (the
+// grid then keeps its state; "Out of memory." or message 9051), memory
+// running out during block kriging ("Out of memory.", the grid's values and
+// mask dropped). The parameters in force go to `used` when given, once the
+// points are taken. `threads`: how many threads compute nodes or blocks; 0,
+// one per core.
 int runKriging(EqNet& grid, const PointSet& points, const LineList* border, bool blocks,
-               KrigingDialog* dialog, int threads = 0);
+               const KrigingSettings& settings, std::optional<KrigingParameters>* used = nullptr,
+               int threads = 0);
 
 }  // namespace gridova

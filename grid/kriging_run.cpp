@@ -24,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <optional>
 #include <thread>
 
 #include "data/point_set.h"
@@ -594,8 +595,30 @@ int blockKriging(EqNet& grid, const LineList* border, const Kriging& parameters,
 
 }  // namespace
 
+KrigingDataSummary summarizeKrigingData(const PointSet& points) {
+    KrigingDataSummary summary;
+    const auto arrays = points.valueArrays();
+    if (!arrays || arrays->x.empty()) return summary;
+    const std::vector<std::int32_t> keep =
+        distinctPoints(static_cast<int>(arrays->x.size()), arrays->x.data(), arrays->y.data());
+    if (keep.empty()) return summary;
+    double x0 = arrays->x[static_cast<std::size_t>(keep[0])], x1 = x0;
+    double y0 = arrays->y[static_cast<std::size_t>(keep[0])], y1 = y0;
+    for (const std::int32_t k : keep) {
+        const auto s = static_cast<std::size_t>(k);
+        x0 = std::min(x0, arrays->x[s]);
+        x1 = std::max(x1, arrays->x[s]);
+        y0 = std::min(y0, arrays->y[s]);
+        y1 = std::max(y1, arrays->y[s]);
+    }
+    summary.distinctPoints = static_cast<int>(keep.size());
+    summary.diagonal = std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0));
+    return summary;
+}
+
 int runKriging(EqNet& grid, const PointSet& points, const LineList* border, bool blocks,
-               KrigingDialog* dialog, int threads) {
+               const KrigingSettings& settings, std::optional<KrigingParameters>* used,
+               int threads) {
     if (grid.empty()) return -1;
     const auto arrays = points.valueArrays();
     if (!arrays) {
@@ -630,8 +653,8 @@ int runKriging(EqNet& grid, const PointSet& points, const LineList* border, bool
         outOfMemory();
         return -1;
     }
-    engine.loadParameters();
-    if (engine.typeInit() != KrigingSource::Defaults && dialog != nullptr) dialog->edit(engine);
+    engine.apply(settings);
+    if (used != nullptr) *used = engine.parameters();
     if (!useBlocks) return ordinaryKriging(grid, border, engine, threads);
     return blockKriging(grid, border, engine, layout, pts, threads);
 }
@@ -648,7 +671,12 @@ public:
     MethodInput input() const override { return MethodInput::DataValues; }
     int run(EqNet& grid, const InterpolationInput& in) const override {
         // Without a result the grid keeps its state.
-        return runKriging(grid, *in.points, in.border, blocks_, in.krigingDialog) != 0 ? -1 : 0;
+        const KrigingSettings settings =
+            in.settings != nullptr ? in.settings->kriging : KrigingSettings{};
+        std::optional<KrigingParameters> used;
+        const int result = runKriging(grid, *in.points, in.border, blocks_, settings, &used);
+        if (in.report != nullptr) in.report->kriging = used;
+        return result != 0 ? -1 : 0;
     }
 
 private:

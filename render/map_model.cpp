@@ -104,6 +104,43 @@ PointSet& MapModel::addPointSet(PointSet set) {
 
 // --- Map types ---------------------------------------------------------------------------
 
+int MapModel::computeGridValues(const DriverInputs& given) {
+    const InterpolationMethod method = InterpolationDriver::methodFor(*grid_, given);
+    const bool kriging =
+        method == InterpolationMethod::Kriging || method == InterpolationMethod::BlockKriging;
+    MethodSettings methods;
+    bool krigingEntered = false;
+    if (method == InterpolationMethod::InverseDistance) {
+        methods.inverseDistance = InverseDistanceSettings::load();
+        if (methods.inverseDistance.source != InverseDistanceSource::Defaults &&
+            methodEditor != nullptr && mainPoints_ != nullptr &&
+            mainPoints_->countWithValues() > 0) {
+            methodEditor->editInverseDistance(methods.inverseDistance);
+        }
+    } else if (kriging) {
+        methods.kriging = KrigingSettings::load();
+        if (methods.kriging.source != KrigingSource::Defaults && methodEditor != nullptr &&
+            mainPoints_ != nullptr && mainPoints_->countWithValues() > 0) {
+            krigingEntered =
+                methodEditor->editKriging(methods.kriging, summarizeKrigingData(*mainPoints_));
+        }
+    }
+    MethodReport report;
+    DriverInputs in = given;
+    in.settings = &methods;
+    in.report = &report;
+    const int result = InterpolationDriver::interpolate(grid_.get(), in, extraHooks);
+    // The parameters of a run are kept for the next one; those of kriging
+    // only when they were entered.
+    if (report.inverseDistance) {
+        InverseDistanceSettings::save(methods.inverseDistance.source, *report.inverseDistance);
+    }
+    if (krigingEntered && report.kriging) {
+        KrigingSettings::save(methods.kriging.source, *report.kriging);
+    }
+    return result;
+}
+
 DriverInputs MapModel::driverInputs(MapType type) const {
     DriverInputs in;
     in.dataKind = dataKind;
@@ -217,7 +254,7 @@ int MapModel::applyMapType(MapType type) {
                 bandOutlines_.reset();
             }
             if (type == MapType::ColorCells || type == MapType::ExistingValues) isolines_.reset();
-            result = InterpolationDriver::interpolate(grid_.get(), in, extraHooks);
+            result = computeGridValues(in);
             if (result == 0) buildFromGridValues(type);
             if (result == InterpolationDriver::kValuesNotFinite) {
                 mapProblem_ = MapProblem::ValuesNotFinite;

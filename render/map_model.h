@@ -27,6 +27,7 @@
 #include "data/point_set.h"
 #include "grid/eq_net.h"
 #include "grid/interpolation_driver.h"
+#include "grid/interpolator.h"
 #include "objects/bush.h"
 #include "objects/line_list.h"
 #include "render/map_type.h"
@@ -82,6 +83,17 @@ struct LineDefaults {
 
     void read();
     void applyTo(Line& line) const;
+};
+
+// Asks for the parameters of a method before its run: the parameter
+// dialogs of the application. It is asked only when the stored source of
+// the parameters is not the defaults.
+class MethodSettingsEditor {
+public:
+    virtual ~MethodSettingsEditor() = default;
+    // True when the user confirmed: the settings are then what was entered.
+    virtual bool editInverseDistance(InverseDistanceSettings& settings) = 0;
+    virtual bool editKriging(KrigingSettings& settings, const KrigingDataSummary& data) = 0;
 };
 
 class MapModel {
@@ -150,7 +162,10 @@ public:
     std::string startupLevelsFile;
     std::string startupColorFile;
     IsolineLevelsDialog* levelsDialog = nullptr;
-    DriverHooks extraHooks;  // dialogs and the large-grid takeover
+    // The parameter dialogs of the methods; none in unattended runs (the
+    // stored parameters are then taken).
+    MethodSettingsEditor* methodEditor = nullptr;
+    DriverHooks extraHooks;  // the large-grid takeover
     // The kind of document the map was made for.
     DocumentKind documentKind = DocumentKind::Data;
     // The map changed since it was opened or saved.
@@ -205,6 +220,10 @@ private:
     friend class CVexaView;  // reads and writes the document's sections
 
     DriverInputs driverInputs(MapType type) const;
+    // The values of the grid for the map type: the method's settings are
+    // loaded (and offered to the editor), the driver runs, and the
+    // parameters in force are stored.
+    int computeGridValues(const DriverInputs& in);
     // The steps after the grid's values: the colour map of a cell map, or
     // the isolines (and the colour bands of "Цветные изолинии").
     void buildFromGridValues(MapType type);

@@ -71,14 +71,17 @@ void expectClose(double actual, double expected) {
 TEST(InverseDistanceDriver, DefaultsGiveTheInverseSquareMeanOfAllThreePoints) {
     const PointSet set = threePointsAndOneWithoutValue();
     std::vector<double> values;
-    ASSERT_TRUE(runInverseDistance(set, 3, kNodeX.data(), 2, kNodeY.data(), nullptr, values));
+    InverseDistanceParameters used;
+    ASSERT_TRUE(runInverseDistance(set, 3, kNodeX.data(), 2, kNodeY.data(),
+                                   InverseDistanceSettings{}, values, &used));
     ASSERT_EQ(values.size(), 6u);
     for (std::size_t k = 0; k < values.size(); ++k) {
         SCOPED_TRACE(k);
         expectClose(values[k], kThreePointValues[k]);
     }
-    // The parameters used are stored: the diagonal of the valued points'
-    // extent, every point of the set, 0.1 x the node spacing.
+    // The parameters used, as they are stored: the diagonal of the valued
+    // points' extent, every point of the set, 0.1 x the node spacing.
+    InverseDistanceSettings::save(InverseDistanceSource::Defaults, used);
     EXPECT_EQ(profileText("Type Init"), "0");
     EXPECT_EQ(profileText("Power"), "2");
     EXPECT_EQ(profileText("Nearest Points"), "4");
@@ -89,85 +92,72 @@ TEST(InverseDistanceDriver, DefaultsGiveTheInverseSquareMeanOfAllThreePoints) {
 
 TEST(InverseDistanceDriver, NothingIsDoneWithoutValuesOrWithBadNodes) {
     std::vector<double> values = {42};
+    InverseDistanceParameters used;
+    used.power = -1;
     const double x = 0;
-    EXPECT_FALSE(runInverseDistance(PointSet(), 1, &x, 1, &x, nullptr, values));
+    const InverseDistanceSettings defaults;
+    EXPECT_FALSE(runInverseDistance(PointSet(), 1, &x, 1, &x, defaults, values, &used));
     PointSet noValues;
     DataPoint p;
     noValues.addExisting(p);
-    EXPECT_FALSE(runInverseDistance(noValues, 1, &x, 1, &x, nullptr, values));
+    EXPECT_FALSE(runInverseDistance(noValues, 1, &x, 1, &x, defaults, values, &used));
     const PointSet set = makeSet({{0, 0, 1}});
-    EXPECT_FALSE(runInverseDistance(set, 0, &x, 1, &x, nullptr, values));
+    EXPECT_FALSE(runInverseDistance(set, 0, &x, 1, &x, defaults, values, &used));
     EXPECT_EQ(values, std::vector<double>{42});
-    EXPECT_EQ(profileText("Type Init"), "");  // nothing was run, nothing saved
+    EXPECT_EQ(used.power, -1);  // nothing was run, nothing reported
 }
 
-// A dialog that records its calls and enters the given values.
-class ScriptedDialog final : public InverseDistanceDialog {
-public:
-    bool edit(InverseDistance& engine) override {
-        ++calls;
-        if (power) engine.setPower(*power);
-        if (radius) engine.setRadius(*radius);
-        return power.has_value() || radius.has_value();
-    }
-    int calls = 0;
-    std::optional<double> power;
-    std::optional<double> radius;
-};
-
-TEST(InverseDistanceDriver, StoredSourceDecidesOnTheDialogAndTheStoredValues) {
+TEST(InverseDistanceDriver, TheStoredSourceDecidesWhetherTheStoredValuesAreRead) {
     // Stored: power 1. With power 1 the value at (1, 1) is
     // (1/sqrt2 + 2/sqrt10 + 4/sqrt5) / (1/sqrt2 + 1/sqrt10 + 1/sqrt5).
     const double a = 1 / std::sqrt(2.0), b = 1 / std::sqrt(10.0), c = 1 / std::sqrt(5.0);
     const double powerOne = (a + 2 * b + 4 * c) / (a + b + c);
     struct Case {
         const char* stored;  // "Type Init"
-        bool withDialog;
-        int dialogCalls;
+        InverseDistanceSource source;
         double atOneOne;
-        const char* powerAfter;     // saved after the run
-        const char* typeInitAfter;  // saved after the run
+        double powerUsed;
     };
     const Case cases[] = {
-        {"0", true, 0, 15.0 / 8, "2", "0"},   // defaults: no dialog, stored values not read
-        {"1", true, 1, 15.0 / 8, "2", "1"},   // custom: the dialog starts from the defaults
-        {"1", false, 0, 15.0 / 8, "2", "1"},  // unattended: the defaults
-        {"2", true, 1, powerOne, "1", "2"},   // previous: the dialog starts from the stored
-        {"2", false, 0, powerOne, "1", "2"},  // unattended: the stored values
-        {"5", true, 0, 15.0 / 8, "2", "0"},   // not a source: taken as the defaults
+        {"0", InverseDistanceSource::Defaults, 15.0 / 8, 2},  // defaults: nothing read
+        {"1", InverseDistanceSource::Custom, 15.0 / 8, 2},    // custom: what the dialog enters
+        {"2", InverseDistanceSource::Previous, powerOne, 1},  // previous: the stored values
+        {"5", InverseDistanceSource::Defaults, 15.0 / 8, 2},  // not a source: the defaults
     };
     for (const Case& k : cases) {
-        SCOPED_TRACE(std::string(k.stored) + (k.withDialog ? " with dialog" : " unattended"));
+        SCOPED_TRACE(k.stored);
         removeProfileSection(kSection);
         writeProfileText(kSection, "Type Init", k.stored);
         writeProfileText(kSection, "Power", "1");
-        ScriptedDialog dialog;
+        const InverseDistanceSettings settings = InverseDistanceSettings::load();
+        EXPECT_EQ(settings.source, k.source);
         std::vector<double> values;
+        InverseDistanceParameters used;
         const PointSet set = threePointsAndOneWithoutValue();
-        ASSERT_TRUE(runInverseDistance(set, 3, kNodeX.data(), 2, kNodeY.data(),
-                                       k.withDialog ? &dialog : nullptr, values));
-        EXPECT_EQ(dialog.calls, k.dialogCalls);
+        ASSERT_TRUE(
+            runInverseDistance(set, 3, kNodeX.data(), 2, kNodeY.data(), settings, values, &used));
         expectClose(values[0], k.atOneOne);
-        EXPECT_EQ(profileText("Power"), k.powerAfter);
-        EXPECT_EQ(profileText("Type Init"), k.typeInitAfter);
+        EXPECT_EQ(used.power, k.powerUsed);
     }
 }
 
-TEST(InverseDistanceDriver, DialogValuesAreUsedButAPowerOfZeroIsIgnored) {
-    writeProfileInt(kSection, "Type Init", 1);
-    ScriptedDialog dialog;
-    dialog.power = 0.0;
-    dialog.radius = 2.5;
+TEST(InverseDistanceDriver, EnteredValuesAreUsedButAPowerOfZeroIsIgnored) {
+    InverseDistanceSettings entered;
+    entered.source = InverseDistanceSource::Custom;
+    entered.power = 0.0;
+    entered.radius = 2.5;
     std::vector<double> values;
+    InverseDistanceParameters used;
     const PointSet set = threePointsAndOneWithoutValue();
-    ASSERT_TRUE(runInverseDistance(set, 3, kNodeX.data(), 2, kNodeY.data(), &dialog, values));
+    ASSERT_TRUE(
+        runInverseDistance(set, 3, kNodeX.data(), 2, kNodeY.data(), entered, values, &used));
     // Power stays 2; B is farther than 2.5 from (1, 1) (d^2 = 10) and from
     // (1, 2) (d^2 = 13). (1, 1): A w = 1/2, C w = 1/5: (0.5 + 0.8) / 0.7.
     // (1, 2): A w = 1/5, C w = 1/2: (0.2 + 2) / 0.7.
     expectClose(values[0], 13.0 / 7);
     expectClose(values[3], 22.0 / 7);
-    EXPECT_EQ(profileText("Power"), "2");
-    EXPECT_EQ(profileText("Radius"), "2.5");
+    EXPECT_EQ(used.power, 2);
+    EXPECT_EQ(used.radius, 2.5);
 }
 
 // ---------------------------------------------------------------------------
@@ -503,11 +493,10 @@ TEST(InverseDistanceReference, AgreesWithNumpy) {
         std::vector<double> values;
         if (c.name == "defaults") {
             // The driver works out these parameters itself.
-            ASSERT_TRUE(
-                runInverseDistance(set, nx, r.nodeX.data(), ny, r.nodeY.data(), nullptr, values));
-            double radius = 0;
-            readProfileDouble(kSection, "Radius", radius);
-            EXPECT_EQ(radius, c.radius);
+            InverseDistanceParameters used;
+            ASSERT_TRUE(runInverseDistance(set, nx, r.nodeX.data(), ny, r.nodeY.data(),
+                                           InverseDistanceSettings{}, values, &used));
+            EXPECT_EQ(used.radius, c.radius);
         } else {
             InverseDistance engine;
             engine.loadPoints(set);
@@ -669,7 +658,8 @@ TEST(InverseDistanceGuards, OneSpotFillsEveryNodeAndAZeroToleranceStillHits) {
     spot.addPoint(1.0, 1.0, 9.0);
     const std::vector<double> nodeX = {0.0, 1.0, 2.0}, nodeY = {0.0, 1.0};
     std::vector<double> values;
-    ASSERT_TRUE(runInverseDistance(spot, 3, nodeX.data(), 2, nodeY.data(), nullptr, values));
+    ASSERT_TRUE(runInverseDistance(spot, 3, nodeX.data(), 2, nodeY.data(),
+                                   InverseDistanceSettings::load(), values));
     for (double v : values) EXPECT_DOUBLE_EQ(v, 8.0);
 
     // Repeated node coordinates make the tolerance 0; a node exactly on a
@@ -678,7 +668,8 @@ TEST(InverseDistanceGuards, OneSpotFillsEveryNodeAndAZeroToleranceStillHits) {
     two.addPoint(0.0, 0.0, 3.0);
     two.addPoint(2.0, 0.0, 5.0);
     const std::vector<double> repeatedX = {0.0, 0.0, 2.0}, oneY = {0.0};
-    ASSERT_TRUE(runInverseDistance(two, 3, repeatedX.data(), 1, oneY.data(), nullptr, values));
+    ASSERT_TRUE(runInverseDistance(two, 3, repeatedX.data(), 1, oneY.data(),
+                                   InverseDistanceSettings::load(), values));
     EXPECT_EQ(values[0], 3.0);
     EXPECT_EQ(values[2], 5.0);
 }

@@ -427,26 +427,9 @@ TEST(KrigingProfile, DialogButtonsReloadDefaultsAndStoredValues) {
     EXPECT_EQ(k.partialSill(), 1.0);
 }
 
-// A dialog that records what it was shown and enters a model.
-class ScriptedDialog final : public KrigingDialog {
-public:
-    bool edit(Kriging& engine) override {
-        ++calls;
-        shownPoints = engine.pointCount();
-        shownRange = engine.range();
-        shownModel = engine.model();
-        if (!entry) return false;
-        engine.acceptEntry(*entry);
-        return true;
-    }
-    int calls = 0;
-    int shownPoints = 0;
-    double shownRange = 0;
-    std::int32_t shownModel = -1;
-    std::optional<KrigingEntry> entry;
-};
-
-TEST(KrigingDriver, StoredSourceDecidesOnTheDialogAndTheParameters) {
+// The settings a run takes decide its parameters: "Type Init" whether the
+// stored values are read, an entry of the dialog what is in force.
+TEST(KrigingDriver, TheSettingsDecideTheParameters) {
     // Five points, one repeated; their extent is 4 × 4.
     const PointSet set =
         makeSet({{0, 0, 0}, {4, 0, 10}, {0, 4, 10}, {4, 4, 0}, {2, 1, 10}, {4, 0, 99}});
@@ -455,47 +438,53 @@ TEST(KrigingDriver, StoredSourceDecidesOnTheDialogAndTheParameters) {
     const Engine defaults(distinct, Kriging::kLinear, 1.0, 2.0, diagonal);
     const Engine stored(distinct, Kriging::kGaussian, 0.0, 1.0, 3.0);
     const Engine entered(distinct, Kriging::kExponential, 0.0, 1.0, 3.0);
+    const KrigingEntry entry{KrigingSource::Custom, Kriging::kExponential, 3.0, 0.0, 1.0};
     struct Case {
         const char* source;
-        bool withDialog;
         bool enters;
-        int dialogCalls;
+        KrigingSource loaded;
         const Engine* expected;
-        const char* modeAfter;  // the stored "Mode" afterwards
     };
     const Case cases[] = {
-        {"0", true, true, 0, &defaults, "3"},    // defaults: no dialog, nothing read
-        {"1", true, false, 1, &defaults, "3"},   // custom, cancelled: the defaults
-        {"1", true, true, 1, &entered, "2"},     // custom, entered and saved
-        {"1", false, false, 0, &defaults, "3"},  // unattended: the defaults, nothing saved
-        {"2", true, false, 1, &stored, "3"},     // previous, cancelled: the stored values
-        {"2", false, false, 0, &stored, "3"},    // unattended: the stored values
+        {"0", false, KrigingSource::Defaults, &defaults},  // defaults: nothing read
+        {"1", false, KrigingSource::Custom, &defaults},    // custom, nothing entered: the defaults
+        {"1", true, KrigingSource::Custom, &entered},      // custom, entered
+        {"2", false, KrigingSource::Previous, &stored},    // previous: the stored values
+        {"7", false, KrigingSource::Defaults, &defaults},  // not a source: the defaults
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.source << (c.withDialog ? " dialog" : "")
-                                          << (c.enters ? " entered" : ""));
+        SCOPED_TRACE(::testing::Message() << c.source << (c.enters ? " entered" : ""));
         removeProfileSection(kSection);
         storeParameters(Kriging::kGaussian, 3.0, 0.0, 1.0);
         writeProfileText(kSection, "Type Init", c.source);
-        ScriptedDialog dialog;
-        if (c.enters) dialog.entry = KrigingEntry{KrigingSource::Custom, 2, 3.0, 0.0, 1.0};
+        KrigingSettings settings = KrigingSettings::load();
+        EXPECT_EQ(settings.source, c.loaded);
+        if (c.enters) settings = KrigingSettings::entered(entry);
         auto grid = squareGrid(-1.0, 0.5, 13);
-        ASSERT_EQ(runKriging(*grid, set, nullptr, false, c.withDialog ? &dialog : nullptr), 0);
-        EXPECT_EQ(dialog.calls, c.dialogCalls);
-        if (c.dialogCalls > 0) {
-            EXPECT_EQ(dialog.shownPoints, 5);
-            const bool previous = c.source[0] == '2';
-            EXPECT_EQ(dialog.shownRange, previous ? 3.0 : diagonal);
-            EXPECT_EQ(dialog.shownModel, previous ? Kriging::kGaussian : Kriging::kLinear);
-        }
+        std::optional<KrigingParameters> used;
+        ASSERT_EQ(runKriging(*grid, set, nullptr, false, settings, &used), 0);
+        ASSERT_TRUE(used.has_value());
+        EXPECT_EQ(used->model, c.expected->k.model());
+        EXPECT_EQ(used->range, c.expected->k.range());
+        EXPECT_EQ(used->sill, c.expected->k.sill());
         for (int j = 1; j < 12; ++j) {
             for (int i = 1; i < 12; ++i) {
                 const double x = grid->nodeX()[i], y = grid->nodeY()[j];
                 EXPECT_NEAR(grid->value(i, j), c.expected->k.estimate(x, y), 1e-12);
             }
         }
-        EXPECT_EQ(profileText("Mode"), c.modeAfter);
     }
+}
+
+// What the parameter dialog shows beside the settings: the distinct points
+// and the diagonal of their extent (the default range).
+TEST(KrigingDriver, TheDataSummaryCountsDistinctPoints) {
+    const PointSet set =
+        makeSet({{0, 0, 0}, {4, 0, 10}, {0, 4, 10}, {4, 4, 0}, {2, 1, 10}, {4, 0, 99}});
+    const KrigingDataSummary summary = summarizeKrigingData(set);
+    EXPECT_EQ(summary.distinctPoints, 5);
+    EXPECT_DOUBLE_EQ(summary.diagonal, std::hypot(4.0, 4.0));
+    EXPECT_EQ(summarizeKrigingData(PointSet()).distinctPoints, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -509,7 +498,7 @@ TEST(KrigingRun, OnePointGivesItsValueEverywhere) {
         storeParameters(model, 2.0, 0.5, 2.0);
         for (const bool blocks : {false, true}) {
             auto grid = squareGrid(0.0, 1.0, 6);
-            ASSERT_EQ(runKriging(*grid, set, nullptr, blocks, nullptr), 0);
+            ASSERT_EQ(runKriging(*grid, set, nullptr, blocks, KrigingSettings::load()), 0);
             for (int j = 0; j < 6; ++j) {
                 for (int i = 0; i < 6; ++i) {
                     const bool frame = i == 0 || j == 0 || i == 5 || j == 5;
@@ -527,8 +516,8 @@ TEST(KrigingRun, NothingIsDoneWithoutPointValues) {
     DataPoint p;
     noValues.addExisting(p);
     auto grid = squareGrid(0.0, 1.0, 6);
-    EXPECT_EQ(runKriging(*grid, PointSet(), nullptr, false, nullptr), -1);
-    EXPECT_EQ(runKriging(*grid, noValues, nullptr, true, nullptr), -1);
+    EXPECT_EQ(runKriging(*grid, PointSet(), nullptr, false, KrigingSettings::load()), -1);
+    EXPECT_EQ(runKriging(*grid, noValues, nullptr, true, KrigingSettings::load()), -1);
     EXPECT_FALSE(grid->hasValues());
     EXPECT_FALSE(grid->hasMask());
 }
@@ -540,7 +529,7 @@ TEST(KrigingRun, SingularSystemComputesNothingAndSaysSo) {
     const PointSet set = makeSet({{0, 0, 1}, {1, 0, 2}, {0, 1, 3}});
     auto grid = squareGrid(-1.0, 1.0, 5);
     messageLog().reset();
-    EXPECT_EQ(runKriging(*grid, set, nullptr, false, nullptr), -1);
+    EXPECT_EQ(runKriging(*grid, set, nullptr, false, KrigingSettings::load()), -1);
     EXPECT_FALSE(grid->hasValues());
     EXPECT_EQ(testing::timesLogged(text(9051)), 1u);
 }
@@ -555,7 +544,7 @@ TEST(KrigingRun, ASystemBeyondMemoryIsRefused) {
     set.computeStatistics();
     auto grid = squareGrid(-1.0, 100.0, 12);
     messageLog().reset();
-    EXPECT_EQ(runKriging(*grid, set, nullptr, false, nullptr), -1);
+    EXPECT_EQ(runKriging(*grid, set, nullptr, false, KrigingSettings::load()), -1);
     EXPECT_EQ(testing::lastLogged(), "Out of memory.");
     EXPECT_FALSE(grid->hasValues());
 }
@@ -586,7 +575,7 @@ TEST(KrigingBlocksRun, SingularBlocksEndBlankAndAreLogged) {
     storeParameters(Kriging::kLinear, 1.0, 2.0, 2.0);
     auto grid = squareGrid(-6.0, 0.5, 25);
     messageLog().reset();
-    ASSERT_EQ(runKriging(*grid, set, nullptr, true, nullptr), 0);
+    ASSERT_EQ(runKriging(*grid, set, nullptr, true, KrigingSettings::load()), 0);
     for (std::size_t node = 0; node < grid->values().size(); ++node) {
         EXPECT_EQ(grid->mask()[node], kMaskOutside);
         EXPECT_EQ(grid->values()[node], kBlankValue);
@@ -627,7 +616,7 @@ TEST(KrigingBlocksRun, PointsTooCloseToTellApartAreOnePoint) {
             storeParameters(Kriging::kLinear, 1.0, 1.0, 3.0);
             auto grid = squareGrid(-6.0, 0.5, 25);
             messageLog().reset();
-            ASSERT_EQ(runKriging(*grid, set, nullptr, blocks, nullptr), 0);
+            ASSERT_EQ(runKriging(*grid, set, nullptr, blocks, KrigingSettings::load()), 0);
             EXPECT_TRUE(messageLog().lines().empty());
             // Kriging's weights may be negative, so its values may leave
             // the data's range (2.5 .. 100) a little, never by more than a
@@ -658,7 +647,7 @@ TEST(KrigingRun, NearDuplicateWithTheDefaultsStaysInTheDataRange) {
     const PointSet set = makeSet(pts);
     writeProfileInt(kSection, "Type Init", 0);
     auto grid = squareGrid(0.0, 2.5, 41);
-    ASSERT_EQ(runKriging(*grid, set, nullptr, false, nullptr), 0);
+    ASSERT_EQ(runKriging(*grid, set, nullptr, false, KrigingSettings::load()), 0);
     // The data's range 10 .. 200 widened by a tenth of it (kriging's
     // weights may be negative).
     EXPECT_GE(grid->minValue(), 10.0 - 19.0);
@@ -672,8 +661,8 @@ TEST(KrigingBlocksRun, TwoHundredDistinctPointsRunAsOrdinaryKriging) {
     const PointSet set = makeSet(pts);
     auto ordinary = squareGrid(-1.0, 0.5, 25);
     auto blocks = squareGrid(-1.0, 0.5, 25);
-    ASSERT_EQ(runKriging(*ordinary, set, nullptr, false, nullptr), 0);
-    ASSERT_EQ(runKriging(*blocks, set, nullptr, true, nullptr), 0);
+    ASSERT_EQ(runKriging(*ordinary, set, nullptr, false, KrigingSettings::load()), 0);
+    ASSERT_EQ(runKriging(*blocks, set, nullptr, true, KrigingSettings::load()), 0);
     EXPECT_EQ(blocks->values(), ordinary->values());
     EXPECT_GT(ordinary->minValue(), 30.0);  // the repeats' -1000 were left out
 
@@ -689,8 +678,8 @@ TEST(KrigingBlocksRun, TwoHundredDistinctPointsRunAsOrdinaryKriging) {
     ASSERT_TRUE(layout.build(240, x.data(), y.data()));
     EXPECT_EQ(layout.perSide(), 3);
     EXPECT_FALSE(layout.build(200, x.data(), y.data()));
-    ASSERT_EQ(runKriging(*ordinary, more, nullptr, false, nullptr), 0);
-    ASSERT_EQ(runKriging(*blocks, more, nullptr, true, nullptr), 0);
+    ASSERT_EQ(runKriging(*ordinary, more, nullptr, false, KrigingSettings::load()), 0);
+    ASSERT_EQ(runKriging(*blocks, more, nullptr, true, KrigingSettings::load()), 0);
     double largest = 0;
     for (std::size_t k = 0; k < ordinary->values().size(); ++k) {
         largest = std::max(largest, std::fabs(ordinary->values()[k] - blocks->values()[k]));
@@ -847,8 +836,8 @@ TEST(KrigingRun, ThreadsGiveTheSameValues) {
         SCOPED_TRACE(blocks);
         auto one = squareGrid(-1.0, 0.25, 49);
         auto two = squareGrid(-1.0, 0.25, 49);
-        ASSERT_EQ(runKriging(*one, set, nullptr, blocks, nullptr, 1), 0);
-        ASSERT_EQ(runKriging(*two, set, nullptr, blocks, nullptr, 2), 0);
+        ASSERT_EQ(runKriging(*one, set, nullptr, blocks, KrigingSettings::load(), nullptr, 1), 0);
+        ASSERT_EQ(runKriging(*two, set, nullptr, blocks, KrigingSettings::load(), nullptr, 2), 0);
         EXPECT_EQ(one->values(), two->values());
     }
 }
@@ -859,14 +848,14 @@ double oneSecondPerCall() { return gNow += 1.0; }
 TEST(KrigingRun, CancelKeepsTheRowsDoneAndBlanksTheRest) {
     const PointSet set = makeSet(uniformPoints(100, 0.0, 10.0, 4));
     auto full = squareGrid(-1.0, 0.5, 25);
-    ASSERT_EQ(runKriging(*full, set, nullptr, false, nullptr, 1), 0);
+    ASSERT_EQ(runKriging(*full, set, nullptr, false, KrigingSettings::load(), nullptr, 1), 0);
 
     messageLog().reset();
     gNow = 0;
     unattendedProgressUi().setClock(&oneSecondPerCall);
     unattendedProgressUi().requestCancel();
     auto cut = squareGrid(-1.0, 0.5, 25);
-    const int result = runKriging(*cut, set, nullptr, false, nullptr, 1);
+    const int result = runKriging(*cut, set, nullptr, false, KrigingSettings::load(), nullptr, 1);
     unattendedProgressUi().clearCancel();
     unattendedProgressUi().setClock(nullptr);
     ASSERT_EQ(result, 0);
@@ -891,9 +880,9 @@ TEST(KrigingDriver, MethodsThreeAndFourRunThroughTheDriver) {
         auto grid = squareGrid(-1.0, 0.5, 25);
         grid->method = method;
         auto direct = squareGrid(-1.0, 0.5, 25);
-        ASSERT_EQ(
-            runKriging(*direct, set, nullptr, method == InterpolationMethod::BlockKriging, nullptr),
-            0);
+        ASSERT_EQ(runKriging(*direct, set, nullptr, method == InterpolationMethod::BlockKriging,
+                             KrigingSettings::load()),
+                  0);
         DriverInputs in;
         in.points = &set;
         ASSERT_EQ(InterpolationDriver::interpolate(grid.get(), in, DriverHooks{}), 0);
@@ -1001,7 +990,7 @@ TEST(KrigingReference, AgreesWithNumpySolvedPerNode) {
         if (c.source == 2) storeParameters(c.model, c.range, c.nugget, c.sill);
         const PointSet set = makeSet(c.points);
         auto grid = squareGrid(c.origin, c.step, c.nodes);
-        ASSERT_EQ(runKriging(*grid, set, nullptr, c.method == "block", nullptr), 0);
+        ASSERT_EQ(runKriging(*grid, set, nullptr, c.method == "block", KrigingSettings::load()), 0);
         int inside = 0;
         for (int j = 0; j < c.nodes; ++j) {
             for (int i = 0; i < c.nodes; ++i) {
