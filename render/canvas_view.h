@@ -159,6 +159,7 @@ public:
     std::optional<Line> stopLineInput();
     bool lineInput() const { return inputMode_; }
     const Line* enteredLine() const { return entered_ ? &*entered_ : nullptr; }
+    Line* enteredLine() { return entered_ ? &*entered_ : nullptr; }
     // Left button up at a device point: the world point joins the line.
     void lineAddPoint(gdi::Point device);
     // Appends a world point (snapping gives points on other lines).

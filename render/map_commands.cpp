@@ -109,13 +109,13 @@ struct MapCommandActions {
     static bool drawLine(CVexaView& v) {
         if (!v.lineDrawing_) {
             v.lineDrawing_ = true;
-            v.snappedItem_ = nullptr;
+            v.snap_.reset();
             v.startLineInput();
             if (v.host_ != nullptr) v.host_->openDialog(MapCommand::DrawLine, v);
             return true;
         }
         v.lineDrawing_ = false;
-        v.snappedItem_ = nullptr;
+        v.snap_.reset();
         std::optional<Line> line = v.stopLineInput();
         if (line && line->size() >= 2) {
             LineDefaults defaults;

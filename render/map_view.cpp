@@ -367,15 +367,7 @@ void CVexaView::drawOverlays() {
     c.beginDirectDrawing();
     if (c.target() != nullptr) {
         if (digitizingOverlay) digitizingOverlay(c);
-        // The picked node's cell.
-        if (picked_ && pickedIndex_ && model_.grid_ && !model_.grid_->empty()) {
-            const auto [x, y] = model_.grid_->nodeXY(*pickedIndex_);
-            const gdi::Point d = c.toDevice(x, y);
-            c.setColorPen(gdi::rgb(255, 0, 0));
-            c.setHollowBrush();
-            c.rectangle({d.x - 4, d.y - 4, d.x + 5, d.y + 5});
-            c.deletePen();
-        }
+        nodePick_.drawOverlay(c, model_.grid());
         if (editingPoints != nullptr) drawEditorMarkers(c, *editingPoints);
         if (selectedPointSet != nullptr) {
             c.setColorPen(gdi::rgb(255, 0, 0));
@@ -392,15 +384,10 @@ void CVexaView::drawOverlays() {
             c.line({d.x, d.y - 6}, {d.x, d.y + 7});
             c.deletePen();
         }
-        if (zoomDrag_ && zoomDragShown_) c.dragRectangle(dragBox(*zoomDrag_));
+        zoomDrag_.drawOverlay(c);
     }
     c.endDirectDrawing();
     drawEnteredLine();
-}
-
-gdi::Rect CVexaView::dragBox(const std::array<gdi::Point, 2>& corners) {
-    return {std::min(corners[0].x, corners[1].x), std::min(corners[0].y, corners[1].y),
-            std::max(corners[0].x, corners[1].x) + 1, std::max(corners[0].y, corners[1].y) + 1};
 }
 
 std::optional<gdi::Dib> CVexaView::drawPicture() { return drawPicture(canvas().pageSize()); }
@@ -449,27 +436,6 @@ std::string CVexaView::statusText(double x, double y) const {
 
 // --- Line drawing -------------------------------------------------------------------------------
 
-void CVexaView::snapPoint(double& x, double& y) {
-    if (!snapLines || !model_.objectTree_) return;
-    const auto hit = model_.objectTree_->hitTestLines(x, y, pickX_, pickY_);
-    if (!hit || hit->item->line() == nullptr) {
-        snappedItem_ = nullptr;
-        return;
-    }
-    const Line& target = *hit->item->line();
-    const std::optional<LinePoint> p = target.point(hit->point);
-    if (!p) return;
-    Line* entered = const_cast<Line*>(enteredLine());
-    if (entered != nullptr && snappedItem_ == hit->item && snappedPoint_ != hit->point) {
-        // Follow the line from the previous snapped point to this one.
-        target.appendPart(snappedPoint_, hit->point, *entered);
-    }
-    snappedItem_ = hit->item;
-    snappedPoint_ = hit->point;
-    x = p->x;
-    y = p->y;
-}
-
 // --- Cross-section
 // ---------------------------------------------------------------------------------
 
@@ -489,49 +455,22 @@ void CVexaView::takeCrossSection(CrossSection section) {
 
 void CVexaView::mouseLeftDown(gdi::Point p) {
     canvas().captureMouse();
-    if (zoom_.isOpen()) {
-        zoomDrag_ = std::array<gdi::Point, 2>{p, p};
-        zoomDragShown_ = false;
-    }
-}
-
-void CVexaView::showZoomDrag(bool show) {
-    if (!zoomDrag_ || zoomDragShown_ == show) return;
-    DrawingCanvas& c = canvas();
-    if (c.window() == nullptr) {
-        zoomDragShown_ = show;
-        return;
-    }
-    c.beginDirectDrawing();
-    if (c.target() != nullptr) c.dragRectangle(dragBox(*zoomDrag_));
-    c.endDirectDrawing();
-    zoomDragShown_ = show;
-}
-
-bool CVexaView::endZoomDrag(gdi::Point p) {
-    if (!zoomDrag_) return false;
-    showZoomDrag(false);
-    const gdi::Point a = (*zoomDrag_)[0];
-    zoomDrag_.reset();
-    const int larger = std::max(std::abs(p.x - a.x), std::abs(p.y - a.y));
-    if (larger < ZoomWindow::kMinDragPixels) return false;
-    const DrawingCanvas& c = canvas();
-    const double x1 = c.toWorldX(a.x), x2 = c.toWorldX(p.x);
-    const double y1 = c.toWorldY(a.y), y2 = c.toWorldY(p.y);
-    zoom_.push({std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)});
-    invalidateMap();
-    return true;
+    if (zoom_.isOpen()) zoomDrag_.press(p);
 }
 
 void CVexaView::mouseLeftUp(gdi::Point p) {
     canvas().releaseMouse();
-    if (zoom_.isOpen() && zoomDrag_) {
-        if (endZoomDrag(p)) return;
+    DrawingCanvas& c = canvas();
+    if (zoom_.isOpen() && zoomDrag_.dragging()) {
+        if (const std::optional<WorldRect> r = zoomDrag_.release(c, p)) {
+            zoom_.push(*r);
+            invalidateMap();
+            return;
+        }
     }
-    const DrawingCanvas& c = canvas();
     double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
     if (lineDrawing_) {
-        snapPoint(x, y);
+        snap_.snap(model_.objectTreeIfAny(), pickX_, pickY_, enteredLine(), x, y);
         lineAddWorldPoint(x, y);
         return;
     }
@@ -539,17 +478,8 @@ void CVexaView::mouseLeftUp(gdi::Point p) {
         lineAddWorldPoint(x, y);
         return;
     }
-    if (nodeWindowOpen && model_.grid_ && !model_.grid_->empty() &&
-        model_.grid_->extent().contains(x, y)) {
-        const NodeRef node = model_.grid_->nearestNode(x, y);
-        if (node.index >= 0 && model_.grid_->hasValues() &&
-            (!model_.grid_->hasMask() ||
-             model_.grid_->mask()[static_cast<std::size_t>(node.index)] != 0)) {
-            picked_ = PickedNode{node.i, model_.grid_->ny() - 1 - node.j,
-                                 model_.grid_->values()[static_cast<std::size_t>(node.index)]};
-            pickedIndex_ = node.index;
-            if (window() != nullptr) window()->invalidate();
-        }
+    if (model_.grid() != nullptr && nodePick_.pick(*model_.grid(), x, y) && window() != nullptr) {
+        window()->invalidate();
     }
 }
 
@@ -562,13 +492,9 @@ void CVexaView::mouseMove(gdi::Point p) {
     const DrawingCanvas& c = canvas();
     const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
     setStatusText(statusText(x, y));
-    if (zoomDrag_) {
-        showZoomDrag(false);
-        (*zoomDrag_)[1] = p;
-        showZoomDrag(true);
-    }
+    zoomDrag_.move(canvas(), p);
     lineMouseMove(p);
-    if (snapLines && model_.objectTree_ && window() != nullptr) {
+    if (snap_.enabled && model_.objectTree_ && window() != nullptr) {
         const bool near = model_.objectTree_->hitTestLines(x, y, pickX_, pickY_).has_value();
         window()->setDrawingCursor(near || lineInput());
     }

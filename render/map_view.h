@@ -49,6 +49,7 @@
 #include "render/map_layers.h"
 #include "render/map_model.h"
 #include "render/map_title.h"
+#include "render/map_tools.h"
 #include "render/map_type.h"
 #include "render/scale_bar.h"
 #include "render/startup_options.h"
@@ -130,7 +131,7 @@ public:
 // The zoom window ("Общий вид") and its history of windows.
 class ZoomWindow {
 public:
-    static constexpr int kMinDragPixels = 40;
+    static constexpr int kMinDragPixels = ZoomDragTool::kMinPixels;
 
     bool isOpen() const { return open_; }
     // Opens at the starting rectangle: centred on the centre of the drawing
@@ -249,19 +250,15 @@ public:
     void keyEscape();
     bool lineDrawing() const { return lineDrawing_; }
     // Snapping of drawn lines to the lines of the object tree.
-    bool snapLines = false;
+    LineSnapTool& lineSnapping() { return snap_; }
 
     // The status-bar text for a world point (empty outside the grid).
     std::string statusText(double x, double y) const;
 
     // The node window: when open, a left click picks the nearest node.
-    bool nodeWindowOpen = false;
-    struct PickedNode {
-        std::int32_t column = 0;
-        std::int32_t rowFromTop = 0;
-        double value = 0;
-    };
-    std::optional<PickedNode> pickedNode() const { return picked_; }
+    NodePickTool& nodePicking() { return nodePick_; }
+    using PickedNode = NodePickTool::PickedNode;
+    std::optional<PickedNode> pickedNode() const { return nodePick_.picked(); }
 
     // --- Opening ----------------------------------------------------------------------------
     // The first display: the map from what the document read (the main
@@ -328,10 +325,6 @@ private:
     void drawFrame();
     static void drawTreeTexts(DrawingCanvas& canvas, Bush& group);
     void recomputePickTolerance();
-    bool endZoomDrag(gdi::Point p);
-    void showZoomDrag(bool show);
-    static gdi::Rect dragBox(const std::array<gdi::Point, 2>& corners);
-    void snapPoint(double& x, double& y);
 
     MapViewHost* host_ = nullptr;
     bool readDocument(BinaryReader& in);
@@ -357,16 +350,13 @@ private:
 
     DRect world_{0, 0, 1, 1};
     ZoomWindow zoom_;
-    std::optional<std::array<gdi::Point, 2>> zoomDrag_;  // corners while dragging
-    bool zoomDragShown_ = false;
+    ZoomDragTool zoomDrag_;
+    LineSnapTool snap_;
+    NodePickTool nodePick_;
     gdi::Rect mapRect_;  // the map's device rectangle of the last drawing
     double pickX_ = 0, pickY_ = 0;
     bool lineDrawing_ = false;
     bool borderDrawing_ = false;
-    const BushItem* snappedItem_ = nullptr;
-    std::size_t snappedPoint_ = 0;
-    std::optional<PickedNode> picked_;
-    std::optional<std::int32_t> pickedIndex_;
 };
 
 }  // namespace gridova
