@@ -2,7 +2,6 @@
 #include "contour/isoline_format.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstdio>
 #include <limits>
@@ -181,17 +180,47 @@ bool IsolineFormat::readText(LineSource& lines) {
 
 // --- Document section ------------------------------------------------------------------------
 
+namespace {
+
+// The "IF01" record after its tag. Reading, colours keep their low 24 bits,
+// the digits are held to 0..kMaxDigits and an unknown orientation reads as
+// Readable.
+template <class Format, class Io>
+void formatFields(Format& f, Io& io) {
+    io.word(f.show);
+    io.word(f.badgetShow);
+    io.word(f.colorLine);
+    io.word(f.widthLine);
+    io.word(f.initSpacing);
+    io.word(f.spacing);
+    io.word(f.decimalDigit);
+    io.word(f.colorText);
+    io.word(f.colorLabelLine);
+    io.word(f.colorLabelPattern);
+    if constexpr (Io::kReading) {
+        auto orient = static_cast<std::int32_t>(f.orient);
+        io.word(orient);
+        f.orient = orientOf(orient);
+    } else {
+        io.word(static_cast<std::int32_t>(f.orient));
+    }
+    io.word(f.penStyle);
+    if constexpr (Io::kReading) {
+        for (gdi::ColorRef* c :
+             {&f.colorLine, &f.colorText, &f.colorLabelLine, &f.colorLabelPattern}) {
+            *c = colorOf(*c);
+        }
+        f.decimalDigit = clampDigits(f.decimalDigit);
+    }
+}
+
+}  // namespace
+
 void IsolineFormat::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kSectionTag);
-    for (std::int64_t v :
-         {std::int64_t{show}, std::int64_t{badgetShow}, std::int64_t{colorLine},
-          std::int64_t{widthLine}, std::int64_t{initSpacing}, std::int64_t{spacing},
-          std::int64_t{decimalDigit}, std::int64_t{colorText}, std::int64_t{colorLabelLine},
-          std::int64_t{colorLabelPattern}, std::int64_t{static_cast<std::int32_t>(orient)},
-          std::int64_t{penStyle}}) {
-        r.putWord(static_cast<std::int32_t>(v));
-    }
+    RecordWriting io(r);
+    formatFields(*this, io);
     r.writeRecord(out);
     writeFontRecord(out, font);
 }
@@ -200,26 +229,10 @@ bool IsolineFormat::readSection(BinaryReader& in) {
     RecordBuffer r;
     if (section_io::openSection(in, r, kSectionTag) != 1) return false;
     // Words a shorter record does not hold keep the members' values.
-    auto words = std::to_array<std::int32_t>(
-        {show, badgetShow, static_cast<std::int32_t>(colorLine), widthLine, initSpacing, spacing,
-         decimalDigit, static_cast<std::int32_t>(colorText),
-         static_cast<std::int32_t>(colorLabelLine), static_cast<std::int32_t>(colorLabelPattern),
-         static_cast<std::int32_t>(orient), penStyle});
-    for (std::int32_t& w : words) r.getWord(w);
     IsolineFormat next = *this;
+    RecordReading io(r);
+    formatFields(next, io);
     if (!readFontRecord(in, next.font)) return section_io::refuse(in);
-    next.show = words[0];
-    next.badgetShow = words[1];
-    next.colorLine = colorOf(words[2]);
-    next.widthLine = words[3];
-    next.initSpacing = words[4];
-    next.spacing = words[5];
-    next.decimalDigit = clampDigits(words[6]);
-    next.colorText = colorOf(words[7]);
-    next.colorLabelLine = colorOf(words[8]);
-    next.colorLabelPattern = colorOf(words[9]);
-    next.orient = orientOf(words[10]);
-    next.penStyle = words[11];
     *this = std::move(next);
     return true;
 }

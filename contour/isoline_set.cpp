@@ -21,6 +21,24 @@ constexpr std::size_t kMinIsolineSectionBytes =
 
 std::int32_t clampDigits(std::int32_t v) { return std::clamp(v, 0, IsolineFormat::kMaxDigits); }
 
+// The "IE01" record after its tag: the label digits (held to
+// 0..kMaxDigits when read) and the level. The reader takes them over once
+// the format and the pieces are read.
+template <class Io>
+void isolineFields(Io& io, std::int32_t& digits, double& level) {
+    io.word(digits);
+    if constexpr (Io::kReading) digits = clampDigits(digits);
+    io.number(level);
+}
+
+// The "IS01" record after its tag: the count of isolines that follow it and
+// Show, which the reader takes over once the isolines are read.
+template <class Io>
+void setFields(Io& io, std::int32_t& count, std::int32_t& show) {
+    io.word(count);
+    io.word(show);
+}
+
 // Value order; a total order, so that values read from a file that are not
 // numbers cannot upset the sort.
 bool valueBefore(const std::unique_ptr<Isoline>& a, const std::unique_ptr<Isoline>& b) {
@@ -39,8 +57,10 @@ void Isoline::addPiece(Line piece) {
 void Isoline::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kSectionTag);
-    r.putWord(labelDigits);
-    r.putDouble(value);
+    std::int32_t digits = labelDigits;
+    double level = value;
+    RecordWriting io(r);
+    isolineFields(io, digits, level);
     r.writeRecord(out);
     format.writeSection(out);
     pieces_.writeSection(out);
@@ -51,13 +71,13 @@ bool Isoline::readSection(BinaryReader& in) {
     if (section_io::openSection(in, r, kSectionTag) != 1) return false;
     std::int32_t digits = labelDigits;
     double level = value;
-    r.getWord(digits);
-    r.getDouble(level);
+    RecordReading io(r);
+    isolineFields(io, digits, level);
     IsolineFormat f;
     if (!f.readSection(in)) return section_io::stop(in);
     LineList pieces;
     if (!pieces.readSection(in)) return section_io::stop(in);
-    labelDigits = clampDigits(digits);
+    labelDigits = digits;
     value = level;
     format = std::move(f);
     pieces_ = std::move(pieces);
@@ -149,8 +169,10 @@ void IsolineSet::copyFormatsFrom(const IsolineSet& other) {
 void IsolineSet::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kSectionTag);
-    r.putWord(static_cast<std::int32_t>(isolines_.size()));
-    r.putWord(show);
+    auto count = static_cast<std::int32_t>(isolines_.size());
+    std::int32_t shown = show;
+    RecordWriting io(r);
+    setFields(io, count, shown);
     r.writeRecord(out);
     for (const auto& i : isolines_) i->writeSection(out);
 }
@@ -160,8 +182,8 @@ bool IsolineSet::readSection(BinaryReader& in) {
     if (section_io::openSection(in, r, kSectionTag) != 1) return false;
     std::int32_t count = 0;
     std::int32_t shown = show;
-    r.getWord(count);
-    r.getWord(shown);
+    RecordReading io(r);
+    setFields(io, count, shown);
     if (!section_io::countFits(in, count, kMinIsolineSectionBytes)) return section_io::refuse(in);
     std::vector<std::unique_ptr<Isoline>> read;
     read.reserve(static_cast<std::size_t>(count));

@@ -26,6 +26,34 @@ void readColor(std::string_view section, std::string_view key, gdi::ColorRef& c)
     }
 }
 
+// The "PF01" record after its tag. Colours keep their low 24 bits and the
+// digits 0..kMaxDigits when read. The presence of a marker picture is handed
+// to the caller.
+template <class Format, class Io>
+void formatFields(Format& f, Io& io, std::int32_t& hasPicture) {
+    io.word(f.circleColor);
+    io.word(f.circleColorNew);
+    io.word(f.pointColor);
+    io.word(f.colorDelete);
+    io.word(f.textColor);
+    io.word(f.badgeRadius);
+    io.word(f.maxRadius);
+    io.word(f.minRadius);
+    io.word(f.digits);
+    io.word(f.show);
+    io.word(f.showDigit);
+    io.word(f.showLabel);
+    io.word(f.valueShow);
+    io.word(hasPicture);
+    if constexpr (Io::kReading) {
+        for (gdi::ColorRef* c :
+             {&f.circleColor, &f.circleColorNew, &f.pointColor, &f.colorDelete, &f.textColor}) {
+            *c &= 0xFFFFFFu;
+        }
+        f.digits = std::clamp(f.digits, 0, BadgeFormat::kMaxDigits);
+    }
+}
+
 }  // namespace
 
 std::string BadgeFormat::formatNumber() const {
@@ -81,15 +109,10 @@ void BadgeFormat::writeProfile(int setNumber) const {
 void BadgeFormat::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kTag);
-    for (std::int32_t v :
-         {static_cast<std::int32_t>(circleColor), static_cast<std::int32_t>(circleColorNew),
-          static_cast<std::int32_t>(pointColor), static_cast<std::int32_t>(colorDelete),
-          static_cast<std::int32_t>(textColor), badgeRadius, maxRadius, minRadius, digits, show,
-          showDigit, showLabel, valueShow}) {
-        r.putWord(v);
-    }
     // Pictures as markers are written by the picture layer; none yet.
-    r.putPresence(false);
+    std::int32_t hasPicture = 0;
+    RecordWriting io(r);
+    formatFields(*this, io, hasPicture);
     r.writeRecord(out);
     writeFontRecord(out, font);
 }
@@ -97,23 +120,9 @@ void BadgeFormat::writeSection(BinaryWriter& out) const {
 bool BadgeFormat::readSection(BinaryReader& in) {
     RecordBuffer r;
     if (section_io::openSectionQuietly(in, r, kTag) != 1) return false;
-    std::int32_t colors[5] = {
-        static_cast<std::int32_t>(circleColor), static_cast<std::int32_t>(circleColorNew),
-        static_cast<std::int32_t>(pointColor), static_cast<std::int32_t>(colorDelete),
-        static_cast<std::int32_t>(textColor)};
-    for (std::int32_t& c : colors) r.getWord(c);
-    circleColor = static_cast<gdi::ColorRef>(colors[0]) & 0xFFFFFFu;
-    circleColorNew = static_cast<gdi::ColorRef>(colors[1]) & 0xFFFFFFu;
-    pointColor = static_cast<gdi::ColorRef>(colors[2]) & 0xFFFFFFu;
-    colorDelete = static_cast<gdi::ColorRef>(colors[3]) & 0xFFFFFFu;
-    textColor = static_cast<gdi::ColorRef>(colors[4]) & 0xFFFFFFu;
-    for (std::int32_t* v : {&badgeRadius, &maxRadius, &minRadius, &digits, &show, &showDigit,
-                            &showLabel, &valueShow}) {
-        r.getWord(*v);
-    }
-    digits = std::clamp(digits, 0, kMaxDigits);
     std::int32_t hasPicture = 0;
-    r.getWord(hasPicture);
+    RecordReading io(r);
+    formatFields(*this, io, hasPicture);
     if (hasPicture != 0) {
         // A marker picture's own data belongs to the picture layer, which
         // this build cannot read: the rest of the file is out of step.

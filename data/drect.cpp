@@ -11,6 +11,20 @@ namespace {
 
 constexpr std::string_view kTag = "DR01";
 
+// The "DR01" record after its tag.
+template <class Rect, class Io>
+void rectFields(Rect& d, Io& io) {
+    io.word(d.left);
+    io.word(d.top);
+    io.word(d.right);
+    io.word(d.bottom);
+    io.number(d.minX);
+    io.number(d.minY);
+    io.number(d.maxX);
+    io.number(d.maxY);
+    io.number(d.reserved);
+}
+
 }  // namespace
 
 DRect::DRect(double x1, double y1, double x2, double y2)
@@ -63,16 +77,16 @@ void DRect::shift(double dx, double dy) {
 void DRect::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kTag);
-    for (std::int32_t v : {left, top, right, bottom}) r.putWord(v);
-    for (double v : {minX, minY, maxX, maxY, reserved}) r.putDouble(v);
+    RecordWriting io(r);
+    rectFields(*this, io);
     r.writeRecord(out);
 }
 
 bool DRect::readSection(BinaryReader& in) {
     RecordBuffer r;
     if (section_io::openSectionQuietly(in, r, kTag) != 1) return false;
-    for (std::int32_t* v : {&left, &top, &right, &bottom}) r.getWord(*v);
-    for (double* v : {&minX, &minY, &maxX, &maxY, &reserved}) r.getDouble(*v);
+    RecordReading io(r);
+    rectFields(*this, io);
     return true;
 }
 

@@ -347,18 +347,35 @@ bool PointSet::writeText(std::FILE* file) const {
 }  // namespace gridova
 
 namespace gridova {
+namespace {
+
+// The "PS01" record after its tag; the presence of the point list is handed
+// to the caller, which reads the list.
+template <class Set, class Io>
+void setFields(Set& s, Io& io, std::int32_t& hasList) {
+    if constexpr (Io::kReading) {
+        std::string name;
+        if (io.text(name) && !name.empty()) s.setName(toUtf8(name));
+    } else {
+        io.text(s.name());
+    }
+    for (auto* v : {&s.mean, &s.dx, &s.dy, &s.diagonal, &s.vmax, &s.xmax, &s.ymax, &s.vmin, &s.xmin,
+                    &s.ymin, &s.xOffset, &s.yOffset, &s.xScale, &s.yScale}) {
+        io.number(*v);
+    }
+    io.word(s.hasLabels);
+    io.word(s.visible);
+    io.word(hasList);
+}
+
+}  // namespace
 
 void PointSet::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kTag);
-    r.putString(name_);
-    for (double v : {mean, dx, dy, diagonal, vmax, xmax, ymax, vmin, xmin, ymin, xOffset, yOffset,
-                     xScale, yScale}) {
-        r.putDouble(v);
-    }
-    r.putWord(hasLabels);
-    r.putWord(visible);
-    r.putPresence(hasList_);
+    std::int32_t hasList = hasList_ ? 1 : 0;
+    RecordWriting io(r);
+    setFields(*this, io, hasList);
     r.writeRecord(out);
     if (hasList_) {
         r.putWord(static_cast<std::int32_t>(points_.size()));
@@ -386,20 +403,13 @@ bool PointSet::readSection(BinaryReader& in, int depth) {
     RecordBuffer r;
     if (section_io::openSectionQuietly(in, r, kTag) != 1) return false;
     if (depth > kMaxSectionDepth) return section_io::refuse(in);
-    std::string name;
-    if (r.getString(name) > 0) setName(toUtf8(name));
-    for (double* v : {&mean, &dx, &dy, &diagonal, &vmax, &xmax, &ymax, &vmin, &xmin, &ymin,
-                      &xOffset, &yOffset, &xScale, &yScale}) {
-        r.getDouble(*v);
-    }
+    std::int32_t list = 0;
+    RecordReading io(r);
+    setFields(*this, io, list);
     extent[0] = xmin;
     extent[1] = ymin;
     extent[2] = xmax;
     extent[3] = ymax;
-    r.getWord(hasLabels);
-    r.getWord(visible);
-    std::int32_t list = 0;
-    r.getWord(list);
 
     const auto damaged = [&] { return section_io::refuse(in); };
     if (list != 0) {

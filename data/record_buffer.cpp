@@ -242,6 +242,29 @@ int RecordBuffer::checkTag(std::initializer_list<std::string_view> accepted) {
     return 0;
 }
 
+bool RecordReading::word(std::uint32_t& v) {
+    auto w = static_cast<std::int32_t>(v);
+    if (!word(w)) return false;
+    v = static_cast<std::uint32_t>(w);
+    return true;
+}
+
+bool RecordReading::flaggedText(std::optional<std::string>& v) {
+    std::int32_t present = 0;
+    if (!word(present)) return false;
+    if (present == 0) {
+        v.reset();
+        return true;
+    }
+    std::optional<std::string> text;
+    if (!taken(r_.takeString(text) >= 0)) {
+        damaged_ = true;
+        return false;
+    }
+    v = std::move(text);
+    return true;
+}
+
 void writeDirectText(BinaryWriter& out, const std::optional<std::string>& text) {
     if (!text) {
         out.word(-1);

@@ -133,36 +133,68 @@ private:
 
 // One list of a record's fields serves both its writer and its reader: a
 // function template names each field once, in order, as io.word(field),
-// io.number(field), io.optional(field) or io.text(field), and is called
-// with a RecordWriting (the fields of a const object) or a RecordReading.
-// A field that is worked out rather than stored goes through
-// `if constexpr (Io::kReading)`.
+// io.number(field), io.optional(field), io.text(field) or
+// io.flaggedText(field), and is called with a RecordWriting (the fields of
+// a const object) or a RecordReading. A field that is worked out rather
+// than stored, or that is checked, held to a range or converted when read,
+// goes through `if constexpr (Io::kReading)`. A value that the record
+// carries for its caller (a count of the items that follow the record) is
+// handed in by reference: the writer gives it, the reader takes it.
 class RecordWriting {
 public:
     static constexpr bool kReading = false;
     explicit RecordWriting(RecordBuffer& r) : r_(r) {}
     void word(std::int32_t v) { r_.putWord(v); }
+    // An unsigned field (a colour) as the word of the same 32 bits.
+    void word(std::uint32_t v) { r_.putWord(static_cast<std::int32_t>(v)); }
     void number(double v) { r_.putDouble(v); }
     void optional(const OptionalValue& v) { r_.putOptional(v); }
     void text(const std::string& v) { r_.putString(v); }
+    // An absent text is the single word -1.
+    void text(const std::optional<std::string>& v) { r_.putString(v); }
+    // A presence word, then the text when there is one.
+    void flaggedText(const std::optional<std::string>& v) {
+        r_.putPresence(v.has_value());
+        if (v) r_.putString(*v);
+    }
 
 private:
     RecordBuffer& r_;
 };
 
 // Taking a field that the record does not hold any more (an older, shorter
-// record) leaves it as it was and gives false.
+// record) leaves it as it was and gives false; allTaken() then tells that
+// some field was not taken. A flagged text whose presence word is set but
+// whose text the record does not hold marks the record damaged().
 class RecordReading {
 public:
     static constexpr bool kReading = true;
     explicit RecordReading(RecordBuffer& r) : r_(r) {}
-    bool word(std::int32_t& v) { return r_.getWord(v) >= 0; }
-    bool number(double& v) { return r_.getDouble(v) >= 0; }
-    bool optional(OptionalValue& v) { return r_.getOptional(v) >= 0; }
-    bool text(std::string& v) { return r_.getString(v) >= 0; }
+    bool word(std::int32_t& v) { return taken(r_.getWord(v) >= 0); }
+    bool word(std::uint32_t& v);
+    bool number(double& v) { return taken(r_.getDouble(v) >= 0); }
+    bool optional(OptionalValue& v) { return taken(r_.getOptional(v) >= 0); }
+    // An empty text leaves the field as it was; an absent one is not taken
+    // (RecordBuffer::getString).
+    bool text(std::string& v) { return taken(r_.getString(v) >= 0); }
+    // An absent text gives none; an empty one the empty text.
+    bool text(std::optional<std::string>& v) { return taken(r_.takeString(v) >= 0); }
+    // A presence word 0 gives none; a set one the text that follows (none
+    // for an absent text).
+    bool flaggedText(std::optional<std::string>& v);
+
+    bool allTaken() const { return allTaken_; }
+    bool damaged() const { return damaged_; }
 
 private:
+    bool taken(bool ok) {
+        if (!ok) allTaken_ = false;
+        return ok;
+    }
+
     RecordBuffer& r_;
+    bool allTaken_ = true;
+    bool damaged_ = false;
 };
 
 // --- Direct items -----------------------------------------------------------
@@ -180,6 +212,42 @@ bool readDirectWords(BinaryReader& in, std::vector<std::int32_t>& values);
 // destination is unchanged).
 void writeDirectOptionalWords(BinaryWriter& out, const std::vector<std::int32_t>* values);
 bool readDirectOptionalWords(BinaryReader& in, std::vector<std::int32_t>& values);
+
+// The items written directly, outside records, named once for the writer
+// and the reader as a record's fields are (RecordWriting): io.word(field),
+// io.byte(field), io.text(field) (a direct text).
+class DirectWriting {
+public:
+    static constexpr bool kReading = false;
+    explicit DirectWriting(BinaryWriter& out) : out_(out) {}
+    void word(std::int32_t v) { out_.word(v); }
+    void byte(std::uint8_t v) { out_.byte(v); }
+    void text(const std::optional<std::string>& v) { writeDirectText(out_, v); }
+
+private:
+    BinaryWriter& out_;
+};
+
+// A read past the end of the file fails the reader, and every later read;
+// the field is left as it was and allTaken() turns false.
+class DirectReading {
+public:
+    static constexpr bool kReading = true;
+    explicit DirectReading(BinaryReader& in) : in_(in) {}
+    bool word(std::int32_t& v) { return taken(in_.word(v)); }
+    bool byte(std::uint8_t& v) { return taken(in_.byte(v)); }
+    bool text(std::optional<std::string>& v) { return taken(readDirectText(in_, v)); }
+    bool allTaken() const { return allTaken_; }
+
+private:
+    bool taken(bool ok) {
+        if (!ok) allTaken_ = false;
+        return ok;
+    }
+
+    BinaryReader& in_;
+    bool allTaken_ = true;
+};
 
 // How deep sections may nest (groups in groups, derived sets); deeper
 // sections are refused as "Invalid format.".

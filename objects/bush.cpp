@@ -45,6 +45,37 @@ std::string fitName(std::string_view name, std::size_t limit) {
            std::string(name.substr(digitsAt));
 }
 
+// The "BI01" record after its tag: whether the object's section follows,
+// and the item's type.
+template <class Io>
+void itemFields(Io& io, std::int32_t& present, std::int32_t& type) {
+    io.word(present);
+    io.word(type);
+}
+
+// A name of the "Bush01" record, through the group's accessors. Reading, an
+// empty or absent name is not taken and a stored one is kept as UTF-8.
+template <class Io, class Group, class Get, class Set>
+void nameField(Io& io, Group& b, Get get, Set set) {
+    if constexpr (Io::kReading) {
+        std::string stored;
+        if (io.text(stored) && !stored.empty()) (b.*set)(toUtf8(stored));
+    } else {
+        io.text((b.*get)());
+    }
+}
+
+// The "Bush01" record after its tag; the palette's size is handed to the
+// caller, which checks it against the palette that follows.
+template <class Group, class Io>
+void groupFields(Group& b, Io& io, std::int32_t& paletteSize) {
+    nameField(io, b, &Bush::name, &Bush::setName);
+    nameField(io, b, &Bush::nextGroupName, &Bush::setNextGroupName);
+    nameField(io, b, &Bush::nextItemName, &Bush::setNextItemName);
+    for (auto& v : b.kept) io.word(v);
+    io.word(paletteSize);
+}
+
 std::optional<DRect> unite(std::optional<DRect> a, const std::optional<DRect>& b) {
     if (!b) return a;
     if (!a) return b;
@@ -111,8 +142,10 @@ std::optional<DRect> BushItem::extent() const {
 void BushItem::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kItemTag);
-    r.putPresence(hasObject());
-    r.putWord(static_cast<std::int32_t>(type_));
+    std::int32_t present = hasObject() ? 1 : 0;
+    auto type = static_cast<std::int32_t>(type_);
+    RecordWriting io(r);
+    itemFields(io, present, type);
     r.writeRecord(out);
     if (const Line* l = line()) l->writeSection(out);
     if (const MapAxis* a = axis()) a->writeSection(out);
@@ -125,8 +158,8 @@ std::unique_ptr<BushItem> BushItem::readSection(BinaryReader& in, int depth) {
     if (section_io::openSection(in, r, kItemTag) != 1) return nullptr;
     std::int32_t present = 0;
     std::int32_t type = 0;
-    r.getWord(present);
-    r.getWord(type);
+    RecordReading io(r);
+    itemFields(io, present, type);
     const auto known = static_cast<Type>(type);
     if (known != Type::Line && known != Type::Axis && known != Type::PointSet &&
         known != Type::Text) {
@@ -387,11 +420,9 @@ void Bush::recomputeExtent() {
 void Bush::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kBushTag);
-    r.putString(name_);
-    r.putString(nextGroupName_);
-    r.putString(nextItemName_);
-    for (std::int32_t v : kept) r.putWord(v);
-    r.putWord(palette_ ? static_cast<std::int32_t>(palette_->size()) : 0);
+    std::int32_t paletteSize = palette_ ? static_cast<std::int32_t>(palette_->size()) : 0;
+    RecordWriting io(r);
+    groupFields(*this, io, paletteSize);
     r.writeRecord(out);
     if (palette_) {
         const std::vector<std::int32_t> words(palette_->begin(), palette_->end());
@@ -418,15 +449,9 @@ bool Bush::readSection(BinaryReader& in, int depth) {
     if (depth > kMaxSectionDepth) return section_io::refuse(in);
     RecordBuffer r;
     if (section_io::openSection(in, r, kBushTag) != 1) return false;
-    std::string stored;
-    if (r.getString(stored) > 0) setName(toUtf8(stored));
-    for (std::string* next : {&nextGroupName_, &nextItemName_}) {
-        stored.clear();
-        if (r.getString(stored) > 0) *next = toUtf8(stored);
-    }
-    for (std::int32_t& v : kept) r.getWord(v);
     std::int32_t paletteSize = 0;
-    r.getWord(paletteSize);
+    RecordReading io(r);
+    groupFields(*this, io, paletteSize);
 
     // The palette: its size must be the one the record gave (0 without one).
     std::int32_t flag = 0;

@@ -183,6 +183,9 @@ public:
 private:
     // Count = n with the tables resized; the caller fills them.
     void resize(std::int32_t n);
+    // The "CS01" record after its tag, for the writer and the reader.
+    template <class Scale, class Io>
+    static void recordFields(Scale& s, Io& io);
 
     std::int32_t count_ = kDefaultCount;  // colour bands, 1..kMaxCount
     double min_ = 0;                      // the active range

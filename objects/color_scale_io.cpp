@@ -178,16 +178,30 @@ bool ColorScale::readColors(LineSource& lines, int position) {
 
 // --- Document section ---------------------------------------------------------------
 
+// Colours keep their low 24 bits when read; Count is checked by the reader.
+template <class Scale, class Io>
+void ColorScale::recordFields(Scale& s, Io& io) {
+    for (auto* v :
+         {&s.paletteSize, &s.count_, &s.width, &s.barHeight, &s.labelHeight, &s.top, &s.left,
+          &s.location, &s.upDown, &s.setMinMax, &s.visible, &s.gap, &s.paletteMode}) {
+        io.word(*v);
+    }
+    io.word(s.minColor);
+    io.word(s.maxColor);
+    if constexpr (Io::kReading) {
+        s.minColor &= kColorMask;
+        s.maxColor &= kColorMask;
+    }
+    for (auto* v : {&s.minValue, &s.maxValue, &s.dataMin, &s.dataMax, &s.min_, &s.max_, &s.step_}) {
+        io.number(*v);
+    }
+}
+
 void ColorScale::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kSectionTag);
-    for (std::int32_t v :
-         {paletteSize, count_, width, barHeight, labelHeight, top, left, location, upDown,
-          setMinMax, visible, gap, paletteMode, static_cast<std::int32_t>(minColor),
-          static_cast<std::int32_t>(maxColor)}) {
-        r.putWord(v);
-    }
-    for (double v : {minValue, maxValue, dataMin, dataMax, min_, max_, step_}) r.putDouble(v);
+    RecordWriting io(r);
+    recordFields(*this, io);
     r.writeRecord(out);
     writeFontRecord(out, font);
     std::vector<std::int32_t> words(colors_.begin(), colors_.end());
@@ -202,33 +216,19 @@ bool ColorScale::readSection(BinaryReader& in) {
     const auto damaged = [&] { return section_io::refuse(in); };
     // Read into a copy, taken over only when the whole section is sound.
     ColorScale next(*this);
-    std::int32_t count = count_;
-    auto lowColor = static_cast<std::int32_t>(minColor);
-    auto highColor = static_cast<std::int32_t>(maxColor);
-    for (std::int32_t* v :
-         {&next.paletteSize, &count, &next.width, &next.barHeight, &next.labelHeight, &next.top,
-          &next.left, &next.location, &next.upDown, &next.setMinMax, &next.visible, &next.gap,
-          &next.paletteMode, &lowColor, &highColor}) {
-        r.getWord(*v);
-    }
-    next.minColor = static_cast<gdi::ColorRef>(lowColor) & kColorMask;
-    next.maxColor = static_cast<gdi::ColorRef>(highColor) & kColorMask;
-    for (double* v : {&next.minValue, &next.maxValue, &next.dataMin, &next.dataMax, &next.min_,
-                      &next.max_, &next.step_}) {
-        r.getDouble(*v);
-    }
-    if (count < 1 || count > kMaxCount) return damaged();
+    RecordReading io(r);
+    recordFields(next, io);
+    if (next.count_ < 1 || next.count_ > kMaxCount) return damaged();
     if (!readFontRecord(in, next.font)) return damaged();
 
     // Both tables hold exactly Count + 1 entries.
-    const auto entries = static_cast<std::size_t>(count) + 1;
+    const auto entries = static_cast<std::size_t>(next.count_) + 1;
     std::vector<std::int32_t> words;
     if (!readDirectWords(in, words) || words.size() != entries) return damaged();
     std::vector<double> bounds;
     if (!readDirectDoubles(in, bounds) || bounds.size() != entries) return damaged();
     if (!next.barRect.readSection(in)) return damaged();
 
-    next.count_ = count;
     next.colors_.resize(entries);
     for (std::size_t i = 0; i < entries; ++i) {
         next.colors_[i] = static_cast<gdi::ColorRef>(words[i]) & kColorMask;

@@ -23,6 +23,29 @@ static_assert(sizeof(LinePoint) == 2 * sizeof(double), "points are read as raw (
 
 double segment(const LinePoint& a, const LinePoint& b) { return std::hypot(b.x - a.x, b.y - a.y); }
 
+// The "LN01" record after its tag; the count of points is handed to the
+// caller, which reads the points.
+template <class L, class Io>
+void lineFields(L& l, Io& io, std::int32_t& count) {
+    io.word(count);
+    io.word(l.style.typeDraw);
+    io.word(l.style.colorLine);
+    io.word(l.style.fillColor);
+    io.word(l.style.patternColor);
+    io.word(l.style.hatch);
+    io.word(l.style.widthLine);
+    io.word(l.style.penStyle);
+    io.number(l.value);
+    if constexpr (Io::kReading) {
+        std::optional<std::string> stored;
+        if (io.flaggedText(stored)) {
+            l.name = stored ? std::optional<std::string>(toUtf8(*stored)) : std::nullopt;
+        }
+    } else {
+        io.flaggedText(l.name);
+    }
+}
+
 }  // namespace
 
 gdi::ColorRef resolveLineColor(std::int32_t value, const ColorPalette* palette) {
@@ -191,14 +214,9 @@ bool Line::appendPart(std::size_t g, std::size_t h, Line& target) const {
 void Line::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kTag);
-    r.putWord(static_cast<std::int32_t>(points_.size()));
-    for (std::int32_t v : {style.typeDraw, style.colorLine, style.fillColor, style.patternColor,
-                           style.hatch, style.widthLine, style.penStyle}) {
-        r.putWord(v);
-    }
-    r.putDouble(value);
-    r.putPresence(name.has_value());
-    if (name) r.putString(*name);
+    auto count = static_cast<std::int32_t>(points_.size());
+    RecordWriting io(r);
+    lineFields(*this, io, count);
     r.writeRecord(out);
     out.bytes(points_.data(), points_.size() * sizeof(LinePoint));
     extent_.writeSection(out);
@@ -209,18 +227,9 @@ bool Line::readSection(BinaryReader& in) {
     RecordBuffer r;
     if (section_io::openSection(in, r, kTag) != 1) return false;
     std::int32_t count = 0;
-    r.getWord(count);
-    for (std::int32_t* v : {&style.typeDraw, &style.colorLine, &style.fillColor,
-                            &style.patternColor, &style.hatch, &style.widthLine, &style.penStyle}) {
-        r.getWord(*v);
-    }
-    r.getDouble(value);
-    std::int32_t hasName = 0;
-    if (r.getWord(hasName) >= 0) {
-        std::optional<std::string> text;
-        if (hasName != 0 && r.takeString(text) < 0) return section_io::refuse(in);
-        name = text ? std::optional<std::string>(toUtf8(*text)) : std::nullopt;
-    }
+    RecordReading io(r);
+    lineFields(*this, io, count);
+    if (io.damaged()) return section_io::refuse(in);
     if (!section_io::countFits(in, count, sizeof(LinePoint))) return section_io::refuse(in);
     std::vector<LinePoint> points(static_cast<std::size_t>(count));
     if (!in.bytes(points.data(), points.size() * sizeof(LinePoint))) {

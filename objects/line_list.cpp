@@ -12,6 +12,14 @@ constexpr std::string_view kTag = "LS01";
 // extent's record. A count of lines is checked against the bytes left.
 constexpr std::size_t kMinLineSectionBytes = 4 + 12 + 4;
 
+// The "LS01" record after its tag: the count of lines that follow it and
+// the selected line, which the reader checks once the lines are read.
+template <class Io>
+void listFields(Io& io, std::int32_t& count, std::int32_t& selected) {
+    io.word(count);
+    io.word(selected);
+}
+
 }  // namespace
 
 std::size_t LineList::add(Line line) {
@@ -63,8 +71,10 @@ void LineList::setWidth(std::int32_t widthLine) {
 void LineList::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kTag);
-    r.putWord(static_cast<std::int32_t>(lines_.size()));
-    r.putWord(current);
+    auto count = static_cast<std::int32_t>(lines_.size());
+    std::int32_t selected = current;
+    RecordWriting io(r);
+    listFields(io, count, selected);
     r.writeRecord(out);
     for (const Line& l : lines_) l.writeSection(out);
     extent_.writeSection(out);
@@ -76,8 +86,8 @@ bool LineList::readSection(BinaryReader& in) {
     if (section_io::openSection(in, r, kTag) != 1) return false;
     std::int32_t count = 0;
     std::int32_t selected = -1;
-    r.getWord(count);
-    r.getWord(selected);
+    RecordReading io(r);
+    listFields(io, count, selected);
     if (!section_io::countFits(in, count, kMinLineSectionBytes)) return section_io::refuse(in);
     lines_.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {

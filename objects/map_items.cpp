@@ -10,10 +10,67 @@ namespace {
 constexpr std::string_view kAxisTag = "AX01";
 constexpr std::string_view kTextTag = "TX01";
 
-// A text of a record as UTF-8; an absent or missing text leaves it.
-void takeText(RecordBuffer& r, std::string& text) {
-    std::optional<std::string> t;
-    if (r.takeString(t) >= 0 && t) text = toUtf8(*t);
+// A text kept as UTF-8; reading, an absent or missing text leaves it.
+template <class Io, class Text>
+void utf8Text(Io& io, Text& text) {
+    if constexpr (Io::kReading) {
+        std::optional<std::string> t;
+        if (io.text(t) && t) text = toUtf8(*t);
+    } else {
+        io.text(text);
+    }
+}
+
+// A flagged text kept as UTF-8; reading, an absent text leaves it. A text
+// the flag promises but the record does not hold marks the record damaged.
+template <class Io, class Text>
+void utf8FlaggedText(Io& io, Text& text) {
+    if constexpr (Io::kReading) {
+        std::optional<std::string> t;
+        if (io.flaggedText(t) && t) text = toUtf8(*t);
+    } else {
+        io.flaggedText(text);
+    }
+}
+
+// The "AX01" record after its tag.
+template <class Axis, class Io>
+void axisFields(Axis& a, Io& io) {
+    io.word(a.colorLine);
+    io.word(a.colorText);
+    for (auto* v : {&a.widthLine, &a.initSpacing, &a.spacing, &a.autoDecimalDigit, &a.decimalDigit,
+                    &a.tickLength, &a.labelExtent, &a.xy, &a.locate, &a.visible, &a.autoTicks,
+                    &a.hasValueTransform}) {
+        io.word(*v);
+    }
+    for (auto& v : a.world) io.number(v);
+    for (auto& v : a.clipped) io.number(v);
+    for (auto* v : {&a.worldStart, &a.worldEnd, &a.valueStart, &a.valueEnd, &a.factor,
+                    &a.inverseFactor, &a.initTicks, &a.lastTicks, &a.tickStep}) {
+        io.number(*v);
+    }
+    utf8Text(io, a.name);
+    utf8Text(io, a.labelFormat);
+    utf8FlaggedText(io, a.title);
+}
+
+// The "TX01" record after its tag. The text's length in bytes is stored but
+// not used when read: the text carries its own.
+template <class Text, class Io>
+void textFields(Text& t, Io& io) {
+    io.word(t.left);
+    io.word(t.top);
+    io.word(t.right);
+    io.word(t.bottom);
+    if constexpr (Io::kReading) {
+        std::int32_t length = 0;
+        io.word(length);
+    } else {
+        io.word(static_cast<std::int32_t>(t.text ? t.text->size() : 0));
+    }
+    io.word(t.color);
+    for (auto& v : t.place) io.number(v);
+    utf8FlaggedText(io, t.text);
 }
 
 }  // namespace
@@ -21,22 +78,8 @@ void takeText(RecordBuffer& r, std::string& text) {
 void MapAxis::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kAxisTag);
-    for (std::int32_t v :
-         {static_cast<std::int32_t>(colorLine), static_cast<std::int32_t>(colorText), widthLine,
-          initSpacing, spacing, autoDecimalDigit, decimalDigit, tickLength, labelExtent, xy, locate,
-          visible, autoTicks, hasValueTransform}) {
-        r.putWord(v);
-    }
-    for (double v : world) r.putDouble(v);
-    for (double v : clipped) r.putDouble(v);
-    for (double v : {worldStart, worldEnd, valueStart, valueEnd, factor, inverseFactor, initTicks,
-                     lastTicks, tickStep}) {
-        r.putDouble(v);
-    }
-    r.putString(name);
-    r.putString(labelFormat);
-    r.putPresence(title.has_value());
-    if (title) r.putString(*title);
+    RecordWriting io(r);
+    axisFields(*this, io);
     r.writeRecord(out);
     writeFontRecord(out, font);
 }
@@ -45,30 +88,9 @@ bool MapAxis::readSection(BinaryReader& in) {
     *this = MapAxis();
     RecordBuffer r;
     if (section_io::openSection(in, r, kAxisTag) != 1) return false;
-    std::int32_t colors[2] = {static_cast<std::int32_t>(colorLine),
-                              static_cast<std::int32_t>(colorText)};
-    for (std::int32_t& c : colors) r.getWord(c);
-    colorLine = static_cast<gdi::ColorRef>(colors[0]);
-    colorText = static_cast<gdi::ColorRef>(colors[1]);
-    for (std::int32_t* v :
-         {&widthLine, &initSpacing, &spacing, &autoDecimalDigit, &decimalDigit, &tickLength,
-          &labelExtent, &xy, &locate, &visible, &autoTicks, &hasValueTransform}) {
-        r.getWord(*v);
-    }
-    for (double& v : world) r.getDouble(v);
-    for (double& v : clipped) r.getDouble(v);
-    for (double* v : {&worldStart, &worldEnd, &valueStart, &valueEnd, &factor, &inverseFactor,
-                      &initTicks, &lastTicks, &tickStep}) {
-        r.getDouble(*v);
-    }
-    takeText(r, name);
-    takeText(r, labelFormat);
-    std::int32_t hasTitle = 0;
-    if (r.getWord(hasTitle) >= 0 && hasTitle != 0) {
-        std::optional<std::string> t;
-        if (r.takeString(t) < 0) return section_io::refuse(in);
-        if (t) title = toUtf8(*t);
-    }
+    RecordReading io(r);
+    axisFields(*this, io);
+    if (io.damaged()) return section_io::refuse(in);
     if (!readFontRecord(in, font)) return section_io::refuse(in);
     return true;
 }
@@ -76,13 +98,8 @@ bool MapAxis::readSection(BinaryReader& in) {
 void MapText::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kTextTag);
-    const auto length = static_cast<std::int32_t>(text ? text->size() : 0);
-    for (std::int32_t v : {left, top, right, bottom, length, static_cast<std::int32_t>(color)}) {
-        r.putWord(v);
-    }
-    for (double v : place) r.putDouble(v);
-    r.putPresence(text.has_value());
-    if (text) r.putString(*text);
+    RecordWriting io(r);
+    textFields(*this, io);
     r.writeRecord(out);
     r.putPresence(font.has_value());
     r.writeRecord(out);
@@ -93,17 +110,9 @@ bool MapText::readSection(BinaryReader& in) {
     *this = MapText();
     RecordBuffer r;
     if (section_io::openSection(in, r, kTextTag) != 1) return false;
-    std::int32_t length = 0;
-    std::int32_t c = static_cast<std::int32_t>(color);
-    for (std::int32_t* v : {&left, &top, &right, &bottom, &length, &c}) r.getWord(*v);
-    color = static_cast<gdi::ColorRef>(c);
-    for (double& v : place) r.getDouble(v);
-    std::int32_t hasText = 0;
-    if (r.getWord(hasText) >= 0 && hasText != 0) {
-        std::optional<std::string> t;
-        if (r.takeString(t) < 0) return section_io::refuse(in);
-        if (t) text = toUtf8(*t);
-    }
+    RecordReading io(r);
+    textFields(*this, io);
+    if (io.damaged()) return section_io::refuse(in);
     std::int32_t hasFont = 0;
     if (r.readRecord(in) < 0) return section_io::refuse(in);
     r.getWord(hasFont);

@@ -15,6 +15,19 @@ constexpr std::size_t kMinTextSection = 16;
 
 int roundHalf(double v) { return static_cast<int>(std::trunc(v + 0.5)); }
 
+// The "TS01" record after its tag; the count of lines is handed to the
+// caller, which reads the lines.
+template <class Title, class Io>
+void titleFields(Title& t, Io& io, std::int32_t& count) {
+    io.word(count);
+    io.word(t.width);
+    io.word(t.height);
+    io.word(t.show);
+    io.word(t.top);
+    io.word(t.bottom);
+    for (auto& v : t.kept) io.number(v);
+}
+
 }  // namespace
 
 void drawMapText(DrawingCanvas& canvas, MapText& t, gdi::Point anchor, TextPlacement placement) {
@@ -109,11 +122,9 @@ int MapTitle::layOut(DrawingCanvas& canvas, bool output, bool screenWithoutZoom,
 void MapTitle::writeSection(BinaryWriter& out) const {
     RecordBuffer r;
     r.putString(kTag);
-    for (std::int32_t v :
-         {static_cast<std::int32_t>(lines.size()), width, height, show, top, bottom}) {
-        r.putWord(v);
-    }
-    for (double v : kept) r.putDouble(v);
+    auto count = static_cast<std::int32_t>(lines.size());
+    RecordWriting io(r);
+    titleFields(*this, io, count);
     r.writeRecord(out);
     for (const MapText& line : lines) line.writeSection(out);
 }
@@ -123,12 +134,10 @@ bool MapTitle::readSection(BinaryReader& in) {
     RecordBuffer r;
     if (section_io::openSection(in, r, kTag) != 1) return false;
     std::int32_t count = 0;
-    for (std::int32_t* v : {&count, &width, &height, &show, &top, &bottom}) {
-        if (r.getWord(*v) < 0) return section_io::refuse(in);
-    }
-    for (double& v : kept) {
-        if (r.getDouble(v) < 0) return section_io::refuse(in);
-    }
+    RecordReading io(r);
+    // A record shorter than this layout is damaged.
+    titleFields(*this, io, count);
+    if (!io.allTaken()) return section_io::refuse(in);
     if (!section_io::countFits(in, count, kMinTextSection)) return section_io::refuse(in);
     lines.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "data/point_set.h"
 #include "platform/message_log.h"
@@ -123,6 +126,80 @@ TEST(RecordBuffer, StringsReadBack) {
     // A tag differing only in its digits is refused; the right one is found.
     EXPECT_EQ(r.checkTag({"PS01"}), 0);
     EXPECT_EQ(r.checkTag({"XX01", "PS01"}), 2);
+}
+
+// One field list read and written: a record written with RecordWriting
+// reads back through RecordReading; a shorter record leaves the fields it
+// does not hold and says so; a flagged text that is announced but missing
+// marks the record damaged.
+TEST(RecordFields, OneListServesWriterAndReader) {
+    struct Fields {
+        std::int32_t count = 0;
+        std::uint32_t color = 0;
+        double value = 0;
+        std::optional<std::string> title;
+        std::optional<std::string> note;
+    };
+    const auto fields = [](auto& f, auto& io) {
+        io.word(f.count);
+        io.word(f.color);
+        io.number(f.value);
+        io.flaggedText(f.title);
+        io.text(f.note);
+    };
+    const auto readBack = [&](const std::string& file, Fields& f) {
+        testing::ByteInput in(file);
+        RecordBuffer r;
+        EXPECT_GE(r.readRecord(in.reader()), 0);
+        RecordReading io(r);
+        fields(f, io);
+        return std::pair{io.allTaken(), io.damaged()};
+    };
+    const Fields written{7, 0xFFEEDDCCu, 2.5, std::string("Заголовок"), std::nullopt};
+    const std::string file = testing::writtenBytes([&](BinaryWriter& out) {
+        RecordBuffer w;
+        RecordWriting io(w);
+        fields(written, io);
+        w.writeRecord(out);
+    });
+    Fields back;
+    back.note = std::string("kept?");
+    const auto [all, damaged] = readBack(file, back);
+    EXPECT_TRUE(all);
+    EXPECT_FALSE(damaged);
+    EXPECT_EQ(back.count, 7);
+    EXPECT_EQ(back.color, 0xFFEEDDCCu);  // the unsigned word keeps its 32 bits
+    EXPECT_EQ(back.value, 2.5);
+    EXPECT_EQ(back.title, std::optional<std::string>("Заголовок"));
+    EXPECT_EQ(back.note, std::nullopt);  // an absent text reads as none
+
+    // A shorter record: the count, the colour and the value only.
+    const std::string shorter = testing::writtenBytes([&](BinaryWriter& out) {
+        RecordBuffer w;
+        w.putWord(3);
+        w.putWord(1);
+        w.putDouble(4.0);
+        w.writeRecord(out);
+    });
+    Fields older;
+    older.title = std::string("default");
+    const auto [allOld, damagedOld] = readBack(shorter, older);
+    EXPECT_FALSE(allOld);
+    EXPECT_FALSE(damagedOld);
+    EXPECT_EQ(older.value, 4.0);
+    EXPECT_EQ(older.title, std::optional<std::string>("default"));  // left as it was
+
+    // A title announced present but cut off: damaged.
+    const std::string cut = testing::writtenBytes([&](BinaryWriter& out) {
+        RecordBuffer w;
+        w.putWord(3);
+        w.putWord(1);
+        w.putDouble(4.0);
+        w.putPresence(true);
+        w.writeRecord(out);
+    });
+    Fields broken;
+    EXPECT_TRUE(readBack(cut, broken).second);
 }
 
 TEST(RecordBuffer, DamagedLengthsAreRefused) {
