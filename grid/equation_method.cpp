@@ -85,7 +85,8 @@ void finishRun(EqNet& grid, double startSeconds) {
 
 }  // namespace
 
-int runEquationSystem(EqNet& grid, const PointSet& points, const LineList* border) {
+int runEquationSystem(EqNet& grid, const PointSet& points, const LineList* border,
+                      RunFeedback& feedback) {
     const double start = nowSeconds();
     const auto data = dataOf(points);
     if (!data || grid.empty()) return -1;
@@ -100,7 +101,7 @@ int runEquationSystem(EqNet& grid, const PointSet& points, const LineList* borde
         if (buildPointSystem(layout, grid.mask(), borderOn, system) != kSystemBuilt) return -1;
         fixDataPoints(layout, data->view(), grid.values(), grid.mask(), system);
         const RelaxationSolver solver({grid.precision, grid.maxIterations, grid.relaxation});
-        const auto result = solver.relax(grid.nx(), grid.ny(), system, grid.values());
+        const auto result = solver.relax(grid.nx(), grid.ny(), system, grid.values(), feedback);
         grid.lastIterations = result.lastIterations;
         grid.lastError = result.lastError;
     } else {
@@ -176,7 +177,7 @@ public:
     InterpolationMethod method() const override { return InterpolationMethod::EquationSystem; }
     MethodInput input() const override { return MethodInput::DataValues; }
     int run(EqNet& grid, const InterpolationInput& in) const override {
-        return runEquationSystem(grid, *in.points, in.border);
+        return runEquationSystem(grid, *in.points, in.border, in.feedbackOrDefault());
     }
 };
 

@@ -9,6 +9,7 @@
 
 #include "grid/eq_net.h"
 #include "grid/large_grid_solver.h"
+#include "platform/progress.h"
 
 namespace gridova {
 
@@ -19,7 +20,8 @@ class PointSet;
 // of the data values; the solver the grid names fills them; edges are
 // marked again and the nodes outside get the blank value. -1 when nothing
 // was computed (no data, no step, no memory).
-int runEquationSystem(EqNet& grid, const PointSet& points, const LineList* border);
+int runEquationSystem(EqNet& grid, const PointSet& points, const LineList* border,
+                      RunFeedback& feedback = interactiveFeedback());
 
 // Method 7 while its worker runs. The user-interface thread may read the
 // progress and ask it to stop; `complete` takes the values into the grid.

@@ -193,6 +193,7 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
     input.pictureSmoothing = in.pictureSmoothing;
     input.settings = in.settings;
     input.report = in.report;
+    input.feedback = in.feedback;
     const int result = interpolator->run(*grid, input);
     if (result != 0) return result;
     if (exponent != 0) unscaleValues(*grid, exponent);

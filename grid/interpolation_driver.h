@@ -44,6 +44,8 @@ struct DriverInputs {
     // used (grid/interpolator.h); none: the defaults, nothing reported.
     const struct MethodSettings* settings = nullptr;
     struct MethodReport* report = nullptr;
+    // Progress and cancel (none: the installed progress UI).
+    class RunFeedback* feedback = nullptr;
 };
 
 // What the caller supplies for a run beyond its inputs.

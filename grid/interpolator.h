@@ -19,6 +19,7 @@
 #include "grid/eq_net.h"
 #include "grid/inverse_distance.h"
 #include "grid/kriging.h"
+#include "platform/progress.h"
 
 namespace gridova {
 
@@ -51,6 +52,12 @@ struct InterpolationInput {
     // method reports the parameters it used (none: not reported).
     const MethodSettings* settings = nullptr;
     MethodReport* report = nullptr;
+    // Where the run reports its progress and learns of a cancel (none: the
+    // installed progress UI).
+    RunFeedback* feedback = nullptr;
+    RunFeedback& feedbackOrDefault() const {
+        return feedback != nullptr ? *feedback : interactiveFeedback();
+    }
 };
 
 // What a method takes from its input.

@@ -555,7 +555,7 @@ void InverseDistance::computeRow(int row, Workspace& work) {
     }
 }
 
-int InverseDistance::run() {
+int InverseDistance::run(RunFeedback& feedback) {
     if (upToDate_) return kRunUpToDate;
     std::fill(output_.begin(), output_.end(), 0.0);
     rowsDone_ = 0;
@@ -589,15 +589,15 @@ int InverseDistance::run() {
         return kRunStopped;
     }
 
-    std::optional<CProgressBar> bar;
-    if (ny > 1) bar.emplace(text(kTextComputing), kProgressWidthPercent, ny);
-    WaitCancelScope scope(text(kTextComputing), true);
+    // A bar only for more than one row.
+    std::unique_ptr<RunStage> stage = feedback.stage(
+        {text(kTextComputing), kProgressWidthPercent, ny > 1 ? ny : 0, text(kTextComputing)});
     bool stopped = false;
     // Row `row` is finished and all rows before it: one step, one poll.
     auto count = [&](int row) {
         rowsDone_ = row + 1;
-        if (bar) bar->stepIt();
-        if (!stopped && scope.cancelled()) stopped = true;
+        stage->step();
+        if (!stopped && stage->cancelled()) stopped = true;
     };
 
     auto worker = [&](std::size_t t) {
@@ -666,10 +666,10 @@ int InverseDistance::run() {
         // Rows handed out before a cancel are finished by now: they are kept.
         for (; next < queue.next; ++next) {
             rowsDone_ = next + 1;
-            if (bar) bar->stepIt();
+            stage->step();
         }
     }
-    scope.close();
+    stage.reset();  // the bar and the dialog go before any message
 
     if (stopped) {
         information(text(kTextStopped));

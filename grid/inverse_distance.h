@@ -38,6 +38,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/progress.h"
+
 namespace gridova {
 
 class PointSet;
@@ -141,7 +143,7 @@ public:
     // between rows. On cancel, message 418 is shown and the rows computed so
     // far are kept (the others are 0). kRunUpToDate when nothing changed
     // since the last complete run.
-    int run();
+    int run(RunFeedback& feedback = interactiveFeedback());
 
     // The node values in flat order i + j * nx (0 for rows not computed).
     const std::vector<double>& output() const { return output_; }
@@ -204,6 +206,7 @@ private:
 // and `used`, when given, the parameters of the run.
 bool runInverseDistance(const PointSet& points, int nx, const double* nodeX, int ny,
                         const double* nodeY, const InverseDistanceSettings& settings,
-                        std::vector<double>& values, InverseDistanceParameters* used = nullptr);
+                        std::vector<double>& values, InverseDistanceParameters* used = nullptr,
+                        RunFeedback& feedback = interactiveFeedback());
 
 }  // namespace gridova

@@ -94,7 +94,8 @@ void InverseDistance::loadParameters() {
 
 bool runInverseDistance(const PointSet& points, int nx, const double* nodeX, int ny,
                         const double* nodeY, const InverseDistanceSettings& settings,
-                        std::vector<double>& values, InverseDistanceParameters* used) {
+                        std::vector<double>& values, InverseDistanceParameters* used,
+                        RunFeedback& feedback) {
     if (points.size() == 0) return false;
     InverseDistance engine;
     engine.setTypeInit(InverseDistanceSource::Defaults);
@@ -104,7 +105,7 @@ bool runInverseDistance(const PointSet& points, int nx, const double* nodeX, int
         static_cast<std::int32_t>(std::min<std::size_t>(points.size(), INT_MAX)));
     if (engine.setNodes(nx, nodeX, ny, nodeY) < 0) return false;
     engine.apply(settings);
-    engine.run();
+    engine.run(feedback);
     values = engine.output();
     if (used != nullptr) *used = engine.parameters();
     return true;
@@ -125,7 +126,8 @@ public:
             in.settings != nullptr ? in.settings->inverseDistance : InverseDistanceSettings{};
         InverseDistanceParameters used;
         if (!runInverseDistance(*in.points, grid.nx(), grid.nodeX().data(), grid.ny(),
-                                grid.nodeY().data(), settings, values, &used)) {
+                                grid.nodeY().data(), settings, values, &used,
+                                in.feedbackOrDefault())) {
             return -1;
         }
         if (in.report != nullptr) in.report->inverseDistance = used;

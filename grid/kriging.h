@@ -42,6 +42,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/progress.h"
+
 namespace gridova {
 
 class EqNet;
@@ -327,6 +329,6 @@ KrigingDataSummary summarizeKrigingData(const PointSet& points);
 // one per core.
 int runKriging(EqNet& grid, const PointSet& points, const LineList* border, bool blocks,
                const KrigingSettings& settings, std::optional<KrigingParameters>* used = nullptr,
-               int threads = 0);
+               int threads = 0, RunFeedback& feedback = interactiveFeedback());
 
 }  // namespace gridova

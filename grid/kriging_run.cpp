@@ -100,27 +100,28 @@ int threadsFor(int requested, int items) {
 // kProgressSteps times.
 class Progress {
 public:
-    explicit Progress(int total)
-        : bar_(kProgressTitle, kProgressWidthPercent, total),
-          scope_(text(kTextComputing), true),
+    Progress(RunFeedback& feedback, int total)
+        : stage_(
+              feedback.stage({kProgressTitle, kProgressWidthPercent, total, text(kTextComputing)})),
           every_(std::max(1, total / kProgressSteps)) {}
     // True once the user cancelled.
     bool update(int finished) {
         if (finished - shown_ < every_) return false;
         shown_ = finished;
-        bar_.setPos(finished);
-        if (scope_.cancelled()) cancelled_ = true;
+        stage_->setDone(finished);
+        if (stage_->cancelled()) cancelled_ = true;
         return cancelled_;
     }
+    // The stage ends: its bar and its dialog go.
     void close(int finished) {
-        bar_.setPos(finished);
-        scope_.close();
+        if (stage_ == nullptr) return;
+        stage_->setDone(finished);
+        stage_.reset();
     }
     bool cancelled() const { return cancelled_; }
 
 private:
-    CProgressBar bar_;
-    WaitCancelScope scope_;
+    std::unique_ptr<RunStage> stage_;
     int every_;
     int shown_ = 0;
     bool cancelled_ = false;
@@ -361,7 +362,8 @@ void maskOut(EqNet& grid, int i0, int i1, int j0, int j1) {
     }
 }
 
-int ordinaryKriging(EqNet& grid, const LineList* border, Kriging& engine, int threads) {
+int ordinaryKriging(EqNet& grid, const LineList* border, Kriging& engine, int threads,
+                    RunFeedback& feedback) {
     if (engine.buildSystem() != 0) {
         outOfMemory();
         return -1;
@@ -382,7 +384,7 @@ int ordinaryKriging(EqNet& grid, const LineList* border, Kriging& engine, int th
     const double* nodeY = grid.nodeY().data();
     const std::int32_t* mask = grid.mask().data();
     double* values = grid.values().data();
-    Progress progress(ny);
+    Progress progress(feedback, ny);
     const std::vector<char> rowsDone = forEachItem(
         ny, threadsFor(threads, ny),
         [&](int j, int) {
@@ -444,7 +446,8 @@ bool solveBlock(const KrigingBlocks& layout, const DistinctPoints& pts, const Kr
 }
 
 int blockKriging(EqNet& grid, const LineList* border, const Kriging& parameters,
-                 const KrigingBlocks& layout, const DistinctPoints& pts, int threads) {
+                 const KrigingBlocks& layout, const DistinctPoints& pts, int threads,
+                 RunFeedback& feedback) {
     if (!grid.allocateValues(0.0)) return -1;
     grid.computeMask(border);
     const int nx = grid.nx(), ny = grid.ny(), b = layout.perSide();
@@ -484,7 +487,7 @@ int blockKriging(EqNet& grid, const LineList* border, const Kriging& parameters,
     const std::int32_t* mask = grid.mask().data();
     double* values = grid.values().data();
     std::atomic<bool> outOfMemoryFlag{false};
-    Progress progress(count);
+    Progress progress(feedback, count);
     const std::vector<char> done = forEachItem(
         count, slots,
         [&](int item, int slot) {
@@ -617,8 +620,8 @@ KrigingDataSummary summarizeKrigingData(const PointSet& points) {
 }
 
 int runKriging(EqNet& grid, const PointSet& points, const LineList* border, bool blocks,
-               const KrigingSettings& settings, std::optional<KrigingParameters>* used,
-               int threads) {
+               const KrigingSettings& settings, std::optional<KrigingParameters>* used, int threads,
+               RunFeedback& feedback) {
     if (grid.empty()) return -1;
     const auto arrays = points.valueArrays();
     if (!arrays) {
@@ -655,8 +658,8 @@ int runKriging(EqNet& grid, const PointSet& points, const LineList* border, bool
     }
     engine.apply(settings);
     if (used != nullptr) *used = engine.parameters();
-    if (!useBlocks) return ordinaryKriging(grid, border, engine, threads);
-    return blockKriging(grid, border, engine, layout, pts, threads);
+    if (!useBlocks) return ordinaryKriging(grid, border, engine, threads, feedback);
+    return blockKriging(grid, border, engine, layout, pts, threads, feedback);
 }
 
 namespace {
@@ -674,7 +677,8 @@ public:
         const KrigingSettings settings =
             in.settings != nullptr ? in.settings->kriging : KrigingSettings{};
         std::optional<KrigingParameters> used;
-        const int result = runKriging(grid, *in.points, in.border, blocks_, settings, &used);
+        const int result = runKriging(grid, *in.points, in.border, blocks_, settings, &used, 0,
+                                      in.feedbackOrDefault());
         if (in.report != nullptr) in.report->kriging = used;
         return result != 0 ? -1 : 0;
     }

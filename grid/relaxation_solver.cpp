@@ -84,7 +84,8 @@ double sweep(const PointSystem& s, std::vector<double>& values, std::size_t nx, 
 }  // namespace
 
 RelaxationSolver::Result RelaxationSolver::relax(int nx, int ny, const PointSystem& system,
-                                                 std::vector<double>& values) const {
+                                                 std::vector<double>& values,
+                                                 RunFeedback& feedback) const {
     Result result;
     if (nx <= 0 || ny <= 0) return result;
     const std::size_t w = static_cast<std::size_t>(nx);
@@ -94,13 +95,15 @@ RelaxationSolver::Result RelaxationSolver::relax(int nx, int ny, const PointSyst
     result.ran = true;
 
     // Step 1: the wait dialog with Cancel.
-    WaitCancelScope scope(text(kTextComputing), true);
+    RunFeedback::StageLook look;
+    look.waitText = text(kTextComputing);
+    const std::unique_ptr<RunStage> scope = feedback.stage(look);
     const std::int32_t limit = settings_.maxIterations;
     std::int32_t k = 0;
     double m = 0.0;
     // Step 2.
     for (; k < limit; ++k) {
-        if (scope.cancelled()) {
+        if (scope->cancelled()) {
             information(text(kTextStopped));
             result.cancelled = true;
             break;

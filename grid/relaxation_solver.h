@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "grid/equation_system.h"
+#include "platform/progress.h"
 
 namespace gridova {
 
@@ -57,7 +58,8 @@ public:
     explicit RelaxationSolver(const Settings& settings) : settings_(settings) {}
 
     // Relaxes values (nx * ny entries, system of the same size) in place.
-    Result relax(int nx, int ny, const PointSystem& system, std::vector<double>& values) const;
+    Result relax(int nx, int ny, const PointSystem& system, std::vector<double>& values,
+                 RunFeedback& feedback = interactiveFeedback()) const;
 
     const Settings& settings() const { return settings_; }
 

@@ -2,6 +2,7 @@
 // density and the values of a digitized picture.
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "data/point_set.h"
@@ -62,10 +63,10 @@ public:
             xs.push_back(p.x);
             ys.push_back(p.y);
         }
-        CProgressBar progress(kDensityTitle, 50, grid.ny());
-        WaitCancelScope scope(text(kProgressText), true);
+        const std::unique_ptr<RunStage> progress =
+            in.feedbackOrDefault().stage({kDensityTitle, 50, grid.ny(), text(kProgressText)});
         for (std::int32_t j = 0; j < grid.ny(); ++j) {
-            if (scope.cancelled()) {
+            if (progress->cancelled()) {
                 information(text(kStoppedByUser));
                 break;
             }
@@ -81,7 +82,7 @@ public:
                 }
                 grid.values()[n] = sum;
             }
-            progress.stepIt();
+            progress->step();
         }
         grid.settleValues();
         return 0;

@@ -228,20 +228,23 @@ int triangulatePoints(const NetworkSource& source, bool activeOnly, BorderVertic
     return network.triangleCount();
 }
 
-int rasterise(EqNet& grid, const TriangleNetwork& network) {
+int rasterise(EqNet& grid, const TriangleNetwork& network, RunFeedback& feedback) {
     const std::int32_t count = network.triangleCount();
     const std::int32_t vertices = network.vertexCount();
     if (grid.empty() || !grid.hasValues() || !grid.hasMask()) return 0;
     int result = 0;
     {
-        WaitCancelScope scope(text(kProgressText), true, count > kScopeTriangles);
+        RunFeedback::StageLook look;
+        look.waitText = text(kProgressText);
+        look.waitShown = count > kScopeTriangles;
+        const std::unique_ptr<RunStage> scope = feedback.stage(look);
         TriangleFiller filler(grid);
         const auto corner = [&](std::int32_t number) {
             const std::size_t k = static_cast<std::size_t>(number - 1);
             return Corner{network.xy[2 * k], network.xy[2 * k + 1], network.values[k]};
         };
         for (std::int32_t t = 0; t < count; ++t) {
-            if (scope.cancelled()) {
+            if (scope->cancelled()) {
                 information(text(kStoppedByUser));
                 result = kRasteriseCancelled;
                 break;
@@ -260,14 +263,15 @@ int rasterise(EqNet& grid, const TriangleNetwork& network) {
     return result;
 }
 
-int runTriangleMethod(EqNet& grid, const PointSet* points, const LineList* border) {
+int runTriangleMethod(EqNet& grid, const PointSet* points, const LineList* border,
+                      RunFeedback& feedback) {
     if (points == nullptr || grid.empty()) return -1;
     TriangleNetwork network;
     const NetworkSource source{points, border, grid.borderValue};
     if (triangulatePoints(source, true, BorderVertices::WhenValueEnabled, network) < 0) return -1;
     grid.computeMask(border);
     if (!grid.allocateValues(kBlankValue)) return -1;
-    rasterise(grid, network);
+    rasterise(grid, network, feedback);
     grid.FillBlank(kBlankValue);
     return 0;
 }
@@ -302,7 +306,7 @@ public:
     MethodInput input() const override { return MethodInput::DataValues; }
     int run(EqNet& grid, const InterpolationInput& in) const override {
         WaitScope wait;
-        return runTriangleMethod(grid, in.points, in.border) != 0 ? -1 : 0;
+        return runTriangleMethod(grid, in.points, in.border, in.feedbackOrDefault()) != 0 ? -1 : 0;
     }
 };
 

@@ -39,6 +39,7 @@
 
 #include "data/triangles_file.h"
 #include "grid/eq_net.h"
+#include "platform/progress.h"
 
 namespace gridova {
 
@@ -79,14 +80,16 @@ int triangulatePoints(const NetworkSource& source, bool activeOnly, BorderVertic
 // nodes have mask 1 and every other node mask 0, and the range and the
 // colour scale's range are set. 0, or kRasteriseCancelled: the nodes filled
 // so far keep their values and mask 1.
-int rasterise(EqNet& grid, const TriangleNetwork& network);
+int rasterise(EqNet& grid, const TriangleNetwork& network,
+              RunFeedback& feedback = interactiveFeedback());
 
 // Method 1 over the points with a value and the border vertices (when the
 // grid's border value is enabled): the mask from the border, every node
 // blank, the triangles rasterised, the blank value on the nodes left out.
 // -1, with the grid unchanged, when there is no point set or fewer than
 // two vertices; otherwise 0 (also after a cancel).
-int runTriangleMethod(EqNet& grid, const PointSet* points, const LineList* border);
+int runTriangleMethod(EqNet& grid, const PointSet* points, const LineList* border,
+                      RunFeedback& feedback = interactiveFeedback());
 
 // The driver's step for a triangle set read from a file (data kind 4): all
 // nodes inside, every value the smallest vertex value less 1, the set's

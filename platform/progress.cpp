@@ -1,5 +1,7 @@
 #include "platform/progress.h"
 
+#include <optional>
+
 #include <time.h>
 
 #include "platform/messages.h"
@@ -165,6 +167,38 @@ void WaitCancelScope::close() {
         dialog_.reset();
     }
     if (gShowingScope == this) gShowingScope = nullptr;
+}
+
+namespace {
+
+class ProgressUiStage final : public RunStage {
+public:
+    explicit ProgressUiStage(const RunFeedback::StageLook& look)
+        : scope_(look.waitText, look.cancellable, look.waitShown) {
+        if (look.steps > 0) bar_.emplace(look.barText, look.barPercent, look.steps);
+    }
+    void step() override {
+        if (bar_) bar_->stepIt();
+    }
+    void setDone(int steps) override {
+        if (bar_) bar_->setPos(steps);
+    }
+    bool cancelled() override { return scope_.cancelled(); }
+
+private:
+    std::optional<CProgressBar> bar_;
+    WaitCancelScope scope_;
+};
+
+}  // namespace
+
+std::unique_ptr<RunStage> ProgressUiFeedback::stage(const StageLook& look) {
+    return std::make_unique<ProgressUiStage>(look);
+}
+
+RunFeedback& interactiveFeedback() {
+    static ProgressUiFeedback feedback;
+    return feedback;
 }
 
 }  // namespace gridova

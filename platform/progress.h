@@ -156,4 +156,42 @@ private:
     WaitCancelScope* outer_ = nullptr;  // the scope whose dialog was showing at our start
 };
 
+// What a long computation reports of its progress and asks about a cancel.
+// Its caller hands it one (RunFeedback); the computation opens a stage for
+// each part of its work and reports through it.
+class RunStage {
+public:
+    virtual ~RunStage() = default;
+    // One more step done.
+    virtual void step() = 0;
+    // `steps` steps done.
+    virtual void setDone(int steps) = 0;
+    // Polled between steps: true once the user cancelled.
+    virtual bool cancelled() = 0;
+};
+
+class RunFeedback {
+public:
+    virtual ~RunFeedback() = default;
+    struct StageLook {
+        std::string barText;      // the progress bar's label
+        int barPercent = 50;      // of the status bar
+        int steps = 0;            // 0: no progress bar
+        std::string waitText;     // the wait dialog's text
+        bool cancellable = true;  // the dialog offers to cancel
+        bool waitShown = true;    // false: no wait dialog, never cancelled
+    };
+    virtual std::unique_ptr<RunStage> stage(const StageLook& look) = 0;
+};
+
+// Feedback through the installed ProgressUi: a CProgressBar and a
+// WaitCancelScope per stage.
+class ProgressUiFeedback final : public RunFeedback {
+public:
+    std::unique_ptr<RunStage> stage(const StageLook& look) override;
+};
+
+// The feedback of runs whose caller gives none: through the progress UI.
+RunFeedback& interactiveFeedback();
+
 }  // namespace gridova

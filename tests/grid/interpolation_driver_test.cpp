@@ -1,9 +1,12 @@
 #include "grid/interpolation_driver.h"
 #include "grid/interpolator.h"
+#include "platform/progress.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include <cmath>
 
@@ -180,6 +183,56 @@ TEST(Driver, PointDensityWorkedOutByHand) {
     // Node (2, 2) at (0.3, 0.3): 1 / (50 × √0.08) + 1 / (50 × 0.2).
     EXPECT_DOUBLE_EQ(grid->value(2, 2), 1 / (50 * std::sqrt(0.08)) + 0.1);
     EXPECT_EQ(grid->value(0, 0), kBlankValue);  // the frame is outside
+}
+
+// Feedback that records the stages and steps of a run and cancels at a
+// given poll.
+class ScriptedFeedback final : public RunFeedback {
+public:
+    explicit ScriptedFeedback(int cancelAtPoll) : cancelAt_(cancelAtPoll) {}
+    std::unique_ptr<RunStage> stage(const StageLook& look) override {
+        looks.push_back(look);
+        return std::make_unique<Stage>(*this);
+    }
+    std::vector<StageLook> looks;
+    int steps = 0;
+    int polls = 0;
+
+private:
+    class Stage final : public RunStage {
+    public:
+        explicit Stage(ScriptedFeedback& owner) : owner_(owner) {}
+        void step() override { ++owner_.steps; }
+        void setDone(int done) override { owner_.steps = done; }
+        bool cancelled() override { return ++owner_.polls >= owner_.cancelAt_; }
+
+    private:
+        ScriptedFeedback& owner_;
+    };
+    int cancelAt_;
+};
+
+// A run reports to the feedback it is given: point density polls before
+// each row and steps after it; cancelled at the third poll, the two rows
+// done keep their values and the rest stay 0.
+TEST(Driver, AMethodReportsToItsFeedbackAndStopsOnCancel) {
+    auto grid = EqNet::fromCellWidths({0.2, 0.2}, {0.2, 0.2});  // nodes 0 .1 .3 .4
+    const PointSet data = points({{0.1, 0.1, 1}, {0.3, 0.1, 1}});
+    ScriptedFeedback feedback(3);
+    InterpolationInput in;
+    in.points = &data;
+    in.feedback = &feedback;
+    messageLog().reset();
+    ASSERT_EQ(interpolatorFor(InterpolationMethod::PointDensity)->run(*grid, in), 0);
+    ASSERT_EQ(feedback.looks.size(), 1u);
+    EXPECT_EQ(feedback.looks[0].steps, grid->ny());
+    EXPECT_TRUE(feedback.looks[0].cancellable);
+    EXPECT_EQ(feedback.polls, 3);
+    EXPECT_EQ(feedback.steps, 2);
+    EXPECT_EQ(lastLogged(), "Процесс остановлен пользователем");
+    // Row 1 (y = 0.1) was computed: node (1, 1) as in the worked example.
+    EXPECT_DOUBLE_EQ(grid->value(1, 1), 1.1);
+    EXPECT_EQ(grid->value(1, 2), 0.0);  // row 2 was not
 }
 
 TEST(Driver, NoGridIsRefused) {
