@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
+#include "platform/text_codec.h"
 
 namespace gridova {
 
@@ -17,11 +18,7 @@ constexpr int kCannotOpen = 202;  // "Нельзя открыть файл %s д
 constexpr int kNotReadableYet = 9033;  // "Файл %s: такие файлы программа пока не открывает"
 
 std::string lowerExtension(std::string_view path) {
-    const std::string ext = std::filesystem::path(path).extension().string();
-    std::string lower = ext;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
+    return asciiLower(std::filesystem::path(path).extension().string());
 }
 
 }  // namespace

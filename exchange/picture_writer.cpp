@@ -7,17 +7,10 @@
 #include "exchange/jpeg_writer.h"
 #include "exchange/png_writer.h"
 #include "platform/files.h"
+#include "platform/text_codec.h"
 
 namespace gridova {
 namespace {
-
-// ASCII only: no picture extension has other letters.
-std::string lowerCased(std::string s) {
-    for (char& c : s) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return s;
-}
 
 const std::array kFormats{
     PictureFormat{"png",
@@ -35,7 +28,8 @@ const std::array kFormats{
 std::span<const PictureFormat> pictureFormats() { return kFormats; }
 
 const PictureFormat* pictureFormatOf(const std::string& path) {
-    const std::string extension = lowerCased(extensionOf(path));
+    // ASCII only: no picture extension has other letters.
+    const std::string extension = asciiLower(extensionOf(path));
     for (const PictureFormat& f : kFormats) {
         if (f.extension == extension) return &f;
     }

@@ -37,4 +37,14 @@ constexpr std::string_view trimmed(std::string_view s, std::string_view blanks =
 // without regard to case. Invalid sequences are kept as they are.
 std::string foldCase(std::string_view utf8);
 
+// ASCII capitals to small letters; every other byte as it is (extensions,
+// switches).
+inline std::string asciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
 }  // namespace gridova

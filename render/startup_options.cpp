@@ -4,16 +4,11 @@
 #include <array>
 #include <cctype>
 
+#include "platform/text_codec.h"
+
 namespace gridova {
 
 namespace {
-
-std::string lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
 
 // The switch letter of an argument, or 0 when it is no switch.
 char switchLetter(const std::string& arg) {
@@ -33,7 +28,7 @@ std::string absolute(const std::string& file, const std::filesystem::path& start
 int mapTypeByName(std::string_view name) {
     static constexpr std::array<std::string_view, 5> kNames{
         "locate_points", "isolines", "color_isolines", "color_cells", "circle_values"};
-    const std::string l = lower(name);
+    const std::string l = asciiLower(name);
     for (std::size_t i = 0; i < kNames.size(); ++i) {
         if (l == kNames[i]) return static_cast<int>(i);
     }
