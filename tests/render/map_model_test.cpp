@@ -1,0 +1,67 @@
+// The map model tells its observers which objects changed.
+#include "render/map_model.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "tests/common/test_env.h"
+
+namespace gridova {
+namespace {
+
+class ChangeLog final : public MapModelObserver {
+public:
+    void mapModelChanged(unsigned changes) override { seen.push_back(changes); }
+    std::vector<unsigned> seen;
+};
+
+PointSet threePoints() {
+    PointSet set;
+    set.addPoint(0, 0, 1);
+    set.addPoint(4, 0, 2);
+    set.addPoint(0, 3, 4);
+    set.computeStatistics();
+    return set;
+}
+
+TEST(MapModelChanges, EachOperationNamesTheObjectsItChanged) {
+    MapModel model;
+    ChangeLog log;
+    model.addObserver(&log);
+    EXPECT_FALSE(model.mapChanged);
+
+    model.addPointSet(threePoints());
+    model.setGrid(EqNet::fromCounts(DRect(0, 0, 4, 3), 20, 20));
+    model.setBorderShown(false);
+    auto border = std::make_unique<LineList>();
+    border->add(Line({{0.5, 0.5}, {3.5, 0.5}, {3.5, 2.5}, {0.5, 0.5}}));
+    model.setBorder(std::move(border));
+    model.addLine(Line({{1, 1}, {2, 2}}));  // a new group: no notice of its own
+    const std::vector<unsigned> expected = {kPointsChanged, kGridChanged,
+                                            kBorderChanged | kSettingsChanged, kBorderChanged};
+    EXPECT_EQ(log.seen, expected);
+    EXPECT_TRUE(model.mapChanged);
+
+    // Building a map type may change every object.
+    log.seen.clear();
+    ASSERT_EQ(model.applyMapType(MapType::Isolines), 0);
+    ASSERT_EQ(log.seen.size(), 1u);
+    EXPECT_EQ(log.seen[0], static_cast<unsigned>(kEverythingChanged));
+
+    // The colour fill is built from the isolines' levels into the scale.
+    log.seen.clear();
+    model.toggleColorFill();
+    EXPECT_EQ(log.seen, (std::vector<unsigned>{kColorFillChanged | kGridChanged}));
+    EXPECT_NE(model.colorFill(), nullptr);
+
+    // Removed, an observer hears nothing more.
+    model.removeObserver(&log);
+    log.seen.clear();
+    model.mirrorPoints();
+    EXPECT_TRUE(log.seen.empty());
+}
+
+}  // namespace
+}  // namespace gridova
