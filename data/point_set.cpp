@@ -21,14 +21,6 @@ constexpr std::size_t kMinPointBytes = 8 + 8 + 4 + 4 + 8 + 4;
 
 double safeQuotient(double a, double b) { return b == 0.0 ? 0.0 : a / b; }
 
-std::size_t characterCount(std::string_view utf8) {
-    std::size_t n = 0;
-    for (char c : utf8) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    }
-    return n;
-}
-
 }  // namespace
 
 std::string defaultPointSetName() { return text(kDefaultSetName); }
@@ -310,7 +302,7 @@ void PointSet::setAllValues(double v) {
 
 std::size_t PointSet::setName(std::string_view newName) {
     name_.assign(firstCharacters(newName, kMaxNameLength));
-    return characterCount(name_);
+    return utf8Length(name_);
 }
 
 bool PointSet::writeText(std::FILE* file) const {

@@ -20,14 +20,6 @@ constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::size_t characterCount(std::string_view utf8) {
-    std::size_t n = 0;
-    for (char c : utf8) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    }
-    return n;
-}
-
 std::size_t trailingNumberStart(std::string_view name) {
     std::size_t start = name.size();
     while (start > 0 && isDigit(name[start - 1])) --start;
@@ -37,7 +29,7 @@ std::size_t trailingNumberStart(std::string_view name) {
 // An automatic name cut to the limit: characters before the trailing number
 // go first, so that names that differ in their numbers stay apart.
 std::string fitName(std::string_view name, std::size_t limit) {
-    if (characterCount(name) <= limit) return std::string(name);
+    if (utf8Length(name) <= limit) return std::string(name);
     const std::size_t digitsAt = trailingNumberStart(name);
     const std::size_t digits = name.size() - digitsAt;
     if (digits >= limit) return std::string(firstCharacters(name, limit));

@@ -1,4 +1,5 @@
 #include "platform/recording_device.h"
+#include "platform/text_codec.h"
 
 #include <cstdio>
 
@@ -18,14 +19,6 @@ std::string pointsText(const Point* points, std::size_t count) {
         s += pointText(points[i]);
     }
     return s;
-}
-
-std::size_t characters(std::string_view utf8) {
-    std::size_t n = 0;
-    for (char c : utf8) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    }
-    return n;
 }
 
 }  // namespace
@@ -105,7 +98,7 @@ void RecordingDevice::textOut(Point p, std::string_view utf8) {
 }
 
 Size RecordingDevice::textExtent(std::string_view utf8) {
-    return {static_cast<std::int32_t>(characters(utf8)) * kCharWidth, kCharHeight};
+    return {static_cast<std::int32_t>(utf8Length(utf8)) * kCharWidth, kCharHeight};
 }
 
 void RecordingDevice::drawBitmap(const Dib& picture, const Rect& box, BitmapOp op) {

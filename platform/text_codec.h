@@ -3,6 +3,7 @@
 // Windows-1251 (Cyrillic).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,16 @@ constexpr std::string_view trimmed(std::string_view s, std::string_view blanks =
 // Folds ASCII and Cyrillic capitals to small letters, for names compared
 // without regard to case. Invalid sequences are kept as they are.
 std::string foldCase(std::string_view utf8);
+
+// The number of characters of a UTF-8 text: the bytes that do not continue
+// a sequence.
+inline std::size_t utf8Length(std::string_view utf8) {
+    std::size_t n = 0;
+    for (char c : utf8) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    }
+    return n;
+}
 
 // ASCII capitals to small letters; every other byte as it is (extensions,
 // switches).

@@ -9,6 +9,7 @@
 #include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
+#include "platform/text_codec.h"
 #include "render/map_view.h"
 
 namespace gridova {
@@ -21,12 +22,6 @@ constexpr int kDefaultJpegQuality = 75;
 bool fileExists(const std::string& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error);
-}
-
-std::size_t characters(const std::string& utf8) {
-    std::size_t n = 0;
-    for (const unsigned char c : utf8) n += (c & 0xC0) != 0x80 ? 1 : 0;
-    return n;
 }
 
 }  // namespace
@@ -64,7 +59,7 @@ void CVexaView::loadDefaultFiles(const StartupOptions& options, bool always) {
 void CVexaView::titleFromTable(CVexaDoc& doc, const DataTable& table) {
     if (table.headers().empty() || title) return;
     setTitle(MapTitle::fromHeaderLines(table.headers()));
-    if (characters(table.headers().front()) > 1) doc.title = table.headers().front();
+    if (utf8Length(table.headers().front()) > 1) doc.title = table.headers().front();
 }
 
 void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
