@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "contour/band_builder.h"
 #include "objects/line_text_files.h"
@@ -22,6 +24,11 @@ constexpr int kPolygonText = 485;      // "Полигон"
 constexpr int kLineText = 79;          // "Линия"
 constexpr int kSaveBorder = 302;       // "Сохранить файл границы?"
 constexpr const char* kBorderFileName = "Border.brd";
+
+bool fileExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
 
 }  // namespace
 
@@ -456,6 +463,129 @@ void MapModel::setCellColor(gdi::ColorRef color) {
     grid_->cellColor = color;
     writeProfileLong("Grid", "Cell Color", color);
     notify(kGridChanged);
+}
+
+// --- Building from a document ----------------------------------------------------------
+
+void MapModel::buildFromDocument(CVexaDoc& doc, const StartupOptions& options) {
+    documentKind = doc.kind;
+    startupLevelsFile = options.levelsFile;
+    startupColorFile = options.colorFile;
+    DataTable* table = doc.currentTable();
+    switch (doc.kind) {
+        case DocumentKind::Data:
+            if (table != nullptr) {
+                PointSet set;
+                set.buildFromTable(*table);
+                set.setName(defaultPointSetName());
+                set.badgeFormat.readProfile(-1);
+                set.computeStatistics();
+                PointSet& main = addPointSet(std::move(set));
+                loadDefaultFiles(options, false);
+                if (settings.connectPoints != 0 && main.size() >= 2) {
+                    Line joined;
+                    for (const DataPoint& p : main.points()) joined.addPoint(p.x, p.y);
+                    joined.name = main.name();
+                    addLine(std::move(joined));
+                    objectTree_->modified = false;
+                }
+                for (const std::string& extra : options.extraFiles) addDataFile(doc, extra);
+            }
+            break;
+        case DocumentKind::Coordinates:
+            if (table != nullptr) {
+                PointSet set;
+                set.buildFromTable(*table, 0, 2, 3, 4);
+                set.setName(defaultPointSetName());
+                set.badgeFormat.readProfile(-1);
+                set.computeStatistics();
+                const PointSet& main = addPointSet(std::move(set));
+                loadDefaultFiles(options, true);
+                linesFromNamedPoints(main);
+            }
+            break;
+        case DocumentKind::Triangles: {
+            triangleSet = &doc.triangles;
+            dataKind = DataKind::Triangles;
+            PointSet set = pointSetFromTriangles(doc.triangles);
+            set.setName(defaultPointSetName());
+            set.badgeFormat.readProfile(-1);
+            set.computeStatistics();
+            if (set.size() > 0) addPointSet(std::move(set));
+            break;
+        }
+        default:
+            break;
+    }
+    mapChanged = false;
+}
+
+void MapModel::loadDefaultFiles(const StartupOptions& options, bool always) {
+    // The border: the switch's file, else "Border.brd" of the current
+    // directory (with "Border" "Load" on).
+    std::int32_t loadBorder = 1;
+    readProfileInt("Border", "Load", loadBorder);
+    std::string borderPath = options.borderFile;
+    if (borderPath.empty() && (always || loadBorder != 0) && fileExists(kBorderFileName)) {
+        borderPath = kBorderFileName;
+    }
+    if (!borderPath.empty()) {
+        auto list = std::make_unique<LineList>();
+        if (loadLineListFile(borderPath, *list)) {
+            border_ = std::move(list);
+            borderFile_ = absolutePath(borderPath);
+            settings.showBorder = 1;
+        }
+    }
+    // The grid: the switch's file, else "EqNet.net" (with "Grid" "Load").
+    std::int32_t loadGrid = 0;
+    readProfileInt("Grid", "Load", loadGrid);
+    std::string gridPath = options.gridFile;
+    if (gridPath.empty() && (always || loadGrid != 0) && fileExists(EqNet::kFileName)) {
+        gridPath = EqNet::kFileName;
+    }
+    if (!gridPath.empty()) {
+        std::unique_ptr<EqNet> grid = EqNet::fromFile(gridPath);
+        if (grid && !grid->empty()) grid_ = std::move(grid);
+    }
+}
+
+void MapModel::addDataFile(CVexaDoc& doc, const std::string& path) {
+    auto table = std::make_unique<DataTable>();
+    table->readFile(path);
+    PointSet set;
+    set.buildFromTable(*table);
+    set.setName(std::filesystem::path(path).stem().string());
+    set.badgeFormat.readProfile(-1);
+    set.computeStatistics();
+    if (doc.addTable(std::move(table)) < 0) return;
+    if (set.size() > 0) addPointSet(std::move(set));
+}
+
+void MapModel::linesFromNamedPoints(const PointSet& set) {
+    // Consecutive points of one name make a polyline in the sub-group of
+    // that name, numbered within it; a polyline of one point is dropped.
+    const std::vector<DataPoint>& points = set.points();
+    std::size_t k = 0;
+    while (k < points.size()) {
+        const std::optional<std::string>& name = points[k].label;
+        std::size_t end = k + 1;
+        while (end < points.size() && points[end].label == name) ++end;
+        if (name && end - k >= 2) {
+            Line line;
+            std::vector<LinePoint> xy;
+            for (std::size_t i = k; i < end; ++i) xy.push_back({points[i].x, points[i].y});
+            line.setPoints(std::move(xy));
+            if (points[k].value.present()) line.value = points[k].value.value;
+            Bush& tree = objectTree();
+            Bush* group = tree.findChild(*name);
+            if (group == nullptr) group = &tree.addChild(std::make_unique<Bush>(*name));
+            line.name = std::to_string(group->itemCount() + 1);
+            group->addItem(BushItem(std::move(line)));
+        }
+        k = end;
+    }
+    if (objectTree_) objectTree_->modified = false;
 }
 
 }  // namespace gridova

@@ -31,6 +31,7 @@
 #include "objects/bush.h"
 #include "objects/line_list.h"
 #include "render/map_type.h"
+#include "render/startup_options.h"
 
 namespace gridova {
 
@@ -171,6 +172,16 @@ public:
     // The map changed since it was opened or saved.
     bool mapChanged = false;
 
+    // --- Building ---------------------------------------------------------------------
+    // The map from what the document read: the main point set of a data
+    // file with "Border.brd" and "EqNet.net", joined points and further data
+    // files; lines of named coordinates; the points of a triangle network.
+    // A document file is read by the view (its title and layers are the
+    // view's).
+    void buildFromDocument(CVexaDoc& doc, const StartupOptions& options);
+    // One more data set from a file, as a point set of the map.
+    void addDataFile(CVexaDoc& doc, const std::string& path);
+
     // --- Map types ------------------------------------------------------------------
     // Builds the map type; -1 when nothing was built (no data, no grid,
     // objects outside the grid, nothing computed).
@@ -219,6 +230,11 @@ public:
 private:
     friend class CVexaView;  // reads and writes the document's sections
 
+    // The border (the switch's file, else "Border.brd" when it is to be
+    // loaded) and the grid (the switch's file, else "EqNet.net").
+    void loadDefaultFiles(const StartupOptions& options, bool always);
+    // Consecutive points of one name make a polyline of the object tree.
+    void linesFromNamedPoints(const PointSet& set);
     DriverInputs driverInputs(MapType type) const;
     // The values of the grid for the map type: the method's settings are
     // loaded (and offered to the editor), the driver runs, and the

@@ -266,8 +266,6 @@ public:
     // "EqNet.net", joined points, further data files; lines of named
     // coordinates; a document file), then the start-up or default map type.
     void initialUpdate(CVexaDoc& doc, const StartupOptions& options);
-    // One more data set from a file, as a point set of the map.
-    void addDataFile(CVexaDoc& doc, const std::string& path);
     // The map drawn into a picture of the page size and written in the
     // format its extension names (".gif", ".bmp", ".jpg", ".png"); false
     // for any other extension or a failed write.
@@ -313,9 +311,7 @@ protected:
     void drawOverlays() override;
 
 private:
-    void loadDefaultFiles(const StartupOptions& options, bool always);
     void titleFromTable(CVexaDoc& doc, const DataTable& table);
-    void linesFromNamedPoints(const PointSet& set);
     void mapModelChanged(unsigned changes) override;
     void writeSettingsRecord(BinaryWriter& out) const;
     void readSettingsRecord(RecordBuffer& r);
