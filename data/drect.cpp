@@ -90,4 +90,24 @@ bool DRect::readSection(BinaryReader& in) {
     return true;
 }
 
+void include(std::optional<DRect>& into, const std::optional<DRect>& box) {
+    if (!box) return;
+    if (!into) {
+        into = DRect(box->minX, box->minY, box->maxX, box->maxY);
+    } else {
+        into->include(*box);
+    }
+}
+
+DRect withSides(const DRect& r) {
+    const double w = r.width(), h = r.height();
+    if (!(w > 0) && !(h > 0)) {
+        const double d = std::max(0.5, std::abs(r.minX) * 1e-3);
+        return DRect(r.minX - d, r.minY - d, r.maxX + d, r.maxY + d);
+    }
+    if (!(w > 0)) return DRect(r.minX - h / 2, r.minY, r.maxX + h / 2, r.maxY);
+    if (!(h > 0)) return DRect(r.minX, r.minY - w / 2, r.maxX, r.maxY + w / 2);
+    return r;
+}
+
 }  // namespace gridova

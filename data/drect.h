@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "data/record_buffer.h"
 
@@ -41,5 +42,13 @@ struct DRect {
 
     friend bool operator==(const DRect&, const DRect&) = default;
 };
+
+// Grows `into` to hold `box`; nothing for no box, the box itself for an
+// empty `into`.
+void include(std::optional<DRect>& into, const std::optional<DRect>& box);
+
+// A rectangle without width or height (one point, points on a line) with a
+// side added, so that a map of it keeps a scale.
+DRect withSides(const DRect& r);
 
 }  // namespace gridova

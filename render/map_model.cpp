@@ -109,6 +109,31 @@ PointSet& MapModel::addPointSet(PointSet set) {
     return *added;
 }
 
+std::optional<DRect> MapModel::extent() const {
+    std::optional<DRect> box;
+    for (std::size_t i = 0; i < pointTree_->itemCount(); ++i) {
+        const PointSet* set = pointTree_->item(i).pointSet();
+        double x0, x1, y0, y1;
+        if (set != nullptr && set->asSeen().size() > 0 && set->ranges(x0, x1, y0, y1) == 0) {
+            include(box, DRect(x0, y0, x1, y1));
+        }
+    }
+    for (std::size_t i = 0; i < pointTree_->childCount(); ++i) {
+        include(box, pointTree_->child(i).extent());
+    }
+    if (settings.showBorder != 0 && border_ && !border_->empty()) include(box, border_->extent());
+    if (objectTree_) include(box, objectTree_->extent());
+    if (grid_ && !grid_->empty()) include(box, grid_->extent());
+    return box;
+}
+
+bool MapModel::layDefaultGrid(const DRect& area) {
+    if (grid_) return false;
+    grid_ = EqNet::fromCounts(area, EqNet::kDefaultNodes, EqNet::kDefaultNodes);
+    notify(kGridChanged);
+    return true;
+}
+
 // --- Map types ---------------------------------------------------------------------------
 
 int MapModel::computeGridValues(const DriverInputs& given) {

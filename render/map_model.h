@@ -151,6 +151,13 @@ public:
     // Sets after the first take the next colour of the rotation.
     PointSet& addPointSet(PointSet set);
 
+    // The union of the extents of the point sets, the border while it is
+    // shown, the object tree and the grid; none for an empty map.
+    std::optional<DRect> extent() const;
+    // Without a grid: the default grid of kDefaultNodes × kDefaultNodes
+    // over the area. False when there was a grid already.
+    bool layDefaultGrid(const DRect& area);
+
     // --- Data and settings ----------------------------------------------------------
     MapSettings settings;
     DataKind dataKind = DataKind::Points;

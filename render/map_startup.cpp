@@ -48,6 +48,8 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
         applyMapType(static_cast<MapType>(type));
         model_.settings.automaticLevels = false;
     }
+    // A map of data without a grid gets the default grid over what it shows.
+    if (model_.extent()) model_.layDefaultGrid(computeWorldRect());
     // What was just built is what was opened: nothing to save yet.
     model_.mapChanged = false;
     invalidateMap();

@@ -22,29 +22,9 @@ namespace gridova {
 
 namespace {
 
-void include(std::optional<DRect>& into, const std::optional<DRect>& box) {
-    if (!box) return;
-    if (!into) {
-        into = DRect(box->minX, box->minY, box->maxX, box->maxY);
-    } else {
-        into->include(*box);
-    }
-}
-
 std::optional<DRect> lineExtent(const Line* line) {
     if (line == nullptr || line->empty()) return std::nullopt;
     return line->extent();
-}
-
-std::optional<DRect> lineListExtent(const LineList* list) {
-    if (list == nullptr || list->empty()) return std::nullopt;
-    return list->extent();
-}
-
-std::optional<DRect> pointSetExtent(const PointSet& set) {
-    double x0, x1, y0, y1;
-    if (set.asSeen().size() == 0 || set.ranges(x0, x1, y0, y1) != 0) return std::nullopt;
-    return DRect(x0, y0, x1, y1);
 }
 
 }  // namespace
@@ -164,49 +144,11 @@ AxesLayer& CVexaView::axesLayer() {
 // --- World rectangle -------------------------------------------------------------------
 
 DRect CVexaView::computeWorldRect() const {
-    std::optional<DRect> box;
-    for (std::size_t i = 0; i < model_.pointTree_->itemCount(); ++i) {
-        const PointSet* set = model_.pointTree_->item(i).pointSet();
-        if (set != nullptr) include(box, pointSetExtent(*set));
-    }
-    for (std::size_t i = 0; i < model_.pointTree_->childCount(); ++i) {
-        include(box, model_.pointTree_->child(i).extent());
-    }
-    const std::optional<DRect> backgroundBox = background ? background->extent() : std::nullopt;
-    const std::optional<DRect> treeBox =
-        model_.objectTree_ ? model_.objectTree_->extent() : std::nullopt;
-    const std::optional<DRect> enteredBox = lineExtent(enteredLine());
-    const std::optional<DRect> gridBox = model_.grid_ && !model_.grid_->empty()
-                                             ? std::optional<DRect>(model_.grid_->extent())
-                                             : std::nullopt;
-    if (!box) {
-        for (const auto* first : {&backgroundBox, &treeBox, &enteredBox, &gridBox}) {
-            if (*first) {
-                include(box, *first);
-                break;
-            }
-        }
-    }
-    if (model_.settings.showBorder != 0) include(box, lineListExtent(model_.border_.get()));
-    include(box, backgroundBox);
-    include(box, treeBox);
-    include(box, enteredBox);
-    include(box, gridBox);
+    std::optional<DRect> box = model_.extent();
+    if (background) include(box, background->extent());
+    include(box, lineExtent(enteredLine()));
     if (axes) include(box, axes->extent());
-    if (!box) return DRect(0, 0, 1, 1);
-    // A rectangle without width or height (one point, points on a line)
-    // gets a side, so that the map keeps a scale.
-    DRect r = *box;
-    const double w = r.width(), h = r.height();
-    if (!(w > 0) && !(h > 0)) {
-        const double d = std::max(0.5, std::abs(r.minX) * 1e-3);
-        r = DRect(r.minX - d, r.minY - d, r.maxX + d, r.maxY + d);
-    } else if (!(w > 0)) {
-        r = DRect(r.minX - h / 2, r.minY, r.maxX + h / 2, r.maxY);
-    } else if (!(h > 0)) {
-        r = DRect(r.minX, r.minY - w / 2, r.maxX, r.maxY + w / 2);
-    }
-    return r;
+    return box ? withSides(*box) : DRect(0, 0, 1, 1);
 }
 
 // --- Full drawing ------------------------------------------------------------------------
@@ -221,10 +163,6 @@ void CVexaView::drawMap() {
     if (paged && printSetup.scale != 0) c.lockMargins(true);
     // 3.
     world_ = computeWorldRect();
-    if (!model_.grid_) {
-        model_.grid_ = EqNet::fromCounts(world_, EqNet::kDefaultNodes, EqNet::kDefaultNodes);
-        world_ = computeWorldRect();
-    }
     // 4.
     if (paged && printSetup.scale == 0) {
         const double mx = world_.width() * 0.03, my = world_.height() * 0.03;
@@ -448,6 +386,7 @@ std::optional<CrossSection> CVexaView::makeCrossSection() {
 void CVexaView::takeCrossSection(CrossSection section) {
     model_.takeCrossSection(section);
     setTitle(MapTitle::fromTexts({section.title}));
+    model_.layDefaultGrid(computeWorldRect());
 }
 
 // --- Mouse and keys

@@ -10,7 +10,7 @@
 // Full drawing, in this order (a missing object is skipped):
 //  1. the canvas is attached to the window; isotropic scaling = AspectRatio;
 //  2. with paged printing to scale, the canvas margins are locked;
-//  3. the world rectangle; without a grid the default grid over it;
+//  3. the world rectangle;
 //  4. paged printing without scale widens it by 3 % on each side;
 //  5. the world window (or the zoom window, or the printed page's);
 //  6. the axes are fitted;  7. the title;  8. the colour bar's width;

@@ -104,6 +104,12 @@ TEST_F(DocumentTest, OneCharacterTitleLeavesTheDocumentTitle) {
     CVexaView view;
     view.initialUpdate(doc, StartupOptions{});
     EXPECT_EQ(doc.title, "one.dat");
+    // No map type was asked for: the map of points gets the default grid
+    // over what it shows, and counts as unchanged.
+    ASSERT_NE(view.model().grid(), nullptr);
+    EXPECT_EQ(view.model().grid()->nx(), EqNet::kDefaultNodes);
+    EXPECT_TRUE(view.model().grid()->extent().contains(DRect(1, 1, 7, 5)));
+    EXPECT_FALSE(view.model().mapChanged);
 }
 
 TEST_F(DocumentTest, SaveOpenSaveGivesIdenticalBytes) {

@@ -63,5 +63,23 @@ TEST(MapModelChanges, EachOperationNamesTheObjectsItChanged) {
     EXPECT_TRUE(log.seen.empty());
 }
 
+TEST(MapModelChanges, TheDefaultGridIsLaidOnlyWhereThereIsNone) {
+    MapModel model;
+    EXPECT_FALSE(model.extent().has_value());
+    model.addPointSet(threePoints());
+    ASSERT_TRUE(model.extent().has_value());
+    EXPECT_EQ(*model.extent(), DRect(0, 0, 4, 3));
+    ChangeLog log;
+    model.addObserver(&log);
+    ASSERT_TRUE(model.layDefaultGrid(*model.extent()));
+    EXPECT_EQ(log.seen, (std::vector<unsigned>{kGridChanged}));
+    ASSERT_NE(model.grid(), nullptr);
+    EXPECT_EQ(model.grid()->nx(), EqNet::kDefaultNodes);
+    EXPECT_TRUE(model.grid()->extent().contains(DRect(0, 0, 4, 3)));
+    EXPECT_FALSE(model.layDefaultGrid(DRect(0, 0, 1, 1)));  // a grid is kept
+    EXPECT_EQ(log.seen.size(), 1u);
+    model.removeObserver(&log);
+}
+
 }  // namespace
 }  // namespace gridova

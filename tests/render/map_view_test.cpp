@@ -179,6 +179,25 @@ TEST_F(MapViewTest, PointsOutsideTheGridBuildNothing) {
     EXPECT_EQ(view.model().isolines(), nullptr);
 }
 
+// Drawing reads the model and changes nothing in it: a map of points alone
+// is drawn without a grid being made.
+TEST_F(MapViewTest, DrawingLeavesTheModelAlone) {
+    CVexaView view;
+    view.model().addPointSet(fixturePoints());
+    class Notices final : public MapModelObserver {
+    public:
+        void mapModelChanged(unsigned) override { ++count; }
+        int count = 0;
+    } notices;
+    view.model().addObserver(&notices);
+    gdi::RecordingDevice device({300, 200});
+    view.drawOn(device);
+    EXPECT_EQ(view.model().grid(), nullptr);
+    EXPECT_EQ(notices.count, 0);
+    EXPECT_FALSE(device.callsOf("ellipse").empty());  // the points were drawn
+    view.model().removeObserver(&notices);
+}
+
 // --- Status text -----------------------------------------------------------------------
 
 TEST_F(MapViewTest, StatusTextFormsAndEmptinessOutsideTheGrid) {
