@@ -186,7 +186,7 @@ void CVexaView::drawMap() {
         title->draw(c);
     }
     // 8.
-    ColorScale* scale = model_.grid_ ? &model_.grid_->colorScale : nullptr;
+    ColorScale* scale = model_.grid() ? &model_.grid()->colorScale : nullptr;
     const bool bar = scale != nullptr && scale->visible != 0;
     int barWidth = 0;
     if (bar && !paged) {
@@ -218,25 +218,25 @@ void CVexaView::drawMap() {
     // 15.
     if (title && !paged) c.excludeClip(title->area());
     // 16.
-    if (model_.grid_ && model_.grid_->valuesValid()) drawGridCells(c, *model_.grid_);
+    if (model_.grid() && model_.grid()->valuesValid()) drawGridCells(c, *model_.grid());
     // 17.
-    if (model_.colorFill_) drawGroupLines(c, *model_.colorFill_);
+    if (model_.colorFill()) drawGroupLines(c, *model_.colorFill());
     // 18.
-    if (model_.isolines_) drawIsolines(c, *model_.isolines_);
+    if (model_.isolines()) drawIsolines(c, *model_.isolines());
     // 19.
-    if (model_.border_ && model_.settings.showBorder != 0) drawLines(c, *model_.border_);
+    if (model_.border() && model_.settings.showBorder != 0) drawLines(c, *model_.border());
     // 20.
-    if (model_.objectTree_) {
-        drawGroupLines(c, *model_.objectTree_);
-        drawTreeTexts(c, *model_.objectTree_);
+    if (model_.objectTreeIfAny()) {
+        drawGroupLines(c, *model_.objectTreeIfAny());
+        drawTreeTexts(c, *model_.objectTreeIfAny());
     }
     // 21.
-    if (model_.bandOutlines_) drawLines(c, *model_.bandOutlines_);
-    if (model_.network_) drawLines(c, *model_.network_);
+    if (model_.bandOutlines()) drawLines(c, *model_.bandOutlines());
+    if (model_.network()) drawLines(c, *model_.network());
     // 22.
     drawPoints();
     // 23.
-    if (model_.grid_) drawGridLines(c, *model_.grid_);
+    if (model_.grid()) drawGridLines(c, *model_.grid());
     // 24.
     if (bar) {
         const bool onThisPage =
@@ -290,7 +290,7 @@ void CVexaView::drawFrame() {
 }
 
 void CVexaView::drawPoints() {
-    for (PointSet* set : model_.pointTree_->pointSets()) drawPointSet(canvas(), *set);
+    for (PointSet* set : model_.pointTree().pointSets()) drawPointSet(canvas(), *set);
 }
 
 void CVexaView::recomputePickTolerance() {
@@ -353,17 +353,18 @@ void CVexaView::drawOn(gdi::Device& device) {
 // --- Status text ---------------------------------------------------------------------------
 
 std::string CVexaView::statusText(double x, double y) const {
-    if (!model_.grid_ || model_.grid_->empty() || !model_.grid_->extent().contains(x, y)) return {};
-    const NodeRef node = model_.grid_->nearestNode(x, y);
+    if (!model_.grid() || model_.grid()->empty() || !model_.grid()->extent().contains(x, y))
+        return {};
+    const NodeRef node = model_.grid()->nearestNode(x, y);
     if (node.index < 0) return {};
-    const std::int32_t rowFromTop = model_.grid_->ny() - 1 - node.j;
-    const bool valued = model_.grid_->hasValues() &&
-                        (!model_.grid_->hasMask() ||
-                         model_.grid_->mask()[static_cast<std::size_t>(node.index)] != 0);
+    const std::int32_t rowFromTop = model_.grid()->ny() - 1 - node.j;
+    const bool valued = model_.grid()->hasValues() &&
+                        (!model_.grid()->hasMask() ||
+                         model_.grid()->mask()[static_cast<std::size_t>(node.index)] != 0);
     char buffer[160];
     if (valued) {
         std::snprintf(buffer, sizeof buffer, "X %10.4e Y %10.4e V %10.4e Cell %d:%d I %d", x, y,
-                      model_.grid_->values()[static_cast<std::size_t>(node.index)], node.i,
+                      model_.grid()->values()[static_cast<std::size_t>(node.index)], node.i,
                       rowFromTop, node.index);
     } else {
         std::snprintf(buffer, sizeof buffer, "X %10.4e Y %10.4e Cell %d:%d I %d", x, y, node.i,
@@ -433,8 +434,8 @@ void CVexaView::mouseMove(gdi::Point p) {
     setStatusText(statusText(x, y));
     zoomDrag_.move(canvas(), p);
     lineMouseMove(p);
-    if (snap_.enabled && model_.objectTree_ && window() != nullptr) {
-        const bool near = model_.objectTree_->hitTestLines(x, y, pickX_, pickY_).has_value();
+    if (snap_.enabled && model_.objectTreeIfAny() && window() != nullptr) {
+        const bool near = model_.objectTreeIfAny()->hitTestLines(x, y, pickX_, pickY_).has_value();
         window()->setDrawingCursor(near || lineInput());
     }
 }
@@ -443,8 +444,8 @@ void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
     const DrawingCanvas& c = canvas();
     const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
     if (host_ == nullptr) return;
-    if (model_.grid_ && model_.grid_->colorScale.visible != 0 &&
-        colorBarHit(model_.grid_->colorScale, colorBarBands_, x, y).onBar) {
+    if (model_.grid() && model_.grid()->colorScale.visible != 0 &&
+        colorBarHit(model_.grid()->colorScale, colorBarBands_, x, y).onBar) {
         host_->openDialog(MapCommand::ColorScale, *this);
         return;
     }
@@ -452,13 +453,13 @@ void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
         host_->openDialog(MapCommand::Title, *this);
         return;
     }
-    if (model_.objectTree_) {
-        if (const auto hit = model_.objectTree_->hitTestLines(x, y, pickX_, pickY_)) {
+    if (model_.objectTreeIfAny()) {
+        if (const auto hit = model_.objectTreeIfAny()->hitTestLines(x, y, pickX_, pickY_)) {
             host_->selectLine(*this, *hit->item);
             return;
         }
     }
-    if (model_.isolines_ && !model_.isolines_->empty())
+    if (model_.isolines() && !model_.isolines()->empty())
         host_->openDialog(MapCommand::IsolineList, *this);
 }
 
