@@ -167,7 +167,8 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
         if (in.dataKind == DataKind::Triangles && method == InterpolationMethod::FinishOnly &&
             !in.keepValues && in.triangles != nullptr) {
             WaitScope wait;
-            rasteriseTriangleSet(*grid, *in.triangles);
+            rasteriseTriangleSet(*grid, *in.triangles,
+                                 in.feedback != nullptr ? *in.feedback : interactiveFeedback());
         }
         return finishChecked(*grid);
     }

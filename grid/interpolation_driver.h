@@ -50,9 +50,11 @@ struct DriverInputs {
 
 // What the caller supplies for a run beyond its inputs.
 struct DriverHooks {
-    // Takes over a large-grid run (method 7) that has started: the view
-    // shows its progress, completes it and then calls finish. Without this
-    // hook the driver waits for the run itself.
+    // Takes over a large-grid run (method 7) that has started: the caller
+    // shows its progress, completes it (LargeGridRun::complete) and then
+    // calls finishChecked, and builds its map from the values (the map
+    // model: MapModel::completeLargeGridRun). Without this hook the driver
+    // waits for the run itself.
     std::function<void(std::unique_ptr<class LargeGridRun>)> largeGridStarted;
 };
 

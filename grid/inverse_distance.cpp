@@ -669,7 +669,7 @@ int InverseDistance::run(RunFeedback& feedback) {
             stage->step();
         }
     }
-    stage.reset();  // the bar and the dialog go before any message
+    stage->endWait();  // the dialog goes before any message
 
     if (stopped) {
         information(text(kTextStopped));

@@ -112,11 +112,10 @@ public:
         if (stage_->cancelled()) cancelled_ = true;
         return cancelled_;
     }
-    // The stage ends: its bar and its dialog go.
+    // The work is done: the bar shows it and the dialog goes.
     void close(int finished) {
-        if (stage_ == nullptr) return;
         stage_->setDone(finished);
-        stage_.reset();
+        stage_->endWait();
     }
     bool cancelled() const { return cancelled_; }
 

@@ -276,12 +276,12 @@ int runTriangleMethod(EqNet& grid, const PointSet* points, const LineList* borde
     return 0;
 }
 
-bool rasteriseTriangleSet(EqNet& grid, const TriangleNetwork& set) {
+bool rasteriseTriangleSet(EqNet& grid, const TriangleNetwork& set, RunFeedback& feedback) {
     if (grid.empty() || set.vertexCount() == 0 || set.triangleCount() == 0) return false;
     grid.computeMask(nullptr);
     const double lowest = *std::min_element(set.values.begin(), set.values.end());
     if (!grid.allocateValues(lowest - 1.0)) return false;
-    rasterise(grid, set);
+    rasterise(grid, set, feedback);
     grid.FillBlank(kBlankValue);
     return true;
 }

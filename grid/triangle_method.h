@@ -95,7 +95,8 @@ int runTriangleMethod(EqNet& grid, const PointSet* points, const LineList* borde
 // nodes inside, every value the smallest vertex value less 1, the set's
 // triangles rasterised, the blank value on the nodes left out. False,
 // with the grid unchanged, when the set has no vertex or no triangle.
-bool rasteriseTriangleSet(EqNet& grid, const TriangleNetwork& set);
+bool rasteriseTriangleSet(EqNet& grid, const TriangleNetwork& set,
+                          RunFeedback& feedback = interactiveFeedback());
 
 // The network of all points with a value and every border vertex (with the
 // border value) in the TRIANGLES layout (data/triangles_file.h).

@@ -1,5 +1,6 @@
-// `ColorScale`: bands, range, gradient and the colour of a value. The bar is
-// in color_bar.cpp, the files, section and profile in color_scale_io.cpp.
+// `ColorScale`: bands, range, gradient and the colour of a value. The files,
+// section and profile are in color_scale_io.cpp; render/color_bar_painter.cpp
+// draws the bar.
 #include "objects/color_scale.h"
 
 #include <algorithm>

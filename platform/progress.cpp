@@ -184,6 +184,7 @@ public:
         if (bar_) bar_->setPos(steps);
     }
     bool cancelled() override { return scope_.cancelled(); }
+    void endWait() override { scope_.close(); }
 
 private:
     std::optional<CProgressBar> bar_;

@@ -159,6 +159,8 @@ private:
 // What a long computation reports of its progress and asks about a cancel.
 // Its caller hands it one (RunFeedback); the computation opens a stage for
 // each part of its work and reports through it.
+// A stage is used on the thread that opened it only: workers of a run
+// report through that thread.
 class RunStage {
 public:
     virtual ~RunStage() = default;
@@ -168,6 +170,9 @@ public:
     virtual void setDone(int steps) = 0;
     // Polled between steps: true once the user cancelled.
     virtual bool cancelled() = 0;
+    // The wait dialog goes (the work is done); the progress bar stays until
+    // the stage ends.
+    virtual void endWait() = 0;
 };
 
 class RunFeedback {

@@ -131,9 +131,11 @@ struct MapCommandActions {
         v.markChanged();
         return true;
     }
+    // Asked first, so that the map is drawn once, mirrored or rebuilt.
     static bool mirrorPoints(CVexaView& v) {
+        const bool again = question(text(kReinterpolate)) == Answer::Yes;
         v.model().mirrorPoints();
-        if (question(text(kReinterpolate)) == Answer::Yes) v.reinterpolate();
+        if (again) v.reinterpolate();
         return true;
     }
     static bool lockAspectRatio(CVexaView& v) {

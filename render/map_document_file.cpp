@@ -1,4 +1,4 @@
-// The document file of a map (".GDV"): a header text, the model_.settings record
+// The document file of a map (".GDV"): a header text, the settings record
 // and one step per map object, each announced by a presence record.
 #include <cstring>
 #include <type_traits>
@@ -36,7 +36,7 @@ void writePresence(BinaryWriter& out, bool present) {
 
 // --- Settings record --------------------------------------------------------------------
 
-// The 48 items of the model_.settings record, in their order: one list for the
+// The 48 items of the settings record, in their order: one list for the
 // writer and the reader. An older, shorter record leaves the rest at the
 // defaults (every take after its end fails and changes nothing).
 template <class View, class Io>
@@ -234,7 +234,7 @@ bool CVexaView::readDocument(BinaryReader& in) {
         if (c == 0) break;
         if (++headerBytes > kMaxHeader) return section_io::refuse(in);
     }
-    // 3. Two records: the layout number, then the model_.settings.
+    // 3. Two records: the layout number, then the settings.
     RecordBuffer r;
     if (r.readRecord(in) < 0 || r.readRecord(in) < 0) return section_io::refuse(in);
     readSettingsRecord(r);
@@ -303,7 +303,7 @@ bool CVexaView::readDocument(BinaryReader& in) {
             }
         }
     }
-    // 11. A background picture: its model_.settings cannot be read yet.
+    // 11. A background picture: its settings cannot be read yet.
     if (!readPresence(in, present)) return finish(section_io::refuse(in));
     if (present) {
         log("Background pictures of documents are not read yet");

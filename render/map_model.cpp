@@ -136,6 +136,15 @@ bool MapModel::layDefaultGrid(const DRect& area) {
 
 // --- Map types ---------------------------------------------------------------------------
 
+int MapModel::completeLargeGridRun(LargeGridRun& run) {
+    if (!grid_ || run.complete(*grid_) != 0) return -1;
+    const int result = InterpolationDriver::finishChecked(*grid_);
+    if (result == 0) buildFromGridValues(settings.mapType);
+    if (result == InterpolationDriver::kValuesNotFinite) mapProblem_ = MapProblem::ValuesNotFinite;
+    notify(kEverythingChanged);
+    return result;
+}
+
 int MapModel::computeGridValues(const DriverInputs& given) {
     const InterpolationMethod method = InterpolationDriver::methodFor(*grid_, given);
     const bool kriging =
@@ -188,7 +197,8 @@ DriverInputs MapModel::driverInputs(MapType type) const {
     return in;
 }
 
-void MapModel::traceIsolines(const EqNet& grid) {
+void MapModel::traceIsolines() {
+    const EqNet& grid = *grid_;
     if (!isolines_) isolines_ = std::make_unique<IsolineSet>();
     IsolineCommandOptions options;
     options.automatic = settings.automaticLevels;
@@ -211,7 +221,7 @@ void MapModel::buildFromGridValues(MapType type) {
     EqNet& grid = *grid_;
     if (!showsCells(type)) {
         grid.clearValid();  // the values are not for cell drawing
-        traceIsolines(grid);
+        traceIsolines();
         return;
     }
     // The colour map runs over the values, and over the data values too
@@ -247,9 +257,9 @@ int MapModel::applyMapType(MapType type) {
     const bool hasData = (mainPoints_ != nullptr && mainPoints_->size() > 0) ||
                          dataKind == DataKind::Array || dataKind == DataKind::Triangles ||
                          (dataKind == DataKind::Picture && pictureValues != nullptr);
+    gridWanted_ = false;
     if (!hasData) return -1;
     mapProblem_ = MapProblem::None;
-    gridWanted_ = false;
     const DriverInputs in = driverInputs(type);
     if (InterpolationDriver::checkGrid(grid_, in) != 0) {
         gridWanted_ = !grid_;

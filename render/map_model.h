@@ -26,6 +26,7 @@
 #include "data/map_document.h"
 #include "data/point_set.h"
 #include "grid/eq_net.h"
+#include "grid/equation_method.h"
 #include "grid/interpolation_driver.h"
 #include "grid/interpolator.h"
 #include "objects/bush.h"
@@ -201,6 +202,11 @@ public:
     bool gridWanted() const { return gridWanted_; }
     // Runs the grid's method again for the current map type.
     int reinterpolate();
+    // A large-grid run handed to extraHooks.largeGridStarted has been shown
+    // to its end: its values go into the grid, are checked, and the map
+    // type is built from them. 0, -1 when the run gave no values, or
+    // InterpolationDriver::kValuesNotFinite.
+    int completeLargeGridRun(LargeGridRun& run);
     // The colour fill goes, or is built from the isolines' levels.
     void toggleColorFill();
     // The main set mirrored top to bottom within its range.
@@ -250,7 +256,9 @@ private:
     // The steps after the grid's values: the colour map of a cell map, or
     // the isolines (and the colour bands of "Цветные изолинии").
     void buildFromGridValues(MapType type);
-    void traceIsolines(const EqNet& grid);
+    // The isolines of the grid's values; for "Цветные изолинии" the
+    // colour scale takes their levels and the bands are built.
+    void traceIsolines();
     void buildColorFill(EqNet& grid);
 
     std::vector<MapModelObserver*> observers_;

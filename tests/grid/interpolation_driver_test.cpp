@@ -205,6 +205,7 @@ private:
         void step() override { ++owner_.steps; }
         void setDone(int done) override { owner_.steps = done; }
         bool cancelled() override { return ++owner_.polls >= owner_.cancelAt_; }
+        void endWait() override {}
 
     private:
         ScriptedFeedback& owner_;

@@ -81,5 +81,29 @@ TEST(MapModelChanges, TheDefaultGridIsLaidOnlyWhereThereIsNone) {
     model.removeObserver(&log);
 }
 
+// A large-grid run taken over by the caller: the map type is built once the
+// caller has completed it.
+TEST(MapModelChanges, ALargeGridRunTakenOverIsBuiltWhenCompleted) {
+    MapModel model;
+    model.addPointSet(threePoints());
+    auto grid = EqNet::fromCounts(DRect(0, 0, 4, 3), 20, 20);
+    grid->method = InterpolationMethod::LargeGridEquationSystem;
+    model.setGrid(std::move(grid));
+    std::unique_ptr<LargeGridRun> pending;
+    model.extraHooks.largeGridStarted = [&](std::unique_ptr<LargeGridRun> run) {
+        pending = std::move(run);
+    };
+    ASSERT_EQ(model.applyMapType(MapType::Isolines), 0);
+    ASSERT_NE(pending, nullptr);
+    EXPECT_EQ(model.isolines(), nullptr);  // nothing to trace yet
+    ChangeLog log;
+    model.addObserver(&log);
+    ASSERT_EQ(model.completeLargeGridRun(*pending), 0);
+    ASSERT_NE(model.isolines(), nullptr);
+    EXPECT_FALSE(model.isolines()->empty());
+    EXPECT_EQ(log.seen, (std::vector<unsigned>{static_cast<unsigned>(kEverythingChanged)}));
+    model.removeObserver(&log);
+}
+
 }  // namespace
 }  // namespace gridova
