@@ -151,13 +151,6 @@ public:
     int rowsDone() const { return rowsDone_; }
     bool upToDate() const { return upToDate_; }
 
-    // Profile section "Inverse Distance": "Type Init", "Power",
-    // "Nearest Points", "Radius", "PlateauRadius", "Tolerance".
-    void saveParameters() const;
-    // Reads "Type Init" (0, 1 or 2; anything else is not taken); only when it
-    // is 2 (previous) the parameters are read too, through their setters.
-    void loadParameters();
-
     // Rows are spread over this many threads; 0 (the default) means one per
     // processor core.
     void setThreadCount(int count) { threadCount_ = count < 0 ? 0 : count; }

@@ -82,16 +82,6 @@ void InverseDistance::apply(const InverseDistanceSettings& s) {
     if (s.tolerance) setTolerance(*s.tolerance);
 }
 
-void InverseDistance::saveParameters() const {
-    InverseDistanceSettings::save(typeInit_, parameters_);
-}
-
-void InverseDistance::loadParameters() {
-    // A missing or unknown "Type Init" keeps the engine's source.
-    if (const auto source = storedSource()) typeInit_ = *source;
-    if (typeInit_ == InverseDistanceSource::Previous) apply(storedSettings(typeInit_));
-}
-
 bool runInverseDistance(const PointSet& points, int nx, const double* nodeX, int ny,
                         const double* nodeY, const InverseDistanceSettings& settings,
                         std::vector<double>& values, InverseDistanceParameters* used,

@@ -481,19 +481,4 @@ void Kriging::apply(const KrigingSettings& s) {
         setNuggetAndTotalSill(s.nugget.value_or(nugget_), s.sill.value_or(sill_));
 }
 
-void Kriging::saveParameters() const { KrigingSettings::save(typeInit_, parameters()); }
-
-void Kriging::loadParameters() {
-    // A missing or unknown "Type Init" keeps the engine's source.
-    if (const auto source = storedSource()) typeInit_ = *source;
-    if (typeInit_ == KrigingSource::Previous) readStoredValues();
-}
-
-void Kriging::readStoredValues() { apply(KrigingSettings::stored(typeInit_)); }
-
-void Kriging::acceptEntry(const KrigingEntry& entry) {
-    apply(KrigingSettings::entered(entry));
-    saveParameters();
-}
-
 }  // namespace gridova

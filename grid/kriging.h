@@ -194,18 +194,6 @@ public:
     // The same as weights w = A⁻¹·r and then Σ w_i·p_i.
     double plainEstimate(double x, double y) const;
 
-    // Profile section "Kriging": "Type Init", "Range", "Mode", "Nugget" and
-    // "Sill" (the total sill).
-    void saveParameters() const;
-    // Reads "Type Init"; when it is 2 (previous), also the stored values.
-    void loadParameters();
-    // The stored range, model, nugget and sill, whatever "Type Init" says
-    // (the dialog's "Предыдущие"); missing keys keep the current values.
-    void readStoredValues();
-    // The dialog's "Да": range, nugget and sill, the source, the model when
-    // one is selected; then the parameters are saved.
-    void acceptEntry(const KrigingEntry& entry);
-
     int pointCount() const { return n_; }
     const std::vector<double>& pointsX() const { return px_; }
     const std::vector<double>& pointsY() const { return py_; }

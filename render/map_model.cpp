@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 
 #include "contour/band_builder.h"
 #include "objects/line_text_files.h"
@@ -24,11 +23,6 @@ constexpr int kPolygonText = 485;      // "Полигон"
 constexpr int kLineText = 79;          // "Линия"
 constexpr int kSaveBorder = 302;       // "Сохранить файл границы?"
 constexpr const char* kBorderFileName = "Border.brd";
-
-bool fileExists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
-}
 
 }  // namespace
 
@@ -561,7 +555,7 @@ void MapModel::loadDefaultFiles(const StartupOptions& options, bool always) {
     std::int32_t loadBorder = 1;
     readProfileInt("Border", "Load", loadBorder);
     std::string borderPath = options.borderFile;
-    if (borderPath.empty() && (always || loadBorder != 0) && fileExists(kBorderFileName)) {
+    if (borderPath.empty() && (always || loadBorder != 0) && isReadableFile(kBorderFileName)) {
         borderPath = kBorderFileName;
     }
     if (!borderPath.empty()) {
@@ -576,7 +570,7 @@ void MapModel::loadDefaultFiles(const StartupOptions& options, bool always) {
     std::int32_t loadGrid = 0;
     readProfileInt("Grid", "Load", loadGrid);
     std::string gridPath = options.gridFile;
-    if (gridPath.empty() && (always || loadGrid != 0) && fileExists(EqNet::kFileName)) {
+    if (gridPath.empty() && (always || loadGrid != 0) && isReadableFile(EqNet::kFileName)) {
         gridPath = EqNet::kFileName;
     }
     if (!gridPath.empty()) {

@@ -581,10 +581,9 @@ TEST(InverseDistanceRun, CancelKeepsTheRowsComputedSoFar) {
 TEST(InverseDistanceProfile, SavedParametersReadBackExactly) {
     InverseDistance saved;
     saved.setParameters({2.5, 7, 0.1 + 0.2, 1e-7, 1.0 / 3});
-    saved.setTypeInit(InverseDistanceSource::Previous);
-    saved.saveParameters();
+    InverseDistanceSettings::save(InverseDistanceSource::Previous, saved.parameters());
     InverseDistance loaded;
-    loaded.loadParameters();
+    loaded.apply(InverseDistanceSettings::load());
     EXPECT_EQ(loaded.typeInit(), InverseDistanceSource::Previous);
     EXPECT_EQ(loaded.parameters().power, 2.5);
     EXPECT_EQ(loaded.parameters().nearestPoints, 7);
@@ -616,7 +615,7 @@ TEST(InverseDistanceProfile, StoredValuesAreReadOnlyForThePreviousSource) {
         testing::writeFile("profile.ini", ini);
         InverseDistance engine;
         engine.setParameters(start);
-        engine.loadParameters();
+        engine.apply(InverseDistanceSettings::load());
         EXPECT_EQ(engine.typeInit(), c.source);
         const InverseDistanceParameters& p = engine.parameters();
         if (c.readsValues) {
@@ -638,7 +637,7 @@ TEST(InverseDistanceProfile, StoredValuesPassTheSettersRules) {
                        "[Inverse Distance]\nType Init=2\nPower=0\nNearest Points=0\nRadius=x\n");
     InverseDistance engine;
     engine.setRadius(7);
-    engine.loadParameters();
+    engine.apply(InverseDistanceSettings::load());
     EXPECT_EQ(engine.parameters().power, InverseDistanceParameters::kDefaultPower);
     EXPECT_EQ(engine.parameters().nearestPoints, 1);
     EXPECT_EQ(engine.parameters().radius, 7.0);  // not a number: kept

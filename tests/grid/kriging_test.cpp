@@ -111,7 +111,7 @@ TEST(KrigingVariogram, NuggetAndTotalSill) {
         removeProfileSection(kSection);
         storeParameters(Kriging::kLinear, 2.0, c.nugget, c.sill);
         Kriging stored;
-        stored.loadParameters();
+        stored.apply(KrigingSettings::load());
         EXPECT_EQ(stored.nugget(), c.expectedNugget);
         EXPECT_EQ(stored.partialSill(), c.expectedPartial);
     }
@@ -283,13 +283,12 @@ TEST(KrigingProfile, SavedParametersReadBack) {
     saved.setModel(Kriging::kGaussian);
     saved.setRange(0.1 + 0.2);
     saved.setNuggetSill(0.25, 1.0 / 3);
-    saved.setTypeInit(KrigingSource::Previous);
-    saved.saveParameters();
+    KrigingSettings::save(KrigingSource::Previous, saved.parameters());
     EXPECT_EQ(profileText("Type Init"), "2");
     EXPECT_EQ(profileText("Mode"), "3");
     EXPECT_EQ(profileText("Nugget"), "0.25");
     Kriging loaded;
-    loaded.loadParameters();
+    loaded.apply(KrigingSettings::load());
     EXPECT_EQ(loaded.typeInit(), KrigingSource::Previous);
     EXPECT_EQ(loaded.model(), Kriging::kGaussian);
     EXPECT_EQ(loaded.range(), 0.1 + 0.2);
@@ -305,14 +304,14 @@ TEST(KrigingProfile, SavedParametersReadBack) {
         SCOPED_TRACE(source);
         writeProfileText(kSection, "Type Init", source);
         Kriging other;
-        other.loadParameters();
+        other.apply(KrigingSettings::load());
         EXPECT_EQ(other.model(), Kriging::kLinear);
         EXPECT_EQ(other.nugget(), Kriging::kDefaultNugget);
         EXPECT_EQ(static_cast<int>(other.typeInit()), source[0] == '1' ? 1 : 0);
     }
 }
 
-TEST(KrigingProfile, DialogEntryIsAppliedAndSaved) {
+TEST(KrigingProfile, AnEntryIsAppliedAndReadsBackOnceSaved) {
     struct Case {
         const char* name;
         KrigingEntry entry;
@@ -335,14 +334,15 @@ TEST(KrigingProfile, DialogEntryIsAppliedAndSaved) {
         Kriging k;
         k.setModel(Kriging::kSpherical);
         k.setRange(4.0);
-        k.acceptEntry(c.entry);
+        k.apply(KrigingSettings::entered(c.entry));
+        KrigingSettings::save(k.typeInit(), k.parameters());
         EXPECT_EQ(k.model(), c.model);
         EXPECT_EQ(k.range(), c.range);
         EXPECT_EQ(k.nugget(), c.nugget);
         EXPECT_EQ(k.partialSill(), c.partial);
         EXPECT_EQ(k.typeInit(), c.entry.source);
         Kriging stored;
-        stored.readStoredValues();
+        stored.apply(KrigingSettings::stored(stored.typeInit()));
         EXPECT_EQ(stored.model(), c.model);
         EXPECT_EQ(stored.range(), c.range);
         EXPECT_EQ(stored.nugget(), c.nugget);
@@ -362,7 +362,7 @@ TEST(KrigingProfile, DialogButtonsReloadDefaultsAndStoredValues) {
     EXPECT_EQ(k.range(), 7.0);
     EXPECT_EQ(k.nugget(), 1.0);
     EXPECT_EQ(k.sill(), 3.0);
-    k.readStoredValues();  // "Предыдущие"
+    k.apply(KrigingSettings::stored(k.typeInit()));  // "Предыдущие"
     EXPECT_EQ(k.model(), Kriging::kExponential);
     EXPECT_EQ(k.range(), 2.5);
     EXPECT_EQ(k.nugget(), 0.5);
