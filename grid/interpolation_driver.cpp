@@ -123,11 +123,6 @@ InterpolationMethod InterpolationDriver::methodFor(const EqNet& grid, const Driv
     return grid.method;
 }
 
-void InterpolationDriver::finish(EqNet& grid) {
-    // The node filter follows every method.
-    if (grid.applyNodeFilter() > 0) grid.settleValues();
-}
-
 int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
                                      const DriverHooks& hooks) {
     if (grid == nullptr || grid->empty()) {
@@ -163,7 +158,7 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
         if (method != InterpolationMethod::NoApply && method != InterpolationMethod::FinishOnly) {
             return -1;
         }
-        // A triangle set read from a file is rasterised first; finish follows.
+        // A triangle set read from a file is rasterised first; the last step follows.
         if (in.dataKind == DataKind::Triangles && method == InterpolationMethod::FinishOnly &&
             !in.keepValues && in.triangles != nullptr) {
             WaitScope wait;
@@ -215,7 +210,8 @@ int InterpolationDriver::finishChecked(EqNet& grid) {
         grid.dropValues();
         return kValuesNotFinite;
     }
-    finish(grid);
+    // The node filter follows every method.
+    if (grid.applyNodeFilter() > 0) grid.settleValues();
     return 0;
 }
 

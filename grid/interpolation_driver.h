@@ -3,7 +3,7 @@
 // Frame of every run: wait cursor; the view's border-value inputs go to the
 // grid; the mask is computed from the border; the method computes values;
 // nodes outside the area get the blank value; the range and the colour
-// scale's range are set; `finish` applies the node filter.
+// scale's range are set; `finishChecked` checks them and applies the node filter.
 //
 // The driver only computes values. What a map type makes of them (isolines,
 // colour bands, the colour map of cells, whether the values are valid for
@@ -28,7 +28,7 @@ enum class DataKind : std::int32_t { Points = 0, Array = 1, Picture = 2, Triangl
 
 struct DriverInputs {
     DataKind dataKind = DataKind::Points;
-    // The grid's values are kept as they are: no method runs, only finish.
+    // The grid's values are kept as they are: no method runs, only the last step.
     bool keepValues = false;
     const PointSet* points = nullptr;  // the main point set
     const LineList* border = nullptr;  // the border polygons, when shown
@@ -66,7 +66,7 @@ public:
     static int checkGrid(std::unique_ptr<EqNet>& grid, const DriverInputs& in);
 
     // Runs the grid's method (or the one the data kind forces) and then
-    // finish(). -1 when nothing could be computed; kValuesNotFinite when the
+    // finishChecked(). -1 when nothing could be computed; kValuesNotFinite when the
     // values left the number range; 1 when a large-grid run was handed to
     // the hooks and goes on in the background. Data values of a magnitude
     // near the number range are computed scaled by a power of two.
@@ -76,11 +76,10 @@ public:
     // (message 9032), or their span does (9036): the grid keeps no values.
     static constexpr int kValuesNotFinite = -2;
 
-    // The last step of every run: the node filter.
-    static void finish(EqNet& grid);
-    // The same after checking that every inside value and their span are
-    // finite; otherwise kValuesNotFinite (and no finish). For a large-grid
-    // run handed to the hooks, after LargeGridRun::complete.
+    // The last step of every run: every inside value and their span must be
+    // finite (otherwise kValuesNotFinite and the grid keeps no values), then
+    // the node filter. For a large-grid run handed to the hooks, after
+    // LargeGridRun::complete.
     static int finishChecked(EqNet& grid);
 
     // The method that a run uses for these inputs.

@@ -131,8 +131,6 @@ public:
 // The zoom window ("Общий вид") and its history of windows.
 class ZoomWindow {
 public:
-    static constexpr int kMinDragPixels = ZoomDragTool::kMinPixels;
-
     bool isOpen() const { return open_; }
     // Opens at the starting rectangle: centred on the centre of the drawing
     // area, half-size a quarter of the larger side of the world window,
