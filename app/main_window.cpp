@@ -23,6 +23,7 @@
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
+#include "platform/qt/qt_clipboard.h"
 #include "platform/status.h"
 
 namespace gridova {
@@ -54,6 +55,7 @@ struct MainWindow::Private final : public StatusBar {
     QLabel* statusLabel = nullptr;
     std::unique_ptr<QtProgressUi> progress;
     QtFileChooser chooser;
+    QtClipboard clipboard;
 
     QMenu* windowMenu = nullptr;
     QAction* save = nullptr;
@@ -87,7 +89,7 @@ struct MainWindow::Private final : public StatusBar {
     }
 };
 
-MainWindow::MainWindow() : d_(std::make_unique<Private>()) {
+MainWindow::MainWindow(AppContext& context) : context_(context), d_(std::make_unique<Private>()) {
     setWindowTitle(QStringLiteral("Gridova"));
     area_ = new QMdiArea(this);
     area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -99,9 +101,10 @@ MainWindow::MainWindow() : d_(std::make_unique<Private>()) {
     statusBar()->addWidget(d_->statusLabel, 1);
     d_->progress = std::make_unique<QtProgressUi>(statusBar(), this);
 
-    gridova::setStatusBar(d_.get());
-    setProgressUi(d_->progress.get());
-    setFileChooser(&d_->chooser);
+    context_.setStatusBar(d_.get());
+    context_.setProgress(d_->progress.get());
+    context_.setFiles(&d_->chooser);
+    context_.setClipboard(&d_->clipboard);
 
     buildMenus();
     loadRecentFiles();
@@ -110,9 +113,10 @@ MainWindow::MainWindow() : d_(std::make_unique<Private>()) {
 }
 
 MainWindow::~MainWindow() {
-    gridova::setStatusBar(nullptr);
-    if (&progressUi() == d_->progress.get()) setProgressUi(nullptr);
-    setFileChooser(nullptr);
+    context_.setStatusBar(nullptr);
+    if (&context_.progress() == d_->progress.get()) context_.setProgress(nullptr);
+    context_.setFiles(nullptr);
+    context_.setClipboard(nullptr);
     // The map windows go while the rest of the window is whole.
     delete area_;
     area_ = nullptr;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/map_document.h"
+#include "platform/app_context.h"
 #include "render/startup_options.h"
 
 class QMdiArea;
@@ -26,8 +27,11 @@ class MainWindow final : public QMainWindow {
 public:
     static constexpr int kRecentFiles = 4;
 
-    MainWindow();
+    // The window installs its status bar, progress UI, file dialogs and
+    // clipboard into the context, which its map windows then use.
+    explicit MainWindow(AppContext& context = processContext());
     ~MainWindow() override;
+    AppContext& context() const { return context_; }
 
     // Opens the start-up file with its switches, builds its map and writes
     // what "g" and "v" ask for. The exit status of start-up work:
@@ -66,6 +70,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    AppContext& context_;
     MapWindow* openDocument(const StartupOptions& options);
     void buildMenus();
     void updateActions();

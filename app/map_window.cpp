@@ -1,7 +1,6 @@
 #include "app/map_window.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QVBoxLayout>
@@ -58,7 +57,7 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
     : QWidget(parent),
       main_(mainWindow),
       doc_(std::move(document)),
-      view_(std::make_unique<CVexaView>()),
+      view_(std::make_unique<CVexaView>(mainWindow->context())),
       secondary_(secondary) {
     view_->setHost(this);
     widget_ = new MapWidget(*view_, this);
@@ -230,10 +229,6 @@ bool MapWindow::openCrossSection(CVexaView& from, CrossSection section) {
     view.takeCrossSection(std::move(section));
     main_->showMapWindow(window);
     return true;
-}
-
-void MapWindow::copyPicture(const gdi::Dib& picture) {
-    QGuiApplication::clipboard()->setImage(imageFromDib(picture));
 }
 
 void MapWindow::selectLine(CVexaView&, BushItem&) {

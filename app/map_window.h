@@ -69,7 +69,6 @@ public:
     // MapViewHost
     bool openDialog(MapCommand command, CVexaView& view) override;
     bool openCrossSection(CVexaView& from, CrossSection section) override;
-    void copyPicture(const gdi::Dib& picture) override;
     void selectLine(CVexaView& view, BushItem& line) override;
     void closeCoordinateWindow() override;
 

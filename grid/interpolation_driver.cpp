@@ -80,6 +80,11 @@ void copyBorderValue(EqNet& grid, const DriverInputs& in) {
     }
 }
 
+// The caller's feedback, or the process's.
+RunFeedback& feedbackOf(const DriverInputs& in) {
+    return in.feedback != nullptr ? *in.feedback : interactiveFeedback();
+}
+
 }  // namespace
 
 int InterpolationDriver::checkGrid(std::unique_ptr<EqNet>& grid, const DriverInputs& in) {
@@ -92,16 +97,16 @@ int InterpolationDriver::checkGrid(std::unique_ptr<EqNet>& grid, const DriverInp
         }
     }
     if (grid == nullptr || grid->empty()) {
-        warning(text(kNoGrid));
+        feedbackOf(in).warning(text(kNoGrid));
         return -1;
     }
     if (in.border != nullptr && !in.border->empty() &&
         !grid->extent().contains(in.border->extent())) {
-        warning(text(kBorderOutside));
+        feedbackOf(in).warning(text(kBorderOutside));
         return -1;
     }
     if (const auto box = pointsExtent(in.points); box && !grid->extent().contains(*box)) {
-        warning(text(kPointsOutside));
+        feedbackOf(in).warning(text(kPointsOutside));
         return -1;
     }
     return 0;
@@ -126,7 +131,7 @@ InterpolationMethod InterpolationDriver::methodFor(const EqNet& grid, const Driv
 int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
                                      const DriverHooks& hooks) {
     if (grid == nullptr || grid->empty()) {
-        warning(text(kPointsOutside, "Не определена сетка"));
+        feedbackOf(given).warning(text(kPointsOutside, "Не определена сетка"));
         return -1;
     }
     const InterpolationMethod method = methodFor(*grid, given);
@@ -137,7 +142,7 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
     if (dataValues && given.points != nullptr && given.points->size() > 0 &&
         given.points->countWithValues() == 0) {
         // Points without any value give nothing to interpolate.
-        warning(text(kNoValues));
+        feedbackOf(given).warning(text(kNoValues));
         return -1;
     }
     // Values near the limits of the number range run scaled.
@@ -162,10 +167,9 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
         if (in.dataKind == DataKind::Triangles && method == InterpolationMethod::FinishOnly &&
             !in.keepValues && in.triangles != nullptr) {
             WaitScope wait;
-            rasteriseTriangleSet(*grid, *in.triangles,
-                                 in.feedback != nullptr ? *in.feedback : interactiveFeedback());
+            rasteriseTriangleSet(*grid, *in.triangles, feedbackOf(in));
         }
-        return finishChecked(*grid);
+        return finishChecked(*grid, feedbackOf(in));
     }
     if (takes != MethodInput::PictureValues) {
         // Without points the grid keeps its state.
@@ -193,20 +197,20 @@ int InterpolationDriver::interpolate(EqNet* grid, const DriverInputs& given,
     const int result = interpolator->run(*grid, input);
     if (result != 0) return result;
     if (exponent != 0) unscaleValues(*grid, exponent);
-    return finishChecked(*grid);
+    return finishChecked(*grid, feedbackOf(in));
 }
 
-int InterpolationDriver::finishChecked(EqNet& grid) {
+int InterpolationDriver::finishChecked(EqNet& grid, RunFeedback& feedback) {
     if (!grid.insideValuesFinite()) {
         // Values beyond the number range are no map: none are kept.
-        warning(text(kNotFinite));
+        feedback.warning(text(kNotFinite));
         grid.dropValues();
         return kValuesNotFinite;
     }
     if (grid.hasValues() && !std::isfinite(grid.maxValue() - grid.minValue())) {
         // Each value is a number but their span is not: levels, bands and
         // the colour scale are all measured in that span.
-        warning(formatText(text(kSpanNotFinite), {grid.minValue(), grid.maxValue()}));
+        feedback.warning(formatText(text(kSpanNotFinite), {grid.minValue(), grid.maxValue()}));
         grid.dropValues();
         return kValuesNotFinite;
     }

@@ -20,6 +20,7 @@
 #include "data/triangles_file.h"
 #include "grid/eq_net.h"
 #include "objects/line_list.h"
+#include "platform/progress.h"
 
 namespace gridova {
 
@@ -80,7 +81,7 @@ public:
     // finite (otherwise kValuesNotFinite and the grid keeps no values), then
     // the node filter. For a large-grid run handed to the hooks, after
     // LargeGridRun::complete.
-    static int finishChecked(EqNet& grid);
+    static int finishChecked(EqNet& grid, RunFeedback& feedback = interactiveFeedback());
 
     // The method that a run uses for these inputs.
     static InterpolationMethod methodFor(const EqNet& grid, const DriverInputs& in);

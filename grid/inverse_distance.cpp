@@ -672,7 +672,7 @@ int InverseDistance::run(RunFeedback& feedback) {
     stage->endWait();  // the dialog goes before any message
 
     if (stopped) {
-        information(text(kTextStopped));
+        feedback.information(text(kTextStopped));
         return kRunStopped;
     }
     upToDate_ = true;

@@ -373,7 +373,7 @@ int ordinaryKriging(EqNet& grid, const LineList* border, Kriging& engine, int th
         return -1;
     }
     if (inverted != 0) {
-        warning(text(kTextSingular));
+        feedback.warning(text(kTextSingular));
         return -1;
     }
     if (!grid.allocateValues(0.0)) return -1;
@@ -396,7 +396,7 @@ int ordinaryKriging(EqNet& grid, const LineList* border, Kriging& engine, int th
         },
         [&](int finished) { return progress.update(finished); });
     progress.close(static_cast<int>(std::count(rowsDone.begin(), rowsDone.end(), 1)));
-    if (progress.cancelled()) information(text(kTextStopped));
+    if (progress.cancelled()) feedback.information(text(kTextStopped));
     for (int j = 0; j < ny; ++j) {
         if (!rowsDone[static_cast<std::size_t>(j)]) maskOut(grid, 0, nx - 1, j, j);
     }
@@ -523,7 +523,7 @@ int blockKriging(EqNet& grid, const LineList* border, const Kriging& parameters,
         grid.invalidate();
         return -1;
     }
-    if (progress.cancelled()) information(text(kTextStopped));
+    if (progress.cancelled()) feedback.information(text(kTextStopped));
 
     // Owners found singular: their nodes on a core edge take the value of the
     // latest other block that holds them and is not singular; the others get

@@ -104,7 +104,7 @@ RelaxationSolver::Result RelaxationSolver::relax(int nx, int ny, const PointSyst
     // Step 2.
     for (; k < limit; ++k) {
         if (scope->cancelled()) {
-            information(text(kTextStopped));
+            feedback.information(text(kTextStopped));
             result.cancelled = true;
             break;
         }

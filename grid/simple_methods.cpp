@@ -63,11 +63,12 @@ public:
             xs.push_back(p.x);
             ys.push_back(p.y);
         }
+        RunFeedback& feedback = in.feedbackOrDefault();
         const std::unique_ptr<RunStage> progress =
-            in.feedbackOrDefault().stage({kDensityTitle, 50, grid.ny(), text(kProgressText)});
+            feedback.stage({kDensityTitle, 50, grid.ny(), text(kProgressText)});
         for (std::int32_t j = 0; j < grid.ny(); ++j) {
             if (progress->cancelled()) {
-                information(text(kStoppedByUser));
+                feedback.information(text(kStoppedByUser));
                 break;
             }
             const double y = grid.nodeY()[static_cast<std::size_t>(j)];

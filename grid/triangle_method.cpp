@@ -245,7 +245,7 @@ int rasterise(EqNet& grid, const TriangleNetwork& network, RunFeedback& feedback
         };
         for (std::int32_t t = 0; t < count; ++t) {
             if (scope->cancelled()) {
-                information(text(kStoppedByUser));
+                feedback.information(text(kStoppedByUser));
                 result = kRasteriseCancelled;
                 break;
             }

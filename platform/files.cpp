@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "platform/app_context.h"
 #include "platform/messages.h"
 
 namespace gridova {
@@ -19,8 +20,6 @@ namespace {
 constexpr int kCannotWrite = 201;
 constexpr int kCannotRead = 202;
 constexpr int kFileFilter = 203;
-
-FileChooser* gChooser = nullptr;
 
 void warnCannotRead(const std::string& path) { warning(formatText(text(kCannotRead), {path})); }
 
@@ -177,13 +176,18 @@ bool commitOrWarn(OutputFile& file) {
     return false;
 }
 
-void setFileChooser(FileChooser* chooser) { gChooser = chooser; }
+void setFileChooser(FileChooser* chooser) { processContext().setFiles(chooser); }
 
-std::optional<std::string> chooseFile(bool forOpen, std::string_view extension) {
-    if (gChooser == nullptr) return std::nullopt;
+std::optional<std::string> chooseFile(FileChooser* chooser, bool forOpen,
+                                      std::string_view extension) {
+    if (chooser == nullptr) return std::nullopt;
     const std::string ext(extension);
     const std::string filter = formatText(text(kFileFilter), {ext, ext});
-    return gChooser->choose(forOpen, ext, filter);
+    return chooser->choose(forOpen, ext, filter);
+}
+
+std::optional<std::string> chooseFile(bool forOpen, std::string_view extension) {
+    return chooseFile(processContext().files(), forOpen, extension);
 }
 
 FilePtr chooseAndOpenRead(std::string_view extension) {

@@ -90,9 +90,14 @@ public:
                                               const std::string& filter) = 0;
 };
 
+// Installs the file dialogs of the process context (platform/app_context.h).
 void setFileChooser(FileChooser* chooser);
 
-// The path chosen for opening or saving a file of this extension, or nothing.
+// The path chosen with the chooser (none: nothing) for opening or saving a
+// file of this extension, or nothing.
+std::optional<std::string> chooseFile(FileChooser* chooser, bool forOpen,
+                                      std::string_view extension);
+// The same with the process context's chooser.
 std::optional<std::string> chooseFile(bool forOpen, std::string_view extension);
 FilePtr chooseAndOpenRead(std::string_view extension);
 std::unique_ptr<OutputFile> chooseAndOpenTextWrite(std::string_view extension);

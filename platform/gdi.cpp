@@ -1,9 +1,9 @@
 #include "platform/gdi.h"
 
+#include "platform/app_context.h"
+
 namespace gridova::gdi {
 namespace {
-
-DeviceFactory* gFactory = nullptr;
 
 constexpr int kDotsPerInch = 96;
 
@@ -18,9 +18,9 @@ LogFont LogFont::pointFont(std::string_view face, int tenthsOfPoint) {
     return f;
 }
 
-void setDeviceFactory(DeviceFactory* factory) { gFactory = factory; }
+void setDeviceFactory(DeviceFactory* factory) { processContext().setDevices(factory); }
 
-DeviceFactory* deviceFactory() { return gFactory; }
+DeviceFactory* deviceFactory() { return processContext().devices(); }
 
 }  // namespace gridova::gdi
 

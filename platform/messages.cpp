@@ -5,6 +5,7 @@
 #include <iostream>
 #include <mutex>
 
+#include "platform/app_context.h"
 #include "platform/message_log.h"
 #include "resources/builtin_texts.h"
 
@@ -13,9 +14,6 @@ namespace {
 
 std::mutex gLanguageMutex;
 std::shared_ptr<const LanguageTable> gLanguage;
-
-UnattendedBoxes gUnattendedBoxes;
-Boxes* gBoxes = &gUnattendedBoxes;
 
 constexpr int kCaptionInformation = 214;
 constexpr int kCaptionWarning = 215;
@@ -199,21 +197,27 @@ Answer UnattendedBoxes::question(const std::string& caption, const std::string& 
     return Answer::No;
 }
 
-void setBoxes(Boxes* boxes) { gBoxes = boxes != nullptr ? boxes : &gUnattendedBoxes; }
+void setBoxes(Boxes* boxes) { processContext().setBoxes(boxes); }
 
-bool boxesAreUnattended() { return gBoxes == &gUnattendedBoxes; }
+bool boxesAreUnattended() { return processContext().boxesAreUnattended(); }
 
-void information(std::string_view message) {
-    gBoxes->information(text(kCaptionInformation), std::string(message));
+void information(Boxes& boxes, std::string_view message) {
+    boxes.information(text(kCaptionInformation), std::string(message));
 }
 
-void warning(std::string_view message) {
-    gBoxes->warning(text(kCaptionWarning), std::string(message));
+void warning(Boxes& boxes, std::string_view message) {
+    boxes.warning(text(kCaptionWarning), std::string(message));
 }
 
-Answer question(std::string_view message) {
-    return gBoxes->question(text(kCaptionQuestion), std::string(message));
+Answer question(Boxes& boxes, std::string_view message) {
+    return boxes.question(text(kCaptionQuestion), std::string(message));
 }
+
+void information(std::string_view message) { information(processContext().boxes(), message); }
+
+void warning(std::string_view message) { warning(processContext().boxes(), message); }
+
+Answer question(std::string_view message) { return question(processContext().boxes(), message); }
 
 void outOfMemory() { warning("Out of memory."); }
 

@@ -68,13 +68,19 @@ public:
     Answer question(const std::string& caption, const std::string& text) override;
 };
 
-// Installs the boxes to use (the program keeps ownership); nullptr returns
-// to the unattended boxes, which are also the default.
+// Installs the boxes of the process context (platform/app_context.h; the
+// program keeps ownership); nullptr returns to the unattended boxes, which
+// are also the default.
 void setBoxes(Boxes* boxes);
-// True while the unattended boxes are in use.
+// True while the process context's boxes are the unattended ones.
 bool boxesAreUnattended();
 
-// The boxes: caption message 214 "Информация", 215 "Ошибка", 301 "Вопрос".
+// The boxes given, with caption message 214 "Информация", 215 "Ошибка",
+// 301 "Вопрос".
+void information(Boxes& boxes, std::string_view text);
+void warning(Boxes& boxes, std::string_view text);
+Answer question(Boxes& boxes, std::string_view text);
+// The same through the process context's boxes.
 void information(std::string_view text);
 void warning(std::string_view text);
 Answer question(std::string_view text);

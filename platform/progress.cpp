@@ -4,6 +4,7 @@
 
 #include <time.h>
 
+#include "platform/app_context.h"
 #include "platform/messages.h"
 #include "platform/status.h"
 
@@ -13,8 +14,6 @@ namespace {
 constexpr int kTextWait = 218;    // "Ждите..."
 constexpr int kTextReady = 219;   // "Готов"
 constexpr int kTextIdle = 57345;  // "Готов", the status bar's idle text
-
-ProgressUi* gUi = nullptr;
 
 // The scope whose dialog is showing: only one at a time.
 WaitCancelScope* gShowingScope = nullptr;
@@ -75,9 +74,9 @@ UnattendedProgressUi& unattendedProgressUi() {
     return ui;
 }
 
-void setProgressUi(ProgressUi* ui) { gUi = ui; }
+void setProgressUi(ProgressUi* ui) { processContext().setProgress(ui); }
 
-ProgressUi& progressUi() { return gUi != nullptr ? *gUi : unattendedProgressUi(); }
+ProgressUi& progressUi() { return processContext().progress(); }
 
 WaitScope::WaitScope() {
     progressUi().beginWaitCursor();
@@ -96,9 +95,23 @@ CProgressBar::CProgressBar(const std::string& label, int sizePercent, int maximu
     control_->setPos(0);
 }
 
+CProgressBar::CProgressBar(ProgressUi& ui, StatusBar* status, const std::string& label,
+                           int sizePercent, int maximum, bool smooth)
+    : control_(ui.createProgressBar(label, sizePercent, maximum, smooth)),
+      status_(status),
+      processStatus_(false),
+      maximum_(maximum) {
+    control_->setRange(maximum);
+    control_->setPos(0);
+}
+
 CProgressBar::~CProgressBar() {
     control_.reset();
-    setStatusText(text(kTextIdle));
+    if (processStatus_) {
+        setStatusText(text(kTextIdle));
+    } else if (status_ != nullptr) {
+        status_->setStatusText(text(kTextIdle));
+    }
 }
 
 void CProgressBar::stepIt() {
@@ -124,7 +137,10 @@ void CProgressBar::setPos(int pos) {
 void CProgressBar::setText(const std::string& label) { control_->setText(label); }
 
 WaitCancelScope::WaitCancelScope(std::string label, bool cancelAllowed, bool active)
-    : text_(std::move(label)), cancelAllowed_(cancelAllowed), active_(active) {}
+    : WaitCancelScope(progressUi(), std::move(label), cancelAllowed, active) {}
+
+WaitCancelScope::WaitCancelScope(ProgressUi& ui, std::string label, bool cancelAllowed, bool active)
+    : ui_(ui), text_(std::move(label)), cancelAllowed_(cancelAllowed), active_(active) {}
 
 WaitCancelScope::~WaitCancelScope() { close(); }
 
@@ -141,14 +157,14 @@ bool WaitCancelScope::cancelled() {
             // A scope inside another's dialog answers with that dialog.
             return outer_ != nullptr && outer_->cancelled();
         case State::FirstPoll:
-            start_ = progressUi().now();
+            start_ = ui_.now();
             state_ = State::Timing;
             return false;
         case State::Timing:
-            if (progressUi().now() - start_ > kDialogDelaySeconds) {
+            if (ui_.now() - start_ > kDialogDelaySeconds) {
                 state_ = State::DialogStarted;
                 if (gShowingScope == nullptr) {
-                    dialog_ = progressUi().startWaitDialog(text_, cancelAllowed_);
+                    dialog_ = ui_.startWaitDialog(text_, cancelAllowed_);
                     gShowingScope = this;
                 } else {
                     outer_ = gShowingScope;
@@ -169,37 +185,8 @@ void WaitCancelScope::close() {
     if (gShowingScope == this) gShowingScope = nullptr;
 }
 
-namespace {
+void RunFeedback::warning(const std::string& message) { gridova::warning(message); }
 
-class ProgressUiStage final : public RunStage {
-public:
-    explicit ProgressUiStage(const RunFeedback::StageLook& look)
-        : scope_(look.waitText, look.cancellable, look.waitShown) {
-        if (look.steps > 0) bar_.emplace(look.barText, look.barPercent, look.steps);
-    }
-    void step() override {
-        if (bar_) bar_->stepIt();
-    }
-    void setDone(int steps) override {
-        if (bar_) bar_->setPos(steps);
-    }
-    bool cancelled() override { return scope_.cancelled(); }
-    void endWait() override { scope_.close(); }
-
-private:
-    std::optional<CProgressBar> bar_;
-    WaitCancelScope scope_;
-};
-
-}  // namespace
-
-std::unique_ptr<RunStage> ProgressUiFeedback::stage(const StageLook& look) {
-    return std::make_unique<ProgressUiStage>(look);
-}
-
-RunFeedback& interactiveFeedback() {
-    static ProgressUiFeedback feedback;
-    return feedback;
-}
+void RunFeedback::information(const std::string& message) { gridova::information(message); }
 
 }  // namespace gridova

@@ -90,7 +90,8 @@ private:
     int lastPos_ = 0;
 };
 
-// Installs the UI (kept by the caller); nullptr returns to the unattended one.
+// Installs the UI of the process context (platform/app_context.h; kept by
+// the caller); nullptr returns to the unattended one.
 void setProgressUi(ProgressUi* ui);
 ProgressUi& progressUi();
 // The unattended UI that is in use when nothing else is installed.
@@ -104,9 +105,15 @@ public:
     WaitScope& operator=(const WaitScope&) = delete;
 };
 
+class StatusBar;
+
 class CProgressBar {
 public:
+    // Through the process's progress UI and status bar.
     CProgressBar(const std::string& text, int sizePercent, int maximum, bool smooth = false);
+    // Through the given ones (a status bar of nullptr shows nothing).
+    CProgressBar(ProgressUi& ui, StatusBar* status, const std::string& text, int sizePercent,
+                 int maximum, bool smooth = false);
     ~CProgressBar();  // the status text returns to "Готов"
     CProgressBar(const CProgressBar&) = delete;
     CProgressBar& operator=(const CProgressBar&) = delete;
@@ -120,6 +127,8 @@ public:
 
 private:
     std::unique_ptr<ProgressBarControl> control_;
+    StatusBar* status_ = nullptr;
+    bool processStatus_ = true;  // the status text goes to the process's status bar
     int maximum_;
     int step_ = 1;
     int pos_ = 0;
@@ -130,7 +139,9 @@ public:
     static constexpr double kDialogDelaySeconds = 2.0;
 
     // active false: every poll answers "not cancelled" and no dialog shows.
+    // Through the process's progress UI, or the one given.
     WaitCancelScope(std::string text, bool cancelAllowed, bool active = true);
+    WaitCancelScope(ProgressUi& ui, std::string text, bool cancelAllowed, bool active = true);
     ~WaitCancelScope();
     WaitCancelScope(const WaitCancelScope&) = delete;
     WaitCancelScope& operator=(const WaitCancelScope&) = delete;
@@ -146,6 +157,7 @@ public:
 private:
     enum class State { FirstPoll, Timing, DialogStarted, Closed };
 
+    ProgressUi& ui_;
     std::string text_;
     bool cancelAllowed_;
     bool active_;
@@ -187,16 +199,15 @@ public:
         bool waitShown = true;    // false: no wait dialog, never cancelled
     };
     virtual std::unique_ptr<RunStage> stage(const StageLook& look) = 0;
+    // What the computation has to tell the user ("Прервано пользователем",
+    // a singular system, values out of range): by default the process's
+    // boxes (platform/app_context.h).
+    virtual void warning(const std::string& text);
+    virtual void information(const std::string& text);
 };
 
-// Feedback through the installed ProgressUi: a CProgressBar and a
-// WaitCancelScope per stage.
-class ProgressUiFeedback final : public RunFeedback {
-public:
-    std::unique_ptr<RunStage> stage(const StageLook& look) override;
-};
-
-// The feedback of runs whose caller gives none: through the progress UI.
+// The feedback of runs whose caller gives none: through the process
+// context (ContextFeedback of platform/app_context.h).
 RunFeedback& interactiveFeedback();
 
 }  // namespace gridova

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/app_context.h"
 #include "platform/text_codec.h"
 
 namespace gridova {
@@ -9,17 +10,14 @@ namespace {
 
 constexpr std::size_t kMaxCounterLabel = 1023;
 
-StatusBar* gStatusBar = nullptr;
 std::string gCounterLabel;
 std::int32_t gCounter = 0;
 
 }  // namespace
 
-void setStatusBar(StatusBar* bar) { gStatusBar = bar; }
+void setStatusBar(StatusBar* bar) { processContext().setStatusBar(bar); }
 
-void setStatusText(std::string_view text) {
-    if (gStatusBar != nullptr) gStatusBar->setStatusText(std::string(text));
-}
+void setStatusText(std::string_view text) { processContext().setStatusText(text); }
 
 void setCounterLabel(std::string_view label) {
     gCounterLabel.assign(firstCharacters(label, kMaxCounterLabel));

@@ -14,7 +14,8 @@ public:
     virtual void setStatusText(const std::string& text) = 0;
 };
 
-// Installs the status bar; nullptr when there is none (then nothing is shown).
+// Installs the status bar of the process context (platform/app_context.h);
+// nullptr when there is none (then nothing is shown).
 void setStatusBar(StatusBar* bar);
 
 void setStatusText(std::string_view text);

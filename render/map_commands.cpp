@@ -133,7 +133,7 @@ struct MapCommandActions {
     }
     // Asked first, so that the map is drawn once, mirrored or rebuilt.
     static bool mirrorPoints(CVexaView& v) {
-        const bool again = question(text(kReinterpolate)) == Answer::Yes;
+        const bool again = v.context().question(text(kReinterpolate)) == Answer::Yes;
         v.model().mirrorPoints();
         if (again) v.reinterpolate();
         return true;
@@ -152,22 +152,21 @@ struct MapCommandActions {
     static bool crossSection(CVexaView& v) {
         std::optional<CrossSection> section = v.makeCrossSection();
         if (!section) {
-            warning(text(kSectionMissesValues));
+            v.context().warning(text(kSectionMissesValues));
             return true;
         }
         if (v.host_ == nullptr || !v.host_->openCrossSection(v, std::move(*section))) {
-            warning(text(kCommandFailed));
+            v.context().warning(text(kCommandFailed));
         }
         return true;
     }
     // The map at the window's size: what the user sees is what is copied.
     static bool copyToClipboard(CVexaView& v) {
-        if (v.host_ == nullptr) return true;
         const gdi::Size client =
             v.window() != nullptr ? v.window()->clientSize() : v.canvas().pageSize();
         if (client.cx <= 0 || client.cy <= 0) return true;
         const std::optional<gdi::Dib> picture = v.drawPicture(client);
-        if (picture) v.host_->copyPicture(*picture);
+        if (picture) v.context().clipboard().setPicture(*picture);
         return true;
     }
 };

@@ -1,5 +1,5 @@
-// The document file of a map (".GDV"): a header text, the settings record
-// and one step per map object, each announced by a presence record.
+#include "render/map_document_file.h"
+
 #include <cstring>
 #include <type_traits>
 
@@ -8,7 +8,6 @@
 #include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
-#include "render/map_view.h"
 
 namespace gridova {
 
@@ -39,87 +38,86 @@ void writePresence(BinaryWriter& out, bool present) {
 // The 48 items of the settings record, in their order: one list for the
 // writer and the reader. An older, shorter record leaves the rest at the
 // defaults (every take after its end fails and changes nothing).
-template <class View, class Io>
-void CVexaView::settingsFields(View& v, Io& io) {
-    for (auto& m : v.kept_.printerMargins) io.word(m);  // 1-4
-    io.number(v.printSetup.marginLeftCoeff);            // 5
-    io.number(v.printSetup.marginTopCoeff);             // 6
-    io.number(v.printSetup.marginRightCoeff);           // 7
-    io.number(v.printSetup.marginBottomCoeff);          // 8
-    io.word(v.kept_.baseMapDefault);                    // 9
-    io.word(v.kept_.word10);                            // 10
-    io.word(v.printSetup.paperOrientation);             // 11
-    io.word(v.aspectRatio);                             // 12
-    io.word(v.printSetup.scale);                        // 13
-    io.word(v.printSetup.pageUnits);                    // 14
-    io.number(v.printSetup.unitsPerInchX);              // 15
-    io.number(v.printSetup.unitsPerInchY);              // 16
-    io.number(v.printSetup.unitCoef);                   // 17
-    io.word(v.kept_.pictureSaved);                      // 18
-    io.word(v.pixelMargins[0]);                         // 19 left
-    io.word(v.pixelMargins[2]);                         // 20 right
-    io.word(v.pixelMargins[1]);                         // 21 top
-    io.word(v.pixelMargins[3]);                         // 22 bottom
+template <class Model, class Page, class Io>
+void MapDocumentFile::settingsFields(Model& m, Page& page, Io& io) {
+    for (auto& margin : m.kept.printerMargins) io.word(margin);  // 1-4
+    io.number(page.printSetup.marginLeftCoeff);                  // 5
+    io.number(page.printSetup.marginTopCoeff);                   // 6
+    io.number(page.printSetup.marginRightCoeff);                 // 7
+    io.number(page.printSetup.marginBottomCoeff);                // 8
+    io.word(m.kept.baseMapDefault);                              // 9
+    io.word(m.kept.word10);                                      // 10
+    io.word(page.printSetup.paperOrientation);                   // 11
+    io.word(page.aspectRatio);                                   // 12
+    io.word(page.printSetup.scale);                              // 13
+    io.word(page.printSetup.pageUnits);                          // 14
+    io.number(page.printSetup.unitsPerInchX);                    // 15
+    io.number(page.printSetup.unitsPerInchY);                    // 16
+    io.number(page.printSetup.unitCoef);                         // 17
+    io.word(m.kept.pictureSaved);                                // 18
+    io.word(page.pixelMargins[0]);                               // 19 left
+    io.word(page.pixelMargins[2]);                               // 20 right
+    io.word(page.pixelMargins[1]);                               // 21 top
+    io.word(page.pixelMargins[3]);                               // 22 bottom
     // 23: the point sets added; 24: the grid's method (kept when there is
     // no grid); 25: the document kind.
     if constexpr (Io::kReading) {
-        std::int32_t added = static_cast<std::int32_t>(v.model_.pointSetsAdded_);
-        if (io.word(added) && added >= 0)
-            v.model_.pointSetsAdded_ = static_cast<std::size_t>(added);
-        io.word(v.kept_.method);
-        std::int32_t kind = static_cast<std::int32_t>(v.model_.documentKind);
+        std::int32_t added = static_cast<std::int32_t>(m.pointSetsAdded_);
+        if (io.word(added) && added >= 0) m.pointSetsAdded_ = static_cast<std::size_t>(added);
+        io.word(m.kept.method);
+        std::int32_t kind = static_cast<std::int32_t>(m.documentKind);
         if (io.word(kind) && kind >= 0 && kind <= 7)
-            v.model_.documentKind = static_cast<DocumentKind>(kind);
+            m.documentKind = static_cast<DocumentKind>(kind);
     } else {
-        io.word(static_cast<std::int32_t>(v.model_.pointSetsAdded_));
-        io.word(v.model_.grid_ ? static_cast<std::int32_t>(v.model_.grid_->method)
-                               : v.kept_.method);
-        io.word(static_cast<std::int32_t>(v.model_.documentKind));
+        io.word(static_cast<std::int32_t>(m.pointSetsAdded_));
+        io.word(m.grid_ ? static_cast<std::int32_t>(m.grid_->method) : m.kept.method);
+        io.word(static_cast<std::int32_t>(m.documentKind));
     }
-    io.word(v.model_.settings.frameVisible);     // 26
-    io.word(v.model_.settings.showBorder);       // 27
-    io.word(v.kept_.gridNodesX);                 // 28
-    io.word(v.kept_.gridNodesY);                 // 29
-    io.word(v.kept_.word30);                     // 30
-    for (auto& w : v.kept_.array) io.word(w);    // 31-36
-    for (auto& w : v.kept_.newLine) io.word(w);  // 37-40
+    io.word(m.settings.frameVisible);           // 26
+    io.word(m.settings.showBorder);             // 27
+    io.word(m.kept.gridNodesX);                 // 28
+    io.word(m.kept.gridNodesY);                 // 29
+    io.word(m.kept.word30);                     // 30
+    for (auto& w : m.kept.array) io.word(w);    // 31-36
+    for (auto& w : m.kept.newLine) io.word(w);  // 37-40
     // 41: the pick distance in pixels, a constant (read and dropped).
     if constexpr (Io::kReading) {
-        std::int32_t pickPixels = kPickPixels;
+        std::int32_t pickPixels = MapPageRecord::kPickPixels;
         io.word(pickPixels);
     } else {
-        io.word(kPickPixels);
+        io.word(MapPageRecord::kPickPixels);
     }
-    io.number(v.pickX_);                        // 42
-    io.word(v.kept_.highlighted);               // 43
-    io.word(v.model_.settings.sectionCounter);  // 44
+    io.number(page.pickX);               // 42
+    io.word(m.kept.highlighted);         // 43
+    io.word(m.settings.sectionCounter);  // 44
     // 45: automatic levels, as 1 or 0.
     if constexpr (Io::kReading) {
-        std::int32_t automatic = v.model_.settings.automaticLevels ? 1 : 0;
-        if (io.word(automatic)) v.model_.settings.automaticLevels = automatic != 0;
+        std::int32_t automatic = m.settings.automaticLevels ? 1 : 0;
+        if (io.word(automatic)) m.settings.automaticLevels = automatic != 0;
     } else {
-        io.word(v.model_.settings.automaticLevels ? 1 : 0);
+        io.word(m.settings.automaticLevels ? 1 : 0);
     }
-    io.word(v.kept_.widenCells);                 // 46
-    io.optional(v.model_.settings.borderValue);  // 47
-    io.text(v.kept_.defaultLineName);            // 48
+    io.word(m.kept.widenCells);           // 46
+    io.optional(m.settings.borderValue);  // 47
+    io.text(m.kept.defaultLineName);      // 48
 }
 
-void CVexaView::writeSettingsRecord(BinaryWriter& out) const {
+void MapDocumentFile::writeSettingsRecord(BinaryWriter& out, const MapModel& model,
+                                          const MapPageRecord& page) {
     RecordBuffer r;
     RecordWriting io(r);
-    settingsFields(*this, io);
+    settingsFields(model, page, io);
     r.writeRecord(out);
 }
 
-void CVexaView::readSettingsRecord(RecordBuffer& r) {
+void MapDocumentFile::readSettingsRecord(RecordBuffer& r, MapModel& model, MapPageRecord& page) {
     RecordReading io(r);
-    settingsFields(*this, io);
+    settingsFields(model, page, io);
 }
 
 // --- Writing ------------------------------------------------------------------------------
 
-bool CVexaView::writeDocument(const std::string& path) {
+bool MapDocumentFile::write(const std::string& path, MapModel& model, const MapPageRecord& page) {
     WaitScope wait;
     OutputFile file(path);
     if (!file.isOpen()) {
@@ -138,41 +136,40 @@ bool CVexaView::writeDocument(const std::string& path) {
         r.writeRecord(out);
     }
     // 3.
-    writeSettingsRecord(out);
+    writeSettingsRecord(out, model, page);
     // 4. The point tree and the main set's name.
     writePresence(out, true);
-    model_.pointTree_->writeSection(out);
+    model.pointTree_->writeSection(out);
     {
         RecordBuffer r;
-        r.putPresence(model_.mainPoints_ != nullptr);
-        if (model_.mainPoints_ != nullptr) r.putString(model_.mainPoints_->name());
+        r.putPresence(model.mainPoints_ != nullptr);
+        if (model.mainPoints_ != nullptr) r.putString(model.mainPoints_->name());
         r.writeRecord(out);
     }
     // 5.
-    writePresence(out, model_.grid_ != nullptr);
-    if (model_.grid_) model_.grid_->writeSection(out);
+    writePresence(out, model.grid_ != nullptr);
+    if (model.grid_) model.grid_->writeSection(out);
     // 6.
-    writePresence(out, model_.isolines_ != nullptr);
-    if (model_.isolines_) model_.isolines_->writeSection(out);
+    writePresence(out, model.isolines_ != nullptr);
+    if (model.isolines_) model.isolines_->writeSection(out);
     // 7.
-    writePresence(out, model_.colorFill_ != nullptr);
-    if (model_.colorFill_) model_.colorFill_->writeSection(out);
+    writePresence(out, model.colorFill_ != nullptr);
+    if (model.colorFill_) model.colorFill_->writeSection(out);
     // 8.
-    writePresence(out, model_.border_ != nullptr);
-    if (model_.border_) model_.border_->writeSection(out);
+    writePresence(out, model.border_ != nullptr);
+    if (model.border_) model.border_->writeSection(out);
     // 9.
-    const MapTitle* t = const_cast<CVexaView*>(this)->mapTitle();
-    writePresence(out, t != nullptr);
-    if (t != nullptr) t->writeSection(out);
+    writePresence(out, model.title_ != nullptr);
+    if (model.title_) model.title_->writeSection(out);
     // 10. The third tree and its links to the point tree.
-    writePresence(out, model_.thirdTree_ != nullptr);
-    if (model_.thirdTree_) {
-        model_.thirdTree_->writeSection(out);
+    writePresence(out, model.thirdTree_ != nullptr);
+    if (model.thirdTree_) {
+        model.thirdTree_->writeSection(out);
         RecordBuffer r;
         r.putPresence(true);
         r.putPresence(true);
         r.writeRecord(out);
-        for (const auto& [i, j] : model_.thirdTreeLinks_) {
+        for (const auto& [i, j] : model.thirdTreeLinks_) {
             r.putWord(i);
             r.putWord(j);
         }
@@ -182,8 +179,8 @@ bool CVexaView::writeDocument(const std::string& path) {
     // 11. Background pictures are not kept in documents yet.
     writePresence(out, false);
     // 12.
-    writePresence(out, model_.objectTree_ != nullptr);
-    if (model_.objectTree_) model_.objectTree_->writeSection(out);
+    writePresence(out, model.objectTree_ != nullptr);
+    if (model.objectTree_) model.objectTree_->writeSection(out);
     // 13.
     {
         RecordBuffer r;
@@ -193,75 +190,80 @@ bool CVexaView::writeDocument(const std::string& path) {
         warning(formatText(text(kCannotWrite), {path}));
         return false;
     }
-    if (model_.objectTree_) model_.objectTree_->modified = false;
-    model_.mapChanged = false;
+    if (model.objectTree_) model.objectTree_->modified = false;
+    model.mapChanged = false;
     return true;
 }
 
 // --- Reading ------------------------------------------------------------------------------
 
-bool CVexaView::readDocument(const std::string& path) {
+bool MapDocumentFile::read(const std::string& path, MapModel& model, MapPageRecord& page) {
     FilePtr f = openBinaryRead(path);
     if (!f) return false;
     BinaryReader in(f.get());
-    return readDocument(in);
+    return read(in, model, page);
 }
 
-bool CVexaView::readDocumentBytes(std::string_view bytes) {
+bool MapDocumentFile::readBytes(std::string_view bytes, MapModel& model, MapPageRecord& page) {
     BinaryReader in(bytes);
-    return readDocument(in);
+    return read(in, model, page);
 }
 
-bool CVexaView::readDocument(BinaryReader& in) {
+bool MapDocumentFile::read(BinaryReader& in, MapModel& model, MapPageRecord& page) {
     WaitScope wait;
     // 1. The map objects go.
-    model_.grid_.reset();
-    model_.isolines_.reset();
-    model_.colorFill_.reset();
-    model_.bandOutlines_.reset();
-    model_.border_.reset();
-    model_.objectTree_.reset();
-    model_.thirdTree_.reset();
-    model_.thirdTreeLinks_.clear();
-    title.reset();
-    model_.pointTree_ = std::make_unique<Bush>();
-    model_.mainPoints_ = nullptr;
+    model.grid_.reset();
+    model.isolines_.reset();
+    model.colorFill_.reset();
+    model.bandOutlines_.reset();
+    model.border_.reset();
+    model.objectTree_.reset();
+    model.thirdTree_.reset();
+    model.thirdTreeLinks_.clear();
+    model.title_.reset();
+    model.pointTree_ = std::make_unique<Bush>();
+    model.mainPoints_ = nullptr;
+    // However reading ends, the observers learn that everything changed;
+    // whether the map counts as changed stays as it was (a document read to
+    // its end counts as unchanged).
+    const auto finish = [&](bool ok) {
+        model.pointTree_->recomputeExtent();
+        const bool changed = model.mapChanged;
+        model.notify(kEverythingChanged);
+        model.mapChanged = changed;
+        return ok;
+    };
     // 2. The header, up to its zero byte.
     std::size_t headerBytes = 0;
     for (;;) {
         std::uint8_t c = 0;
-        if (!in.byte(c)) return section_io::refuse(in);
+        if (!in.byte(c)) return finish(section_io::refuse(in));
         if (c == 0) break;
-        if (++headerBytes > kMaxHeader) return section_io::refuse(in);
+        if (++headerBytes > kMaxHeader) return finish(section_io::refuse(in));
     }
     // 3. Two records: the layout number, then the settings.
     RecordBuffer r;
-    if (r.readRecord(in) < 0 || r.readRecord(in) < 0) return section_io::refuse(in);
-    readSettingsRecord(r);
+    if (r.readRecord(in) < 0 || r.readRecord(in) < 0) return finish(section_io::refuse(in));
+    readSettingsRecord(r, model, page);
 
     // 4-12. A section that fails leaves the file out of step: what was read
     // so far is kept and reading ends (the reader has said why, once).
     bool present = false;
-    const auto finish = [&](bool ok) {
-        model_.pointTree_->recomputeExtent();
-        invalidateMap();
-        return ok;
-    };
     // 4.
     if (!readPresence(in, present)) return finish(section_io::refuse(in));
     if (present) {
-        if (!model_.pointTree_->readSection(in)) return finish(false);
+        if (!model.pointTree_->readSection(in)) return finish(false);
         if (r.readRecord(in) < 0) return finish(section_io::refuse(in));
         std::int32_t hasMain = 0;
         r.getWord(hasMain);
         std::optional<std::string> name;
         if (hasMain != 0 && r.takeString(name) >= 0 && name) {
-            if (BushItem* item = model_.pointTree_->findItem(*name))
-                model_.mainPoints_ = item->pointSet();
+            if (BushItem* item = model.pointTree_->findItem(*name))
+                model.mainPoints_ = item->pointSet();
         }
-        if (model_.mainPoints_ == nullptr) {
-            const std::vector<PointSet*> sets = model_.pointTree_->pointSets();
-            if (hasMain != 0 && !sets.empty()) model_.mainPoints_ = sets.front();
+        if (model.mainPoints_ == nullptr) {
+            const std::vector<PointSet*> sets = model.pointTree_->pointSets();
+            if (hasMain != 0 && !sets.empty()) model.mainPoints_ = sets.front();
         }
     }
     // An object announced by a presence record, made with its defaults
@@ -273,23 +275,21 @@ bool CVexaView::readDocument(BinaryReader& in) {
         return slot->readSection(in);
     };
     // 5-8.
-    if (!readOptional(model_.grid_) || !readOptional(model_.isolines_) ||
-        !readOptional(model_.colorFill_) || !readOptional(model_.border_)) {
+    if (!readOptional(model.grid_) || !readOptional(model.isolines_) ||
+        !readOptional(model.colorFill_) || !readOptional(model.border_)) {
         return finish(false);
     }
     // 9.
     if (!readPresence(in, present)) return finish(section_io::refuse(in));
     if (present) {
-        MapTitle t;
-        const bool ok = t.readSection(in);
-        setTitle(std::move(t));
-        if (!ok) return finish(false);
+        model.title_ = std::make_unique<MapTitle>();
+        if (!model.title_->readSection(in)) return finish(false);
     }
     // 10.
     if (!readPresence(in, present)) return finish(section_io::refuse(in));
     if (present) {
-        model_.thirdTree_ = std::make_unique<Bush>();
-        if (!model_.thirdTree_->readSection(in)) return finish(false);
+        model.thirdTree_ = std::make_unique<Bush>();
+        if (!model.thirdTree_->readSection(in)) return finish(false);
         if (r.readRecord(in) < 0) return finish(section_io::refuse(in));
         std::int32_t first = 0, second = 0;
         r.getWord(first);
@@ -299,7 +299,7 @@ bool CVexaView::readDocument(BinaryReader& in) {
             for (;;) {
                 std::int32_t i = -1, j = -1;
                 if (r.getWord(i) < 0 || i == -1 || r.getWord(j) < 0) break;
-                model_.thirdTreeLinks_.emplace_back(i, j);
+                model.thirdTreeLinks_.emplace_back(i, j);
             }
         }
     }
@@ -310,9 +310,9 @@ bool CVexaView::readDocument(BinaryReader& in) {
         return finish(section_io::refuse(in));
     }
     // 12.
-    if (!readOptional(model_.objectTree_)) return finish(false);
-    if (model_.objectTree_) model_.objectTree_->modified = false;
-    model_.mapChanged = false;
+    if (!readOptional(model.objectTree_)) return finish(false);
+    if (model.objectTree_) model.objectTree_->modified = false;
+    model.mapChanged = false;
     return finish(true);
 }
 

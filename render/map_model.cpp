@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
+#include "platform/text_codec.h"
 #include "render/triangle_layer.h"
 
 namespace gridova {
@@ -46,7 +47,7 @@ void LineDefaults::applyTo(Line& line) const {
 
 // --- The model -------------------------------------------------------------------------------
 
-MapModel::MapModel() : pointTree_(std::make_unique<Bush>()) {}
+MapModel::MapModel(AppContext& context) : context_(context), pointTree_(std::make_unique<Bush>()) {}
 
 MapModel::~MapModel() = default;
 
@@ -88,6 +89,11 @@ BushItem& MapModel::addLine(Line line) {
     Bush& tree = objectTree();
     Bush& group = tree.addChild(std::make_unique<Bush>());
     return group.addItem(BushItem(std::move(line)));
+}
+
+void MapModel::setTitle(std::optional<MapTitle> title) {
+    title_ = title ? std::make_unique<MapTitle>(std::move(*title)) : nullptr;
+    notify(kTitleChanged);
 }
 
 PointSet& MapModel::addPointSet(PointSet set) {
@@ -132,7 +138,7 @@ bool MapModel::layDefaultGrid(const DRect& area) {
 
 int MapModel::completeLargeGridRun(LargeGridRun& run) {
     if (!grid_ || run.complete(*grid_) != 0) return -1;
-    const int result = InterpolationDriver::finishChecked(*grid_);
+    const int result = InterpolationDriver::finishChecked(*grid_, feedback_);
     if (result == 0) buildFromGridValues(settings.mapType);
     if (result == InterpolationDriver::kValuesNotFinite) mapProblem_ = MapProblem::ValuesNotFinite;
     notify(kEverythingChanged);
@@ -188,6 +194,7 @@ DriverInputs MapModel::driverInputs(MapType type) const {
     in.pictureRows = pictureRows;
     in.pictureSmoothing = pictureSmoothing;
     in.triangles = triangleSet;
+    in.feedback = &feedback_;
     return in;
 }
 
@@ -435,7 +442,7 @@ void MapModel::addToBorder(Line line) {
 
 bool MapModel::deleteBorder() {
     if (!border_) return false;
-    switch (question(text(kSaveBorder))) {
+    switch (context_.question(text(kSaveBorder))) {
         case Answer::Cancel:
             return false;
         case Answer::Yes:
@@ -496,6 +503,13 @@ void MapModel::setCellColor(gdi::ColorRef color) {
 
 // --- Building from a document ----------------------------------------------------------
 
+void MapModel::titleFromHeaders(CVexaDoc& doc, const DataTable& table) {
+    if (table.headers().empty() || title_) return;
+    title_ = std::make_unique<MapTitle>(MapTitle::fromHeaderLines(table.headers()));
+    if (utf8Length(table.headers().front()) > 1) doc.title = table.headers().front();
+    notify(kTitleChanged);
+}
+
 void MapModel::buildFromDocument(CVexaDoc& doc, const StartupOptions& options) {
     documentKind = doc.kind;
     startupLevelsFile = options.levelsFile;
@@ -504,6 +518,7 @@ void MapModel::buildFromDocument(CVexaDoc& doc, const StartupOptions& options) {
     switch (doc.kind) {
         case DocumentKind::Data:
             if (table != nullptr) {
+                titleFromHeaders(doc, *table);
                 PointSet set;
                 set.buildFromTable(*table);
                 set.setName(defaultPointSetName());
@@ -523,6 +538,7 @@ void MapModel::buildFromDocument(CVexaDoc& doc, const StartupOptions& options) {
             break;
         case DocumentKind::Coordinates:
             if (table != nullptr) {
+                titleFromHeaders(doc, *table);
                 PointSet set;
                 set.buildFromTable(*table, 0, 2, 3, 4);
                 set.setName(defaultPointSetName());

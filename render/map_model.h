@@ -31,6 +31,8 @@
 #include "grid/interpolator.h"
 #include "objects/bush.h"
 #include "objects/line_list.h"
+#include "objects/map_title.h"
+#include "platform/app_context.h"
 #include "render/map_type.h"
 #include "render/startup_options.h"
 
@@ -45,6 +47,7 @@ enum MapChange : unsigned {
     kBorderChanged = 1u << 4,     // the border
     kLinesChanged = 1u << 5,      // the object tree and the triangle network
     kSettingsChanged = 1u << 6,   // the map settings and what the map shows beside its objects
+    kTitleChanged = 1u << 7,      // the title
     kEverythingChanged = ~0u,
 };
 
@@ -65,6 +68,23 @@ struct MapSettings {
     std::int32_t sectionCounter = 0;  // cross-sections made
     bool automaticLevels = false;     // the next build takes automatic levels
     OptionalValue borderValue;        // "Border" "BorderValue"
+};
+
+// Items of the document's settings record that nothing of the map uses:
+// stored and restored as they were read.
+struct MapKeptSettings {
+    std::array<std::int32_t, 4> printerMargins{0, 0, 0, 0};
+    std::int32_t baseMapDefault = 0;  // "Base Map" "Default"
+    std::int32_t word10 = 0;
+    std::int32_t pictureSaved = 2;  // 1 once the start-up picture was written
+    std::int32_t method = 0;        // stored for a map without a grid
+    std::int32_t gridNodesX = EqNet::kDefaultNodes, gridNodesY = EqNet::kDefaultNodes;
+    std::int32_t word30 = 0;
+    std::array<std::int32_t, 6> array{1, 1, 1, 1, 1, 1};
+    std::array<std::int32_t, 4> newLine{0, 0, 0, 0};
+    std::int32_t highlighted = 0;
+    std::int32_t widenCells = 1;
+    std::string defaultLineName;  // "Line Option" "DefaultLineName"
 };
 
 // What a cross-section gives the main frame: the tree for the new view, its
@@ -107,10 +127,14 @@ public:
         gdi::rgb(128, 128, 0),   gdi::rgb(255, 0, 0),     gdi::rgb(128, 0, 0),
         gdi::rgb(0, 0, 128),     gdi::rgb(0, 128, 0),     gdi::rgb(0, 128, 128)};
 
-    MapModel();
+    // The model reaches the user through the context (its questions, and
+    // the progress and messages of its runs).
+    explicit MapModel(AppContext& context = processContext());
     ~MapModel();
     MapModel(const MapModel&) = delete;
     MapModel& operator=(const MapModel&) = delete;
+
+    AppContext& context() const { return context_; }
 
     // --- Observers ------------------------------------------------------------------
     void addObserver(MapModelObserver* observer);
@@ -142,6 +166,10 @@ public:
     void setObjectTree(std::unique_ptr<Bush> tree);
     // A single line becomes the only item of a new child group of the tree.
     BushItem& addLine(Line line);
+    // The title above the map; none when the map has no title.
+    MapTitle* title() { return title_.get(); }
+    const MapTitle* title() const { return title_.get(); }
+    void setTitle(std::optional<MapTitle> title);
 
     Bush& pointTree() { return *pointTree_; }
     const Bush& pointTree() const { return *pointTree_; }
@@ -161,6 +189,7 @@ public:
 
     // --- Data and settings ----------------------------------------------------------
     MapSettings settings;
+    MapKeptSettings kept;
     DataKind dataKind = DataKind::Points;
     // Inputs of a digitized picture (data kind 2).
     const std::vector<double>* pictureValues = nullptr;
@@ -184,8 +213,7 @@ public:
     // The map from what the document read: the main point set of a data
     // file with "Border.brd" and "EqNet.net", joined points and further data
     // files; lines of named coordinates; the points of a triangle network.
-    // A document file is read by the view (its title and layers are the
-    // view's).
+    // A document file is read by MapDocumentFile.
     void buildFromDocument(CVexaDoc& doc, const StartupOptions& options);
     // One more data set from a file, as a point set of the map.
     void addDataFile(CVexaDoc& doc, const std::string& path);
@@ -241,11 +269,14 @@ public:
     const std::string& borderFile() const { return borderFile_; }
 
 private:
-    friend class CVexaView;  // reads and writes the document's sections
+    friend class MapDocumentFile;  // reads and writes the document's sections
 
     // The border (the switch's file, else "Border.brd" when it is to be
     // loaded) and the grid (the switch's file, else "EqNet.net").
     void loadDefaultFiles(const StartupOptions& options, bool always);
+    // The title from the data file's header lines, when the map has none;
+    // a first line of more than one character names the document.
+    void titleFromHeaders(CVexaDoc& doc, const DataTable& table);
     // Consecutive points of one name make a polyline of the object tree.
     void linesFromNamedPoints(const PointSet& set);
     DriverInputs driverInputs(MapType type) const;
@@ -261,6 +292,8 @@ private:
     void traceIsolines();
     void buildColorFill(EqNet& grid);
 
+    AppContext& context_;
+    mutable ContextFeedback feedback_{context_};  // of every run of the model
     std::vector<MapModelObserver*> observers_;
     std::unique_ptr<EqNet> grid_;
     MapProblem mapProblem_ = MapProblem::None;
@@ -271,6 +304,7 @@ private:
     std::unique_ptr<LineList> border_;
     std::unique_ptr<LineList> network_;  // map type 6
     std::unique_ptr<Bush> objectTree_;
+    std::unique_ptr<MapTitle> title_;
     std::unique_ptr<Bush> pointTree_;
     // A group tree kept from a document with its links to the point tree.
     std::unique_ptr<Bush> thirdTree_;

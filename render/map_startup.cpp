@@ -17,19 +17,8 @@ constexpr int kDefaultJpegQuality = 75;
 
 }  // namespace
 
-void CVexaView::titleFromTable(CVexaDoc& doc, const DataTable& table) {
-    if (table.headers().empty() || title) return;
-    setTitle(MapTitle::fromHeaderLines(table.headers()));
-    if (utf8Length(table.headers().front()) > 1) doc.title = table.headers().front();
-}
-
 void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
     model_.buildFromDocument(doc, options);
-    const DataTable* table = doc.currentTable();
-    if (table != nullptr &&
-        (doc.kind == DocumentKind::Data || doc.kind == DocumentKind::Coordinates)) {
-        titleFromTable(doc, *table);
-    }
     if (doc.kind == DocumentKind::Document) readDocument(doc.documentPath);
     model_.mapChanged = false;
 
@@ -67,7 +56,7 @@ bool CVexaView::exportPictureByName(const std::string& path) {
     const std::optional<gdi::Dib> picture = drawPicture();
     if (!picture) return false;
     const bool written = writePictureByName(*picture, path, std::clamp(quality, 0, 100));
-    if (!written) warning(formatText(text(201), {path}));
+    if (!written) context().warning(formatText(text(201), {path}));
     return written;
 }
 

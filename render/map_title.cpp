@@ -3,30 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "data/section_io.h"
-
 namespace gridova {
 
 namespace {
 
-constexpr std::size_t kTitleLines = 3;
-// The smallest "TX01" section a count can stand for: two records.
-constexpr std::size_t kMinTextSection = 16;
-
 int roundHalf(double v) { return static_cast<int>(std::trunc(v + 0.5)); }
-
-// The "TS01" record after its tag; the count of lines is handed to the
-// caller, which reads the lines.
-template <class Title, class Io>
-void titleFields(Title& t, Io& io, std::int32_t& count) {
-    io.word(count);
-    io.word(t.width);
-    io.word(t.height);
-    io.word(t.show);
-    io.word(t.top);
-    io.word(t.bottom);
-    for (auto& v : t.kept) io.number(v);
-}
 
 }  // namespace
 
@@ -63,44 +44,26 @@ void drawMapText(DrawingCanvas& canvas, MapText& t, gdi::Point anchor, TextPlace
     if (t.font) canvas.restoreGeneralFont();
 }
 
-MapTitle MapTitle::fromHeaderLines(const std::vector<std::string>& headers) {
-    MapTitle title;
-    title.lines.resize(kTitleLines);
-    for (std::size_t i = 0; i < kTitleLines; ++i) {
-        title.lines[i].text = i < headers.size() ? headers[i] : std::string();
-    }
-    return title;
-}
-
-MapTitle MapTitle::fromTexts(const std::vector<std::string>& texts) {
-    MapTitle title;
-    for (const std::string& s : texts) {
-        MapText t;
-        t.text = s;
-        title.lines.push_back(std::move(t));
-    }
-    return title;
-}
-
-int MapTitle::layOut(DrawingCanvas& canvas, bool output, bool screenWithoutZoom, int mapTop) {
-    if (lines.empty() || show == 0) {
-        height = 0;
-        bottom = 0;
+int layOutTitle(DrawingCanvas& canvas, MapTitle& title, bool output, bool screenWithoutZoom,
+                int mapTop) {
+    if (title.lines.empty() || title.show == 0) {
+        title.height = 0;
+        title.bottom = 0;
         return 0;
     }
-    const int previous = height;
-    top = 0;
-    if (screenWithoutZoom && mapTop - previous - 5 > 0) top = mapTop - previous - 5;
-    height = 2;
-    width = 0;
+    const int previous = title.height;
+    title.top = 0;
+    if (screenWithoutZoom && mapTop - previous - 5 > 0) title.top = mapTop - previous - 5;
+    title.height = 2;
+    title.width = 0;
     const int drawable = canvas.areaSize().cx;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (std::size_t i = 0; i < title.lines.size(); ++i) {
         canvas.selectGeneralFont(i == 0 ? 2 : i == 1 ? 3 : 4);
-        MapText& line = lines[i];
+        MapText& line = title.lines[i];
         const std::string& s = line.text ? *line.text : std::string();
         const gdi::Size size = canvas.textExtent(s);
         const int x = std::max(0, (drawable - size.cx) / 2);
-        const int y = top + height;
+        const int y = title.top + title.height;
         line.left = x;
         line.top = y;
         line.right = x + size.cx;
@@ -110,56 +73,33 @@ int MapTitle::layOut(DrawingCanvas& canvas, bool output, bool screenWithoutZoom,
             canvas.drawText(x, y, s);
             canvas.restoreTextColor();
         }
-        width = std::max(width, size.cx);
-        height += size.cy;
-        height += static_cast<int>(std::trunc(0.3 * size.cy));
+        title.width = std::max(title.width, size.cx);
+        title.height += size.cy;
+        title.height += static_cast<int>(std::trunc(0.3 * size.cy));
     }
     canvas.restoreGeneralFont();
-    bottom = top + height;
-    return bottom;
-}
-
-void MapTitle::writeSection(BinaryWriter& out) const {
-    RecordBuffer r;
-    r.putString(kTag);
-    auto count = static_cast<std::int32_t>(lines.size());
-    RecordWriting io(r);
-    titleFields(*this, io, count);
-    r.writeRecord(out);
-    for (const MapText& line : lines) line.writeSection(out);
-}
-
-bool MapTitle::readSection(BinaryReader& in) {
-    *this = MapTitle();
-    RecordBuffer r;
-    if (section_io::openSection(in, r, kTag) != 1) return false;
-    std::int32_t count = 0;
-    RecordReading io(r);
-    // A record shorter than this layout is damaged.
-    titleFields(*this, io, count);
-    if (!io.allTaken()) return section_io::refuse(in);
-    if (!section_io::countFits(in, count, kMinTextSection)) return section_io::refuse(in);
-    lines.reserve(static_cast<std::size_t>(count));
-    for (std::int32_t i = 0; i < count; ++i) {
-        MapText line;
-        if (!line.readSection(in)) return section_io::stop(in);
-        lines.push_back(std::move(line));
-    }
-    return true;
+    title.bottom = title.top + title.height;
+    return title.bottom;
 }
 
 int TitleLayer::layOut(DrawingCanvas& canvas) {
     mapTop_ = canvas.drawingArea().top;
     drawableWidth_ = canvas.areaSize().cx;
-    return title_.layOut(canvas, false, screenWithoutZoom, mapTop_);
+    MapTitle* title = source_();
+    area_ = {};
+    if (title == nullptr) return 0;
+    const int bottom = layOutTitle(canvas, *title, false, screenWithoutZoom, mapTop_);
+    area_ = {0, title->top, drawableWidth_, title->top + title->height};
+    return bottom;
 }
 
 void TitleLayer::draw(DrawingCanvas& canvas) {
-    title_.layOut(canvas, true, screenWithoutZoom, mapTop_);
+    MapTitle* title = source_();
+    if (title == nullptr) return;
+    layOutTitle(canvas, *title, true, screenWithoutZoom, mapTop_);
+    area_ = {0, title->top, drawableWidth_, title->top + title->height};
 }
 
-gdi::Rect TitleLayer::area() const {
-    return {0, title_.top, drawableWidth_, title_.top + title_.height};
-}
+gdi::Rect TitleLayer::area() const { return area_; }
 
 }  // namespace gridova

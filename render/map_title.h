@@ -1,6 +1,6 @@
-// The map title: up to three centred lines above the map, in the canvas's
-// general fonts 2 (the first line), 3 (the second) and 4 (every further
-// line).
+// Drawing the map title: up to three centred lines above the map, in the
+// canvas's general fonts 2 (the first line), 3 (the second) and 4 (every
+// further line); free texts of the map.
 //
 // Layout: Top = 0, or on screen without a zoom window the map's device top
 // less the previous title height less 5 when that is positive; Height
@@ -13,12 +13,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "data/record_buffer.h"
 #include "objects/map_items.h"
+#include "objects/map_title.h"
 #include "render/drawing_canvas.h"
 #include "render/map_layers.h"
 
@@ -37,41 +38,17 @@ enum class TextPlacement {
 void drawMapText(DrawingCanvas& canvas, MapText& text, gdi::Point anchor,
                  TextPlacement placement = TextPlacement::TopLeft);
 
-struct MapTitle {
-    static constexpr std::string_view kTag = "TS01";
-
-    std::vector<MapText> lines;
-    std::int32_t show = 1;
-    std::int32_t width = 0, height = 0, top = 0, bottom = 0;
-    double kept[4] = {0, 0, 0, 0};  // stored and restored only
-
-    // Three lines from the data file's header lines (empty texts for those
-    // missing).
-    static MapTitle fromHeaderLines(const std::vector<std::string>& headers);
-    // One line per text.
-    static MapTitle fromTexts(const std::vector<std::string>& texts);
-
-    // Lays the lines out in the canvas's drawing area and draws them when
-    // `output`; gives Bottom.
-    int layOut(DrawingCanvas& canvas, bool output, bool screenWithoutZoom, int mapTop);
-    // True when the device point lies in the title's band.
-    bool contains(gdi::Point p) const { return p.y >= top && p.y < top + height; }
-
-    // "TS01": the count, Width, Height, Show, Top, Bottom and the four kept
-    // doubles, then a "TX01" section per line.
-    void writeSection(BinaryWriter& out) const;
-    // False on a wrong tag or a damaged section ("Invalid format."); a count
-    // that the file cannot hold is refused before anything is read.
-    bool readSection(BinaryReader& in);
-
-    friend bool operator==(const MapTitle&, const MapTitle&) = default;
-};
+// Lays the title's lines out in the canvas's drawing area (the layout goes
+// into the title) and draws them when `output`; gives Bottom.
+int layOutTitle(DrawingCanvas& canvas, MapTitle& title, bool output, bool screenWithoutZoom,
+                int mapTop);
 
 // The title as a layer of the map view.
 class TitleLayer final : public MapTitleLayer {
 public:
-    explicit TitleLayer(MapTitle title = {}) : title_(std::move(title)) {}
-    MapTitle& title() { return title_; }
+    // Draws the title that `source` gives at each drawing (the map model's);
+    // nothing while it gives none.
+    explicit TitleLayer(std::function<MapTitle*()> source) : source_(std::move(source)) {}
     // The view's state at the next layout.
     bool screenWithoutZoom = true;
 
@@ -80,7 +57,8 @@ public:
     gdi::Rect area() const override;
 
 private:
-    MapTitle title_;
+    std::function<MapTitle*()> source_;
+    gdi::Rect area_;
     int mapTop_ = 0;
     int drawableWidth_ = 0;
 };

@@ -67,7 +67,8 @@ bool ZoomWindow::previous() {
 
 // --- The view -----------------------------------------------------------------------------
 
-CVexaView::CVexaView() : CanvasView(kDefaultName), scaleBar(std::make_unique<ScaleBar>()) {
+CVexaView::CVexaView(AppContext& context)
+    : CanvasView(kDefaultName), scaleBar(std::make_unique<ScaleBar>()), model_(context) {
     model_.addObserver(this);
 }
 
@@ -75,7 +76,17 @@ CVexaView::~CVexaView() { model_.removeObserver(this); }
 
 void CVexaView::markChanged() { model_.notify(kSettingsChanged); }
 
-void CVexaView::mapModelChanged(unsigned /*changes*/) {
+void CVexaView::mapModelChanged(unsigned changes) {
+    // The model's title is drawn by a title layer of ours while it has one
+    // (a layer another part supplied stays).
+    if ((changes & kTitleChanged) != 0) {
+        const bool ours = dynamic_cast<TitleLayer*>(title.get()) != nullptr;
+        if (model_.title() != nullptr && title == nullptr) {
+            title = std::make_unique<TitleLayer>([this] { return model_.title(); });
+        } else if (model_.title() == nullptr && ours) {
+            title.reset();
+        }
+    }
     // Every change of the model shows in the map: it is drawn again.
     invalidateMap();
 }
@@ -112,22 +123,16 @@ void CVexaView::readProfile() {
     readProfileInt("Maps", "Map", model_.settings.defaultMap);
     readProfileOptionalDouble("Border", "BorderValue", model_.settings.borderValue);
     if (auto* bar = scaleBarIfOurs()) bar->readProfile();
-    readProfileInt("Base Map", "Default", kept_.baseMapDefault);
-    readProfileText("Line Option", "DefaultLineName", kept_.defaultLineName);
+    readProfileInt("Base Map", "Default", model_.kept.baseMapDefault);
+    readProfileText("Line Option", "DefaultLineName", model_.kept.defaultLineName);
     auto defaults = std::make_unique<AxesLayer>();
     defaults->readDefaults();
     if (!defaults->axes().empty()) axes = std::move(defaults);
 }
 
-void CVexaView::setTitle(MapTitle t) {
-    title = std::make_unique<TitleLayer>(std::move(t));
-    markChanged();
-}
+void CVexaView::setTitle(MapTitle t) { model_.setTitle(std::move(t)); }
 
-MapTitle* CVexaView::mapTitle() {
-    auto* layer = dynamic_cast<TitleLayer*>(title.get());
-    return layer != nullptr ? &layer->title() : nullptr;
-}
+MapTitle* CVexaView::mapTitle() { return model_.title(); }
 
 ScaleBar* CVexaView::scaleBarIfOurs() { return dynamic_cast<ScaleBar*>(scaleBar.get()); }
 
@@ -295,8 +300,8 @@ void CVexaView::drawPoints() {
 
 void CVexaView::recomputePickTolerance() {
     const DrawingCanvas& c = canvas();
-    pickX_ = c.scaleX() > 0 ? kPickPixels / c.scaleX() : 0.0;
-    pickY_ = c.scaleY() > 0 ? kPickPixels / c.scaleY() : 0.0;
+    pickX_ = c.scaleX() > 0 ? MapPageRecord::kPickPixels / c.scaleX() : 0.0;
+    pickY_ = c.scaleY() > 0 ? MapPageRecord::kPickPixels / c.scaleY() : 0.0;
 }
 
 void CVexaView::drawOverlays() {
@@ -431,7 +436,7 @@ void CVexaView::mouseRightDown(gdi::Point) {
 void CVexaView::mouseMove(gdi::Point p) {
     const DrawingCanvas& c = canvas();
     const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
-    setStatusText(statusText(x, y));
+    context().setStatusText(statusText(x, y));
     zoomDrag_.move(canvas(), p);
     lineMouseMove(p);
     if (snap_.enabled && model_.objectTreeIfAny() && window() != nullptr) {
@@ -467,10 +472,6 @@ void CVexaView::keyEscape() {
     if (lineInput()) lineRemoveLastPoint();
 }
 
-}  // namespace gridova
-
-namespace gridova {
-
 // --- Border and filter ----------------------------------------------------------------
 
 void CVexaView::startBorderLine() {
@@ -487,6 +488,42 @@ bool CVexaView::addDrawnLineToBorder() {
     std::optional<Line> line = stopLineInput();
     model_.addToBorder(std::move(*line));
     return true;
+}
+
+// --- Document file ----------------------------------------------------------------------
+
+MapPageRecord CVexaView::pageRecord() const {
+    MapPageRecord page;
+    page.printSetup = printSetup;
+    page.aspectRatio = aspectRatio;
+    page.pixelMargins = pixelMargins;
+    page.pickX = pickX_;
+    return page;
+}
+
+void CVexaView::takePageRecord(const MapPageRecord& page) {
+    printSetup = page.printSetup;
+    aspectRatio = page.aspectRatio;
+    pixelMargins = page.pixelMargins;
+    pickX_ = page.pickX;
+}
+
+bool CVexaView::writeDocument(const std::string& path) {
+    return MapDocumentFile::write(path, model_, pageRecord());
+}
+
+bool CVexaView::readDocument(const std::string& path) {
+    MapPageRecord page = pageRecord();
+    const bool ok = MapDocumentFile::read(path, model_, page);
+    takePageRecord(page);
+    return ok;
+}
+
+bool CVexaView::readDocumentBytes(std::string_view bytes) {
+    MapPageRecord page = pageRecord();
+    const bool ok = MapDocumentFile::readBytes(bytes, model_, page);
+    takePageRecord(page);
+    return ok;
 }
 
 }  // namespace gridova

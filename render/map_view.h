@@ -46,6 +46,7 @@
 #include "objects/line_list.h"
 #include "render/axes.h"
 #include "render/canvas_view.h"
+#include "render/map_document_file.h"
 #include "render/map_layers.h"
 #include "render/map_model.h"
 #include "render/map_title.h"
@@ -103,7 +104,6 @@ struct CommandState {
     bool checked = false;
 };
 
-class BinaryReader;
 class CVexaView;
 
 // True for a file name whose extension names a picture format written by
@@ -120,8 +120,6 @@ public:
     // Opens a new map window of the same document for the cross-section;
     // false when it could not be opened.
     virtual bool openCrossSection(CVexaView& from, CrossSection section) = 0;
-    // Puts a picture on the clipboard.
-    virtual void copyPicture(const gdi::Dib& picture) = 0;
     // A line of the object tree was double-clicked (the map bar takes it).
     virtual void selectLine(CVexaView& view, BushItem& line) = 0;
     // Closes the coordinate window of line drawing when it is open.
@@ -153,10 +151,10 @@ private:
 
 class CVexaView : public CanvasView, private MapModelObserver {
 public:
-    static constexpr int kPickPixels = 3;
-
-    CVexaView();
+    // The view and its model reach the user through the context.
+    explicit CVexaView(AppContext& context = processContext());
     ~CVexaView() override;
+    AppContext& context() const { return model_.context(); }
 
     // Reads the view's settings from the profile (the canvas view's keys,
     // "View Frame", "Connect Point", "Maps", "Border").
@@ -270,7 +268,7 @@ public:
     bool exportPictureByName(const std::string& path);
     // Remembers that the start-up picture was written (kept in documents;
     // nothing depends on it).
-    void markPictureSaved() { kept_.pictureSaved = 1; }
+    void markPictureSaved() { model_.kept.pictureSaved = 1; }
     // --- Border and node filter --------------------------------------------------------
     // "Определить границу": a border line is entered with the mouse.
     void startBorderLine();
@@ -281,15 +279,10 @@ public:
     bool addDrawnLineToBorder();
 
     // --- Document file -------------------------------------------------------------------
-    static constexpr const char* kDocumentHeader = "Gridova ";
-    static constexpr const char* kVersionText = "1, 8, 7, 0";
-    // Writes through a temporary file renamed over the target; false (and
-    // message 201, the old file kept) when anything failed.
+    // The model and this view's page settings through MapDocumentFile
+    // (render/map_document_file.h).
     bool writeDocument(const std::string& path);
-    // Replaces the map by the document's; reading stops at the first
-    // damaged section ("Invalid format." once) and keeps what was read.
     bool readDocument(const std::string& path);
-    // The same from the file's bytes.
     bool readDocumentBytes(std::string_view bytes);
     // Something the view shows beside the model's objects changed (title,
     // layers, settings): the map is drawn again and counts as changed.
@@ -309,38 +302,19 @@ protected:
     void drawOverlays() override;
 
 private:
-    void titleFromTable(CVexaDoc& doc, const DataTable& table);
     void mapModelChanged(unsigned changes) override;
-    void writeSettingsRecord(BinaryWriter& out) const;
-    void readSettingsRecord(RecordBuffer& r);
-    template <class View, class Io>
-    static void settingsFields(View& view, Io& io);
+    MapPageRecord pageRecord() const;
+    void takePageRecord(const MapPageRecord& page);
     void drawPoints();
     void drawFrame();
     static void drawTreeTexts(DrawingCanvas& canvas, Bush& group);
     void recomputePickTolerance();
 
     MapViewHost* host_ = nullptr;
-    bool readDocument(BinaryReader& in);
 
     MapModel model_;
     // The world rectangles of the colour bar's bands as last drawn, for clicks.
     std::vector<DRect> colorBarBands_;
-    // Settings of the document record that no object of the view holds.
-    struct KeptSettings {
-        std::array<std::int32_t, 4> printerMargins{0, 0, 0, 0};
-        std::int32_t baseMapDefault = 0;
-        std::int32_t word10 = 0;
-        std::int32_t pictureSaved = 2;
-        std::int32_t method = 0;
-        std::int32_t gridNodesX = EqNet::kDefaultNodes, gridNodesY = EqNet::kDefaultNodes;
-        std::int32_t word30 = 0;
-        std::array<std::int32_t, 6> array{1, 1, 1, 1, 1, 1};
-        std::array<std::int32_t, 4> newLine{0, 0, 0, 0};
-        std::int32_t highlighted = 0;
-        std::int32_t widenCells = 1;
-        std::string defaultLineName;
-    } kept_;
 
     DRect world_{0, 0, 1, 1};
     ZoomWindow zoom_;

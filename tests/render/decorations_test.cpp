@@ -297,7 +297,7 @@ TEST(MapTitleLayout, OneTwoAndThreeHeaderLines) {
         EXPECT_EQ(title.lines[2].text, given == 3 ? "2026" : "");
 
         RecordingCanvas rc({400, 300}, {0, 0, 1, 1});
-        const int bottom = title.layOut(rc.canvas, true, true, 0);
+        const int bottom = layOutTitle(rc.canvas, title, true, true, 0);
         // Three lines of 16 pixels, each followed by trunc(0.3 × 16) = 4,
         // after the starting 2.
         EXPECT_EQ(bottom, 2 + 3 * 20);
@@ -312,12 +312,12 @@ TEST(MapTitleLayout, NeverAboveTheWindowTopAndNothingWhenHidden) {
     MapTitle title = MapTitle::fromTexts({"A"});
     RecordingCanvas rc({400, 300}, {0, 0, 1, 1});
     title.height = 500;  // a previous title much taller than the map's top
-    title.layOut(rc.canvas, false, true, 20);
+    layOutTitle(rc.canvas, title, false, true, 20);
     EXPECT_EQ(title.top, 0);
-    title.layOut(rc.canvas, false, true, 100);  // 100 − 22 − 5 = 73
+    layOutTitle(rc.canvas, title, false, true, 100);  // 100 − 22 − 5 = 73
     EXPECT_EQ(title.top, 73);
     title.show = 0;
-    EXPECT_EQ(title.layOut(rc.canvas, false, true, 100), 0);
+    EXPECT_EQ(layOutTitle(rc.canvas, title, false, true, 100), 0);
     EXPECT_EQ(title.height, 0);
 }
 

@@ -234,6 +234,66 @@ TEST_F(DocumentTest, AFailedSaveKeepsTheOldFile) {
     EXPECT_EQ(testing::lastLogged(), "Нельзя записать в файл " + path);
 }
 
+// The document belongs to the map model: a model reads it without any
+// view, and gets the page settings of the window that wrote it beside it.
+TEST_F(DocumentTest, AModelReadsTheDocumentWithoutAView) {
+    CVexaDoc doc;
+    auto view = fixtureMap(doc);
+    view->aspectRatio = 0;
+    view->pixelMargins = {5, 6, 7, 8};
+    view->printSetup.scale = 1;
+    const std::string path = (testing::testDir() / "model.gdv").string();
+    ASSERT_TRUE(view->writeDocument(path));
+
+    struct Observer final : MapModelObserver {
+        unsigned seen = 0;
+        void mapModelChanged(unsigned changes) override { seen |= changes; }
+    } observer;
+    MapModel model;
+    model.addObserver(&observer);
+    MapPageRecord page;
+    ASSERT_TRUE(MapDocumentFile::read(path, model, page));
+    model.removeObserver(&observer);
+    EXPECT_EQ(observer.seen, kEverythingChanged);
+    EXPECT_FALSE(model.mapChanged);
+    ASSERT_NE(model.title(), nullptr);
+    EXPECT_EQ(model.title()->lines[1].text, "Участок 3");
+    EXPECT_EQ(page.aspectRatio, 0);
+    EXPECT_EQ(page.pixelMargins, (std::array<std::int32_t, 4>{5, 6, 7, 8}));
+    EXPECT_EQ(page.printSetup.scale, 1);
+    ASSERT_NE(model.grid(), nullptr);
+    EXPECT_EQ(model.grid()->values(), view->model().grid()->values());
+}
+
+// A view draws its model's title while there is one: a document without a
+// title, read over a map with one, leaves no title to draw.
+TEST_F(DocumentTest, ReadingADocumentReplacesTheTitleTheViewDraws) {
+    CVexaDoc doc;
+    auto view = fixtureMap(doc);
+    ASSERT_NE(view->title, nullptr);
+    view->setTitle(MapTitle::fromTexts({"Новый заголовок"}));
+    EXPECT_EQ(view->mapTitle()->lines.size(), 1u);
+    EXPECT_TRUE(view->model().mapChanged);
+    const auto drawsTitle = [&] {
+        gdi::RecordingDevice device({300, 200});
+        view->drawOn(device);
+        for (const std::string& call : device.calls()) {
+            if (call.find("Новый заголовок") != std::string::npos) return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(drawsTitle());
+
+    CVexaView untitled;
+    untitled.model().addPointSet(PointSet());
+    const std::string path = (testing::testDir() / "untitled.gdv").string();
+    ASSERT_TRUE(untitled.writeDocument(path));
+    ASSERT_TRUE(view->readDocument(path));
+    EXPECT_EQ(view->mapTitle(), nullptr);
+    EXPECT_EQ(view->title, nullptr);
+    EXPECT_FALSE(drawsTitle());
+}
+
 TEST_F(DocumentTest, ShortSettingsRecordKeepsTheDefaults) {
     // A document with only the header, the layout record and a settings
     // record of one word: every other setting keeps its default.

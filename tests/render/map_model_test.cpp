@@ -1,4 +1,5 @@
-// The map model tells its observers which objects changed.
+// The map model tells its observers which objects changed, and reaches the
+// user through the context it was given.
 #include "render/map_model.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/app_context.h"
+#include "platform/messages.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -24,6 +27,63 @@ PointSet threePoints() {
     set.addPoint(0, 3, 4);
     set.computeStatistics();
     return set;
+}
+
+// Boxes that keep what they were shown and answer questions as told.
+class KeptBoxes final : public Boxes {
+public:
+    void information(const std::string&, const std::string& text) override {
+        shown.push_back("information: " + text);
+    }
+    void warning(const std::string&, const std::string& text) override {
+        shown.push_back("warning: " + text);
+    }
+    Answer question(const std::string&, const std::string& text) override {
+        shown.push_back("question: " + text);
+        return answer;
+    }
+    std::vector<std::string> shown;
+    Answer answer = Answer::Cancel;
+};
+
+// A clock that moves on one second each time it is read.
+double gClockSeconds = 0;
+double steppingClock() { return gClockSeconds += 1.0; }
+
+// A model given a context of its own asks its questions there and shows
+// its runs' progress and messages there; the process's services see
+// nothing of it.
+TEST(MapModelContext, RunsAndQuestionsGoToTheModelsOwnContext) {
+    KeptBoxes boxes;
+    UnattendedProgressUi ui;
+    ui.setClock(steppingClock);
+    ui.requestCancel();  // the first wait dialog shown is cancelled
+    AppContext context;
+    context.setBoxes(&boxes);
+    context.setProgress(&ui);
+    unattendedProgressUi().reset();
+
+    MapModel model(context);
+    model.addPointSet(threePoints());
+    model.setGrid(EqNet::fromCounts(DRect(0, 0, 4, 3), 20, 20));
+    ASSERT_EQ(model.grid()->method, InterpolationMethod::EquationSystem);
+    model.applyMapType(MapType::Isolines);
+    // The solver's wait dialog came up after two seconds and was cancelled.
+    EXPECT_EQ(ui.dialogsStarted(), 1);
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown.front(), "information: " + text(418));
+
+    auto border = std::make_unique<LineList>();
+    border->add(Line({{0.5, 0.5}, {3.5, 0.5}, {3.5, 2.5}, {0.5, 0.5}}));
+    model.setBorder(std::move(border));
+    boxes.shown.clear();
+    EXPECT_FALSE(model.deleteBorder());  // Cancel keeps the border
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].rfind("question: ", 0), 0u);
+    EXPECT_NE(model.border(), nullptr);
+
+    EXPECT_EQ(unattendedProgressUi().dialogsStarted(), 0);
+    EXPECT_EQ(testing::lastLogged(), "");  // the process's boxes log what they show
 }
 
 TEST(MapModelChanges, EachOperationNamesTheObjectsItChanged) {

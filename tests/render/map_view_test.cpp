@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/app_context.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_device.h"
@@ -449,11 +450,27 @@ public:
         return true;
     }
     bool openCrossSection(CVexaView&, CrossSection) override { return false; }
-    void copyPicture(const gdi::Dib&) override {}
     void selectLine(CVexaView&, BushItem&) override {}
     void closeCoordinateWindow() override {}
     std::vector<MapCommand> opened;
 };
+
+// "Копировать в Clipboard" puts the map, at the page size of a view without
+// a window, on the clipboard of the view's context.
+TEST_F(MapViewTest, CopyGoesToTheClipboardOfTheViewsContext) {
+    MemoryClipboard clipboard;
+    AppContext context;
+    context.setClipboard(&clipboard);
+    CVexaView view(context);
+    view.model().addPointSet(fixturePoints());
+    ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
+    view.canvas().setPageSize({160, 120});
+    ASSERT_TRUE(view.run(MapCommand::CopyToClipboard));
+    ASSERT_TRUE(clipboard.picture().has_value());
+    EXPECT_EQ(clipboard.picture()->width, 160);
+    EXPECT_EQ(clipboard.picture()->height, 120);
+    EXPECT_FALSE(processContext().clipboard().text().has_value());
+}
 
 // The table answers for every command: a disabled command does nothing, a
 // command without an action of its own opens its dialog, the others act.
