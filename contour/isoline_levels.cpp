@@ -146,10 +146,9 @@ void writeStoredLevels(const std::vector<double>& levels) {
     replaceProfileDoubleList(kContoursSection, kContourKey, levels);
 }
 
-std::optional<std::vector<double>> readLevelsFile(const std::string& path) {
-    const FilePtr file = openTextRead(path);
-    if (file == nullptr) return std::nullopt;
-    FileLineSource lines(file.get());
+namespace {
+
+std::optional<std::vector<double>> readLevels(LineSource& lines, const std::string& path) {
     std::vector<double> numbers;
     std::string_view line;
     while (lines.next(line)) {
@@ -175,6 +174,20 @@ std::optional<std::vector<double>> readLevelsFile(const std::string& path) {
         return std::nullopt;
     }
     return numbers;
+}
+
+}  // namespace
+
+std::optional<std::vector<double>> readLevelsFile(const std::string& path) {
+    const FilePtr file = openTextRead(path);
+    if (file == nullptr) return std::nullopt;
+    FileLineSource lines(file.get());
+    return readLevels(lines, path);
+}
+
+std::optional<std::vector<double>> readLevelsText(std::string_view bytes, const std::string& name) {
+    TextLineSource lines(bytes);
+    return readLevels(lines, name);
 }
 
 // --- Tracing into the set -------------------------------------------------------------

@@ -95,6 +95,8 @@ void writeStoredLevels(const std::vector<double>& levels);
 // cannot be opened (message 202) or read (9002), or holds more than
 // kMaxFileLevels numbers (9031).
 std::optional<std::vector<double>> readLevelsFile(const std::string& path);
+// The same from the file's bytes; `name` stands for the file in messages.
+std::optional<std::vector<double>> readLevelsText(std::string_view bytes, const std::string& name);
 
 // What the levels dialog ("Задание изолиний") starts with.
 struct LevelsDialogInput {

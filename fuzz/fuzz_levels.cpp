@@ -7,14 +7,13 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "contour/isoline_levels.h"
 #include "fuzz/fuzz_common.h"
 
 namespace {
-
-std::string gPath;
 
 // Longer lists are not stored, to keep each input quick.
 constexpr std::size_t kMaxStored = 256;
@@ -26,14 +25,13 @@ void check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const std::string dir = gridova::fuzz::setUpFuzzing();
-    gPath = dir + "/levels.txt";
+    gridova::fuzz::setUpFuzzing();  // the stored levels go to a profile of its own
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!gridova::fuzz::writeInput(gPath, data, size)) return 0;
-    const std::optional<std::vector<double>> levels = gridova::readLevelsFile(gPath);
+    const std::optional<std::vector<double>> levels = gridova::readLevelsText(
+        std::string_view(reinterpret_cast<const char*>(data), size), "input");
     if (!levels || levels->size() < gridova::kMinFileLevels || levels->size() > kMaxStored) {
         return 0;
     }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "contour/isoline_format.h"
 #include "contour/isoline_set.h"
@@ -20,11 +21,9 @@
 #include "objects/line.h"
 #include "objects/line_list.h"
 #include "objects/map_items.h"
-#include "render/map_title.h"
+#include "objects/map_title.h"
 
 namespace {
-
-std::string gPath;
 
 template <typename Object>
 void readInto(gridova::BinaryReader& in) {
@@ -35,17 +34,13 @@ void readInto(gridova::BinaryReader& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const std::string dir = gridova::fuzz::setUpFuzzing();
-    gPath = dir + "/input.gdv";
+    gridova::fuzz::setUpFuzzing();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    if (!gridova::fuzz::writeInput(gPath, data + 1, size - 1)) return 0;
-    std::FILE* f = std::fopen(gPath.c_str(), "rb");
-    if (f == nullptr) return 0;
-    gridova::BinaryReader in(f);
+    gridova::BinaryReader in(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
     switch (data[0] % 13) {
         case 0:
             readInto<gridova::PointSet>(in);
@@ -87,6 +82,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             readInto<gridova::MapTitle>(in);
             break;
     }
-    std::fclose(f);
     return 0;
 }

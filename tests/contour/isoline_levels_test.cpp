@@ -89,11 +89,13 @@ TEST(LevelEdits, CountAndStepFollowEachOther) {
 }
 
 TEST(LevelsFile, TakesEveryNumberOutsideCommentLines) {
-    const std::string path = testing::writeFile(
-        "levels.txt", "* levels for the map\n\n1, 2;3\tabc 4.5\n*5\n  6e1\r\n-7\n");
+    const std::string bytes = "* levels for the map\n\n1, 2;3\tabc 4.5\n*5\n  6e1\r\n-7\n";
+    const std::string path = testing::writeFile("levels.txt", bytes);
     const auto levels = readLevelsFile(path);
     ASSERT_TRUE(levels.has_value());
     EXPECT_EQ(*levels, (std::vector<double>{1, 2, 3, 4.5, 60, -7}));
+    // The file's bytes read the same.
+    EXPECT_EQ(readLevelsText(bytes, "levels"), levels);
 
     testing::StderrCapture quiet;
     EXPECT_FALSE(readLevelsFile((testing::testDir() / "none.txt").string()).has_value());
