@@ -17,6 +17,7 @@
 #include <map>
 #include <system_error>
 
+#include "app/main_window_private.h"
 #include "app/map_window.h"
 #include "app/qt_progress.h"
 #include "app/startup_run.h"
@@ -29,65 +30,14 @@
 namespace gridova {
 namespace {
 
-constexpr int kTextIdle = 57345;  // "Готов"
-constexpr int kMenuFile = 9010;
-constexpr int kMenuNewMap = 9011;
-constexpr int kMenuOpen = 9012;
-constexpr int kMenuClose = 9013;
-constexpr int kMenuSave = 9014;
-constexpr int kMenuSaveAs = 9015;
-constexpr int kMenuSavePicture = 9016;
-constexpr int kMenuExit = 9017;
-constexpr int kMenuWindow = 9018;
-constexpr int kMenuCascade = 9019;
-constexpr int kMenuTile = 9020;
-constexpr int kMenuArrangeIcons = 9021;
-constexpr int kAllFilesFilter = 9022;  // "Все файлы (*.*)|*.*||"
-constexpr int kNewMapTitle = 9023;     // "Карта%d"
+constexpr int kTextIdle = 57345;    // "Готов"
+constexpr int kNewMapTitle = 9023;  // "Карта%d"
 
 constexpr const char* kRecentSection = "Recent File List";
 
 QString menuText(int number) { return QString::fromStdString(text(number)); }
 
 }  // namespace
-
-struct MainWindow::Private final : public StatusBar {
-    QLabel* statusLabel = nullptr;
-    std::unique_ptr<QtProgressUi> progress;
-    QtFileChooser chooser;
-    QtClipboard clipboard;
-
-    QMenu* windowMenu = nullptr;
-    QAction* save = nullptr;
-    QAction* saveAs = nullptr;
-    QAction* close = nullptr;
-    QAction* savePicture = nullptr;
-    std::array<QAction*, kRecentFiles> recent{};
-    QAction* recentSeparator = nullptr;
-    QAction* windowListSeparator = nullptr;
-    std::vector<QAction*> windowList;
-    int newMaps = 0;
-
-    // The map view reports the coordinates under the mouse here; the scopes
-    // of long operations "Ждите..." and "Готов".
-    void setStatusText(const std::string& value) override {
-        if (statusLabel == nullptr) return;
-        const QString shown = QString::fromStdString(value);
-        if (QThread::currentThread() != statusLabel->thread()) {
-            QPointer<QLabel> label = statusLabel;
-            QMetaObject::invokeMethod(
-                statusLabel,
-                [label, shown] {
-                    if (label != nullptr) label->setText(shown);
-                },
-                Qt::QueuedConnection);
-            return;
-        }
-        statusLabel->setText(shown);
-        // Shown at once: the operations that report run on this thread.
-        statusLabel->repaint();
-    }
-};
 
 MainWindow::MainWindow(AppContext& context) : context_(context), d_(std::make_unique<Private>()) {
     setWindowTitle(QStringLiteral("Gridova"));
@@ -120,101 +70,6 @@ MainWindow::~MainWindow() {
     // The map windows go while the rest of the window is whole.
     delete area_;
     area_ = nullptr;
-}
-
-// --- Menus ---------------------------------------------------------------------------------------
-
-void MainWindow::buildMenus() {
-    QMenu* file = menuBar()->addMenu(menuText(kMenuFile));
-    QAction* newAction = file->addAction(menuText(kMenuNewMap), this, [this] { newMap(); });
-    newAction->setShortcut(QKeySequence::New);
-    QAction* openAction = file->addAction(menuText(kMenuOpen), this, [this] {
-        FileRequest request;
-        request.forOpen = true;
-        request.filter = text(kAllFilesFilter);
-        if (const auto path = chooseFileFor(request)) openFile(*path);
-    });
-    openAction->setShortcut(QKeySequence::Open);
-    d_->save = file->addAction(menuText(kMenuSave), this, [this] {
-        if (MapWindow* w = activeMapWindow()) w->save();
-    });
-    d_->save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    d_->saveAs = file->addAction(menuText(kMenuSaveAs), this, [this] {
-        if (MapWindow* w = activeMapWindow()) w->saveAs();
-    });
-    d_->close = file->addAction(menuText(kMenuClose), this, [this] {
-        if (QMdiSubWindow* sub = area_->currentSubWindow()) sub->close();
-    });
-    file->addSeparator();
-    d_->savePicture = file->addAction(menuText(kMenuSavePicture), this, [this] {
-        if (MapWindow* w = activeMapWindow()) w->savePicture();
-    });
-    d_->recentSeparator = file->addSeparator();
-    for (std::size_t k = 0; k < d_->recent.size(); ++k) {
-        d_->recent[k] = file->addAction(QString(), this, [this, k] {
-            // Copied: opening changes the list.
-            if (k < recent_.size()) openFile(std::string(recent_[k]));
-        });
-    }
-    file->addSeparator();
-    QAction* exitAction = file->addAction(menuText(kMenuExit), this, [this] { close(); });
-    exitAction->setShortcut(QKeySequence::Quit);
-
-    d_->windowMenu = menuBar()->addMenu(menuText(kMenuWindow));
-    d_->windowMenu->addAction(menuText(kMenuCascade), area_, &QMdiArea::cascadeSubWindows);
-    d_->windowMenu->addAction(menuText(kMenuTile), area_, &QMdiArea::tileSubWindows);
-    d_->windowMenu->addAction(menuText(kMenuArrangeIcons), this, [this] { arrangeIcons(); });
-    d_->windowListSeparator = d_->windowMenu->addSeparator();
-    connect(d_->windowMenu, &QMenu::aboutToShow, this, [this] { fillWindowMenu(); });
-}
-
-void MainWindow::updateActions() {
-    const bool map = activeMapWindow() != nullptr;
-    for (QAction* a : {d_->save, d_->saveAs, d_->close, d_->savePicture}) a->setEnabled(map);
-}
-
-void MainWindow::fillWindowMenu() {
-    for (QAction* a : d_->windowList) {
-        d_->windowMenu->removeAction(a);
-        a->deleteLater();
-    }
-    d_->windowList.clear();
-    const QList<QMdiSubWindow*> windows = area_->subWindowList();
-    d_->windowListSeparator->setVisible(!windows.isEmpty());
-    int number = 0;
-    for (QMdiSubWindow* sub : windows) {
-        ++number;
-        QAction* a =
-            d_->windowMenu->addAction(QStringLiteral("&%1 %2").arg(number).arg(sub->windowTitle()));
-        a->setCheckable(true);
-        a->setChecked(sub == area_->currentSubWindow());
-        QPointer<QMdiSubWindow> target = sub;
-        connect(a, &QAction::triggered, this, [this, target] {
-            if (target != nullptr) area_->setActiveSubWindow(target);
-        });
-        d_->windowList.push_back(a);
-    }
-}
-
-void MainWindow::arrangeIcons() {
-    // The minimised windows in rows along the bottom of the area, left to
-    // right, as the icons of minimised windows are lined up.
-    const QSize room = area_->viewport()->size();
-    int x = 0;
-    int bottom = room.height();
-    int rowHeight = 0;
-    for (QMdiSubWindow* sub : area_->subWindowList(QMdiArea::CreationOrder)) {
-        if (!sub->isMinimized()) continue;
-        const QSize size = sub->size();
-        if (x > 0 && x + size.width() > room.width()) {
-            x = 0;
-            bottom -= rowHeight;
-            rowHeight = 0;
-        }
-        sub->move(x, bottom - size.height());
-        x += size.width();
-        rowHeight = std::max(rowHeight, size.height());
-    }
 }
 
 // --- Recent files --------------------------------------------------------------------------------
@@ -252,7 +107,7 @@ void MainWindow::updateRecentMenu() {
             a->setVisible(false);
         }
     }
-    d_->recentSeparator->setVisible(!recent_.empty());
+    for (QAction* separator : d_->recentSeparators) separator->setVisible(!recent_.empty());
 }
 
 void MainWindow::rememberFile(const std::string& path) {
@@ -338,7 +193,7 @@ void MainWindow::mapWindowClosed() {
 
 QString MainWindow::statusText() const { return d_->statusLabel->text(); }
 
-MapWindow* MainWindow::openDocument(const StartupOptions& options) {
+MapWindow* MainWindow::openDocument(const StartupOptions& options, DocumentKind pendingKind) {
     const std::string full = absolutePath(options.file);
     // A document that is open already is shown.
     for (MapWindow* w : mapWindows()) {
@@ -349,7 +204,7 @@ MapWindow* MainWindow::openDocument(const StartupOptions& options) {
         }
     }
     auto doc = std::make_shared<CVexaDoc>();
-    const DocumentKind pending = options.openAsArray ? DocumentKind::Array : DocumentKind::Data;
+    const DocumentKind pending = options.openAsArray ? DocumentKind::Array : pendingKind;
     if (!doc->open(options.file, pending)) {
         forgetFile(options.file);
         return nullptr;
@@ -382,6 +237,15 @@ MapWindow* MainWindow::newMap() {
     auto doc = std::make_shared<CVexaDoc>();
     doc->kind = DocumentKind::Data;
     doc->title = formatText(text(kNewMapTitle), {std::int64_t{++d_->newMaps}});
+    MapWindow* window = addMapWindow(doc);
+    window->view().readProfile();
+    window->view().initialUpdate(*doc, StartupOptions{});
+    showMapWindow(window);
+    return window;
+}
+
+MapWindow* MainWindow::newWindow(MapWindow& from) {
+    const std::shared_ptr<CVexaDoc> doc = from.sharedDocument();
     MapWindow* window = addMapWindow(doc);
     window->view().readProfile();
     window->view().initialUpdate(*doc, StartupOptions{});

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/menu_table.h"
 #include "data/map_document.h"
 #include "platform/app_context.h"
 #include "render/startup_options.h"
@@ -42,6 +43,9 @@ public:
     MapWindow* openFile(const std::string& path);
     // A new, empty map.
     MapWindow* newMap();
+    // "Новое окно": another window of the window's document, with a map of
+    // its own built from the document's data.
+    MapWindow* newWindow(MapWindow& from);
     // The map window that has the focus, or nullptr.
     MapWindow* activeMapWindow() const;
     std::vector<MapWindow*> mapWindows() const;
@@ -66,20 +70,37 @@ public:
     // The status text as shown.
     QString statusText() const;
 
+    // --- Menus (app/main_window_menus.cpp) ------------------------------------------------
+    // The pop-up of the map window's menu (forMap) or of the menu without a
+    // document; nullptr when that menu has no such pop-up.
+    QMenu* popupMenu(MenuPopup popup, bool forMap) const;
+    // The action of a menu item; nullptr when no item runs the command.
+    QAction* actionFor(MapCommand command) const;
+    QAction* actionFor(FrameCommand command) const;
+    // Every item's enabled and checked state, from the active map window
+    // (also done whenever a menu opens).
+    void refreshActions();
+    // Runs one of the main window's own commands when it is enabled now.
+    void runFrameCommand(FrameCommand command);
+    bool frameCommandEnabled(FrameCommand command) const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     AppContext& context_;
-    MapWindow* openDocument(const StartupOptions& options);
+    MapWindow* openDocument(const StartupOptions& options,
+                            DocumentKind pendingKind = DocumentKind::Data);
     void buildMenus();
     void updateActions();
     void loadRecentFiles();
     void saveRecentFiles();
     void updateRecentMenu();
     void forgetFile(const std::string& path);
-    void fillWindowMenu();
+    void fillWindowMenu(QMenu* menu);
     void arrangeIcons();
+    // "Столбцами": the windows side by side.
+    void tileSideBySide();
 
     // Menus, the status bar and the progress forms.
     struct Private;

@@ -10,10 +10,12 @@
 
 #include "app/dialogs/map_dialogs.h"
 #include "app/main_window.h"
+#include "exchange/grid_export.h"
 #include "objects/line_text_files.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_device.h"
+#include "render/map_commands.h"
 #include "render/map_widget.h"
 
 namespace gridova {
@@ -24,6 +26,7 @@ constexpr int kAskSaveLines = 377;     // "Сохранить линии?"
 constexpr int kDocumentFilter = 520;   // "Документ Gridova(*.GDV)|*.GDV|..."
 constexpr int kAskSaveDocument = 523;  // "Сохранить документ?"
 constexpr int kUnknownPicture = 9007;  // "Неизвестный тип картинки: файл %s не записан"
+constexpr int kFileFilter = 203;  // " (*.%s)|*.%s|Все файлы (*.*)|*.*||"
 
 constexpr const char* kDirectoryKey = "Directory";
 constexpr const char* kExtensionKey = "Extnsion";
@@ -214,9 +217,93 @@ bool MapWindow::savePicture() {
 // --- MapViewHost
 // -------------------------------------------------------------------------------------
 
+namespace {
+
+// The commands this window carries out itself.
+bool windowCommand(MapCommand command) {
+    return command == MapCommand::SavePicture || command == MapCommand::PasteData ||
+           command == MapCommand::WriteGridGrd;
+}
+
+}  // namespace
+
+CommandState MapWindow::commandState(MapCommand command) const {
+    CommandState state = view_->state(command);
+    const bool carried = mapCommand(command).run != nullptr || mapDialogFor(command) != nullptr ||
+                         windowCommand(command);
+    if (!carried) state.enabled = false;
+    // Pasting needs text on the clipboard; writing a grid needs its values.
+    if (command == MapCommand::PasteData) {
+        state.enabled = state.enabled && view_->context().clipboard().text().has_value();
+    }
+    if (command == MapCommand::WriteGridGrd) {
+        const EqNet* grid = view_->model().grid();
+        state.enabled = state.enabled && grid != nullptr && grid->hasValues();
+    }
+    return state;
+}
+
+bool MapWindow::runCommand(MapCommand command) {
+    if (!commandState(command).enabled) return false;
+    return view_->run(command);
+}
+
 bool MapWindow::openDialog(MapCommand command, CVexaView& view) {
+    switch (command) {
+        case MapCommand::SavePicture:
+            savePicture();
+            return true;
+        case MapCommand::PasteData:
+            pasteData();
+            return true;
+        case MapCommand::WriteGridGrd:
+            writeGridGrd();
+            return true;
+        default:
+            break;
+    }
     const MapDialog dialog = mapDialogFor(command);
     return dialog != nullptr && dialog(this, view);
+}
+
+bool MapWindow::pasteData() {
+    const std::optional<std::string> text = view_->context().clipboard().text();
+    if (!text) return false;
+    return view_->model().addDataText(*doc_, *text) != nullptr;
+}
+
+namespace {
+
+// The export's file comes from the file dialog, named after the document.
+class ExportFileDialogs final : public GridExportDialogs {
+public:
+    explicit ExportFileDialogs(std::string stem) : stem_(std::move(stem)) {}
+    std::optional<std::string> chooseFile(std::string_view extension) override {
+        FileRequest request;
+        request.forOpen = false;
+        request.extension = std::string(extension);
+        request.filter = formatText(text(kFileFilter), {request.extension, request.extension});
+        if (!stem_.empty()) request.fileName = stem_ + '.' + request.extension;
+        const std::optional<std::string> chosen = chooseFileFor(request);
+        if (!chosen || chosen->empty()) return std::nullopt;
+        return withExtension(*chosen, request.extension);
+    }
+    // The text export's format dialog is not here: only the binary file
+    // is written through these dialogs.
+    std::optional<DigitOutput> editFormat(const DigitOutput&) override { return std::nullopt; }
+
+private:
+    std::string stem_;
+};
+
+}  // namespace
+
+bool MapWindow::writeGridGrd() {
+    const EqNet* grid = view_->model().grid();
+    if (grid == nullptr || !grid->hasValues()) return false;
+    ExportFileDialogs dialogs(
+        !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string());
+    return exportGrd(*grid, std::nullopt, std::nullopt, &dialogs).written;
 }
 
 bool MapWindow::openCrossSection(CVexaView& from, CrossSection section) {

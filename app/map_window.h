@@ -66,6 +66,20 @@ public:
     void setCaptionNumber(int number);
     void refreshCaption();
 
+    // "Добавить данные": the clipboard's text as a new point set of the map.
+    // False (nothing changes) when the clipboard holds no text.
+    bool pasteData();
+    // "Запись в GRD файл": the grid's values to a GRD file chosen by the
+    // user. False when nothing was written.
+    bool writeGridGrd();
+
+    // --- Commands ----------------------------------------------------------------------
+    // A map command as the menus and tool bars see it: enabled only when the
+    // view's table enables it and something here can carry it out (its own
+    // action, a dialog, or this window); checked as the table says.
+    CommandState commandState(MapCommand command) const;
+    bool runCommand(MapCommand command);
+
     // MapViewHost
     bool openDialog(MapCommand command, CVexaView& view) override;
     bool openCrossSection(CVexaView& from, CrossSection section) override;

@@ -607,6 +607,26 @@ void MapModel::addDataFile(CVexaDoc& doc, const std::string& path) {
     if (set.size() > 0) addPointSet(std::move(set));
 }
 
+PointSet* MapModel::addDataText(CVexaDoc& doc, std::string_view text) {
+    auto table = std::make_unique<DataTable>();
+    table->readText(text);
+    PointSet set;
+    set.buildFromTable(*table);
+    set.setName(defaultPointSetName());
+    set.badgeFormat.readProfile(-1);
+    set.computeStatistics();
+    if (set.size() == 0) return nullptr;
+    if (doc.addTable(std::move(table)) < 0) return nullptr;
+    const bool first = mainPoints_ == nullptr;
+    PointSet& added = addPointSet(std::move(set));
+    if (first) {
+        // The grid of the empty map gives way to one over the data.
+        grid_.reset();
+        if (const std::optional<DRect> area = extent()) layDefaultGrid(withSides(*area));
+    }
+    return &added;
+}
+
 void MapModel::linesFromNamedPoints(const PointSet& set) {
     // Consecutive points of one name make a polyline in the sub-group of
     // that name, numbered within it; a polyline of one point is dropped.

@@ -217,6 +217,11 @@ public:
     void buildFromDocument(CVexaDoc& doc, const StartupOptions& options);
     // One more data set from a file, as a point set of the map.
     void addDataFile(CVexaDoc& doc, const std::string& path);
+    // Text in the clipboard's form (spreadsheet columns) as a point set of
+    // the map; the table goes to the document. A map without a main set
+    // takes it as its main set, and its grid is laid anew over the data.
+    // nullptr (nothing changes) when the text holds no point.
+    PointSet* addDataText(CVexaDoc& doc, std::string_view text);
 
     // --- Map types ------------------------------------------------------------------
     // Builds the map type; -1 when nothing was built (no data, no grid,

@@ -34,130 +34,16 @@
 #include "platform/qt/qt_device.h"
 #include "platform/status.h"
 #include "render/map_widget.h"
+#include "tests/app/main_window_fixtures.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
 namespace {
 
+using namespace apptest;
 namespace fs = std::filesystem;
 using testing::testDir;
 using testing::writeFile;
-
-// Answers questions from a list (No once it is used up) and keeps what was
-// asked and warned.
-class ScriptedBoxes final : public Boxes {
-public:
-    void information(const std::string&, const std::string&) override {}
-    void warning(const std::string&, const std::string& text) override { warnings.push_back(text); }
-    Answer question(const std::string&, const std::string& text) override {
-        asked.push_back(text);
-        if (answers.empty()) return Answer::No;
-        const Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-
-    std::deque<Answer> answers;
-    std::vector<std::string> asked;
-    std::vector<std::string> warnings;
-};
-
-// Chooses files from a list (cancelled once it is used up) and keeps the
-// extension of every request.
-class ScriptedChooser final : public FileChooser {
-public:
-    std::optional<std::string> choose(bool forOpen, const std::string& extension,
-                                      const std::string&) override {
-        requests.push_back({forOpen, extension});
-        if (paths.empty()) return std::nullopt;
-        std::optional<std::string> p = paths.front();
-        paths.pop_front();
-        return p;
-    }
-
-    struct Request {
-        bool forOpen;
-        std::string extension;
-    };
-    std::deque<std::optional<std::string>> paths;
-    std::vector<Request> requests;
-};
-
-// 30 points of the plane v = x / 2 + y: six columns (every other row shifted
-// by 3) and five rows; values 0..73.
-std::string planeText() {
-    std::string text;
-    for (int j = 0; j < 5; ++j) {
-        for (int i = 0; i < 6; ++i) {
-            const int x = 10 * i + (j % 2) * 3, y = 12 * j;
-            text += std::to_string(x) + ' ' + std::to_string(y) + ' ' +
-                    std::to_string(x / 2.0 + y) + '\n';
-        }
-    }
-    return text;
-}
-
-std::string inTestDir(const std::string& name) { return (testDir() / name).string(); }
-
-bool startsWith(const std::string& text, std::string_view head) {
-    return text.compare(0, head.size(), head) == 0;
-}
-
-std::optional<std::string> profileText(const char* section, const std::string& key) {
-    std::string value;
-    if (readProfileText(section, key, value) != 0) return std::nullopt;
-    return value;
-}
-
-QMdiSubWindow* subWindowOf(MapWindow* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); }
-
-std::string captionOf(MapWindow* w) { return w->windowTitle().toStdString(); }
-
-void settle() {
-    for (int k = 0; k < 5; ++k) QApplication::processEvents();
-}
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        gdi::setDeviceFactory(&factory_);
-        setBoxes(&boxes_);
-        dataPath_ = writeFile("points.dat", planeText());
-        makeWindow();
-    }
-    void TearDown() override {
-        window_.reset();
-        setFileChooser(nullptr);
-        setBoxes(nullptr);
-        gdi::setDeviceFactory(nullptr);
-    }
-
-    // A main window as the program shows it, with our file choices.
-    void makeWindow() {
-        window_.reset();
-        window_ = std::make_unique<MainWindow>();
-        setFileChooser(&chooser_);
-        window_->resize(1000, 800);
-        window_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    }
-
-    // The data file as an isoline map ("-m isolines").
-    MapWindow* openIsolines(const std::string& path) {
-        StartupOptions options;
-        options.file = path;
-        options.mapType = 1;
-        EXPECT_EQ(window_->openStartupFile(options), kExitDone);
-        settle();
-        return window_->activeMapWindow();
-    }
-
-    QtDeviceFactory factory_;
-    ScriptedBoxes boxes_;
-    ScriptedChooser chooser_;
-    std::string dataPath_;
-    std::unique_ptr<MainWindow> window_;
-};
 
 // --- Opening -------------------------------------------------------------------------------------
 

@@ -1,0 +1,119 @@
+#include "app/menu_table.h"
+
+#include <array>
+
+namespace gridova {
+namespace {
+
+using C = MapCommand;
+using F = FrameCommand;
+using P = MenuPopup;
+
+constexpr std::array kPopups = {
+    MenuPopupEntry{P::File, 9010, kBothMenus},  MenuPopupEntry{P::Edit, 9100, kMapMenu},
+    MenuPopupEntry{P::Objects, 9101, kMapMenu}, MenuPopupEntry{P::Format, 9102, kMapMenu},
+    MenuPopupEntry{P::View, 9103, kBothMenus},  MenuPopupEntry{P::Windows, 9104, kMapMenu},
+    MenuPopupEntry{P::Help, 9105, kBothMenus},
+};
+
+// An item running a map command.
+constexpr MenuItem map(P popup, int text, C command, const char* keys = "",
+                       bool separatorBefore = false, bool checkable = false) {
+    return MenuItem{popup, text, command, F::None, keys, kMapMenu, separatorBefore, checkable};
+}
+constexpr MenuItem check(P popup, int text, C command, bool separatorBefore = false) {
+    return map(popup, text, command, "", separatorBefore, true);
+}
+// An item running a command of the main window.
+constexpr MenuItem frame(P popup, int text, F command, unsigned kinds, const char* keys = "",
+                         bool separatorBefore = false, bool checkable = false) {
+    return MenuItem{popup, text, std::nullopt, command, keys, kinds, separatorBefore, checkable};
+}
+
+constexpr std::array kItems = {
+    // "Файл"
+    frame(P::File, 9011, F::NewMap, kBothMenus, "Ctrl+N"),
+    frame(P::File, 9012, F::Open, kBothMenus, "Ctrl+O"),
+    frame(P::File, 9013, F::Close, kMapMenu),
+    frame(P::File, 9014, F::SaveDocument, kMapMenu, "", true),
+    frame(P::File, 9015, F::SaveDocumentAs, kMapMenu),
+    frame(P::File, 9106, F::OpenTriangles, kBothMenus, "", true),
+    frame(P::File, 9107, F::OpenArray, kBothMenus),
+    // Ctrl+S saves the picture, as in every drawing window.
+    map(P::File, 9016, C::SavePicture, "Ctrl+S", true),
+    map(P::File, 9108, C::WriteGridText),
+    map(P::File, 9109, C::WriteGridGrd),
+    frame(P::File, 9110, F::PrintSetup, kMapMenu, "", true),
+    frame(P::File, 9111, F::Print, kMapMenu, "Ctrl+P"),
+    map(P::File, 9112, C::MapSize),
+    frame(P::File, 9126, F::InputFormat, kNoDocumentMenu, "", true),
+    frame(P::File, 0, F::RecentFiles, kBothMenus),
+    frame(P::File, 9017, F::Exit, kBothMenus, "", true),
+    // "Правка"
+    map(P::Edit, 9113, C::CopyToClipboard, "Ctrl+C"),
+    map(P::Edit, 9114, C::PasteData, "Ctrl+V"),
+    map(P::Edit, 9115, C::PointEditor, "", true),
+    map(P::Edit, 9133, C::CoordinateInput),
+    // "Объекты"
+    map(P::Objects, 9116, C::Border),
+    map(P::Objects, 9117, C::Grid),
+    map(P::Objects, 9118, C::MapType),
+    map(P::Objects, 9119, C::Title),
+    map(P::Objects, 9120, C::BackgroundPicture),
+    map(P::Objects, 9121, C::Interpolation, "", true),
+    map(P::Objects, 9151, C::SolverSettings),
+    map(P::Objects, 9122, C::Digitizing),
+    map(P::Objects, 9150, C::CrossSection, "", true),
+    map(P::Objects, 9148, C::MirrorPoints),
+    // "Формат"
+    check(P::Format, 9123, C::ToggleColorFill),
+    check(P::Format, 9124, C::ToggleColorBar),
+    map(P::Format, 9149, C::ColorScale),
+    check(P::Format, 9125, C::ToggleFrame),
+    check(P::Format, 9147, C::ToggleScaleBar),
+    check(P::Format, 9141, C::ToggleGridLines),
+    frame(P::Format, 9126, F::InputFormat, kMapMenu, "", true),
+    map(P::Format, 9127, C::IsolineList),
+    map(P::Format, 9128, C::BadgeFormat),
+    map(P::Format, 9129, C::BackgroundColor),
+    check(P::Format, 9137, C::LockAspectRatio, true),
+    check(P::Format, 9138, C::ToggleConnectPoints),
+    // "Вид"
+    frame(P::View, 9130, F::MapBar, kBothMenus, "", false, true),
+    frame(P::View, 9131, F::ToolBar, kBothMenus, "", false, true),
+    frame(P::View, 9132, F::StatusBar, kBothMenus, "", false, true),
+    map(P::View, 9142, C::ZoomPart, "", true),
+    map(P::View, 9143, C::ZoomAll),
+    map(P::View, 9145, C::ZoomPrevious),
+    map(P::View, 9144, C::ZoomNext),
+    check(P::View, 9146, C::DrawLine, true),
+    map(P::View, 9135, C::View3D, "", true),
+    map(P::View, 9136, C::ViewOpenGL),
+    // The language is chosen with or without a map.
+    MenuItem{P::View, 9134, C::Language, F::None, "", kBothMenus, true, false},
+    // "Окна"
+    frame(P::Windows, 9024, F::NewWindow, kMapMenu),
+    frame(P::Windows, 9019, F::Cascade, kMapMenu),
+    frame(P::Windows, 9020, F::Tile, kMapMenu),
+    frame(P::Windows, 9025, F::Column, kMapMenu),
+    frame(P::Windows, 9021, F::ArrangeIcons, kMapMenu),
+    frame(P::Windows, 0, F::WindowList, kMapMenu, "", true),
+    // "?"
+    frame(P::Help, 9140, F::Contents, kBothMenus),
+    frame(P::Help, 9139, F::About, kBothMenus, "", true),
+};
+
+}  // namespace
+
+std::span<const MenuPopupEntry> menuPopups() { return kPopups; }
+
+std::span<const MenuItem> menuItems() { return kItems; }
+
+const MenuItem* menuItemFor(MapCommand command) {
+    for (const MenuItem& item : kItems) {
+        if (item.map == command) return &item;
+    }
+    return nullptr;
+}
+
+}  // namespace gridova

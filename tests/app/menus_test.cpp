@@ -1,0 +1,262 @@
+// The main window's menus on the offscreen platform: every command of the
+// map view's table has its item in its pop-up, the item's state follows the
+// map, and triggering it does what the command says; the menu without a
+// document; the keys.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/map_window.h"
+#include "app/menu_table.h"
+#include "render/map_commands.h"
+#include "tests/app/main_window_fixtures.h"
+
+namespace gridova {
+namespace {
+
+using namespace apptest;
+namespace fs = std::filesystem;
+using testing::writeFile;
+
+// Where each map command stands and what it does to a map of isolines.
+// An empty `observe` marks a command that is shown but disabled on such a
+// map: its dialog or window is not there yet, or the map lacks what it
+// needs.
+struct CommandCase {
+    MapCommand command;
+    MenuPopup popup;
+    // A text that changes when the command has done its work.
+    std::function<std::string(MapWindow&)> observe;
+    // Set-up before the command is triggered.
+    std::function<void(MapWindow&, ScriptedChooser&)> prepare = nullptr;
+    // Enabled, and opens a modal dialog (answered in the tests of the
+    // dialog): not triggered here.
+    bool modalDialog = false;
+};
+
+std::string flag(bool on) { return on ? "1" : "0"; }
+
+std::vector<CommandCase> commandCases() {
+    using C = MapCommand;
+    using P = MenuPopup;
+    const auto model = [](MapWindow& w) -> MapModel& { return w.view().model(); };
+    return {
+        {C::Border, P::Objects, nullptr},
+        {C::Grid, P::Objects, nullptr},
+        {C::ToggleGridLines, P::Format,
+         [=](MapWindow& w) { return flag(model(w).grid()->showGrid != 0); }},
+        {C::MapType, P::Objects, nullptr},
+        {C::Title, P::Objects, nullptr},
+        {C::BackgroundPicture, P::Objects, nullptr},
+        {C::Interpolation, P::Objects, nullptr},
+        {C::Digitizing, P::Objects, nullptr},
+        {C::ToggleColorFill, P::Format,
+         [=](MapWindow& w) { return flag(model(w).colorFill() != nullptr); }},
+        {C::ToggleColorBar, P::Format,
+         [=](MapWindow& w) { return flag(model(w).grid()->colorScale.visible != 0); }},
+        {C::ToggleFrame, P::Format,
+         [=](MapWindow& w) { return flag(model(w).settings.frameVisible != 0); }},
+        {C::IsolineList, P::Format, nullptr},
+        {C::BadgeFormat, P::Format, nullptr},
+        {C::BackgroundColor, P::Format, nullptr, nullptr, true},  // main_window_test
+        {C::ZoomPart, P::View, [](MapWindow& w) { return flag(w.view().zoom().isOpen()); }},
+        {C::ZoomAll, P::View, nullptr},       // no zoom window yet
+        {C::ZoomNext, P::View, nullptr},      // no history yet
+        {C::ZoomPrevious, P::View, nullptr},  // no history yet
+        {C::DrawLine, P::View, [](MapWindow& w) { return flag(w.view().lineDrawing()); }},
+        {C::ToggleScaleBar, P::Format,
+         [](MapWindow& w) { return flag(w.view().scaleBar->visible()); }},
+        {C::MirrorPoints, P::Objects,
+         [=](MapWindow& w) { return std::to_string(model(w).mainPoints()->points()[0].y); }},
+        {C::ColorScale, P::Format, nullptr},
+        {C::LockAspectRatio, P::Format, [](MapWindow& w) { return flag(w.view().aspectRatio); }},
+        {C::ToggleConnectPoints, P::Format,
+         [=](MapWindow& w) { return flag(model(w).settings.connectPoints != 0); }},
+        {C::CopyToClipboard, P::Edit,
+         [](MapWindow&) {
+             const QImage image = QApplication::clipboard()->image();
+             return std::to_string(image.width()) + "x" + std::to_string(image.height());
+         },
+         [](MapWindow&, ScriptedChooser&) { QApplication::clipboard()->clear(); }},
+        {C::PasteData, P::Edit,
+         [=](MapWindow& w) { return std::to_string(model(w).pointTree().pointSets().size()); },
+         [](MapWindow&, ScriptedChooser&) {
+             QApplication::clipboard()->setText(QStringLiteral("1\t2\t3\r\n4\t5\t6\r\n7\t1\t2"));
+         }},
+        {C::SavePicture, P::File,
+         [](MapWindow&) { return flag(fs::exists(inTestDir("menu.png"))); },
+         [](MapWindow&, ScriptedChooser& chooser) { chooser.paths = {inTestDir("menu.png")}; }},
+        {C::MapSize, P::File, nullptr},
+        {C::WriteGridText, P::File, nullptr},
+        {C::WriteGridGrd, P::File,
+         [](MapWindow&) {
+             return fs::exists(inTestDir("menu.grd"))
+                        ? testing::readFile(inTestDir("menu.grd")).substr(0, 4)
+                        : std::string();
+         },
+         [](MapWindow&, ScriptedChooser& chooser) { chooser.paths = {inTestDir("menu.grd")}; }},
+        {C::CrossSection, P::Objects, nullptr},  // no line drawn
+        {C::View3D, P::View, nullptr},
+        {C::ViewOpenGL, P::View, nullptr},
+        {C::PointEditor, P::Edit, nullptr},
+        {C::CoordinateInput, P::Edit, nullptr},
+        {C::Language, P::View, nullptr},
+        {C::SolverSettings, P::Objects, nullptr},
+    };
+}
+
+class MenusTest : public MainWindowTest {};
+
+// One case per command of the view's table, in the table's order.
+TEST_F(MenusTest, EveryMapCommandHasItsItemStateAndEffect) {
+    const std::vector<CommandCase> cases = commandCases();
+    ASSERT_EQ(cases.size(), mapCommands().size());
+    int number = 0;
+    for (const CommandCase& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.command));
+        ASSERT_EQ(c.command, mapCommands()[static_cast<std::size_t>(number)].id);
+        MapWindow* w =
+            openIsolines(writeFile("map" + std::to_string(number++) + ".dat", planeText()));
+        ASSERT_NE(w, nullptr);
+        QAction* action = window_->actionFor(c.command);
+        ASSERT_NE(action, nullptr);
+        QMenu* popup = window_->popupMenu(c.popup, true);
+        ASSERT_NE(popup, nullptr);
+        EXPECT_TRUE(popup->actions().contains(action));
+        if (c.prepare) c.prepare(*w, chooser_);
+        window_->refreshActions();
+        const CommandState state = w->commandState(c.command);
+        EXPECT_EQ(action->isEnabled(), state.enabled);
+        if (action->isCheckable()) {
+            EXPECT_EQ(action->isChecked(), state.checked);
+        }
+
+        if (c.modalDialog) {
+            EXPECT_TRUE(action->isEnabled());
+            continue;
+        }
+        if (!c.observe) {
+            EXPECT_FALSE(action->isEnabled());
+            const bool changed = w->view().model().mapChanged;
+            action->trigger();  // a disabled item does nothing
+            EXPECT_EQ(w->view().model().mapChanged, changed);
+            continue;
+        }
+        EXPECT_TRUE(action->isEnabled());
+        const std::string before = c.observe(*w);
+        action->trigger();
+        settle();
+        EXPECT_NE(c.observe(*w), before);
+        if (action->isCheckable()) {
+            // The check mark follows the map when a menu opens.
+            window_->refreshActions();
+            EXPECT_EQ(action->isChecked(), w->commandState(c.command).checked);
+            EXPECT_NE(action->isChecked(), state.checked);
+        }
+    }
+    EXPECT_TRUE(boxes_.warnings.empty());
+}
+
+// Without a map only the menu without a document shows: "Файл", "Вид" and
+// "?"; the map's items are there but disabled.
+TEST_F(MenusTest, WithoutAMapTheMenuWithoutADocumentShows) {
+    const auto shownPopups = [&] {
+        std::vector<std::string> titles;
+        for (QAction* a : window_->menuBar()->actions()) {
+            if (a->isVisible()) titles.push_back(a->text().toStdString());
+        }
+        return titles;
+    };
+    EXPECT_EQ(shownPopups(), (std::vector<std::string>{"Файл", "&Вид", "&?"}));
+    EXPECT_FALSE(window_->actionFor(MapCommand::CopyToClipboard)->isEnabled());
+    EXPECT_TRUE(window_->actionFor(FrameCommand::Open)->isEnabled());
+    EXPECT_FALSE(window_->actionFor(FrameCommand::SaveDocument)->isEnabled());
+
+    ASSERT_NE(openIsolines(dataPath_), nullptr);
+    EXPECT_EQ(shownPopups(), (std::vector<std::string>{"Файл", "Правка", "Объекты", "Формат",
+                                                       "&Вид", "Окна", "&?"}));
+    EXPECT_TRUE(window_->actionFor(FrameCommand::SaveDocument)->isEnabled());
+
+    // The last map closed: back to the menu without a document.
+    window_->runFrameCommand(FrameCommand::Close);
+    settle();
+    EXPECT_EQ(shownPopups(), (std::vector<std::string>{"Файл", "&Вид", "&?"}));
+}
+
+// Ctrl+S saves the picture, as in every drawing window; Ctrl+C copies and
+// Ctrl+V pastes.
+TEST_F(MenusTest, KeysOfTheMapMenu) {
+    EXPECT_EQ(window_->actionFor(MapCommand::SavePicture)->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_TRUE(window_->actionFor(FrameCommand::SaveDocument)->shortcut().isEmpty());
+    EXPECT_EQ(window_->actionFor(MapCommand::CopyToClipboard)->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::Key_C));
+    EXPECT_EQ(window_->actionFor(MapCommand::PasteData)->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::Key_V));
+    EXPECT_EQ(window_->actionFor(FrameCommand::NewMap)->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::Key_N));
+}
+
+// "Новая карта" makes a map that data can be pasted into: the pasted set
+// becomes the main set and gets a grid over it.
+TEST_F(MenusTest, ANewMapTakesPastedData) {
+    window_->runFrameCommand(FrameCommand::NewMap);
+    settle();
+    MapWindow* w = window_->activeMapWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->view().model().mainPoints(), nullptr);
+    QApplication::clipboard()->clear();
+    window_->refreshActions();
+    EXPECT_FALSE(window_->actionFor(MapCommand::PasteData)->isEnabled());
+
+    QApplication::clipboard()->setText(QStringLiteral("10\t20\t1\r\n30\t20\t2\r\n20\t40\t3\r\n"));
+    window_->refreshActions();
+    ASSERT_TRUE(window_->actionFor(MapCommand::PasteData)->isEnabled());
+    window_->actionFor(MapCommand::PasteData)->trigger();
+    const PointSet* main = w->view().model().mainPoints();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->size(), 3u);
+    ASSERT_NE(w->view().model().grid(), nullptr);
+    EXPECT_TRUE(w->view().model().grid()->extent().contains(DRect(10, 20, 30, 40)));
+    EXPECT_EQ(w->document().tables().size(), 1u);
+    // The map of the pasted points can be built at once.
+    EXPECT_EQ(w->view().applyMapType(MapType::Isolines), 0);
+}
+
+// "Новое окно" shows the same document in a second window with a map of
+// its own; "Столбцами" puts the windows side by side.
+TEST_F(MenusTest, NewWindowAndWindowsSideBySide) {
+    MapWindow* first = openIsolines(dataPath_);
+    ASSERT_NE(first, nullptr);
+    window_->runFrameCommand(FrameCommand::NewWindow);
+    settle();
+    MapWindow* second = window_->activeMapWindow();
+    ASSERT_NE(second, first);
+    EXPECT_EQ(&second->document(), &first->document());
+    EXPECT_NE(&second->view().model(), &first->view().model());
+    ASSERT_NE(second->view().model().mainPoints(), nullptr);
+    EXPECT_EQ(second->view().model().mainPoints()->size(), 30u);
+    EXPECT_EQ(captionOf(first), "points.dat:1");
+    EXPECT_EQ(captionOf(second), "points.dat:2");
+
+    window_->runFrameCommand(FrameCommand::Column);
+    settle();
+    const QRect a = subWindowOf(first)->geometry();
+    const QRect b = subWindowOf(second)->geometry();
+    EXPECT_EQ(a.top(), 0);
+    EXPECT_EQ(b.top(), 0);
+    EXPECT_EQ(a.width(), b.width());
+    EXPECT_EQ(a.right() + 1, b.left());
+}
+
+}  // namespace
+}  // namespace gridova
