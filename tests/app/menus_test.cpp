@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -256,6 +258,51 @@ TEST_F(MenusTest, NewWindowAndWindowsSideBySide) {
     EXPECT_EQ(b.top(), 0);
     EXPECT_EQ(a.width(), b.width());
     EXPECT_EQ(a.right() + 1, b.left());
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// Each pop-up of the map window's menu opened over the window, as a
+// picture: written to $GRIDOVA_SCREENSHOT_DIR when it is set (to look at),
+// else to the test's folder. Every pop-up holds items and draws them.
+TEST_F(MenusTest, EveryPopupOpensOverTheMap) {
+    ASSERT_NE(openIsolines(dataPath_), nullptr);
+    window_->resize(1100, 800);
+    settle();
+    const char* dir = std::getenv("GRIDOVA_SCREENSHOT_DIR");
+    const fs::path out = dir != nullptr && *dir != '\0' ? fs::path(dir) : testing::testDir();
+    int shown = 0;
+    for (QAction* top : window_->menuBar()->actions()) {
+        if (!top->isVisible() || top->menu() == nullptr) continue;
+        QMenu* menu = top->menu();
+        const QRect place = window_->menuBar()->actionGeometry(top);
+        menu->popup(window_->menuBar()->mapToGlobal(place.bottomLeft()));
+        settle();
+        ASSERT_TRUE(menu->isVisible()) << top->text().toStdString();
+        EXPECT_FALSE(menu->actions().isEmpty());
+        QImage picture = window_->grab().toImage();
+        const QImage items = menu->grab().toImage();
+        QPainter painter(&picture);
+        painter.drawImage(window_->mapFromGlobal(menu->pos()), items);
+        painter.end();
+        // The pop-up draws more than its background.
+        const QImage rgb = items.convertToFormat(QImage::Format_RGB32);
+        bool varied = false;
+        for (int y = 0; y < rgb.height() && !varied; ++y) {
+            for (int x = 0; x < rgb.width() && !varied; ++x)
+                varied = rgb.pixel(x, y) != rgb.pixel(0, 0);
+        }
+        EXPECT_TRUE(varied) << top->text().toStdString();
+        const std::string name = "menu" + std::to_string(++shown) + ".png";
+        EXPECT_TRUE(picture.save(QString::fromStdString((out / name).string())));
+        menu->hide();
+        settle();
+    }
+    EXPECT_EQ(shown, 7);
 }
 
 }  // namespace
