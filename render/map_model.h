@@ -245,6 +245,32 @@ public:
     // The main set mirrored top to bottom within its range.
     void mirrorPoints();
 
+    // --- Editing the objects (render/map_model_edits.cpp) -----------------------------
+    // Each tells the observers what changed; false when nothing did.
+    // The set (one of the point tree's) becomes the main set.
+    bool setMainPoints(PointSet* set);
+    // The set leaves the point tree; the main set's place goes to the first
+    // set left, or to none.
+    bool removePointSet(const PointSet* set);
+    // A line through the set's points in their order joins the object tree.
+    bool joinPoints(const PointSet& set);
+    // The isolines' pieces as lines of a new group of the object tree: one
+    // sub-group per isoline, named by its level, each line with the level
+    // as its value. With `index`, that isoline only.
+    bool copyIsolinesToLines(std::optional<int> index = std::nullopt);
+    // The outlines of the colour bands as a new group of the object tree.
+    bool copyColorFillToLines();
+    // One isoline goes (with `index`), or all of them; the colour fill
+    // built from them goes too.
+    bool removeIsolines(std::optional<int> index = std::nullopt);
+    // A new, empty group in the group of the object tree.
+    Bush* addGroup(Bush& parent);
+    // A group of the object tree goes with what it holds (the tree itself
+    // when it is the group).
+    bool removeGroup(const Bush* group);
+    // A line of the object tree goes.
+    bool removeLine(const BushItem* line);
+
     // --- Cross-section --------------------------------------------------------------
     // The cross-section along the polyline; nothing with fewer than 2
     // points, a grid without values, or a line that meets no node with a

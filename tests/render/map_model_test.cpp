@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -163,6 +164,123 @@ TEST(MapModelChanges, ALargeGridRunTakenOverIsBuiltWhenCompleted) {
     EXPECT_FALSE(model.isolines()->empty());
     EXPECT_EQ(log.seen, (std::vector<unsigned>{static_cast<unsigned>(kEverythingChanged)}));
     model.removeObserver(&log);
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+std::size_t linesIn(const Bush& group) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < group.itemCount(); ++i) n += group.item(i).line() != nullptr;
+    for (std::size_t i = 0; i < group.childCount(); ++i) n += linesIn(group.child(i));
+    return n;
+}
+
+TEST(MapModelEdits, MainSetRemovedSetsAndJoinedPoints) {
+    MapModel model;
+    PointSet& first = model.addPointSet(threePoints());
+    PointSet& second = model.addPointSet(threePoints());
+    ChangeLog log;
+    model.addObserver(&log);
+    PointSet foreign = threePoints();
+    EXPECT_FALSE(model.setMainPoints(&foreign));  // not one of the map's sets
+    EXPECT_FALSE(model.setMainPoints(&first));    // already the main set
+    EXPECT_TRUE(log.seen.empty());
+    ASSERT_TRUE(model.setMainPoints(&second));
+    EXPECT_EQ(model.mainPoints(), &second);
+    EXPECT_EQ(log.seen, (std::vector<unsigned>{kPointsChanged}));
+
+    ASSERT_TRUE(model.joinPoints(second));
+    ASSERT_NE(model.objectTreeIfAny(), nullptr);
+    ASSERT_EQ(linesIn(*model.objectTreeIfAny()), 1u);
+    const Line* joined = model.objectTree().child(0).item(0).line();
+    ASSERT_NE(joined, nullptr);
+    EXPECT_EQ(joined->size(), 3u);
+    EXPECT_EQ(joined->points()[1].x, 4.0);
+
+    // The main set goes: the first set left takes its place, then none.
+    ASSERT_TRUE(model.removePointSet(&second));
+    EXPECT_EQ(model.mainPoints(), &first);
+    EXPECT_FALSE(model.removePointSet(&foreign));
+    ASSERT_TRUE(model.removePointSet(&first));
+    EXPECT_EQ(model.mainPoints(), nullptr);
+    EXPECT_TRUE(model.pointTree().pointSets().empty());
+    model.removeObserver(&log);
+}
+
+TEST(MapModelEdits, IsolinesCopiedIntoLinesAndRemoved) {
+    MapModel model;
+    model.addPointSet(threePoints());
+    model.setGrid(EqNet::fromCounts(DRect(0, 0, 4, 3), 20, 20));
+    ASSERT_EQ(model.applyMapType(MapType::ColorIsolines), 0);
+    const IsolineSet& isolines = *model.isolines();
+    ASSERT_GE(isolines.size(), 3u);
+    ASSERT_NE(model.colorFill(), nullptr);
+    std::size_t pieces = 0;
+    for (int k = 0; k < static_cast<int>(isolines.size()); ++k) {
+        pieces += isolines.at(k)->pieces().size();
+    }
+
+    ASSERT_TRUE(model.copyIsolinesToLines());
+    const Bush& all = model.objectTree().child(0);
+    EXPECT_EQ(all.name(), text(89));
+    ASSERT_EQ(all.childCount(), isolines.size());
+    EXPECT_EQ(linesIn(all), pieces);
+    for (std::size_t k = 0; k < all.childCount(); ++k) {
+        const double level = isolines.at(static_cast<int>(k))->value;
+        char name[64];
+        std::snprintf(name, sizeof name, "%g", level);
+        EXPECT_EQ(all.child(k).name(), name);
+        for (std::size_t i = 0; i < all.child(k).itemCount(); ++i) {
+            EXPECT_EQ(all.child(k).item(i).line()->value, level);
+        }
+    }
+    ASSERT_TRUE(model.copyIsolinesToLines(1));
+    EXPECT_EQ(model.objectTree().child(1).childCount(), 1u);
+    EXPECT_FALSE(model.copyIsolinesToLines(99));
+
+    ASSERT_TRUE(model.copyColorFillToLines());
+    EXPECT_EQ(linesIn(model.objectTree().child(2)), linesIn(*model.colorFill()));
+    EXPECT_GT(linesIn(model.objectTree().child(2)), 0u);
+
+    // An isoline goes, and the bands built from the levels with it.
+    const std::size_t before = isolines.size();
+    const double second = isolines.at(1)->value;
+    ASSERT_TRUE(model.removeIsolines(0));
+    EXPECT_EQ(model.isolines()->size(), before - 1);
+    EXPECT_EQ(model.isolines()->at(0)->value, second);
+    EXPECT_EQ(model.colorFill(), nullptr);
+    EXPECT_FALSE(model.copyColorFillToLines());
+    ASSERT_TRUE(model.removeIsolines());
+    EXPECT_TRUE(model.isolines()->empty());
+    EXPECT_FALSE(model.removeIsolines());
+}
+
+TEST(MapModelEdits, GroupsAndLinesOfTheObjectTree) {
+    MapModel model;
+    BushItem& line = model.addLine(Line({{0, 0}, {1, 1}}));
+    Bush& tree = model.objectTree();
+    Bush other;
+    EXPECT_EQ(model.addGroup(other), nullptr);  // not a group of the map
+    Bush* group = model.addGroup(tree);
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(tree.childCount(), 2u);
+    Bush* inner = model.addGroup(*group);
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(inner->parent(), group);
+
+    BushItem loose(Line({{0, 0}, {2, 2}}));
+    EXPECT_FALSE(model.removeLine(&loose));
+    ASSERT_TRUE(model.removeLine(&line));
+    EXPECT_EQ(linesIn(tree), 0u);
+    ASSERT_TRUE(model.removeGroup(group));  // with the group inside it
+    EXPECT_EQ(tree.childCount(), 1u);
+    EXPECT_FALSE(model.removeGroup(&other));
+    ASSERT_TRUE(model.removeGroup(&tree));
+    EXPECT_EQ(model.objectTreeIfAny(), nullptr);
 }
 
 }  // namespace

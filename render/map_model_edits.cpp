@@ -1,0 +1,173 @@
+// Editing the map's objects from the map bar: the main set, point sets,
+// isolines copied into the lines, groups and lines of the object tree.
+#include <cstdio>
+#include <string>
+
+#include "platform/messages.h"
+#include "render/map_model.h"
+
+namespace gridova {
+namespace {
+
+constexpr int kIsolinesName = 89;   // "Изолинии"
+constexpr int kColorFillName = 18;  // "Цветные изолини"
+
+std::string levelName(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%g", value);
+    return buffer;
+}
+
+// Is the group part of the tree (the tree itself included)?
+bool holds(const Bush& tree, const Bush* group) {
+    if (&tree == group) return true;
+    for (std::size_t i = 0; i < tree.childCount(); ++i) {
+        if (holds(tree.child(i), group)) return true;
+    }
+    return false;
+}
+
+// The group of the tree that holds the item; nullptr when none does.
+Bush* holderOf(Bush& tree, const BushItem* item) {
+    for (std::size_t i = 0; i < tree.itemCount(); ++i) {
+        if (&tree.item(i) == item) return &tree;
+    }
+    for (std::size_t i = 0; i < tree.childCount(); ++i) {
+        if (Bush* found = holderOf(tree.child(i), item)) return found;
+    }
+    return nullptr;
+}
+
+void copyLines(const LineList& lines, Bush& group, std::optional<double> value) {
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        Line line = *lines.line(k);
+        if (value) line.value = *value;
+        group.addItem(BushItem(std::move(line)));
+    }
+}
+
+void copyTree(const Bush& from, Bush& to) {
+    for (std::size_t i = 0; i < from.itemCount(); ++i) {
+        if (const Line* line = from.item(i).line()) to.addItem(BushItem(Line(*line)));
+    }
+    for (std::size_t i = 0; i < from.childCount(); ++i) {
+        Bush& child = to.addChild(std::make_unique<Bush>(from.child(i).name()));
+        copyTree(from.child(i), child);
+    }
+}
+
+}  // namespace
+
+bool MapModel::setMainPoints(PointSet* set) {
+    if (set == nullptr || set == mainPoints_) return false;
+    for (PointSet* s : pointTree_->pointSets()) {
+        if (s != set) continue;
+        mainPoints_ = set;
+        notify(kPointsChanged);
+        return true;
+    }
+    return false;
+}
+
+bool MapModel::removePointSet(const PointSet* set) {
+    if (set == nullptr) return false;
+    Bush* holder = nullptr;
+    const BushItem* item = nullptr;
+    const auto find = [&](auto& self, Bush& group) -> void {
+        for (std::size_t i = 0; i < group.itemCount() && item == nullptr; ++i) {
+            if (group.item(i).pointSet() == set) {
+                holder = &group;
+                item = &group.item(i);
+            }
+        }
+        for (std::size_t i = 0; i < group.childCount() && item == nullptr; ++i) {
+            self(self, group.child(i));
+        }
+    };
+    find(find, *pointTree_);
+    if (item == nullptr) return false;
+    const bool wasMain = set == mainPoints_;
+    holder->removeItem(item);
+    if (wasMain) {
+        const std::vector<PointSet*> left = pointTree_->pointSets();
+        mainPoints_ = left.empty() ? nullptr : left.front();
+    }
+    pointTree_->recomputeExtent();
+    notify(kPointsChanged);
+    return true;
+}
+
+bool MapModel::joinPoints(const PointSet& set) {
+    if (set.size() < 2) return false;
+    Line joined;
+    for (const DataPoint& p : set.points()) joined.addPoint(p.x, p.y);
+    joined.name = set.name();
+    addLine(std::move(joined));
+    notify(kLinesChanged);
+    return true;
+}
+
+bool MapModel::copyIsolinesToLines(std::optional<int> index) {
+    if (!isolines_ || isolines_->empty()) return false;
+    if (index && isolines_->at(*index) == nullptr) return false;
+    Bush& group = objectTree().addChild(std::make_unique<Bush>(text(kIsolinesName)));
+    const int first = index.value_or(0);
+    const int last = index.value_or(static_cast<int>(isolines_->size()) - 1);
+    for (int k = first; k <= last; ++k) {
+        const Isoline& isoline = *isolines_->at(k);
+        Bush& level = group.addChild(std::make_unique<Bush>(levelName(isoline.value)));
+        copyLines(isoline.pieces(), level, isoline.value);
+    }
+    notify(kLinesChanged);
+    return true;
+}
+
+bool MapModel::copyColorFillToLines() {
+    if (!colorFill_) return false;
+    Bush& group = objectTree().addChild(std::make_unique<Bush>(text(kColorFillName)));
+    copyTree(*colorFill_, group);
+    notify(kLinesChanged);
+    return true;
+}
+
+bool MapModel::removeIsolines(std::optional<int> index) {
+    if (!isolines_ || isolines_->empty()) return false;
+    if (index) {
+        if (!isolines_->removeAt(*index)) return false;
+    } else {
+        isolines_->clear();
+    }
+    colorFill_.reset();
+    bandOutlines_.reset();
+    notify(kIsolinesChanged | kColorFillChanged);
+    return true;
+}
+
+Bush* MapModel::addGroup(Bush& parent) {
+    if (!holds(objectTree(), &parent)) return nullptr;
+    Bush& group = parent.addChild(std::make_unique<Bush>());
+    notify(kLinesChanged);
+    return &group;
+}
+
+bool MapModel::removeGroup(const Bush* group) {
+    if (!objectTree_ || group == nullptr || !holds(*objectTree_, group)) return false;
+    if (group == objectTree_.get()) {
+        objectTree_.reset();
+    } else {
+        Bush* parent = const_cast<Bush*>(group)->parent();
+        if (parent == nullptr || !parent->removeChild(group)) return false;
+    }
+    notify(kLinesChanged);
+    return true;
+}
+
+bool MapModel::removeLine(const BushItem* line) {
+    if (!objectTree_ || line == nullptr || line->line() == nullptr) return false;
+    Bush* holder = holderOf(*objectTree_, line);
+    if (holder == nullptr || !holder->removeItem(line)) return false;
+    notify(kLinesChanged);
+    return true;
+}
+
+}  // namespace gridova
