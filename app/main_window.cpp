@@ -56,9 +56,14 @@ MainWindow::MainWindow(AppContext& context) : context_(context), d_(std::make_un
     context_.setFiles(&d_->chooser);
     context_.setClipboard(&d_->clipboard);
 
+    d_->mapBar = new MapBar(this);
+    d_->mapBar->placeFromProfile();
     buildMenus();
     loadRecentFiles();
-    connect(area_, &QMdiArea::subWindowActivated, this, [this] { updateActions(); });
+    connect(area_, &QMdiArea::subWindowActivated, this, [this] {
+        updateActions();
+        refreshMapBar();
+    });
     updateActions();
 }
 
@@ -146,6 +151,9 @@ std::vector<MapWindow*> MainWindow::mapWindows() const {
 
 MapWindow* MainWindow::addMapWindow(std::shared_ptr<CVexaDoc> document, bool secondary) {
     auto* window = new MapWindow(this, std::move(document), secondary);
+    connect(window, &MapWindow::mapChanged, this, [this, window] {
+        if (window == activeMapWindow()) refreshMapBar();
+    });
     QMdiSubWindow* sub = area_->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     return window;
@@ -187,6 +195,21 @@ void MainWindow::mapWindowClosed() {
         [this] {
             updateCaptions();
             updateActions();
+            refreshMapBar();
+        },
+        Qt::QueuedConnection);
+}
+
+MapBar* MainWindow::mapBar() const { return d_->mapBar; }
+
+void MainWindow::refreshMapBar() {
+    if (d_->mapBarPending) return;
+    d_->mapBarPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            d_->mapBarPending = false;
+            d_->mapBar->showMap(activeMapWindow());
         },
         Qt::QueuedConnection);
 }

@@ -21,6 +21,7 @@ class QLabel;
 
 namespace gridova {
 
+class MapBar;
 class MapWindow;
 
 class MainWindow final : public QMainWindow {
@@ -83,6 +84,8 @@ public:
     // Runs one of the main window's own commands when it is enabled now.
     void runFrameCommand(FrameCommand command);
     bool frameCommandEnabled(FrameCommand command) const;
+    // The map bar (a dock of this window).
+    MapBar* mapBar() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -101,6 +104,8 @@ private:
     void arrangeIcons();
     // "Столбцами": the windows side by side.
     void tileSideBySide();
+    // The map bar shows the active map once the events in hand are done.
+    void refreshMapBar();
 
     // Menus, the status bar and the progress forms.
     struct Private;

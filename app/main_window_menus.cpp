@@ -117,6 +117,7 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::OpenTriangles:
         case FrameCommand::Exit:
         case FrameCommand::StatusBar:
+        case FrameCommand::MapBar:
         case FrameCommand::About:
             return true;
         case FrameCommand::Close:
@@ -132,7 +133,6 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::OpenArray:
         case FrameCommand::PrintSetup:
         case FrameCommand::Print:
-        case FrameCommand::MapBar:
         case FrameCommand::ToolBar:
         case FrameCommand::InputFormat:
         case FrameCommand::Contents:
@@ -156,6 +156,9 @@ void MainWindow::refreshActions() {
             action->setEnabled(frameCommandEnabled(item->frame));
             if (item->frame == FrameCommand::StatusBar) {
                 action->setChecked(statusBar()->isVisible() || !isVisible());
+            }
+            if (item->frame == FrameCommand::MapBar) {
+                action->setChecked(!d_->mapBar->isHidden());
             }
         }
     }
@@ -198,6 +201,9 @@ void MainWindow::runFrameCommand(FrameCommand command) {
             break;
         case FrameCommand::StatusBar:
             statusBar()->setVisible(!statusBar()->isVisible());
+            break;
+        case FrameCommand::MapBar:
+            d_->mapBar->setVisible(d_->mapBar->isHidden());
             break;
         case FrameCommand::NewWindow:
             newWindow(*window);

@@ -18,6 +18,7 @@
 
 #include "app/dialogs/file_dialog.h"
 #include "app/main_window.h"
+#include "app/map_bar.h"
 #include "app/menu_table.h"
 #include "app/qt_progress.h"
 #include "platform/qt/qt_clipboard.h"
@@ -41,6 +42,8 @@ struct MainWindow::Private final : public StatusBar {
     QAction* windowListSeparator = nullptr;
     std::vector<QAction*> windowList;
     int newMaps = 0;
+    MapBar* mapBar = nullptr;
+    bool mapBarPending = false;  // a rebuild of the map bar is on its way
 
     // The map view reports the coordinates under the mouse here; the scopes
     // of long operations "Ждите..." and "Готов".

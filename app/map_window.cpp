@@ -10,6 +10,7 @@
 
 #include "app/dialogs/map_dialogs.h"
 #include "app/main_window.h"
+#include "app/map_bar.h"
 #include "exchange/grid_export.h"
 #include "objects/line_text_files.h"
 #include "platform/messages.h"
@@ -31,6 +32,7 @@ constexpr int kFileFilter = 203;  // " (*.%s)|*.%s|Все файлы (*.*)|*.*||
 constexpr const char* kDirectoryKey = "Directory";
 constexpr const char* kExtensionKey = "Extnsion";
 constexpr const char* kLinesExtension = "lxt";
+constexpr const char* kDataExtension = "dat";
 
 std::string fileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
@@ -63,6 +65,7 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
       view_(std::make_unique<CVexaView>(mainWindow->context())),
       secondary_(secondary) {
     view_->setHost(this);
+    view_->model().addObserver(this);
     widget_ = new MapWidget(*view_, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -72,6 +75,7 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
 }
 
 MapWindow::~MapWindow() {
+    view_->model().removeObserver(this);
     // The widget refers to the view: it goes first.
     delete widget_;
     widget_ = nullptr;
@@ -137,15 +141,50 @@ void MapWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MapWindow::saveLines() {
-    Bush* lines = view_->model().objectTreeIfAny();
-    if (lines == nullptr) return true;
+    const Bush* lines = view_->model().objectTreeIfAny();
+    return lines == nullptr || saveLines(*lines);
+}
+
+bool MapWindow::writeText(const std::string& out) {
     std::unique_ptr<OutputFile> file = chooseAndOpenTextWrite(kLinesExtension);
     if (!file) return false;
-    std::string out;
-    appendGroupText(out, *lines);
-    std::fwrite(out.data(), 1, out.size(), file->file());
+    if (std::fwrite(out.data(), 1, out.size(), file->file()) != out.size()) {
+        warning(formatText(text(201), {file->name()}));
+        return false;
+    }
     return commitOrWarn(*file);
 }
+
+bool MapWindow::saveLines(const Bush& group) {
+    std::string out;
+    appendGroupText(out, group);
+    return writeText(out);
+}
+
+bool MapWindow::saveLine(const Line& line) {
+    std::string out;
+    appendLineText(out, line);
+    return writeText(out);
+}
+
+bool MapWindow::importLines(Bush& group) {
+    const std::optional<std::string> path = chooseFile(true, kLinesExtension);
+    if (!path || path->empty()) return false;
+    if (!readLineFile(*path, group)) return false;
+    view_->model().notify(kLinesChanged);
+    return true;
+}
+
+bool MapWindow::addDataFile(bool asMain) {
+    const std::optional<std::string> path = chooseFile(true, kDataExtension);
+    if (!path || path->empty()) return false;
+    PointSet* set = view_->model().addDataFile(*doc_, *path);
+    if (set == nullptr) return false;
+    if (asMain) view_->model().setMainPoints(set);
+    return true;
+}
+
+void MapWindow::mapModelChanged(unsigned) { emit mapChanged(); }
 
 // --- Saving
 // ------------------------------------------------------------------------------------------
@@ -318,9 +357,9 @@ bool MapWindow::openCrossSection(CVexaView& from, CrossSection section) {
     return true;
 }
 
-void MapWindow::selectLine(CVexaView&, BushItem&) {
-    // This window has no map bar to show the line in: a double click on a
-    // line changes nothing.
+void MapWindow::selectLine(CVexaView&, BushItem& line) {
+    // The map bar shows this map once the main window has made it active.
+    if (main_ != nullptr && main_->activeMapWindow() == this) main_->mapBar()->selectLine(line);
 }
 
 void MapWindow::closeCoordinateWindow() {

@@ -25,7 +25,7 @@ namespace gridova {
 class MainWindow;
 class MapWidget;
 
-class MapWindow final : public QWidget, public MapViewHost {
+class MapWindow final : public QWidget, public MapViewHost, private MapModelObserver {
     Q_OBJECT
 public:
     static constexpr const char* kDocumentSection = "Document Section";
@@ -72,6 +72,15 @@ public:
     // "Запись в GRD файл": the grid's values to a GRD file chosen by the
     // user. False when nothing was written.
     bool writeGridGrd();
+    // "Добавить новую серию..." / "Загрузить новую серию..." (asMain): a
+    // data file chosen by the user as a new point set of the map.
+    bool addDataFile(bool asMain);
+    // "Cохранить...": a group of lines, or one line, to a line file chosen
+    // by the user.
+    bool saveLines(const Bush& group);
+    bool saveLine(const Line& line);
+    // "Импортировать линии...": a line file chosen by the user into the group.
+    bool importLines(Bush& group);
 
     // --- Commands ----------------------------------------------------------------------
     // A map command as the menus and tool bars see it: enabled only when the
@@ -86,12 +95,18 @@ public:
     void selectLine(CVexaView& view, BushItem& line) override;
     void closeCoordinateWindow() override;
 
+signals:
+    // The map changed (the map bar follows).
+    void mapChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     bool writeTo(const std::string& path);
     bool saveLines();
+    void mapModelChanged(unsigned changes) override;
+    bool writeText(const std::string& text);
 
     MainWindow* main_;
     std::shared_ptr<CVexaDoc> doc_;

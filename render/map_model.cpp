@@ -595,7 +595,7 @@ void MapModel::loadDefaultFiles(const StartupOptions& options, bool always) {
     }
 }
 
-void MapModel::addDataFile(CVexaDoc& doc, const std::string& path) {
+PointSet* MapModel::addDataFile(CVexaDoc& doc, const std::string& path) {
     auto table = std::make_unique<DataTable>();
     table->readFile(path);
     PointSet set;
@@ -603,8 +603,8 @@ void MapModel::addDataFile(CVexaDoc& doc, const std::string& path) {
     set.setName(std::filesystem::path(path).stem().string());
     set.badgeFormat.readProfile(-1);
     set.computeStatistics();
-    if (doc.addTable(std::move(table)) < 0) return;
-    if (set.size() > 0) addPointSet(std::move(set));
+    if (doc.addTable(std::move(table)) < 0 || set.size() == 0) return nullptr;
+    return &addPointSet(std::move(set));
 }
 
 PointSet* MapModel::addDataText(CVexaDoc& doc, std::string_view text) {

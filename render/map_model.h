@@ -216,7 +216,8 @@ public:
     // A document file is read by MapDocumentFile.
     void buildFromDocument(CVexaDoc& doc, const StartupOptions& options);
     // One more data set from a file, as a point set of the map.
-    void addDataFile(CVexaDoc& doc, const std::string& path);
+    // nullptr when the file gave no point.
+    PointSet* addDataFile(CVexaDoc& doc, const std::string& path);
     // Text in the clipboard's form (spreadsheet columns) as a point set of
     // the map; the table goes to the document. A map without a main set
     // takes it as its main set, and its grid is laid anew over the data.

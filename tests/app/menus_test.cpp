@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/map_bar.h"
 #include "app/map_window.h"
 #include "app/menu_table.h"
 #include "render/map_commands.h"
@@ -303,6 +305,22 @@ TEST_F(MenusTest, EveryPopupOpensOverTheMap) {
         settle();
     }
     EXPECT_EQ(shown, 7);
+
+    // The map bar's menu of the isolines.
+    QTreeWidget* tree = window_->mapBar()->tree();
+    QTreeWidgetItem* isolines = window_->mapBar()->findNode(MapBar::Node::Isolines);
+    ASSERT_NE(isolines, nullptr);
+    const std::unique_ptr<QMenu> barMenu = window_->mapBar()->menuFor(isolines);
+    tree->setCurrentItem(isolines);
+    barMenu->popup(tree->viewport()->mapToGlobal(tree->visualItemRect(isolines).center()));
+    settle();
+    ASSERT_TRUE(barMenu->isVisible());
+    QImage picture = window_->grab().toImage();
+    QPainter painter(&picture);
+    painter.drawImage(window_->mapFromGlobal(barMenu->pos()), barMenu->grab().toImage());
+    painter.end();
+    EXPECT_TRUE(picture.save(QString::fromStdString((out / "mapbar.png").string())));
+    barMenu->hide();
 }
 
 }  // namespace

@@ -1,0 +1,251 @@
+// The map bar on the offscreen platform: the tree of the active map, its
+// node menus and what they do, the double click, and the bar's place kept
+// in the profile.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QTreeWidget>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/map_bar.h"
+#include "app/map_window.h"
+#include "tests/app/main_window_fixtures.h"
+
+namespace gridova {
+namespace {
+
+using namespace apptest;
+using Node = MapBar::Node;
+
+std::vector<std::string> childTexts(const QTreeWidgetItem* item) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < item->childCount(); ++i) {
+        texts.push_back(item->child(i)->text(0).toStdString());
+    }
+    return texts;
+}
+
+// "text" for an enabled item, "(text)" for a disabled one.
+std::vector<std::string> menuTexts(QMenu& menu) {
+    std::vector<std::string> texts;
+    for (QAction* a : menu.actions()) {
+        const std::string t = a->text().toStdString();
+        texts.push_back(a->isEnabled() ? t : "(" + t + ")");
+    }
+    return texts;
+}
+
+QAction* itemOf(QMenu& menu, const std::string& textOfItem) {
+    for (QAction* a : menu.actions()) {
+        if (a->text().toStdString() == textOfItem) return a;
+    }
+    return nullptr;
+}
+
+class MapBarTest : public MainWindowTest {
+protected:
+    MapBar& bar() { return *window_->mapBar(); }
+    QTreeWidgetItem* node(Node kind) {
+        settle();
+        return bar().findNode(kind);
+    }
+};
+
+TEST_F(MapBarTest, TheTreeShowsTheActiveMap) {
+    EXPECT_EQ(bar().tree()->topLevelItemCount(), 0);
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    QTreeWidgetItem* root = node(Node::Root);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->text(0).toStdString(), "Задание");
+    EXPECT_EQ(childTexts(root),
+              (std::vector<std::string>{"Карты", "Название карты", "Точки", "Сетка", "Граница",
+                                        "Оси", "Изолинии", "Фоновая карта", "Линии"}));
+    QTreeWidgetItem* maps = node(Node::Maps);
+    EXPECT_EQ(childTexts(maps),
+              (std::vector<std::string>{"Цветные изолини", "Расположение точек", "Простые изолинии",
+                                        "Цветные ячейки", "Значения в виде кругов",
+                                        "Сеть треугольников"}));
+    // The map type shown is in bold.
+    EXPECT_TRUE(maps->child(2)->font(0).bold());
+    EXPECT_FALSE(maps->child(0)->font(0).bold());
+    EXPECT_EQ(childTexts(node(Node::Points)), (std::vector<std::string>{"Точки данных", "Значки"}));
+    ASSERT_EQ(node(Node::DataSets)->childCount(), 1);
+    EXPECT_TRUE(node(Node::DataSets)->child(0)->font(0).bold());  // the main set
+    const IsolineSet& isolines = *w->view().model().isolines();
+    QTreeWidgetItem* isolineNodes = node(Node::Isolines);
+    ASSERT_EQ(isolineNodes->childCount(), static_cast<int>(isolines.size()));
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "Изолиния %g", isolines.at(1)->value);
+    EXPECT_EQ(isolineNodes->child(1)->text(0).toStdString(), expected);
+
+    // The tree follows the map: a drawn line shows under "Линии" (the line
+    // command tells the model's observers once it has added the line).
+    w->view().model().addLine(Line({{1, 1}, {20, 20}}));
+    w->view().markChanged();
+    ASSERT_EQ(node(Node::Lines)->childCount(), 1);
+    EXPECT_EQ(MapBar::kindOf(node(Node::Lines)->child(0)->child(0)), Node::Line);
+
+    // Another window: its map; none: an empty tree.
+    window_->runFrameCommand(FrameCommand::NewMap);
+    EXPECT_EQ(node(Node::DataSets)->childCount(), 0);
+    window_->runFrameCommand(FrameCommand::Close);
+    settle();
+    EXPECT_EQ(node(Node::DataSets)->childCount(), 1);
+    window_->runFrameCommand(FrameCommand::Close);
+    settle();
+    EXPECT_EQ(bar().tree()->topLevelItemCount(), 0);
+}
+
+// Each kind of node opens its menu; items whose dialog or window is not
+// built yet are shown greyed.
+TEST_F(MapBarTest, EachNodeHasItsMenu) {
+    ASSERT_NE(openIsolines(dataPath_), nullptr);
+    struct Case {
+        Node kind;
+        std::vector<std::string> items;
+    };
+    const std::vector<Case> cases = {
+        {Node::MapType, {"Нарисовать...", "(Mетод интерполяции...)"}},
+        {Node::PointSet,
+         {"(Сделать активной)", "(Изолировать серию)", "Соединить точки линией",
+          "(Интерполировать...)", "Удалить"}},
+        {Node::DataSets,
+         {"Загрузить новую серию...", "Добавить новую серию...", "(Выделить в новую серию)"}},
+        {Node::Grid,
+         {"(Значения...)", "(Определить значающие элементы...)", "Перерисовать",
+          "(Запись числ. данных...)"}},
+        {Node::Border, {"(Изменить вид..)", "(Удалить)"}},
+        {Node::Isolines,
+         {"(Изменить вид..)", "(Вставить...)", "Копировать изолинии в Линии",
+          "(Копировать цветные изолинии в Линии)", "Удалить"}},
+        {Node::Background, {"(Изменить вид..)", "(Загрузить...)", "(Удалить)", "(Оцифровать)"}},
+        {Node::Lines,
+         {"(Изменить вид..)", "Нарисовать линию", "(Добавить линию)", "Добавить группу",
+          "(Cохранить...)", "Импортировать линии...", "(Удалить)"}},
+        {Node::Axes, {"(Добавить ось...)", "(Удалить)", "(Установить по умолчанию)"}},
+        {Node::Root, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
+        QTreeWidgetItem* item = node(c.kind);
+        ASSERT_NE(item, nullptr);
+        const std::unique_ptr<QMenu> menu = bar().menuFor(item);
+        EXPECT_EQ(menuTexts(*menu), c.items);
+    }
+}
+
+TEST_F(MapBarTest, MenusChangeTheMap) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    const std::size_t levels = model.isolines()->size();
+
+    // An isoline into the lines, then away.
+    QTreeWidgetItem* isoline = node(Node::Isolines)->child(0);
+    auto menu = bar().menuFor(isoline);
+    itemOf(*menu, "Копировать изолинии в Линии")->trigger();
+    ASSERT_NE(model.objectTreeIfAny(), nullptr);
+    ASSERT_EQ(model.objectTree().childCount(), 1u);
+    EXPECT_EQ(model.objectTree().child(0).childCount(), 1u);  // that isoline only
+    menu = bar().menuFor(node(Node::Isolines)->child(0));
+    itemOf(*menu, "Удалить")->trigger();
+    EXPECT_EQ(model.isolines()->size(), levels - 1);
+
+    // A group added to the lines, and the copied group deleted.
+    menu = bar().menuFor(node(Node::Lines));
+    itemOf(*menu, "Добавить группу")->trigger();
+    EXPECT_EQ(model.objectTree().childCount(), 2u);
+    QTreeWidgetItem* copied = node(Node::Lines)->child(0);
+    ASSERT_EQ(MapBar::kindOf(copied), Node::Lines);
+    menu = bar().menuFor(copied);
+    itemOf(*menu, "Удалить")->trigger();
+    EXPECT_EQ(model.objectTree().childCount(), 1u);
+
+    // The points joined by a line; the set deleted leaves no main set.
+    menu = bar().menuFor(node(Node::DataSets)->child(0));
+    itemOf(*menu, "Соединить точки линией")->trigger();
+    EXPECT_EQ(model.objectTree().childCount(), 2u);
+    menu = bar().menuFor(node(Node::DataSets)->child(0));
+    itemOf(*menu, "Удалить")->trigger();
+    EXPECT_EQ(model.mainPoints(), nullptr);
+    EXPECT_EQ(node(Node::DataSets)->childCount(), 0);
+}
+
+// A series from a file: added, or loaded as the main set.
+TEST_F(MapBarTest, SeriesFromDataFiles) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    PointSet* first = model.mainPoints();
+    chooser_.paths = {testing::writeFile("more.dat", "1 1 5\n2 3 6\n"),
+                      testing::writeFile("main.dat", "5 5 1\n6 7 2\n8 1 3\n")};
+    auto menu = bar().menuFor(node(Node::DataSets));
+    itemOf(*menu, "Добавить новую серию...")->trigger();
+    ASSERT_EQ(model.pointTree().pointSets().size(), 2u);
+    EXPECT_EQ(model.mainPoints(), first);
+    EXPECT_EQ(chooser_.requests.back().extension, "dat");
+    menu = bar().menuFor(node(Node::DataSets));
+    itemOf(*menu, "Загрузить новую серию...")->trigger();
+    ASSERT_EQ(model.pointTree().pointSets().size(), 3u);
+    ASSERT_NE(model.mainPoints(), nullptr);
+    EXPECT_EQ(model.mainPoints()->size(), 3u);
+    EXPECT_EQ(w->document().tables().size(), 3u);
+
+    // A double click on a set makes it the main set; on a map type, draws it.
+    bar().activate(node(Node::DataSets)->child(0));
+    EXPECT_EQ(model.mainPoints(), first);
+    bar().activate(node(Node::Maps)->child(3));  // "Цветные ячейки"
+    EXPECT_EQ(model.settings.mapType, MapType::ColorCells);
+}
+
+// A line double-clicked in the map is selected in the bar.
+TEST_F(MapBarTest, ALineOfTheMapIsSelectedInTheBar) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    BushItem& line = w->view().model().addLine(Line({{1, 1}, {20, 20}}));
+    w->view().markChanged();
+    settle();
+    w->selectLine(w->view(), line);
+    QTreeWidgetItem* current = bar().tree()->currentItem();
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(MapBar::kindOf(current), Node::Line);
+}
+
+// Where the bar docks and whether it shows come from the profile, and the
+// menu item shows and hides it.
+TEST_F(MapBarTest, PlaceAndVisibilityFromTheProfile) {
+    EXPECT_EQ(window_->dockWidgetArea(&bar()), Qt::LeftDockWidgetArea);
+    EXPECT_TRUE(bar().isVisible());
+
+    writeProfileInt(MapBar::kSection, "Docking", MapBar::kDockRight);
+    makeWindow();
+    EXPECT_EQ(window_->dockWidgetArea(&bar()), Qt::RightDockWidgetArea);
+    EXPECT_EQ(bar().dockingValue(), MapBar::kDockRight);
+
+    writeProfileInt(MapBar::kSection, "Docking", 0);
+    makeWindow();
+    EXPECT_TRUE(bar().isFloating());
+
+    writeProfileInt(MapBar::kSection, "Docking", MapBar::kDockLeft);
+    writeProfileInt(MapBar::kSection, "Visible", 0);
+    makeWindow();
+    EXPECT_FALSE(bar().isVisible());
+    window_->refreshActions();
+    QAction* toggle = window_->actionFor(FrameCommand::MapBar);
+    EXPECT_FALSE(toggle->isChecked());
+    toggle->trigger();
+    settle();
+    EXPECT_TRUE(bar().isVisible());
+    EXPECT_TRUE(toggle->isChecked());
+    std::int32_t visible = -1;
+    readProfileInt(MapBar::kSection, "Visible", visible);
+    EXPECT_EQ(visible, 1);
+}
+
+}  // namespace
+}  // namespace gridova
