@@ -13,6 +13,7 @@
 #include <QThread>
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -49,6 +50,15 @@ MainWindow::MainWindow(AppContext& context) : context_(context), d_(std::make_un
     d_->statusLabel = new QLabel(menuText(kTextIdle), this);
     d_->statusLabel->setObjectName(QStringLiteral("statusText"));
     statusBar()->addWidget(d_->statusLabel, 1);
+    // The coordinate pane is as wide as three numbers in exponent form.
+    d_->coordinateLabel = new QLabel(this);
+    d_->coordinateLabel->setObjectName(QStringLiteral("coordinateText"));
+    char widest[96];
+    std::snprintf(widest, sizeof widest, "X %10.4e Y %10.4e V %10.4e", -9999.99999, -9999.99999,
+                  -9999.99999);
+    d_->coordinateLabel->setMinimumWidth(
+        d_->coordinateLabel->fontMetrics().horizontalAdvance(QString::fromLatin1(widest)));
+    statusBar()->addPermanentWidget(d_->coordinateLabel);
     d_->progress = std::make_unique<QtProgressUi>(statusBar(), this);
 
     context_.setStatusBar(d_.get());
@@ -201,6 +211,8 @@ void MainWindow::mapWindowClosed() {
 }
 
 MapBar* MainWindow::mapBar() const { return d_->mapBar; }
+
+QString MainWindow::coordinateText() const { return d_->coordinateLabel->text(); }
 
 void MainWindow::refreshMapBar() {
     if (d_->mapBarPending) return;

@@ -68,8 +68,9 @@ public:
     // A map window closed: the captions and the menu follow (later, once
     // the window has left the area).
     void mapWindowClosed();
-    // The status text as shown.
+    // The status text and the coordinate pane's text as shown.
     QString statusText() const;
+    QString coordinateText() const;
 
     // --- Menus (app/main_window_menus.cpp) ------------------------------------------------
     // The pop-up of the map window's menu (forMap) or of the menu without a

@@ -28,6 +28,7 @@ namespace gridova {
 
 struct MainWindow::Private final : public StatusBar {
     QLabel* statusLabel = nullptr;
+    QLabel* coordinateLabel = nullptr;  // the coordinate pane
     std::unique_ptr<QtProgressUi> progress;
     QtFileChooser chooser;
     QtClipboard clipboard;
@@ -63,6 +64,10 @@ struct MainWindow::Private final : public StatusBar {
         statusLabel->setText(shown);
         // Shown at once: the operations that report run on this thread.
         statusLabel->repaint();
+    }
+    // The map view reports the position under the mouse (on this thread).
+    void setCoordinateText(const std::string& value) override {
+        if (coordinateLabel != nullptr) coordinateLabel->setText(QString::fromStdString(value));
     }
 };
 

@@ -64,6 +64,10 @@ void AppContext::setStatusText(std::string_view text) const {
     if (status_ != nullptr) status_->setStatusText(std::string(text));
 }
 
+void AppContext::setCoordinateText(std::string_view text) const {
+    if (status_ != nullptr) status_->setCoordinateText(std::string(text));
+}
+
 AppContext& processContext() {
     static AppContext context;
     return context;

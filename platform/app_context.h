@@ -100,6 +100,7 @@ public:
     // nothing (no chooser, or cancelled).
     std::optional<std::string> chooseFile(bool forOpen, std::string_view extension) const;
     void setStatusText(std::string_view text) const;
+    void setCoordinateText(std::string_view text) const;
 
 private:
     UnattendedBoxes unattendedBoxes_;

@@ -12,6 +12,9 @@ public:
     virtual ~StatusBar() = default;
     // Sets the text and repaints at once.
     virtual void setStatusText(const std::string& text) = 0;
+    // The coordinate pane's text (the position under the mouse); by
+    // default the status text.
+    virtual void setCoordinateText(const std::string& text) { setStatusText(text); }
 };
 
 // Installs the status bar of the process context (platform/app_context.h);

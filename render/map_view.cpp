@@ -357,6 +357,23 @@ void CVexaView::drawOn(gdi::Device& device) {
 
 // --- Status text ---------------------------------------------------------------------------
 
+std::string coordinateNumber(double v) {
+    // Five significant digits, as the exponent form shows them, written
+    // out when that takes at most 12 characters; the exponent form else.
+    constexpr int kDigits = 5;
+    constexpr int kLongest = 12;
+    char buffer[64];
+    if (v == 0) return "0";
+    if (std::isfinite(v)) {
+        const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(v))));
+        const int decimals = std::max(0, kDigits - 1 - magnitude);
+        const int n = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, v);
+        if (n > 0 && n <= kLongest) return buffer;
+    }
+    std::snprintf(buffer, sizeof buffer, "%.4e", v);
+    return buffer;
+}
+
 std::string CVexaView::statusText(double x, double y) const {
     if (!model_.grid() || model_.grid()->empty() || !model_.grid()->extent().contains(x, y))
         return {};
@@ -366,16 +383,14 @@ std::string CVexaView::statusText(double x, double y) const {
     const bool valued = model_.grid()->hasValues() &&
                         (!model_.grid()->hasMask() ||
                          model_.grid()->mask()[static_cast<std::size_t>(node.index)] != 0);
-    char buffer[160];
+    std::string out = "X " + coordinateNumber(x) + " Y " + coordinateNumber(y);
     if (valued) {
-        std::snprintf(buffer, sizeof buffer, "X %10.4e Y %10.4e V %10.4e Cell %d:%d I %d", x, y,
-                      model_.grid()->values()[static_cast<std::size_t>(node.index)], node.i,
-                      rowFromTop, node.index);
-    } else {
-        std::snprintf(buffer, sizeof buffer, "X %10.4e Y %10.4e Cell %d:%d I %d", x, y, node.i,
-                      rowFromTop, node.index);
+        out +=
+            " V " + coordinateNumber(model_.grid()->values()[static_cast<std::size_t>(node.index)]);
     }
-    return buffer;
+    out += " Cell " + std::to_string(node.i) + ':' + std::to_string(rowFromTop) + " I " +
+           std::to_string(node.index);
+    return out;
 }
 
 // --- Line drawing -------------------------------------------------------------------------------
@@ -436,7 +451,7 @@ void CVexaView::mouseRightDown(gdi::Point) {
 void CVexaView::mouseMove(gdi::Point p) {
     const DrawingCanvas& c = canvas();
     const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
-    context().setStatusText(statusText(x, y));
+    context().setCoordinateText(statusText(x, y));
     zoomDrag_.move(canvas(), p);
     lineMouseMove(p);
     if (snap_.enabled && model_.objectTreeIfAny() && window() != nullptr) {

@@ -106,6 +106,11 @@ struct CommandState {
 
 class CVexaView;
 
+// A number of the coordinate text: five significant digits written out
+// ("541230", "1.9000", "0.020000") when that takes at most 12 characters,
+// else in exponent form ("1.2346e+15").
+std::string coordinateNumber(double v);
+
 // True for a file name whose extension names a picture format written by
 // name (".gif", ".bmp", ".jpg", ".png", any case).
 bool isPictureName(const std::string& path);
@@ -248,7 +253,10 @@ public:
     // Snapping of drawn lines to the lines of the object tree.
     LineSnapTool& lineSnapping() { return snap_; }
 
-    // The status-bar text for a world point (empty outside the grid).
+    // The coordinate text for a world point: empty outside the grid, else
+    // "X x Y y [V value] Cell i:row I index" (the row counted from the top,
+    // V only for a node with a value), numbers as coordinateNumber writes
+    // them.
     std::string statusText(double x, double y) const;
 
     // The node window: when open, a left click picks the nearest node.

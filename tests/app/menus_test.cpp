@@ -22,6 +22,7 @@
 #include "app/map_window.h"
 #include "app/menu_table.h"
 #include "render/map_commands.h"
+#include "render/map_widget.h"
 #include "tests/app/main_window_fixtures.h"
 
 namespace gridova {
@@ -321,6 +322,30 @@ TEST_F(MenusTest, EveryPopupOpensOverTheMap) {
     painter.end();
     EXPECT_TRUE(picture.save(QString::fromStdString((out / "mapbar.png").string())));
     barMenu->hide();
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// The position under the mouse goes to the coordinate pane; the status
+// text keeps its own message.
+TEST_F(MenusTest, TheCoordinatePaneFollowsTheMouse) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    const gdi::Rect map = w->view().mapRect();
+    const QPoint centre((map.left + map.right) / 2, (map.top + map.bottom) / 2);
+    QTest::mouseMove(&w->mapWidget(), centre);
+    settle();
+    const std::string shown = window_->coordinateText().toStdString();
+    EXPECT_EQ(shown, w->view().statusText(w->view().canvas().toWorldX(centre.x()),
+                                          w->view().canvas().toWorldY(centre.y())));
+    EXPECT_EQ(shown.rfind("X ", 0), 0u) << shown;
+    EXPECT_EQ(shown.find("e+"), std::string::npos) << shown;  // plain decimals on this map
+    EXPECT_EQ(shown.find("e-"), std::string::npos) << shown;
+    EXPECT_EQ(window_->statusText().toStdString(), "Готов");
 }
 
 }  // namespace

@@ -214,11 +214,34 @@ TEST_F(MapViewTest, StatusTextFormsAndEmptinessOutsideTheGrid) {
     view.model().setGrid(std::move(grid));
 
     // (1.9, 0.2): nearest node i = 2, j = 0, row from the top 1, index 2.
-    EXPECT_EQ(view.statusText(1.9, 0.2), "X 1.9000e+00 Y 2.0000e-01 V 2.0000e+01 Cell 2:1 I 2");
+    EXPECT_EQ(view.statusText(1.9, 0.2), "X 1.9000 Y 0.20000 V 20.000 Cell 2:1 I 2");
     view.model().grid()->mask()[2] = 0;  // a blank node shows no value
-    EXPECT_EQ(view.statusText(1.9, 0.2), "X 1.9000e+00 Y 2.0000e-01 Cell 2:1 I 2");
+    EXPECT_EQ(view.statusText(1.9, 0.2), "X 1.9000 Y 0.20000 Cell 2:1 I 2");
     EXPECT_EQ(view.statusText(2.5, 0.5), "");
     EXPECT_EQ(view.statusText(1, -0.01), "");
+}
+
+// Numbers of the coordinate text: written out with five significant digits
+// while that fits in 12 characters, in exponent form beyond.
+TEST(CoordinateNumber, PlainDecimalsWhileTheyFit) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {0, "0"},
+        {1.9, "1.9000"},
+        {-0.2, "-0.20000"},
+        {541234.56, "541235"},             // survey coordinates stay whole numbers
+        {6412345.678, "6412346"},          // more digits than five, none lost
+        {-9999.99999, "-10000.0"},         // rounds as printf does
+        {0.00012345, "0.00012345"},        // 10 characters
+        {0.000012345, "0.000012345"},      // 11 characters
+        {0.00000012345, "1.2345e-07"},     // written out it would take 13
+        {123456789012.0, "123456789012"},  // 12 characters
+        {1234567890123.0, "1.2346e+12"},
+        {1e300, "1.0000e+300"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(coordinateNumber(c.value), c.text) << c.value;
 }
 
 // --- Zoom window ---------------------------------------------------------------------------
