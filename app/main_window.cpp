@@ -69,6 +69,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context), d_(std::make_un
     d_->mapBar = new MapBar(this);
     d_->mapBar->placeFromProfile();
     buildMenus();
+    buildToolBar();
     loadRecentFiles();
     connect(area_, &QMdiArea::subWindowActivated, this, [this] {
         updateActions();

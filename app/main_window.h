@@ -15,7 +15,9 @@
 
 class QMdiArea;
 class QMdiSubWindow;
+class QComboBox;
 class QMenu;
+class QToolBar;
 class QAction;
 class QLabel;
 
@@ -87,6 +89,10 @@ public:
     bool frameCommandEnabled(FrameCommand command) const;
     // The map bar (a dock of this window).
     MapBar* mapBar() const;
+    // The main tool bar and its two lists.
+    QToolBar* toolBar() const;
+    QComboBox* methodList() const;
+    QComboBox* layerList() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,6 +102,7 @@ private:
     MapWindow* openDocument(const StartupOptions& options,
                             DocumentKind pendingKind = DocumentKind::Data);
     void buildMenus();
+    void buildToolBar();
     void updateActions();
     void loadRecentFiles();
     void saveRecentFiles();

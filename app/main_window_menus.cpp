@@ -1,12 +1,16 @@
 // The main window's menus: built from the menu table (app/menu_table.h), the
 // menu of the active kind shown, every item's state taken from the active
 // map window when a menu opens, and the main window's own commands.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
+#include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStyle>
 #include <algorithm>
 
 #include "app/main_window.h"
@@ -99,6 +103,109 @@ QAction* MainWindow::actionFor(FrameCommand command) const {
     return nullptr;
 }
 
+// --- The tool bar -------------------------------------------------------------------------------
+
+namespace {
+
+// A picture of a few characters for a button without a standard one.
+QIcon glyphIcon(const QString& glyph, const QPalette& palette) {
+    constexpr int kSize = 24;
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(glyph.size() <= 1 ? 18 : glyph.size() == 2 ? 13 : 10);
+    painter.setFont(font);
+    painter.setPen(palette.color(QPalette::ButtonText));
+    painter.drawText(QRect(0, 0, kSize, kSize), Qt::AlignCenter, glyph);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+QIcon buttonIcon(const char* glyph, const QStyle& style, const QPalette& palette) {
+    const QString name = QString::fromUtf8(glyph);
+    if (name == QLatin1String("new")) return style.standardIcon(QStyle::SP_FileIcon);
+    if (name == QLatin1String("open")) return style.standardIcon(QStyle::SP_DialogOpenButton);
+    if (name == QLatin1String("save")) return style.standardIcon(QStyle::SP_DialogSaveButton);
+    if (name == QLatin1String("print")) {
+        return QIcon::fromTheme(QStringLiteral("document-print"),
+                                glyphIcon(QStringLiteral("P"), palette));
+    }
+    if (name == QLatin1String("copy")) {
+        return QIcon::fromTheme(QStringLiteral("edit-copy"),
+                                glyphIcon(QStringLiteral("C"), palette));
+    }
+    if (name == QLatin1String("paste")) {
+        return QIcon::fromTheme(QStringLiteral("edit-paste"),
+                                glyphIcon(QStringLiteral("V"), palette));
+    }
+    return glyphIcon(name, palette);
+}
+
+constexpr int kLayerListWidth = 50;
+constexpr int kMethodListWidth = 150;
+
+}  // namespace
+
+void MainWindow::buildToolBar() {
+    d_->toolBar = addToolBar(QStringLiteral("Gridova"));
+    d_->toolBar->setObjectName(QStringLiteral("mainToolBar"));
+    d_->toolBar->setIconSize(QSize(24, 24));
+    for (const ToolBarItem& item : toolBarItems()) {
+        switch (item.place) {
+            case ToolBarPlace::Gap:
+                d_->toolBar->addSeparator();
+                break;
+            case ToolBarPlace::LayerList:
+                d_->layerList = new QComboBox(d_->toolBar);
+                d_->layerList->setObjectName(QStringLiteral("layerList"));
+                d_->layerList->setFixedWidth(kLayerListWidth);
+                // Only array documents have layers; they open in M2-J.
+                d_->layerList->setEnabled(false);
+                d_->toolBar->addWidget(d_->layerList);
+                break;
+            case ToolBarPlace::MethodList:
+                d_->methodList = new QComboBox(d_->toolBar);
+                d_->methodList->setObjectName(QStringLiteral("methodList"));
+                d_->methodList->setFixedWidth(kMethodListWidth);
+                for (const MethodChoice& choice : methodChoices()) {
+                    d_->methodList->addItem(choice.text != 0 ? menuText(choice.text)
+                                                             : QString::fromLatin1(choice.name));
+                }
+                // The open list shows the whole texts.
+                d_->methodList->view()->setMinimumWidth(
+                    d_->methodList->view()->sizeHintForColumn(0) + 8);
+                connect(d_->methodList, &QComboBox::activated, this, [this](int index) {
+                    MapWindow* window = activeMapWindow();
+                    if (window == nullptr || index < 0 ||
+                        static_cast<std::size_t>(index) >= methodChoices().size()) {
+                        return;
+                    }
+                    window->view().model().setMethod(
+                        methodChoices()[static_cast<std::size_t>(index)].method);
+                });
+                d_->toolBar->addWidget(d_->methodList);
+                break;
+            case ToolBarPlace::Button: {
+                QAction* action = item.map ? actionFor(*item.map) : actionFor(item.frame);
+                if (action == nullptr) break;
+                action->setIcon(buttonIcon(item.glyph, *style(), palette()));
+                // The menus keep their texts and check marks alone.
+                action->setIconVisibleInMenu(false);
+                d_->toolBar->addAction(action);
+                break;
+            }
+        }
+    }
+}
+
+QToolBar* MainWindow::toolBar() const { return d_->toolBar; }
+QComboBox* MainWindow::methodList() const { return d_->methodList; }
+QComboBox* MainWindow::layerList() const { return d_->layerList; }
+
 // --- States -------------------------------------------------------------------------------------
 
 void MainWindow::updateActions() {
@@ -118,6 +225,7 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::Exit:
         case FrameCommand::StatusBar:
         case FrameCommand::MapBar:
+        case FrameCommand::ToolBar:
         case FrameCommand::About:
             return true;
         case FrameCommand::Close:
@@ -133,7 +241,6 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::OpenArray:
         case FrameCommand::PrintSetup:
         case FrameCommand::Print:
-        case FrameCommand::ToolBar:
         case FrameCommand::InputFormat:
         case FrameCommand::Contents:
         case FrameCommand::None:
@@ -146,6 +253,17 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
 
 void MainWindow::refreshActions() {
     MapWindow* window = activeMapWindow();
+    // The method list shows the active grid's method.
+    if (d_->methodList != nullptr) {
+        const EqNet* grid = window != nullptr ? window->view().model().grid() : nullptr;
+        d_->methodList->setEnabled(grid != nullptr);
+        int index = -1;
+        for (std::size_t k = 0; grid != nullptr && k < methodChoices().size(); ++k) {
+            if (methodChoices()[k].method == grid->method) index = static_cast<int>(k);
+        }
+        const QSignalBlocker quiet(d_->methodList);
+        d_->methodList->setCurrentIndex(index);
+    }
     for (const auto& [item, action] : d_->actions) {
         if (item->map) {
             const CommandState state =
@@ -159,6 +277,9 @@ void MainWindow::refreshActions() {
             }
             if (item->frame == FrameCommand::MapBar) {
                 action->setChecked(!d_->mapBar->isHidden());
+            }
+            if (item->frame == FrameCommand::ToolBar && d_->toolBar != nullptr) {
+                action->setChecked(!d_->toolBar->isHidden());
             }
         }
     }
@@ -204,6 +325,9 @@ void MainWindow::runFrameCommand(FrameCommand command) {
             break;
         case FrameCommand::MapBar:
             d_->mapBar->setVisible(d_->mapBar->isHidden());
+            break;
+        case FrameCommand::ToolBar:
+            d_->toolBar->setVisible(d_->toolBar->isHidden());
             break;
         case FrameCommand::NewWindow:
             newWindow(*window);

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMetaObject>
 #include <QPointer>
 #include <QThread>
+#include <QToolBar>
 #include <array>
 #include <map>
 #include <memory>
@@ -44,7 +46,10 @@ struct MainWindow::Private final : public StatusBar {
     std::vector<QAction*> windowList;
     int newMaps = 0;
     MapBar* mapBar = nullptr;
-    bool mapBarPending = false;  // a rebuild of the map bar is on its way
+    QToolBar* toolBar = nullptr;
+    QComboBox* layerList = nullptr;   // the layers of an array document
+    QComboBox* methodList = nullptr;  // the grid's method
+    bool mapBarPending = false;       // a rebuild of the map bar is on its way
 
     // The map view reports the coordinates under the mouse here; the scopes
     // of long operations "Ждите..." and "Готов".

@@ -103,7 +103,67 @@ constexpr std::array kItems = {
     frame(P::Help, 9139, F::About, kBothMenus, "", true),
 };
 
+constexpr ToolBarItem button(C command, const char* glyph) {
+    return ToolBarItem{ToolBarPlace::Button, command, F::None, glyph};
+}
+constexpr ToolBarItem button(F command, const char* glyph) {
+    return ToolBarItem{ToolBarPlace::Button, std::nullopt, command, glyph};
+}
+constexpr ToolBarItem place(ToolBarPlace where) {
+    return ToolBarItem{where, std::nullopt, F::None, ""};
+}
+constexpr ToolBarItem gap() { return place(ToolBarPlace::Gap); }
+
+constexpr std::array kToolBar = {
+    button(F::NewMap, "new"),
+    button(F::Open, "open"),
+    button(F::SaveDocument, "save"),
+    button(C::SavePicture, "Pic"),
+    button(F::Print, "print"),
+    button(C::MapSize, "A4"),
+    gap(),
+    button(C::CopyToClipboard, "copy"),
+    button(C::PasteData, "paste"),
+    gap(),
+    button(C::Grid, "#"),
+    button(C::Interpolation, "f(x)"),
+    button(C::Title, "T"),
+    gap(),
+    button(C::MapType, "Map"),
+    button(C::View3D, "3D"),
+    button(C::ViewOpenGL, "GL"),
+    button(C::CrossSection, "\\/"),
+    gap(),
+    button(C::ZoomPart, "+"),
+    button(C::ZoomAll, "[ ]"),
+    button(C::ZoomPrevious, "<"),
+    button(C::ZoomNext, ">"),
+    gap(),
+    button(C::DrawLine, "/"),
+    button(C::ToggleColorFill, "≈"),
+    gap(),
+    button(C::Language, "Aa"),
+    place(ToolBarPlace::LayerList),
+    button(F::MapBar, "≡"),
+    place(ToolBarPlace::MethodList),
+};
+
+constexpr std::array kMethods = {
+    MethodChoice{InterpolationMethod::EquationSystem, 291, ""},
+    MethodChoice{InterpolationMethod::Triangles, 290, ""},
+    MethodChoice{InterpolationMethod::InverseDistance, 319, ""},
+    MethodChoice{InterpolationMethod::Kriging, 0, "Kriging"},
+    MethodChoice{InterpolationMethod::BlockKriging, 0, "Block Kriging"},
+    MethodChoice{InterpolationMethod::DataPointsOnly, 0, "Data points only"},
+    MethodChoice{InterpolationMethod::NoApply, 0, "No apply"},
+    MethodChoice{InterpolationMethod::LargeGridEquationSystem, 526, ""},
+};
+
 }  // namespace
+
+std::span<const ToolBarItem> toolBarItems() { return kToolBar; }
+
+std::span<const MethodChoice> methodChoices() { return kMethods; }
 
 std::span<const MenuPopupEntry> menuPopups() { return kPopups; }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 
+#include "grid/eq_net.h"
 #include "render/map_view.h"
 
 namespace gridova {
@@ -70,7 +71,30 @@ struct MenuPopupEntry {
 std::span<const MenuPopupEntry> menuPopups();
 std::span<const MenuItem> menuItems();
 
-// The item of a map command; nullptr for a command that no menu holds.
+// The menu item of a map command; nullptr for a command that no menu holds.
 const MenuItem* menuItemFor(MapCommand command);
+
+// The main tool bar: buttons that run the items of the menus (the same
+// actions, so their states are the menus' states), gaps, and the places of
+// the two drop-down lists.
+enum class ToolBarPlace { Button, Gap, LayerList, MethodList };
+struct ToolBarItem {
+    ToolBarPlace place = ToolBarPlace::Button;
+    std::optional<MapCommand> map;
+    FrameCommand frame = FrameCommand::None;
+    // The button's picture: a standard icon's name ("new", "open", "save",
+    // "print", "copy", "paste"), or these characters drawn.
+    const char* glyph = "";
+};
+std::span<const ToolBarItem> toolBarItems();
+
+// The methods of the method list, in their order, with their texts by
+// number (0: the text is `name`).
+struct MethodChoice {
+    InterpolationMethod method;
+    int text;
+    const char* name;
+};
+std::span<const MethodChoice> methodChoices();
 
 }  // namespace gridova

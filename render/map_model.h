@@ -247,6 +247,9 @@ public:
     void mirrorPoints();
 
     // --- Editing the objects (render/map_model_edits.cpp) -----------------------------
+    // The grid's method (and the profile's): the next build uses it, nothing
+    // is computed now. False without a grid.
+    bool setMethod(InterpolationMethod method);
     // Each tells the observers what changed; false when nothing did.
     // The set (one of the point tree's) becomes the main set.
     bool setMainPoints(PointSet* set);

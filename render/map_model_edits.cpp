@@ -58,6 +58,14 @@ void copyTree(const Bush& from, Bush& to) {
 
 }  // namespace
 
+bool MapModel::setMethod(InterpolationMethod method) {
+    if (!grid_) return false;
+    grid_->method = method;
+    grid_->writeSolverProfile();
+    notify(kGridChanged);
+    return true;
+}
+
 bool MapModel::setMainPoints(PointSet* set) {
     if (set == nullptr || set == mainPoints_) return false;
     for (PointSet* s : pointTree_->pointSets()) {

@@ -6,10 +6,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -346,6 +348,82 @@ TEST_F(MenusTest, TheCoordinatePaneFollowsTheMouse) {
     EXPECT_EQ(shown.find("e+"), std::string::npos) << shown;  // plain decimals on this map
     EXPECT_EQ(shown.find("e-"), std::string::npos) << shown;
     EXPECT_EQ(window_->statusText().toStdString(), "Готов");
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// The tool bar holds the menu items' own actions, in the table's order,
+// and the two lists.
+TEST_F(MenusTest, TheToolBarRunsTheMenuItems) {
+    QToolBar* bar = window_->toolBar();
+    ASSERT_NE(bar, nullptr);
+    const QList<QAction*> actions = bar->actions();
+    ASSERT_EQ(static_cast<std::size_t>(actions.size()), toolBarItems().size());
+    for (std::size_t k = 0; k < toolBarItems().size(); ++k) {
+        const ToolBarItem& item = toolBarItems()[k];
+        QAction* placed = actions[static_cast<int>(k)];
+        SCOPED_TRACE(k);
+        switch (item.place) {
+            case ToolBarPlace::Gap:
+                EXPECT_TRUE(placed->isSeparator());
+                break;
+            case ToolBarPlace::Button:
+                EXPECT_EQ(placed, item.map ? window_->actionFor(*item.map)
+                                           : window_->actionFor(item.frame));
+                EXPECT_FALSE(placed->icon().isNull());
+                break;
+            case ToolBarPlace::LayerList:
+                EXPECT_EQ(bar->widgetForAction(placed), window_->layerList());
+                break;
+            case ToolBarPlace::MethodList:
+                EXPECT_EQ(bar->widgetForAction(placed), window_->methodList());
+                break;
+        }
+    }
+    // Shown and hidden from the "Вид" menu.
+    window_->runFrameCommand(FrameCommand::ToolBar);
+    EXPECT_TRUE(bar->isHidden());
+    window_->refreshActions();
+    EXPECT_FALSE(window_->actionFor(FrameCommand::ToolBar)->isChecked());
+    window_->runFrameCommand(FrameCommand::ToolBar);
+    EXPECT_FALSE(bar->isHidden());
+}
+
+// The method list shows the grid's method; a choice sets the method for
+// the next build (and the profile) without computing anything now.
+TEST_F(MenusTest, TheMethodListSetsTheGridsMethod) {
+    QComboBox* list = window_->methodList();
+    ASSERT_EQ(list->count(), 8);
+    EXPECT_EQ(list->itemText(2).toStdString(), "Метод обратного расстояния");
+    EXPECT_EQ(list->itemText(6).toStdString(), "No apply");
+    EXPECT_FALSE(list->isEnabled());  // no map, no grid
+
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    window_->refreshActions();
+    EXPECT_TRUE(list->isEnabled());
+    EXPECT_EQ(list->currentIndex(), 0);  // the equation system
+    const std::vector<double> before = w->view().model().grid()->values();
+    list->setCurrentIndex(2);
+    emit list->activated(2);
+    EXPECT_EQ(w->view().model().grid()->method, InterpolationMethod::InverseDistance);
+    EXPECT_EQ(w->view().model().grid()->values(), before);
+    std::int32_t stored = -1;
+    readProfileInt("Interpolation", "Type", stored);
+    EXPECT_EQ(stored, 2);
+    // The next build uses it: a map of the inverse distance.
+    ASSERT_EQ(w->view().reinterpolate(), 0);
+    EXPECT_NE(w->view().model().grid()->values(), before);
+
+    list->setCurrentIndex(6);
+    emit list->activated(6);
+    EXPECT_EQ(w->view().model().grid()->method, InterpolationMethod::NoApply);
+    window_->refreshActions();
+    EXPECT_EQ(list->currentIndex(), 6);
 }
 
 }  // namespace
