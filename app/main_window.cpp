@@ -23,6 +23,7 @@
 #include "app/qt_progress.h"
 #include "app/startup_run.h"
 #include "platform/files.h"
+#include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_clipboard.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context), d_(std::make_un
     context_.setFiles(&d_->chooser);
     context_.setClipboard(&d_->clipboard);
 
+    d_->messages = new MessageWindow(messageLog(), this);
     d_->mapBar = new MapBar(this);
     d_->mapBar->placeFromProfile();
     buildMenus();
@@ -212,6 +214,8 @@ void MainWindow::mapWindowClosed() {
 }
 
 MapBar* MainWindow::mapBar() const { return d_->mapBar; }
+
+MessageWindow* MainWindow::messageWindow() const { return d_->messages; }
 
 QString MainWindow::coordinateText() const { return d_->coordinateLabel->text(); }
 

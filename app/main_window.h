@@ -24,6 +24,7 @@ class QLabel;
 namespace gridova {
 
 class MapBar;
+class MessageWindow;
 class MapWindow;
 
 class MainWindow final : public QMainWindow {
@@ -89,6 +90,8 @@ public:
     bool frameCommandEnabled(FrameCommand command) const;
     // The map bar (a dock of this window).
     MapBar* mapBar() const;
+    // The message window "Сообщения".
+    MessageWindow* messageWindow() const;
     // The main tool bar and its two lists.
     QToolBar* toolBar() const;
     QComboBox* methodList() const;

@@ -22,6 +22,7 @@
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "app/menu_table.h"
+#include "app/message_window.h"
 #include "app/qt_progress.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/status.h"
@@ -46,6 +47,7 @@ struct MainWindow::Private final : public StatusBar {
     std::vector<QAction*> windowList;
     int newMaps = 0;
     MapBar* mapBar = nullptr;
+    MessageWindow* messages = nullptr;
     QToolBar* toolBar = nullptr;
     QComboBox* layerList = nullptr;   // the layers of an array document
     QComboBox* methodList = nullptr;  // the grid's method
