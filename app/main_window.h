@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 class QMdiArea;
 class QMdiSubWindow;
 class QComboBox;
+class QUrl;
 class QMenu;
 class QToolBar;
 class QAction;
@@ -90,6 +92,13 @@ public:
     bool frameCommandEnabled(FrameCommand command) const;
     // The map bar (a dock of this window).
     MapBar* mapBar() const;
+    // The help pages' first page: in $GRIDOVA_HELP when set, else "help"
+    // beside the executable, else the installed data folder; empty when
+    // none is there.
+    static QString helpPage();
+    // Opens a page (the desktop's browser); tests put their own opener.
+    void setUrlOpener(std::function<bool(const QUrl&)> opener) { urlOpener_ = std::move(opener); }
+
     // The message window "Сообщения".
     MessageWindow* messageWindow() const;
     // The main tool bar and its two lists.
@@ -102,6 +111,7 @@ protected:
 
 private:
     AppContext& context_;
+    std::function<bool(const QUrl&)> urlOpener_;
     MapWindow* openDocument(const StartupOptions& options,
                             DocumentKind pendingKind = DocumentKind::Data);
     void buildMenus();

@@ -3,6 +3,8 @@
 // map window when a menu opens, and the main window's own commands.
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -11,6 +13,7 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStyle>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/main_window.h"
@@ -24,6 +27,7 @@ namespace {
 
 constexpr int kAllFilesFilter = 9022;  // "Все файлы (*.*)|*.*||"
 constexpr int kAboutText = 9152;       // "Gridova %s"
+constexpr int kCommandFailed = 9004;   // "Не удалось выполнить команду"
 
 QString menuText(int number) { return QString::fromStdString(text(number)); }
 
@@ -228,6 +232,8 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::ToolBar:
         case FrameCommand::About:
             return true;
+        case FrameCommand::Contents:
+            return !helpPage().isEmpty();
         case FrameCommand::Close:
         case FrameCommand::SaveDocument:
         case FrameCommand::SaveDocumentAs:
@@ -242,7 +248,6 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::PrintSetup:
         case FrameCommand::Print:
         case FrameCommand::InputFormat:
-        case FrameCommand::Contents:
         case FrameCommand::None:
         case FrameCommand::RecentFiles:
         case FrameCommand::WindowList:
@@ -344,6 +349,12 @@ void MainWindow::runFrameCommand(FrameCommand command) {
         case FrameCommand::ArrangeIcons:
             arrangeIcons();
             break;
+        case FrameCommand::Contents: {
+            const QUrl page = QUrl::fromLocalFile(helpPage());
+            const bool opened = urlOpener_ ? urlOpener_(page) : QDesktopServices::openUrl(page);
+            if (!opened) context_.warning(text(kCommandFailed));
+            break;
+        }
         case FrameCommand::About:
             QMessageBox::about(
                 this, QStringLiteral("Gridova"),
@@ -353,6 +364,22 @@ void MainWindow::runFrameCommand(FrameCommand command) {
         default:
             break;
     }
+}
+
+QString MainWindow::helpPage() {
+    QStringList folders;
+    const QByteArray chosen = qgetenv("GRIDOVA_HELP");
+    if (!chosen.isEmpty()) {
+        folders << QString::fromLocal8Bit(chosen);
+    } else {
+        folders << QCoreApplication::applicationDirPath() + QStringLiteral("/help")
+                << QStringLiteral(GRIDOVA_DATA_DIR "/help");
+    }
+    for (const QString& folder : folders) {
+        const QFileInfo page(folder + QStringLiteral("/index.html"));
+        if (page.isFile() && page.isReadable()) return page.absoluteFilePath();
+    }
+    return {};
 }
 
 void MainWindow::fillWindowMenu(QMenu* menu) {

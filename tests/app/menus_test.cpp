@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QUrl>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -424,6 +425,39 @@ TEST_F(MenusTest, TheMethodListSetsTheGridsMethod) {
     EXPECT_EQ(w->view().model().grid()->method, InterpolationMethod::NoApply);
     window_->refreshActions();
     EXPECT_EQ(list->currentIndex(), 6);
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "?" → "Contents" opens the shipped help page in the desktop's browser.
+TEST_F(MenusTest, ContentsOpensTheHelpPage) {
+    const QByteArray before = qgetenv("GRIDOVA_HELP");
+    qputenv("GRIDOVA_HELP", QByteArray(GRIDOVA_SOURCE_DIR "/docs/help"));
+    std::vector<QUrl> opened;
+    window_->setUrlOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    window_->refreshActions();
+    ASSERT_TRUE(window_->actionFor(FrameCommand::Contents)->isEnabled());
+    window_->actionFor(FrameCommand::Contents)->trigger();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(opened[0].isLocalFile());
+    EXPECT_TRUE(opened[0].toLocalFile().endsWith(QStringLiteral("docs/help/index.html")));
+
+    // No pages: the item is greyed.
+    qputenv("GRIDOVA_HELP", QByteArray("/nonexistent-gridova-help"));
+    window_->refreshActions();
+    EXPECT_FALSE(window_->actionFor(FrameCommand::Contents)->isEnabled());
+    if (before.isEmpty()) {
+        qunsetenv("GRIDOVA_HELP");
+    } else {
+        qputenv("GRIDOVA_HELP", before);
+    }
 }
 
 }  // namespace

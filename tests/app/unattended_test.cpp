@@ -314,3 +314,34 @@ TEST(CommandLine, SwitchesAndFiles) {
 
 }  // namespace
 }  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// The help page shipped beside the program names every switch the usage
+// text lists, and the build put it there.
+TEST(HelpPage, NamesEverySwitchOfTheUsage) {
+    const fs::path page = fs::path(GRIDOVA_BINARY).parent_path() / "help" / "index.html";
+    ASSERT_TRUE(fs::exists(page)) << page;
+    const std::string help = testing::readFile(page.string());
+    const RunResult usage = runProgram("--help");
+    ASSERT_EQ(usage.status, 0);
+    std::size_t switches = 0;
+    std::istringstream lines(usage.output);
+    for (std::string line; std::getline(lines, line);) {
+        // "  -x ..." lines name the switches.
+        if (line.size() < 4 || line.compare(0, 3, "  -") != 0) continue;
+        const std::string name = line.substr(2, 2);
+        ++switches;
+        EXPECT_NE(help.find("  " + name + " "), std::string::npos) << name;
+    }
+    EXPECT_GE(switches, 10u);  // -a -d -i -g -v -h -b -n -c -m
+    // The map types of -m too.
+    for (const char* type :
+         {"locate_points", "isolines", "color_isolines", "color_cells", "circle_values"}) {
+        EXPECT_NE(help.find(type), std::string::npos) << type;
+    }
+}
+
+}  // namespace
+}  // namespace gridova
