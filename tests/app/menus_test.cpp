@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QImage>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -458,6 +459,87 @@ TEST_F(MenusTest, ContentsOpensTheHelpPage) {
     } else {
         qputenv("GRIDOVA_HELP", before);
     }
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// A session with the mouse and the menus: a zoom rectangle dragged and the
+// history stepped back and forth, a line drawn and its cross-section in a
+// new window, the copy, the colour fill.
+TEST_F(MenusTest, ASessionWithTheMouseAndTheMenus) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapWidget& widget = w->mapWidget();
+    const auto trigger = [&](MapCommand c) {
+        window_->refreshActions();
+        QAction* action = window_->actionFor(c);
+        EXPECT_TRUE(action->isEnabled()) << static_cast<int>(c);
+        action->trigger();
+        settle();
+    };
+    const auto enabled = [&](MapCommand c) {
+        window_->refreshActions();
+        return window_->actionFor(c)->isEnabled();
+    };
+
+    // The zoom window, then a rectangle dragged on the map.
+    trigger(MapCommand::ZoomPart);
+    ASSERT_TRUE(w->view().zoom().isOpen());
+    const WorldRect first = w->view().zoom().rect();
+    EXPECT_FALSE(enabled(MapCommand::ZoomPrevious));
+    const gdi::Rect map = w->view().mapRect();
+    const QPoint from(map.left + 30, map.top + 30), to(map.left + 230, map.top + 180);
+    QTest::mousePress(&widget, Qt::LeftButton, {}, from);
+    QTest::mouseMove(&widget, (from + to) / 2);
+    QTest::mouseMove(&widget, to);
+    QTest::mouseRelease(&widget, Qt::LeftButton, {}, to);
+    settle();
+    const WorldRect dragged = w->view().zoom().rect();
+    EXPECT_NE(dragged.xmin, first.xmin);
+    EXPECT_LT(dragged.xmin, dragged.xmax);
+    EXPECT_LT(dragged.ymin, dragged.ymax);
+    // Back and forth through the history.
+    trigger(MapCommand::ZoomPrevious);
+    EXPECT_EQ(w->view().zoom().rect().xmin, first.xmin);
+    EXPECT_TRUE(enabled(MapCommand::ZoomNext));
+    trigger(MapCommand::ZoomNext);
+    EXPECT_EQ(w->view().zoom().rect().xmin, dragged.xmin);
+    trigger(MapCommand::ZoomAll);
+    EXPECT_FALSE(w->view().zoom().isOpen());
+
+    // A line of two clicks, and the cross-section along it.
+    trigger(MapCommand::DrawLine);
+    ASSERT_TRUE(w->view().lineDrawing());
+    EXPECT_FALSE(enabled(MapCommand::CrossSection));
+    QTest::mouseClick(&widget, Qt::LeftButton, {}, QPoint(map.left + 20, map.top + 20));
+    QTest::mouseClick(&widget, Qt::LeftButton, {}, QPoint(map.right - 20, map.bottom - 20));
+    settle();
+    ASSERT_NE(w->view().enteredLine(), nullptr);
+    EXPECT_EQ(w->view().enteredLine()->size(), 2u);
+    trigger(MapCommand::CrossSection);
+    ASSERT_EQ(window_->mapWindows().size(), 2u);
+    MapWindow* section = window_->activeMapWindow();
+    ASSERT_NE(section, w);
+    ASSERT_NE(section->view().mapTitle(), nullptr);
+    EXPECT_EQ(section->view().mapTitle()->lines[0].text, "Разрез 1");
+
+    // The section copied to the clipboard as a picture of its window.
+    QApplication::clipboard()->clear();
+    trigger(MapCommand::CopyToClipboard);
+    EXPECT_EQ(QApplication::clipboard()->image().size(), section->mapWidget().size());
+
+    // Back in the first window, the colour fill on.
+    window_->mdiArea()->setActiveSubWindow(subWindowOf(w));
+    settle();
+    EXPECT_EQ(w->view().model().colorFill(), nullptr);
+    trigger(MapCommand::ToggleColorFill);
+    EXPECT_NE(w->view().model().colorFill(), nullptr);
+    window_->refreshActions();
+    EXPECT_TRUE(window_->actionFor(MapCommand::ToggleColorFill)->isChecked());
 }
 
 }  // namespace
