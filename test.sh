@@ -26,3 +26,9 @@ done
 # In random order, each passing test three times: a test that depends on
 # another's leftovers or on timing fails here.
 ctest -j "$(nproc)" --output-on-failure --schedule-random --repeat until-fail:3
+# Every pop-up of the map menu and the map bar's menu on an X server: the
+# pictures stay in build/screenshots to be looked at.
+mkdir -p "$top/build/screenshots"
+xvfb-run -a -s "-screen 0 1280x900x24" \
+  env QT_QPA_PLATFORM=xcb GRIDOVA_SCREENSHOT_DIR="$top/build/screenshots" \
+  ./tests/main_window_tests --gtest_filter='MenusTest.EveryPopupOpensOverTheMap'
