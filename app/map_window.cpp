@@ -9,9 +9,11 @@
 #include <system_error>
 
 #include "app/dialogs/map_dialogs.h"
+#include "app/large_grid_progress.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "exchange/grid_export.h"
+#include "grid/equation_method.h"
 #include "objects/line_text_files.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
@@ -66,6 +68,11 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
       secondary_(secondary) {
     view_->setHost(this);
     view_->model().addObserver(this);
+    // A large-grid run goes on in its own thread while this window shows
+    // its progress and stays responsive.
+    view_->model().extraHooks.largeGridStarted = [this](std::unique_ptr<LargeGridRun> run) {
+        startLargeGridProgress(std::move(run));
+    };
     widget_ = new MapWidget(*view_, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -75,6 +82,9 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
 }
 
 MapWindow::~MapWindow() {
+    // A run still going is stopped and its thread joined first.
+    delete largeGrid_.data();
+    view_->model().extraHooks.largeGridStarted = nullptr;
     view_->model().removeObserver(this);
     // The widget refers to the view: it goes first.
     delete widget_;
@@ -185,6 +195,19 @@ bool MapWindow::addDataFile(bool asMain) {
 }
 
 void MapWindow::mapModelChanged(unsigned) { emit mapChanged(); }
+
+LargeGridProgress* MapWindow::largeGridProgress() const { return largeGrid_.data(); }
+
+void MapWindow::startLargeGridProgress(std::unique_ptr<LargeGridRun> run) {
+    // A run still going gives way to the new one.
+    delete largeGrid_.data();
+    const EqNet* grid = view_->model().grid();
+    auto* progress = new LargeGridProgress(view_->model(), std::move(run),
+                                           grid != nullptr ? grid->maxIterations : 0, this);
+    largeGrid_ = progress;
+    connect(progress, &LargeGridProgress::completed, this, [progress] { progress->deleteLater(); });
+    progress->show();
+}
 
 // --- Saving
 // ------------------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 // tests install scripted ones. The map's other dialogs are in app/dialogs/.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -22,6 +23,7 @@
 
 namespace gridova {
 
+class LargeGridProgress;
 class MainWindow;
 class MapWidget;
 
@@ -82,6 +84,10 @@ public:
     // "Импортировать линии...": a line file chosen by the user into the group.
     bool importLines(Bush& group);
 
+    // The progress of a large-grid run going on in this window; nullptr
+    // when none runs.
+    LargeGridProgress* largeGridProgress() const;
+
     // --- Commands ----------------------------------------------------------------------
     // A map command as the menus and tool bars see it: enabled only when the
     // view's table enables it and something here can carry it out (its own
@@ -106,6 +112,7 @@ private:
     bool writeTo(const std::string& path);
     bool saveLines();
     void mapModelChanged(unsigned changes) override;
+    void startLargeGridProgress(std::unique_ptr<LargeGridRun> run);
     bool writeText(const std::string& text);
 
     MainWindow* main_;
@@ -115,6 +122,7 @@ private:
     bool secondary_ = false;
     std::string ownPath_;  // where a secondary window was saved
     int captionNumber_ = 0;
+    QPointer<LargeGridProgress> largeGrid_;
     bool closeAgreed_ = false;
 };
 
