@@ -241,8 +241,13 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::Cascade:
         case FrameCommand::Tile:
         case FrameCommand::Column:
-        case FrameCommand::ArrangeIcons:
             return map;
+        case FrameCommand::ArrangeIcons:
+            // Only minimised windows have icons to line up.
+            for (QMdiSubWindow* sub : area_->subWindowList()) {
+                if (sub->isMinimized()) return true;
+            }
+            return false;
         // Their windows and dialogs are not built yet: shown, never dead.
         case FrameCommand::OpenArray:
         case FrameCommand::PrintSetup:

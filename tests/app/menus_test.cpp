@@ -12,9 +12,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -540,6 +542,96 @@ TEST_F(MenusTest, ASessionWithTheMouseAndTheMenus) {
     EXPECT_NE(w->view().model().colorFill(), nullptr);
     window_->refreshActions();
     EXPECT_TRUE(window_->actionFor(MapCommand::ToggleColorFill)->isChecked());
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// No item that is enabled on a map with data does nothing: each one asks
+// for a file, changes a map, opens a window, fills the clipboard, shows or
+// hides a bar, or opens a page. (Modal boxes and closing are tested on
+// their own.)
+TEST_F(MenusTest, NoEnabledItemDoesNothing) {
+    struct Count final : MapModelObserver {
+        int changes = 0;
+        void mapModelChanged(unsigned) override { ++changes; }
+    };
+    int pagesOpened = 0;
+    window_->setUrlOpener([&](const QUrl&) {
+        ++pagesOpened;
+        return true;
+    });
+    const QByteArray help = qgetenv("GRIDOVA_HELP");
+    qputenv("GRIDOVA_HELP", QByteArray(GRIDOVA_SOURCE_DIR "/docs/help"));
+    int tried = 0;
+    for (const MenuItem& item : menuItems()) {
+        if (item.frame == FrameCommand::About || item.frame == FrameCommand::Exit ||
+            item.frame == FrameCommand::Close || item.map == MapCommand::BackgroundColor) {
+            continue;
+        }
+        QAction* action = item.map ? window_->actionFor(*item.map) : window_->actionFor(item.frame);
+        if (action == nullptr) continue;  // the places of lists
+        // A fresh map of isolines with a drawn line for each item.
+        MapWindow* w =
+            openIsolines(writeFile("each" + std::to_string(tried) + ".dat", planeText()));
+        ASSERT_NE(w, nullptr);
+        w->view().run(MapCommand::DrawLine);
+        w->view().lineAddWorldPoint(2, 3);
+        w->view().lineAddWorldPoint(48, 45);
+        QApplication::clipboard()->setText(QStringLiteral("1\t2\t3\r\n4\t5\t6\r\n"));
+        window_->refreshActions();
+        if (!action->isEnabled()) continue;
+        ++tried;
+        SCOPED_TRACE(action->text().toStdString());
+        Count count;
+        w->view().model().addObserver(&count);
+        const std::size_t requests = chooser_.requests.size();
+        const std::size_t windows = window_->mapWindows().size();
+        const bool zoom = w->view().zoom().isOpen();
+        const bool drawing = w->view().lineDrawing();
+        const bool bars[] = {window_->mapBar()->isHidden(), window_->toolBar()->isHidden(),
+                             window_->statusBar()->isHidden()};
+        const qint64 clipboardBefore = QApplication::clipboard()->image().cacheKey();
+        const std::int32_t aspect = w->view().aspectRatio;
+        const std::int32_t connect = w->view().model().settings.connectPoints;
+        std::vector<QRect> places;
+        for (MapWindow* m : window_->mapWindows()) places.push_back(subWindowOf(m)->geometry());
+        const int pages = pagesOpened;
+        action->trigger();
+        settle();
+        const bool stillOpen = !window_->mapWindows().empty() &&
+                               std::find(window_->mapWindows().begin(), window_->mapWindows().end(),
+                                         w) != window_->mapWindows().end();
+        if (stillOpen) w->view().model().removeObserver(&count);
+        const bool barsChanged = bars[0] != window_->mapBar()->isHidden() ||
+                                 bars[1] != window_->toolBar()->isHidden() ||
+                                 bars[2] != window_->statusBar()->isHidden();
+        std::vector<QRect> placesAfter;
+        for (MapWindow* m : window_->mapWindows())
+            placesAfter.push_back(subWindowOf(m)->geometry());
+        const bool viewChanged =
+            stillOpen && (w->view().zoom().isOpen() != zoom || w->view().lineDrawing() != drawing ||
+                          w->view().aspectRatio != aspect ||
+                          w->view().model().settings.connectPoints != connect);
+        const bool effect = count.changes > 0 || chooser_.requests.size() > requests ||
+                            window_->mapWindows().size() != windows || barsChanged ||
+                            pagesOpened > pages || viewChanged || placesAfter != places ||
+                            QApplication::clipboard()->image().cacheKey() != clipboardBefore;
+        EXPECT_TRUE(effect);
+        // Bars back as they were for the next item.
+        window_->mapBar()->setHidden(bars[0]);
+        window_->toolBar()->setHidden(bars[1]);
+        window_->statusBar()->setHidden(bars[2]);
+    }
+    EXPECT_GE(tried, 25);
+    if (help.isEmpty()) {
+        qunsetenv("GRIDOVA_HELP");
+    } else {
+        qputenv("GRIDOVA_HELP", help);
+    }
 }
 
 }  // namespace
