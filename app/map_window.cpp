@@ -12,6 +12,7 @@
 #include "app/large_grid_progress.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
+#include "app/overview_window.h"
 #include "exchange/grid_export.h"
 #include "grid/equation_method.h"
 #include "objects/line_text_files.h"
@@ -73,6 +74,10 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
     view_->model().extraHooks.largeGridStarted = [this](std::unique_ptr<LargeGridRun> run) {
         startLargeGridProgress(std::move(run));
     };
+    // The zoom window follows the map's drawings (a new zoom rectangle).
+    view_->zoomFrameDrawn = [this](CVexaView&) {
+        if (overview_ != nullptr && overview_->isVisible()) overview_->mapDrawn();
+    };
     widget_ = new MapWidget(*view_, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -84,6 +89,8 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
 MapWindow::~MapWindow() {
     // A run still going is stopped and its thread joined first.
     delete largeGrid_.data();
+    delete overview_.data();
+    view_->zoomFrameDrawn = nullptr;
     view_->model().extraHooks.largeGridStarted = nullptr;
     view_->model().removeObserver(this);
     // The widget refers to the view: it goes first.
@@ -194,7 +201,12 @@ bool MapWindow::addDataFile(bool asMain) {
     return true;
 }
 
-void MapWindow::mapModelChanged(unsigned) { emit mapChanged(); }
+void MapWindow::mapModelChanged(unsigned) {
+    if (overview_ != nullptr && overview_->isVisible()) overview_->mapChanged();
+    emit mapChanged();
+}
+
+OverviewWindow* MapWindow::overviewWindow() const { return overview_.data(); }
 
 LargeGridProgress* MapWindow::largeGridProgress() const { return largeGrid_.data(); }
 
@@ -320,6 +332,13 @@ bool MapWindow::openDialog(MapCommand command, CVexaView& view) {
             return true;
         case MapCommand::WriteGridGrd:
             writeGridGrd();
+            return true;
+        case MapCommand::ZoomPart:
+            // The zoom window opened (or shown again): "Общий вид".
+            if (overview_ == nullptr) overview_ = new OverviewWindow(*view_, this);
+            overview_->show();
+            overview_->raise();
+            overview_->refresh();
             return true;
         default:
             break;

@@ -24,6 +24,7 @@
 namespace gridova {
 
 class LargeGridProgress;
+class OverviewWindow;
 class MainWindow;
 class MapWidget;
 
@@ -87,6 +88,8 @@ public:
     // The progress of a large-grid run going on in this window; nullptr
     // when none runs.
     LargeGridProgress* largeGridProgress() const;
+    // The zoom window "Общий вид"; nullptr before it was first opened.
+    OverviewWindow* overviewWindow() const;
 
     // --- Commands ----------------------------------------------------------------------
     // A map command as the menus and tool bars see it: enabled only when the
@@ -123,6 +126,7 @@ private:
     std::string ownPath_;  // where a secondary window was saved
     int captionNumber_ = 0;
     QPointer<LargeGridProgress> largeGrid_;
+    QPointer<OverviewWindow> overview_;
     bool closeAgreed_ = false;
 };
 

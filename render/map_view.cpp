@@ -175,7 +175,8 @@ void CVexaView::drawMap() {
     }
     // 5.
     WorldRect window{world_.minX, world_.minY, world_.maxX, world_.maxY};
-    if (zoom_.isOpen()) window = zoom_.rect();
+    const bool zoomed = zoom_.isOpen() && !drawingOverview_;
+    if (zoomed) window = zoom_.rect();
     if (paged) window = *printedPage;
     c.setWorldWindow(window.xmin, window.ymin, window.xmax, window.ymax);
     if (paged && printSetup.scale == 0) c.clipToWorld(window);
@@ -184,7 +185,7 @@ void CVexaView::drawMap() {
     // 7.
     if (title && !paged) {
         if (auto* layer = dynamic_cast<TitleLayer*>(title.get())) {
-            layer->screenWithoutZoom = !c.pictureActive() && !zoom_.isOpen();
+            layer->screenWithoutZoom = !c.pictureActive() && !zoomed;
         }
         const int height = title->layOut(c);
         c.addMargins(0, std::max(0, height), 0, 0);
@@ -207,7 +208,7 @@ void CVexaView::drawMap() {
     // 10.
     if (axes) axes->addRoom(c);
     // 11.
-    if (scaleBar && scaleBar->visible() && !paged && !zoom_.isOpen()) {
+    if (scaleBar && scaleBar->visible() && !paged && !zoomed) {
         scaleBar->reserveAndDraw(c);
         // The bar took a band off the map's bottom: the axes follow the
         // map's new edge, so that their labels stay clear of the bar.
@@ -252,8 +253,18 @@ void CVexaView::drawMap() {
             drawColorBar(c, *scale, &colorBarBands_);
         }
     }
-    // 25.
-    if (zoomFrameDrawn) zoomFrameDrawn(*this);
+    // 25. The overview of the whole map shows the zoom rectangle; a
+    // drawing of the window tells the zoom window that the map changed.
+    if (drawingOverview_) {
+        if (zoom_.isOpen()) {
+            const WorldRect& z = zoom_.rect();
+            c.setPen(gdi::PenStyle::Dash, gdi::rgb(0, 0, 0));
+            c.rectangleOutline(gdi::Rect{c.toDeviceX(z.xmin), c.toDeviceY(z.ymax),
+                                         c.toDeviceX(z.xmax), c.toDeviceY(z.ymin)});
+        }
+    } else if (zoomFrameDrawn) {
+        zoomFrameDrawn(*this);
+    }
     // 26.
     c.clearClip();
     c.deletePen();
@@ -343,6 +354,37 @@ std::optional<gdi::Dib> CVexaView::drawPicture(gdi::Size size) {
     // The transform was the picture's: the window draws anew.
     invalidateMap();
     return picture;
+}
+
+std::optional<MapOverview> CVexaView::drawOverview(gdi::Size size) {
+    DrawingCanvas& c = canvas();
+    if (!c.createMemMetaCDC(size)) return std::nullopt;
+    // What the window's clicks are measured by stays the window's.
+    const gdi::Rect mapRect = mapRect_;
+    const double pickX = pickX_, pickY = pickY_;
+    const std::vector<DRect> bands = colorBarBands_;
+    drawingOverview_ = true;
+    drawMap();
+    drawingOverview_ = false;
+    MapOverview overview;
+    overview.world = WorldRect{world_.minX, world_.minY, world_.maxX, world_.maxY};
+    overview.device = gdi::Rect{c.toDeviceX(world_.minX), c.toDeviceY(world_.maxY),
+                                c.toDeviceX(world_.maxX), c.toDeviceY(world_.minY)};
+    std::optional<gdi::Dib> picture = c.closeMemMetaCDC();
+    mapRect_ = mapRect;
+    pickX_ = pickX;
+    pickY_ = pickY;
+    colorBarBands_ = bands;
+    invalidateMap();
+    if (!picture) return std::nullopt;
+    overview.picture = std::move(*picture);
+    return overview;
+}
+
+void CVexaView::zoomTo(const WorldRect& rect) {
+    if (!zoom_.isOpen() || !(rect.xmin < rect.xmax) || !(rect.ymin < rect.ymax)) return;
+    zoom_.push(rect);
+    invalidateMap();
 }
 
 void CVexaView::drawOn(gdi::Device& device) {

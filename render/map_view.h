@@ -131,6 +131,13 @@ public:
     virtual void closeCoordinateWindow() = 0;
 };
 
+// A picture of the whole map and where its world rectangle lies in it.
+struct MapOverview {
+    gdi::Dib picture;
+    WorldRect world;   // the map's world rectangle
+    gdi::Rect device;  // the same in the picture's pixels (top < bottom)
+};
+
 // The zoom window ("Общий вид") and its history of windows.
 class ZoomWindow {
 public:
@@ -303,6 +310,13 @@ public:
     std::optional<gdi::Dib> drawPicture(gdi::Size size);
     // A full drawing onto a device of the caller's.
     void drawOn(gdi::Device& device);
+    // The whole map, whatever the zoom window shows, with the zoom
+    // rectangle framed (dashed) while the zoom window is open: the picture
+    // of the overview window "Общий вид".
+    std::optional<MapOverview> drawOverview(gdi::Size size);
+    // The zoom window shows this rectangle next (its history goes on);
+    // nothing while the zoom window is closed.
+    void zoomTo(const WorldRect& rect);
 
 protected:
     friend struct MapCommandActions;  // the actions of the command table (map_commands.h)
@@ -332,6 +346,7 @@ private:
     gdi::Rect mapRect_;  // the map's device rectangle of the last drawing
     double pickX_ = 0, pickY_ = 0;
     bool lineDrawing_ = false;
+    bool drawingOverview_ = false;  // a drawing of the whole map for the overview
     bool borderDrawing_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -27,6 +28,7 @@
 #include "app/map_bar.h"
 #include "app/map_window.h"
 #include "app/menu_table.h"
+#include "app/overview_window.h"
 #include "render/map_commands.h"
 #include "render/map_widget.h"
 #include "tests/app/main_window_fixtures.h"
@@ -632,6 +634,75 @@ TEST_F(MenusTest, NoEnabledItemDoesNothing) {
     } else {
         qputenv("GRIDOVA_HELP", help);
     }
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Показать часть карты" opens the zoom window "Общий вид" with the whole
+// map; a click there centres the zoom rectangle; closing it, or "Показать
+// всю карту", shows the whole map again.
+TEST_F(MenusTest, TheZoomWindowShowsTheWholeMapAndMovesTheRectangle) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    window_->actionFor(MapCommand::ZoomPart)->trigger();
+    settle();
+    OverviewWindow* overview = w->overviewWindow();
+    ASSERT_NE(overview, nullptr);
+    EXPECT_TRUE(overview->isVisible());
+    EXPECT_EQ(overview->windowTitle().toStdString(), "Общий вид");
+    // Drawing the overview does not make the two windows draw each other
+    // for ever.
+    settle();
+    const auto drawings = w->view().fullDrawings();
+    settle();
+    settle();
+    EXPECT_EQ(w->view().fullDrawings(), drawings);
+
+    // The picture's pixels map to the world: its corners are the map's.
+    const DRect world = w->view().worldRect();
+    const QLabel* picture = overview->findChild<QLabel*>();
+    ASSERT_NE(picture, nullptr);
+    const QPoint inside =
+        picture->mapTo(overview, QPoint(picture->width() / 2, picture->height() / 2));
+    const std::optional<LinePoint> centre = overview->worldAt(inside);
+    ASSERT_TRUE(centre.has_value());
+    EXPECT_GT(centre->x, world.minX);
+    EXPECT_LT(centre->x, world.maxX);
+    EXPECT_GT(centre->y, world.minY);
+    EXPECT_LT(centre->y, world.maxY);
+
+    // Its picture, to look at.
+    const char* dir = std::getenv("GRIDOVA_SCREENSHOT_DIR");
+    const std::string out = dir != nullptr && *dir != '\0' ? std::string(dir) : inTestDir("");
+    EXPECT_TRUE(overview->grab().save(QString::fromStdString(out + "/overview.png")));
+
+    // A click centres the rectangle there, keeping its size.
+    const WorldRect before = w->view().zoom().rect();
+    QTest::mouseClick(overview, Qt::LeftButton, {}, inside);
+    settle();
+    const WorldRect after = w->view().zoom().rect();
+    EXPECT_NEAR((after.xmin + after.xmax) / 2, centre->x, 1e-9 * (world.maxX - world.minX));
+    EXPECT_NEAR((after.ymin + after.ymax) / 2, centre->y, 1e-9 * (world.maxY - world.minY));
+    EXPECT_NEAR(after.xmax - after.xmin, before.xmax - before.xmin, 1e-9);
+    window_->refreshActions();
+    EXPECT_TRUE(window_->actionFor(MapCommand::ZoomPrevious)->isEnabled());
+
+    // Closing it shows the whole map; opening it again and "Показать всю
+    // карту" hides it.
+    overview->close();
+    settle();
+    EXPECT_FALSE(w->view().zoom().isOpen());
+    window_->actionFor(MapCommand::ZoomPart)->trigger();
+    settle();
+    EXPECT_TRUE(overview->isVisible());
+    window_->refreshActions();
+    window_->actionFor(MapCommand::ZoomAll)->trigger();
+    settle();
+    EXPECT_FALSE(overview->isVisible());
 }
 
 }  // namespace
