@@ -343,7 +343,8 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
             command(kChangeLook, MapCommand::BadgeFormat);
             break;
         case Node::Grid:
-            add(kValues, false, nullptr);
+            add(kValues, model.grid() != nullptr && model.grid()->hasValues(),
+                [window] { window->openNodeWindow(); });
             add(kFilter, false, nullptr);
             add(kRedraw, model.grid() != nullptr && model.mainPoints() != nullptr,
                 [&view] { view.reinterpolate(); });

@@ -12,6 +12,7 @@
 #include "app/large_grid_progress.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
+#include "app/node_window.h"
 #include "app/overview_window.h"
 #include "exchange/grid_export.h"
 #include "grid/equation_method.h"
@@ -74,6 +75,9 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
     view_->model().extraHooks.largeGridStarted = [this](std::unique_ptr<LargeGridRun> run) {
         startLargeGridProgress(std::move(run));
     };
+    view_->nodePicked = [this](CVexaView&) {
+        if (nodeWindow_ != nullptr) nodeWindow_->showPicked();
+    };
     // The zoom window follows the map's drawings (a new zoom rectangle).
     view_->zoomFrameDrawn = [this](CVexaView&) {
         if (overview_ != nullptr && overview_->isVisible()) overview_->mapDrawn();
@@ -90,7 +94,9 @@ MapWindow::~MapWindow() {
     // A run still going is stopped and its thread joined first.
     delete largeGrid_.data();
     delete overview_.data();
+    delete nodeWindow_.data();
     view_->zoomFrameDrawn = nullptr;
+    view_->nodePicked = nullptr;
     view_->model().extraHooks.largeGridStarted = nullptr;
     view_->model().removeObserver(this);
     // The widget refers to the view: it goes first.
@@ -207,6 +213,16 @@ void MapWindow::mapModelChanged(unsigned) {
 }
 
 OverviewWindow* MapWindow::overviewWindow() const { return overview_.data(); }
+
+NodeWindow* MapWindow::nodeWindow() const { return nodeWindow_.data(); }
+
+bool MapWindow::openNodeWindow() {
+    const EqNet* grid = view_->model().grid();
+    if (grid == nullptr || !grid->hasValues()) return false;
+    if (nodeWindow_ == nullptr) nodeWindow_ = new NodeWindow(*view_, this);
+    nodeWindow_->startPicking();
+    return true;
+}
 
 LargeGridProgress* MapWindow::largeGridProgress() const { return largeGrid_.data(); }
 

@@ -24,6 +24,7 @@
 namespace gridova {
 
 class LargeGridProgress;
+class NodeWindow;
 class OverviewWindow;
 class MainWindow;
 class MapWidget;
@@ -90,6 +91,10 @@ public:
     LargeGridProgress* largeGridProgress() const;
     // The zoom window "Общий вид"; nullptr before it was first opened.
     OverviewWindow* overviewWindow() const;
+    // The node window "Узел сетки" (the map bar's "Значения..." on the
+    // grid): opened, or shown again. False when the grid has no values.
+    bool openNodeWindow();
+    NodeWindow* nodeWindow() const;
 
     // --- Commands ----------------------------------------------------------------------
     // A map command as the menus and tool bars see it: enabled only when the
@@ -127,6 +132,7 @@ private:
     int captionNumber_ = 0;
     QPointer<LargeGridProgress> largeGrid_;
     QPointer<OverviewWindow> overview_;
+    QPointer<NodeWindow> nodeWindow_;
     bool closeAgreed_ = false;
 };
 

@@ -68,6 +68,12 @@ public:
     bool open = false;
     // True when a node was picked.
     bool pick(const EqNet& grid, double x, double y);
+    // The node window closed: nothing is picked any more.
+    void close() {
+        open = false;
+        picked_.reset();
+        index_.reset();
+    }
     const std::optional<PickedNode>& picked() const { return picked_; }
     void drawOverlay(DrawingCanvas& canvas, const EqNet* grid) const;
 

@@ -480,8 +480,9 @@ void CVexaView::mouseLeftUp(gdi::Point p) {
         lineAddWorldPoint(x, y);
         return;
     }
-    if (model_.grid() != nullptr && nodePick_.pick(*model_.grid(), x, y) && window() != nullptr) {
-        window()->invalidate();
+    if (model_.grid() != nullptr && nodePick_.pick(*model_.grid(), x, y)) {
+        if (window() != nullptr) window()->invalidate();
+        if (nodePicked) nodePicked(*this);
     }
 }
 

@@ -207,6 +207,8 @@ public:
     std::optional<LinePoint> markedPosition;
     // Step 25: the zoom window shows its frame.
     std::function<void(CVexaView&)> zoomFrameDrawn;
+    // A click picked a node for the node window (nodePicking()).
+    std::function<void(CVexaView&)> nodePicked;
     // Paged printing: the world rectangle of the page being printed, its
     // number counted from 1 and the number of pages across.
     std::optional<WorldRect> printedPage;

@@ -13,6 +13,8 @@
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "app/map_window.h"
+#include "app/node_window.h"
+#include "render/map_widget.h"
 #include "tests/app/main_window_fixtures.h"
 
 namespace gridova {
@@ -117,7 +119,7 @@ TEST_F(MapBarTest, EachNodeHasItsMenu) {
         {Node::DataSets,
          {"Загрузить новую серию...", "Добавить новую серию...", "(Выделить в новую серию)"}},
         {Node::Grid,
-         {"(Значения...)", "(Определить значающие элементы...)", "Перерисовать",
+         {"Значения...", "(Определить значающие элементы...)", "Перерисовать",
           "(Запись числ. данных...)"}},
         {Node::Border, {"(Изменить вид..)", "(Удалить)"}},
         {Node::Isolines,
@@ -245,6 +247,48 @@ TEST_F(MapBarTest, PlaceAndVisibilityFromTheProfile) {
     std::int32_t visible = -1;
     readProfileInt(MapBar::kSection, "Visible", visible);
     EXPECT_EQ(visible, 1);
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Значения..." on the grid opens the node window: a click on the map picks
+// the nearest node and the window shows its column, row and value; closing
+// it ends the picking.
+TEST_F(MapBarTest, TheNodeWindowShowsTheClickedNode) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    auto menu = bar().menuFor(node(Node::Grid));
+    itemOf(*menu, "Значения...")->trigger();
+    settle();
+    NodeWindow* nodes = w->nodeWindow();
+    ASSERT_NE(nodes, nullptr);
+    EXPECT_TRUE(nodes->isVisible());
+    EXPECT_EQ(nodes->windowTitle().toStdString(), "Узел сетки");
+    EXPECT_EQ(nodes->shownText().toStdString(), "Щёлкните узел на карте");
+    EXPECT_TRUE(w->view().nodePicking().open);
+
+    const gdi::Rect map = w->view().mapRect();
+    QTest::mouseClick(&w->mapWidget(), Qt::LeftButton, {},
+                      QPoint((map.left + map.right) / 2, (map.top + map.bottom) / 2));
+    settle();
+    const auto picked = w->view().pickedNode();
+    ASSERT_TRUE(picked.has_value());
+    const std::string expected = "Столбец " + std::to_string(picked->column) + "  Строка " +
+                                 std::to_string(picked->rowFromTop) + "  Значение " +
+                                 coordinateNumber(picked->value);
+    EXPECT_EQ(nodes->shownText().toStdString(), expected);
+    // The middle of a 102 × 102 grid.
+    EXPECT_NEAR(picked->column, 51, 2);
+    EXPECT_NEAR(picked->rowFromTop, 51, 2);
+
+    nodes->close();
+    settle();
+    EXPECT_FALSE(w->view().nodePicking().open);
+    EXPECT_FALSE(w->view().pickedNode().has_value());
 }
 
 }  // namespace
