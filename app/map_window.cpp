@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/coordinate_window.h"
 #include "app/dialogs/map_dialogs.h"
 #include "app/large_grid_progress.h"
 #include "app/main_window.h"
@@ -75,6 +76,9 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
     view_->model().extraHooks.largeGridStarted = [this](std::unique_ptr<LargeGridRun> run) {
         startLargeGridProgress(std::move(run));
     };
+    view_->mouseMoved = [this](double x, double y) {
+        if (coordinates_ != nullptr && coordinates_->isVisible()) coordinates_->showMouse(x, y);
+    };
     view_->nodePicked = [this](CVexaView&) {
         if (nodeWindow_ != nullptr) nodeWindow_->showPicked();
     };
@@ -95,6 +99,8 @@ MapWindow::~MapWindow() {
     delete largeGrid_.data();
     delete overview_.data();
     delete nodeWindow_.data();
+    delete coordinates_.data();
+    view_->mouseMoved = nullptr;
     view_->zoomFrameDrawn = nullptr;
     view_->nodePicked = nullptr;
     view_->model().extraHooks.largeGridStarted = nullptr;
@@ -208,6 +214,11 @@ bool MapWindow::addDataFile(bool asMain) {
 }
 
 void MapWindow::mapModelChanged(unsigned) {
+    // The line was ended: its coordinate window goes.
+    if (coordinates_ != nullptr && coordinates_->isVisible() &&
+        coordinates_->mode() == CoordinateWindow::Mode::AddToLine && !view_->lineDrawing()) {
+        coordinates_->close();
+    }
     if (overview_ != nullptr && overview_->isVisible()) overview_->mapChanged();
     emit mapChanged();
 }
@@ -215,6 +226,8 @@ void MapWindow::mapModelChanged(unsigned) {
 OverviewWindow* MapWindow::overviewWindow() const { return overview_.data(); }
 
 NodeWindow* MapWindow::nodeWindow() const { return nodeWindow_.data(); }
+
+CoordinateWindow* MapWindow::coordinateWindow() const { return coordinates_.data(); }
 
 bool MapWindow::openNodeWindow() {
     const EqNet* grid = view_->model().grid();
@@ -312,7 +325,7 @@ namespace {
 // The commands this window carries out itself.
 bool windowCommand(MapCommand command) {
     return command == MapCommand::SavePicture || command == MapCommand::PasteData ||
-           command == MapCommand::WriteGridGrd;
+           command == MapCommand::WriteGridGrd || command == MapCommand::CoordinateInput;
 }
 
 }  // namespace
@@ -348,6 +361,20 @@ bool MapWindow::openDialog(MapCommand command, CVexaView& view) {
             return true;
         case MapCommand::WriteGridGrd:
             writeGridGrd();
+            return true;
+        case MapCommand::DrawLine:
+            // Line drawing started: its points can be typed too.
+            if (coordinates_ == nullptr) coordinates_ = new CoordinateWindow(*view_, this);
+            coordinates_->openFor(CoordinateWindow::Mode::AddToLine);
+            return true;
+        case MapCommand::CoordinateInput:
+            if (coordinates_ == nullptr) coordinates_ = new CoordinateWindow(*view_, this);
+            if (coordinates_->isVisible() &&
+                coordinates_->mode() == CoordinateWindow::Mode::MarkPosition) {
+                coordinates_->close();
+            } else {
+                coordinates_->openFor(CoordinateWindow::Mode::MarkPosition);
+            }
             return true;
         case MapCommand::ZoomPart:
             // The zoom window opened (or shown again): "Общий вид".
@@ -421,7 +448,9 @@ void MapWindow::selectLine(CVexaView&, BushItem& line) {
 }
 
 void MapWindow::closeCoordinateWindow() {
-    // This window opens no coordinate window, so none is open to close.
+    if (coordinates_ != nullptr && coordinates_->mode() == CoordinateWindow::Mode::AddToLine) {
+        coordinates_->close();
+    }
 }
 
 }  // namespace gridova

@@ -24,6 +24,7 @@
 namespace gridova {
 
 class LargeGridProgress;
+class CoordinateWindow;
 class NodeWindow;
 class OverviewWindow;
 class MainWindow;
@@ -95,6 +96,9 @@ public:
     // grid): opened, or shown again. False when the grid has no values.
     bool openNodeWindow();
     NodeWindow* nodeWindow() const;
+    // The coordinate window (line drawing, "Ввод координат"); nullptr before
+    // it was first opened.
+    CoordinateWindow* coordinateWindow() const;
 
     // --- Commands ----------------------------------------------------------------------
     // A map command as the menus and tool bars see it: enabled only when the
@@ -133,6 +137,7 @@ private:
     QPointer<LargeGridProgress> largeGrid_;
     QPointer<OverviewWindow> overview_;
     QPointer<NodeWindow> nodeWindow_;
+    QPointer<CoordinateWindow> coordinates_;
     bool closeAgreed_ = false;
 };
 

@@ -495,6 +495,7 @@ void CVexaView::mouseMove(gdi::Point p) {
     const DrawingCanvas& c = canvas();
     const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
     context().setCoordinateText(statusText(x, y));
+    if (mouseMoved) mouseMoved(x, y);
     zoomDrag_.move(canvas(), p);
     lineMouseMove(p);
     if (snap_.enabled && model_.objectTreeIfAny() && window() != nullptr) {

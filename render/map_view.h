@@ -209,6 +209,8 @@ public:
     std::function<void(CVexaView&)> zoomFrameDrawn;
     // A click picked a node for the node window (nodePicking()).
     std::function<void(CVexaView&)> nodePicked;
+    // The mouse moved to this world point (the coordinate window follows).
+    std::function<void(double x, double y)> mouseMoved;
     // Paged printing: the world rectangle of the page being printed, its
     // number counted from 1 and the number of pages across.
     std::optional<WorldRect> printedPage;

@@ -9,10 +9,12 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -24,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "app/coordinate_window.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "app/map_window.h"
@@ -121,7 +124,10 @@ std::vector<CommandCase> commandCases() {
         {C::View3D, P::View, nullptr},
         {C::ViewOpenGL, P::View, nullptr},
         {C::PointEditor, P::Edit, nullptr},
-        {C::CoordinateInput, P::Edit, nullptr},
+        {C::CoordinateInput, P::Edit,
+         [](MapWindow& w) {
+             return flag(w.coordinateWindow() != nullptr && w.coordinateWindow()->isVisible());
+         }},
         {C::Language, P::View, nullptr},
         {C::SolverSettings, P::Objects, nullptr},
     };
@@ -597,6 +603,12 @@ TEST_F(MenusTest, NoEnabledItemDoesNothing) {
         const bool bars[] = {window_->mapBar()->isHidden(), window_->toolBar()->isHidden(),
                              window_->statusBar()->isHidden()};
         const qint64 clipboardBefore = QApplication::clipboard()->image().cacheKey();
+        const auto shownWindows = [] {
+            int n = 0;
+            for (QWidget* top : QApplication::topLevelWidgets()) n += top->isVisible() ? 1 : 0;
+            return n;
+        };
+        const int shownBefore = shownWindows();
         const std::int32_t aspect = w->view().aspectRatio;
         const std::int32_t connect = w->view().model().settings.connectPoints;
         std::vector<QRect> places;
@@ -621,6 +633,7 @@ TEST_F(MenusTest, NoEnabledItemDoesNothing) {
         const bool effect = count.changes > 0 || chooser_.requests.size() > requests ||
                             window_->mapWindows().size() != windows || barsChanged ||
                             pagesOpened > pages || viewChanged || placesAfter != places ||
+                            shownWindows() != shownBefore ||
                             QApplication::clipboard()->image().cacheKey() != clipboardBefore;
         EXPECT_TRUE(effect);
         // Bars back as they were for the next item.
@@ -703,6 +716,64 @@ TEST_F(MenusTest, TheZoomWindowShowsTheWholeMapAndMovesTheRectangle) {
     window_->actionFor(MapCommand::ZoomAll)->trigger();
     settle();
     EXPECT_FALSE(overview->isVisible());
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// The coordinate window: typed points join the line being drawn, a typed
+// position is marked on the map, and the window follows the mouse.
+TEST_F(MenusTest, TheCoordinateWindowTypesPointsAndMarksPositions) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    window_->actionFor(MapCommand::DrawLine)->trigger();
+    settle();
+    CoordinateWindow* coordinates = w->coordinateWindow();
+    ASSERT_NE(coordinates, nullptr);
+    EXPECT_TRUE(coordinates->isVisible());
+    EXPECT_EQ(coordinates->windowTitle().toStdString(), "Добавить точку");
+
+    coordinates->xEdit()->setText(QStringLiteral("10"));
+    coordinates->yEdit()->setText(QStringLiteral("abc"));
+    EXPECT_FALSE(coordinates->confirm());  // not a number: nothing added
+    coordinates->yEdit()->setText(QStringLiteral(" 20.5 "));
+    QTest::mouseClick(coordinates->okButton(), Qt::LeftButton);
+    coordinates->xEdit()->setText(QStringLiteral("30"));
+    EXPECT_TRUE(coordinates->confirm());
+    ASSERT_NE(w->view().enteredLine(), nullptr);
+    ASSERT_EQ(w->view().enteredLine()->size(), 2u);
+    EXPECT_EQ(w->view().enteredLine()->points()[0].x, 10.0);
+    EXPECT_EQ(w->view().enteredLine()->points()[0].y, 20.5);
+
+    const gdi::Rect map = w->view().mapRect();
+    QTest::mouseMove(&w->mapWidget(), QPoint((map.left + map.right) / 2, map.top + 40));
+    settle();
+    EXPECT_TRUE(coordinates->mouseText().startsWith(QStringLiteral("X ")));
+
+    // The line ended: the window goes; the line joins the map.
+    window_->actionFor(MapCommand::DrawLine)->trigger();
+    settle();
+    EXPECT_FALSE(coordinates->isVisible());
+    ASSERT_NE(w->view().model().objectTreeIfAny(), nullptr);
+
+    // "Ввод координат": the position is marked; the command hides it again.
+    window_->refreshActions();
+    window_->actionFor(MapCommand::CoordinateInput)->trigger();
+    settle();
+    EXPECT_TRUE(coordinates->isVisible());
+    EXPECT_EQ(coordinates->windowTitle().toStdString(), "Ввод координат");
+    coordinates->xEdit()->setText(QStringLiteral("12.25"));
+    coordinates->yEdit()->setText(QStringLiteral("30"));
+    ASSERT_TRUE(coordinates->confirm());
+    ASSERT_TRUE(w->view().markedPosition.has_value());
+    EXPECT_EQ(w->view().markedPosition->x, 12.25);
+    EXPECT_EQ(w->view().markedPosition->y, 30.0);
+    window_->actionFor(MapCommand::CoordinateInput)->trigger();
+    settle();
+    EXPECT_FALSE(coordinates->isVisible());
 }
 
 }  // namespace
