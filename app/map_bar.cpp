@@ -271,6 +271,17 @@ bool MapBar::selectLine(const BushItem& line) {
     return false;
 }
 
+void MapBar::step(bool forward) {
+    QTreeWidgetItem* current = tree_->currentItem();
+    QTreeWidgetItem* next = nullptr;
+    if (current == nullptr) {
+        next = tree_->topLevelItem(0);
+    } else {
+        next = forward ? tree_->itemBelow(current) : tree_->itemAbove(current);
+    }
+    if (next != nullptr) tree_->setCurrentItem(next);
+}
+
 // --- Menus --------------------------------------------------------------------------------------
 
 std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {

@@ -70,6 +70,8 @@ public:
     void activate(QTreeWidgetItem* item);
     // Selects the node of a line of the object tree; false without one.
     bool selectLine(const BushItem& line);
+    // Selects the next (or previous) node of the tree, in the order shown.
+    void step(bool forward);
 
     // Docks or floats the bar and shows or hides it as the profile says.
     void placeFromProfile();

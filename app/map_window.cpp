@@ -447,6 +447,17 @@ void MapWindow::selectLine(CVexaView&, BushItem& line) {
     if (main_ != nullptr && main_->activeMapWindow() == this) main_->mapBar()->selectLine(line);
 }
 
+void MapWindow::stepMapBar(bool forward) {
+    if (main_ != nullptr && main_->activeMapWindow() == this) main_->mapBar()->step(forward);
+}
+
+void MapWindow::confirmEntry() {
+    if (coordinates_ != nullptr && coordinates_->isVisible() &&
+        coordinates_->mode() == CoordinateWindow::Mode::AddToLine) {
+        coordinates_->confirm();
+    }
+}
+
 void MapWindow::closeCoordinateWindow() {
     if (coordinates_ != nullptr && coordinates_->mode() == CoordinateWindow::Mode::AddToLine) {
         coordinates_->close();

@@ -112,6 +112,8 @@ public:
     bool openCrossSection(CVexaView& from, CrossSection section) override;
     void selectLine(CVexaView& view, BushItem& line) override;
     void closeCoordinateWindow() override;
+    void stepMapBar(bool forward) override;
+    void confirmEntry() override;
 
 signals:
     // The map changed (the map bar follows).

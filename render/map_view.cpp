@@ -531,6 +531,14 @@ void CVexaView::keyEscape() {
     if (lineInput()) lineRemoveLastPoint();
 }
 
+void CVexaView::keyStep(bool forward) {
+    if (host_ != nullptr) host_->stepMapBar(forward);
+}
+
+void CVexaView::keyEnter() {
+    if (host_ != nullptr && lineInput()) host_->confirmEntry();
+}
+
 // --- Border and filter ----------------------------------------------------------------
 
 void CVexaView::startBorderLine() {

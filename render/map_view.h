@@ -129,6 +129,10 @@ public:
     virtual void selectLine(CVexaView& view, BushItem& line) = 0;
     // Closes the coordinate window of line drawing when it is open.
     virtual void closeCoordinateWindow() = 0;
+    // Space and Backspace: the map bar's next or previous item.
+    virtual void stepMapBar(bool /*forward*/) {}
+    // Enter while a line is being entered: the typed point is taken.
+    virtual void confirmEntry() {}
 };
 
 // A picture of the whole map and where its world rectangle lies in it.
@@ -260,6 +264,10 @@ public:
     void mouseMove(gdi::Point p);
     void mouseLeftDoubleClick(gdi::Point p);
     void keyEscape();
+    // Space (forward) and Backspace step through the map bar's items.
+    void keyStep(bool forward);
+    // Enter confirms the coordinate entry while a line is being entered.
+    void keyEnter();
     bool lineDrawing() const { return lineDrawing_; }
     // Snapping of drawn lines to the lines of the object tree.
     LineSnapTool& lineSnapping() { return snap_; }

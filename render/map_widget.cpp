@@ -149,9 +149,22 @@ void MapWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void MapWidget::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        view_.keyEscape();
-        return;
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            view_.keyEscape();
+            return;
+        case Qt::Key_Space:
+            view_.keyStep(true);
+            return;
+        case Qt::Key_Backspace:
+            view_.keyStep(false);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            view_.keyEnter();
+            return;
+        default:
+            break;
     }
     QWidget::keyPressEvent(event);
 }

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QTreeWidget>
 #include <string>
 #include <vector>
 
+#include "app/coordinate_window.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "app/map_window.h"
@@ -289,6 +291,40 @@ TEST_F(MapBarTest, TheNodeWindowShowsTheClickedNode) {
     settle();
     EXPECT_FALSE(w->view().nodePicking().open);
     EXPECT_FALSE(w->view().pickedNode().has_value());
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// Space and Backspace in the map step through the map bar's items; Enter
+// takes the typed point while a line is being entered.
+TEST_F(MapBarTest, KeysOfTheMapStepThroughTheBar) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    settle();
+    w->mapWidget().setFocus();
+    QTest::keyClick(&w->mapWidget(), Qt::Key_Space);
+    ASSERT_NE(bar().tree()->currentItem(), nullptr);
+    EXPECT_EQ(MapBar::kindOf(bar().tree()->currentItem()), Node::Root);
+    QTest::keyClick(&w->mapWidget(), Qt::Key_Space);
+    EXPECT_EQ(MapBar::kindOf(bar().tree()->currentItem()), Node::Maps);
+    QTest::keyClick(&w->mapWidget(), Qt::Key_Space);
+    EXPECT_EQ(MapBar::kindOf(bar().tree()->currentItem()), Node::MapType);
+    QTest::keyClick(&w->mapWidget(), Qt::Key_Backspace);
+    EXPECT_EQ(MapBar::kindOf(bar().tree()->currentItem()), Node::Maps);
+
+    window_->actionFor(MapCommand::DrawLine)->trigger();
+    settle();
+    ASSERT_NE(w->coordinateWindow(), nullptr);
+    w->coordinateWindow()->xEdit()->setText(QStringLiteral("5"));
+    w->coordinateWindow()->yEdit()->setText(QStringLiteral("6"));
+    QTest::keyClick(&w->mapWidget(), Qt::Key_Return);
+    ASSERT_NE(w->view().enteredLine(), nullptr);
+    ASSERT_EQ(w->view().enteredLine()->size(), 1u);
+    EXPECT_EQ(w->view().enteredLine()->points()[0].x, 5.0);
 }
 
 }  // namespace
