@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ui_text.h"
 #include "app/window_place.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
@@ -17,8 +18,6 @@ namespace {
 
 constexpr int kAddPoint = 399;          // "Добавить точку"
 constexpr int kCoordinateInput = 9133;  // "Ввод координат"
-
-QString textOf(int number) { return QString::fromStdString(text(number)); }
 
 }  // namespace
 
@@ -43,7 +42,7 @@ CoordinateWindow::CoordinateWindow(CVexaView& view, QWidget* owner)
 
 void CoordinateWindow::openFor(Mode mode) {
     mode_ = mode;
-    setWindowTitle(textOf(mode == Mode::AddToLine ? kAddPoint : kCoordinateInput));
+    setWindowTitle(uiText(mode == Mode::AddToLine ? kAddPoint : kCoordinateInput));
     ok_->setText(mode == Mode::AddToLine ? QStringLiteral("Добавить") : QStringLiteral("OK"));
     if (!isVisible()) {
         placeWindow(*this, kResource, owner_);

@@ -22,6 +22,7 @@
 #include "app/map_window.h"
 #include "app/qt_progress.h"
 #include "app/startup_run.h"
+#include "app/ui_text.h"
 #include "platform/files.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
@@ -37,8 +38,6 @@ constexpr int kNewMapTitle = 9023;  // "Карта%d"
 
 constexpr const char* kRecentSection = "Recent File List";
 
-QString menuText(int number) { return QString::fromStdString(text(number)); }
-
 }  // namespace
 
 MainWindow::MainWindow(AppContext& context) : context_(context), d_(std::make_unique<Private>()) {
@@ -48,7 +47,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context), d_(std::make_un
     area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);
 
-    d_->statusLabel = new QLabel(menuText(kTextIdle), this);
+    d_->statusLabel = new QLabel(uiText(kTextIdle), this);
     d_->statusLabel->setObjectName(QStringLiteral("statusText"));
     statusBar()->addWidget(d_->statusLabel, 1);
     // The coordinate pane is as wide as three numbers in exponent form.

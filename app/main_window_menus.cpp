@@ -19,6 +19,7 @@
 #include "app/main_window.h"
 #include "app/main_window_private.h"
 #include "app/map_window.h"
+#include "app/ui_text.h"
 #include "platform/messages.h"
 #include "render/map_document_file.h"
 
@@ -29,8 +30,6 @@ constexpr int kAllFilesFilter = 9022;  // "Все файлы (*.*)|*.*||"
 constexpr int kAboutText = 9152;       // "Gridova %s"
 constexpr int kCommandFailed = 9004;   // "Не удалось выполнить команду"
 
-QString menuText(int number) { return QString::fromStdString(text(number)); }
-
 }  // namespace
 
 // --- Building ------------------------------------------------------------------------------------
@@ -39,7 +38,7 @@ void MainWindow::buildMenus() {
     for (const unsigned kind : {kNoDocumentMenu, kMapMenu}) {
         for (const MenuPopupEntry& popup : menuPopups()) {
             if ((popup.kinds & kind) == 0) continue;
-            QMenu* menu = menuBar()->addMenu(menuText(popup.text));
+            QMenu* menu = menuBar()->addMenu(uiText(popup.text));
             d_->menus[{kind, popup.popup}] = menu;
             connect(menu, &QMenu::aboutToShow, this, [this] { refreshActions(); });
         }
@@ -67,7 +66,7 @@ void MainWindow::buildMenus() {
         if (item.frame == FrameCommand::RecentFiles || item.frame == FrameCommand::WindowList) {
             continue;
         }
-        auto* action = new QAction(menuText(item.text), this);
+        auto* action = new QAction(uiText(item.text), this);
         if (*item.keys != '\0') action->setShortcut(QKeySequence(QString::fromLatin1(item.keys)));
         action->setCheckable(item.checkable);
         const MenuItem* entry = &item;
@@ -176,7 +175,7 @@ void MainWindow::buildToolBar() {
                 d_->methodList->setObjectName(QStringLiteral("methodList"));
                 d_->methodList->setFixedWidth(kMethodListWidth);
                 for (const MethodChoice& choice : methodChoices()) {
-                    d_->methodList->addItem(choice.text != 0 ? menuText(choice.text)
+                    d_->methodList->addItem(choice.text != 0 ? uiText(choice.text)
                                                              : QString::fromLatin1(choice.name));
                 }
                 // The open list shows the whole texts.

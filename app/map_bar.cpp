@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/map_window.h"
+#include "app/ui_text.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_device.h"
@@ -83,8 +84,6 @@ constexpr int kImport = 351;         // "Импортировать линии..
 constexpr int kAssignValue = 515;    // "Присвоить значение..."
 constexpr int kAddAxis = 432;        // "Добавить ось..."
 constexpr int kAxesAsDefault = 343;  // "Установить по умолчанию"
-
-QString textOf(int number) { return QString::fromStdString(text(number)); }
 
 template <typename T>
 T* objectOf(const QTreeWidgetItem* item) {
@@ -215,37 +214,37 @@ void MapBar::rebuild() {
     if (window_ == nullptr) return;
     CVexaView& view = window_->view();
     MapModel& model = view.model();
-    QTreeWidgetItem* root = addNode(tree_, nullptr, textOf(kRoot), Node::Root);
-    QTreeWidgetItem* maps = addNode(tree_, root, textOf(kMaps), Node::Maps);
+    QTreeWidgetItem* root = addNode(tree_, nullptr, uiText(kRoot), Node::Root);
+    QTreeWidgetItem* maps = addNode(tree_, root, uiText(kMaps), Node::Maps);
     for (const MapTypeNode& t : kMapTypes) {
         QTreeWidgetItem* node =
-            addNode(tree_, maps, textOf(t.text), Node::MapType, nullptr, static_cast<int>(t.type));
+            addNode(tree_, maps, uiText(t.text), Node::MapType, nullptr, static_cast<int>(t.type));
         if (model.settings.mapType == t.type) setBold(node);
     }
-    addNode(tree_, root, textOf(kTitle), Node::Title);
-    QTreeWidgetItem* points = addNode(tree_, root, textOf(kPoints), Node::Points);
-    QTreeWidgetItem* sets = addNode(tree_, points, textOf(kDataSets), Node::DataSets);
+    addNode(tree_, root, uiText(kTitle), Node::Title);
+    QTreeWidgetItem* points = addNode(tree_, root, uiText(kPoints), Node::Points);
+    QTreeWidgetItem* sets = addNode(tree_, points, uiText(kDataSets), Node::DataSets);
     for (PointSet* set : model.pointTree().pointSets()) {
         QTreeWidgetItem* node =
             addNode(tree_, sets, QString::fromStdString(set->name()), Node::PointSet, set);
         if (set == model.mainPoints()) setBold(node);
     }
-    addNode(tree_, points, textOf(kBadges), Node::Badges);
-    addNode(tree_, root, textOf(kGrid), Node::Grid);
-    addNode(tree_, root, textOf(kBorder), Node::Border);
-    addNode(tree_, root, textOf(kAxes), Node::Axes);
-    QTreeWidgetItem* isolines = addNode(tree_, root, textOf(kIsolines), Node::Isolines);
+    addNode(tree_, points, uiText(kBadges), Node::Badges);
+    addNode(tree_, root, uiText(kGrid), Node::Grid);
+    addNode(tree_, root, uiText(kBorder), Node::Border);
+    addNode(tree_, root, uiText(kAxes), Node::Axes);
+    QTreeWidgetItem* isolines = addNode(tree_, root, uiText(kIsolines), Node::Isolines);
     if (const IsolineSet* set = model.isolines()) {
         for (int k = 0; k < static_cast<int>(set->size()); ++k) {
             char value[64];
             std::snprintf(value, sizeof value, "%g", set->at(k)->value);
-            addNode(tree_, isolines, textOf(kIsoline) + ' ' + QString::fromLatin1(value),
+            addNode(tree_, isolines, uiText(kIsoline) + ' ' + QString::fromLatin1(value),
                     Node::Isoline, nullptr, k);
         }
     }
-    addNode(tree_, root, textOf(kBackground), Node::Background);
+    addNode(tree_, root, uiText(kBackground), Node::Background);
     Bush* objectTree = model.objectTreeIfAny();
-    QTreeWidgetItem* lines = addNode(tree_, root, textOf(kLines), Node::Lines, objectTree);
+    QTreeWidgetItem* lines = addNode(tree_, root, uiText(kLines), Node::Lines, objectTree);
     if (objectTree != nullptr) addGroupNodes(tree_, lines, *objectTree);
     tree_->expandAll();
 }
@@ -292,7 +291,7 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
     MapModel& model = view.model();
     // An item; what it runs is carried out only while the window lives.
     const auto add = [&](int textNumber, bool enabled, std::function<void()> run) {
-        QAction* action = menu->addAction(textOf(textNumber));
+        QAction* action = menu->addAction(uiText(textNumber));
         action->setEnabled(enabled && run != nullptr);
         if (run) {
             connect(action, &QAction::triggered, this, [window, run] {

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/ui_text.h"
 #include "app/window_place.h"
 #include "platform/messages.h"
 #include "render/map_view.h"
@@ -16,16 +17,14 @@ constexpr int kRow = 9155;     // "Строка"
 constexpr int kValue = 9156;   // "Значение"
 constexpr int kHint = 9157;    // "Щёлкните узел на карте"
 
-QString textOf(int number) { return QString::fromStdString(text(number)); }
-
 }  // namespace
 
 NodeWindow::NodeWindow(CVexaView& view, QWidget* owner)
     : QDialog(owner, Qt::Tool), view_(view), owner_(owner) {
     setObjectName(QStringLiteral("nodeWindow"));
-    setWindowTitle(textOf(kTitle));
+    setWindowTitle(uiText(kTitle));
     setModal(false);
-    text_ = new QLabel(textOf(kHint), this);
+    text_ = new QLabel(uiText(kHint), this);
     text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
@@ -46,12 +45,12 @@ void NodeWindow::startPicking() {
 void NodeWindow::showPicked() {
     const auto picked = view_.pickedNode();
     if (!picked) {
-        text_->setText(textOf(kHint));
+        text_->setText(uiText(kHint));
         return;
     }
-    text_->setText(textOf(kColumn) + ' ' + QString::number(picked->column) + QStringLiteral("  ") +
-                   textOf(kRow) + ' ' + QString::number(picked->rowFromTop) + QStringLiteral("  ") +
-                   textOf(kValue) + ' ' + QString::fromStdString(coordinateNumber(picked->value)));
+    text_->setText(uiText(kColumn) + ' ' + QString::number(picked->column) + QStringLiteral("  ") +
+                   uiText(kRow) + ' ' + QString::number(picked->rowFromTop) + QStringLiteral("  ") +
+                   uiText(kValue) + ' ' + QString::fromStdString(coordinateNumber(picked->value)));
 }
 
 QString NodeWindow::shownText() const { return text_->text(); }
