@@ -4,12 +4,14 @@
 #include <utility>
 
 #include "app/dialogs/background_color_dialog.h"
+#include "app/dialogs/map_type_dialog.h"
 
 namespace gridova {
 namespace {
 
 const std::array kDialogs{
     std::pair{MapCommand::BackgroundColor, &runBackgroundColorDialog},
+    std::pair{MapCommand::MapType, &runMapTypeDialog},
 };
 
 }  // namespace

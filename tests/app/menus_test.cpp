@@ -27,6 +27,8 @@
 #include <vector>
 
 #include "app/coordinate_window.h"
+#include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/map_type_dialog.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "app/map_window.h"
@@ -70,7 +72,16 @@ std::vector<CommandCase> commandCases() {
         {C::Grid, P::Objects, nullptr},
         {C::ToggleGridLines, P::Format,
          [=](MapWindow& w) { return flag(model(w).grid()->showGrid != 0); }},
-        {C::MapType, P::Objects, nullptr},
+        {C::MapType, P::Objects,
+         [=](MapWindow& w) { return std::to_string(static_cast<int>(model(w).settings.mapType)); },
+         [](MapWindow&, ScriptedChooser&) {
+             setDialogRunner([](QDialog& dialog) {
+                 if (auto* types = dynamic_cast<MapTypeDialog*>(&dialog)) {
+                     types->choose(MapType::ColorCells);
+                 }
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
         {C::Title, P::Objects, nullptr},
         {C::BackgroundPicture, P::Objects, nullptr},
         {C::Interpolation, P::Objects, nullptr},
@@ -133,7 +144,19 @@ std::vector<CommandCase> commandCases() {
     };
 }
 
-class MenusTest : public MainWindowTest {};
+// The map's modal dialogs are answered by a runner: OK with what they
+// start with, unless a test installs its own.
+class MenusTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        setDialogRunner([](QDialog&) { return static_cast<int>(QDialog::Accepted); });
+    }
+    void TearDown() override {
+        setDialogRunner({});
+        MainWindowTest::TearDown();
+    }
+};
 
 // One case per command of the view's table, in the table's order.
 TEST_F(MenusTest, EveryMapCommandHasItsItemStateAndEffect) {
@@ -774,6 +797,59 @@ TEST_F(MenusTest, TheCoordinateWindowTypesPointsAndMarksPositions) {
     window_->actionFor(MapCommand::CoordinateInput)->trigger();
     settle();
     EXPECT_FALSE(coordinates->isVisible());
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Тип карты...": the "Карты" dialog starts at the type shown; OK builds the
+// chosen type and, with "Установить как изначальную", keeps it as the type
+// new documents get; Cancel builds nothing.
+TEST_F(MenusTest, TheMapTypeDialogBuildsTheChosenType) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    std::optional<MapType> startedAt;
+    setDialogRunner([&](QDialog& dialog) {
+        auto& types = dynamic_cast<MapTypeDialog&>(dialog);
+        startedAt = types.chosen();
+        EXPECT_EQ(types.windowTitle().toStdString(), "Карты");
+        types.choose(MapType::ColorIsolines);
+        types.setAsDefault(true);
+        // Its picture, to look at.
+        const char* dir = std::getenv("GRIDOVA_SCREENSHOT_DIR");
+        const std::string out = dir != nullptr && *dir != '\0' ? std::string(dir) : inTestDir("");
+        types.adjustSize();
+        EXPECT_TRUE(types.grab().save(QString::fromStdString(out + "/map_types.png")));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::MapType)->trigger();
+    EXPECT_EQ(startedAt, MapType::Isolines);
+    EXPECT_EQ(w->view().model().settings.mapType, MapType::ColorIsolines);
+    EXPECT_NE(w->view().model().colorFill(), nullptr);
+    std::int32_t enabled = 0, map = -1;
+    readProfileInt("Maps", "Default", enabled);
+    readProfileInt("Maps", "Map", map);
+    EXPECT_EQ(enabled, 1);
+    EXPECT_EQ(map, static_cast<int>(MapType::ColorIsolines));
+
+    // A new document gets that map.
+    MapWindow* other = openIsolines(writeFile("other.dat", planeText()));
+    ASSERT_NE(other, nullptr);
+    window_->runFrameCommand(FrameCommand::NewWindow);
+    settle();
+    EXPECT_EQ(window_->activeMapWindow()->view().model().settings.mapType, MapType::ColorIsolines);
+
+    setDialogRunner([](QDialog& dialog) {
+        dynamic_cast<MapTypeDialog&>(dialog).choose(MapType::ColorCells);
+        return static_cast<int>(QDialog::Rejected);
+    });
+    window_->mdiArea()->setActiveSubWindow(subWindowOf(w));
+    settle();
+    window_->actionFor(MapCommand::MapType)->trigger();
+    EXPECT_EQ(w->view().model().settings.mapType, MapType::ColorIsolines);
 }
 
 }  // namespace
