@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -88,6 +91,13 @@ int run(int argc, char** argv) {
         }
     }
     QApplication application(argc, argv);
+    // The program's own texts are Russian: so are the buttons and texts of
+    // Qt's standard dialogs, when their translation is installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
     gridova::QtDeviceFactory factory;
     gridova::gdi::setDeviceFactory(&factory);
     const bool windowless =
