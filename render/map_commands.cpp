@@ -55,6 +55,7 @@ struct MapCommandActions {
         return {entered != nullptr && entered->size() >= 2 && gridHasValues(v), false};
     }
     static State isolineListState(const CVexaView& v) { return {gridHasValues(v), false}; }
+    static State needsGrid(const CVexaView& v) { return {hasGrid(v), false}; }
 
     // --- Actions ---------------------------------------------------------------------------
     static bool toggleGridLines(CVexaView& v) {
@@ -183,7 +184,7 @@ constexpr std::array kCommands = {
     MapCommandEntry{C::MapType, nullptr, nullptr},
     MapCommandEntry{C::Title, nullptr, nullptr},
     MapCommandEntry{C::BackgroundPicture, nullptr, nullptr},
-    MapCommandEntry{C::Interpolation, nullptr, nullptr},
+    MapCommandEntry{C::Interpolation, A::needsGrid, nullptr},
     MapCommandEntry{C::Digitizing, nullptr, nullptr},
     MapCommandEntry{C::ToggleColorFill, A::colorFillState, A::toggleColorFill},
     MapCommandEntry{C::ToggleColorBar, A::colorBarState, A::toggleColorBar},
@@ -213,7 +214,7 @@ constexpr std::array kCommands = {
     MapCommandEntry{C::PointEditor, nullptr, nullptr},
     MapCommandEntry{C::CoordinateInput, nullptr, nullptr},
     MapCommandEntry{C::Language, nullptr, nullptr},
-    MapCommandEntry{C::SolverSettings, nullptr, nullptr},
+    MapCommandEntry{C::SolverSettings, A::needsGrid, nullptr},
 };
 
 constexpr bool inOrder() {

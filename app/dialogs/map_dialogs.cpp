@@ -5,6 +5,8 @@
 
 #include "app/dialogs/background_color_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
+#include "app/dialogs/method_dialog.h"
+#include "app/dialogs/solver_dialog.h"
 
 namespace gridova {
 namespace {
@@ -12,6 +14,8 @@ namespace {
 const std::array kDialogs{
     std::pair{MapCommand::BackgroundColor, &runBackgroundColorDialog},
     std::pair{MapCommand::MapType, &runMapTypeDialog},
+    std::pair{MapCommand::Interpolation, &runMethodDialog},
+    std::pair{MapCommand::SolverSettings, &runSolverDialog},
 };
 
 }  // namespace

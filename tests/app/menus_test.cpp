@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -29,6 +30,8 @@
 #include "app/coordinate_window.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/map_type_dialog.h"
+#include "app/dialogs/method_dialog.h"
+#include "app/dialogs/solver_dialog.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "app/map_window.h"
@@ -84,7 +87,14 @@ std::vector<CommandCase> commandCases() {
          }},
         {C::Title, P::Objects, nullptr},
         {C::BackgroundPicture, P::Objects, nullptr},
-        {C::Interpolation, P::Objects, nullptr},
+        {C::Interpolation, P::Objects,
+         [=](MapWindow& w) { return std::to_string(static_cast<int>(model(w).grid()->method)); },
+         [](MapWindow&, ScriptedChooser&) {
+             setDialogRunner([](QDialog& dialog) {
+                 dynamic_cast<MethodDialog&>(dialog).choose(InterpolationMethod::InverseDistance);
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
         {C::Digitizing, P::Objects, nullptr},
         {C::ToggleColorFill, P::Format,
          [=](MapWindow& w) { return flag(model(w).colorFill() != nullptr); }},
@@ -140,7 +150,15 @@ std::vector<CommandCase> commandCases() {
              return flag(w.coordinateWindow() != nullptr && w.coordinateWindow()->isVisible());
          }},
         {C::Language, P::View, nullptr},
-        {C::SolverSettings, P::Objects, nullptr},
+        {C::SolverSettings, P::Objects,
+         [=](MapWindow& w) { return std::to_string(model(w).grid()->maxIterations); },
+         [](MapWindow&, ScriptedChooser&) {
+             setDialogRunner([](QDialog& dialog) {
+                 dynamic_cast<SolverDialog&>(dialog).iterationsEdit()->setText(
+                     QStringLiteral("1234"));
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
     };
 }
 
@@ -850,6 +868,84 @@ TEST_F(MenusTest, TheMapTypeDialogBuildsTheChosenType) {
     settle();
     window_->actionFor(MapCommand::MapType)->trigger();
     EXPECT_EQ(w->view().model().settings.mapType, MapType::ColorIsolines);
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Интерполяция...": the method dialog starts at the grid's method, offers
+// "Солвер..." only for the equation systems, and "Выбрать" stores the
+// choice for the next build. "Характеристики солвера" refuses values that
+// are not positive and stores the others in the grid and the profile.
+TEST_F(MenusTest, TheMethodAndSolverDialogsStoreTheirSettings) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    EqNet& grid = *w->view().model().grid();
+    const std::vector<double> before = grid.values();
+    setDialogRunner([&](QDialog& dialog) {
+        auto& methods = dynamic_cast<MethodDialog&>(dialog);
+        EXPECT_EQ(methods.chosen(), InterpolationMethod::EquationSystem);
+        EXPECT_TRUE(methods.solverButton()->isEnabled());
+        methods.choose(InterpolationMethod::Kriging);
+        EXPECT_FALSE(methods.solverButton()->isEnabled());
+        methods.choose(InterpolationMethod::LargeGridEquationSystem);
+        EXPECT_TRUE(methods.solverButton()->isEnabled());
+        methods.choose(InterpolationMethod::BlockKriging);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::Interpolation)->trigger();
+    EXPECT_EQ(grid.method, InterpolationMethod::BlockKriging);
+    EXPECT_EQ(grid.values(), before);  // nothing computed yet
+    window_->refreshActions();
+    EXPECT_EQ(window_->methodList()->currentText().toStdString(), "Block Kriging");
+
+    // The solver: a value that is not positive is said and nothing is kept.
+    const std::int32_t iterations = grid.maxIterations;
+    setDialogRunner([](QDialog& dialog) {
+        auto& solver = dynamic_cast<SolverDialog&>(dialog);
+        solver.precisionEdit()->setText(QStringLiteral("-1e-6"));
+        solver.iterationsEdit()->setText(QStringLiteral("777"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::SolverSettings)->trigger();
+    EXPECT_EQ(grid.maxIterations, iterations);
+    ASSERT_FALSE(boxes_.warnings.empty());
+    EXPECT_EQ(boxes_.warnings.back(), "Допустимая ошибка: нужно положительное число");
+
+    setDialogRunner([](QDialog& dialog) {
+        auto& solver = dynamic_cast<SolverDialog&>(dialog);
+        solver.precisionEdit()->setText(QStringLiteral("2.5e-7"));
+        solver.iterationsEdit()->setText(QStringLiteral("777"));
+        solver.relaxationEdit()->setText(QStringLiteral("1.5"));
+        solver.lsorButton()->setChecked(true);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::SolverSettings)->trigger();
+    EXPECT_EQ(grid.precision, 2.5e-7);
+    EXPECT_EQ(grid.maxIterations, 777);
+    EXPECT_EQ(grid.relaxation, 1.5);
+    EXPECT_EQ(grid.solver, 1);
+    double stored = 0;
+    readProfileDouble("Solver", "Precision", stored);
+    EXPECT_EQ(stored, 2.5e-7);
+
+    // The last run shows in the dialog once the equation system ran.
+    w->view().model().setMethod(InterpolationMethod::EquationSystem);
+    ASSERT_EQ(w->view().reinterpolate(), 0);
+    ASSERT_NE(grid.lastRunValid, 0);
+    std::string shown;
+    setDialogRunner([&](QDialog& dialog) {
+        shown = dynamic_cast<SolverDialog&>(dialog).lastRunText()->text().toStdString();
+        return static_cast<int>(QDialog::Rejected);
+    });
+    window_->actionFor(MapCommand::SolverSettings)->trigger();
+    EXPECT_EQ(shown.rfind("Время ", 0), 0u) << shown;
+    EXPECT_NE(shown.find("Число итераций " + std::to_string(grid.lastIterations)),
+              std::string::npos)
+        << shown;
 }
 
 }  // namespace
