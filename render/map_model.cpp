@@ -110,6 +110,12 @@ PointSet& MapModel::addPointSet(PointSet set) {
 }
 
 std::optional<DRect> MapModel::extent() const {
+    std::optional<DRect> box = dataExtent();
+    if (grid_ && !grid_->empty()) include(box, grid_->extent());
+    return box;
+}
+
+std::optional<DRect> MapModel::dataExtent() const {
     std::optional<DRect> box;
     for (std::size_t i = 0; i < pointTree_->itemCount(); ++i) {
         const PointSet* set = pointTree_->item(i).pointSet();
@@ -123,7 +129,6 @@ std::optional<DRect> MapModel::extent() const {
     }
     if (settings.showBorder != 0 && border_ && !border_->empty()) include(box, border_->extent());
     if (objectTree_) include(box, objectTree_->extent());
-    if (grid_ && !grid_->empty()) include(box, grid_->extent());
     return box;
 }
 

@@ -183,6 +183,8 @@ public:
     // The union of the extents of the point sets, the border while it is
     // shown, the object tree and the grid; none for an empty map.
     std::optional<DRect> extent() const;
+    // The same without the grid: what a new grid is laid over.
+    std::optional<DRect> dataExtent() const;
     // Without a grid: the default grid of kDefaultNodes × kDefaultNodes
     // over the area. False when there was a grid already.
     bool layDefaultGrid(const DRect& area);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/dialogs/background_color_dialog.h"
+#include "app/dialogs/grid_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
 #include "app/dialogs/solver_dialog.h"
@@ -14,6 +15,7 @@ namespace {
 const std::array kDialogs{
     std::pair{MapCommand::BackgroundColor, &runBackgroundColorDialog},
     std::pair{MapCommand::MapType, &runMapTypeDialog},
+    std::pair{MapCommand::Grid, &runGridDialog},
     std::pair{MapCommand::Interpolation, &runMethodDialog},
     std::pair{MapCommand::SolverSettings, &runSolverDialog},
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QImage>
@@ -29,6 +30,7 @@
 
 #include "app/coordinate_window.h"
 #include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/grid_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
 #include "app/dialogs/solver_dialog.h"
@@ -72,7 +74,13 @@ std::vector<CommandCase> commandCases() {
     const auto model = [](MapWindow& w) -> MapModel& { return w.view().model(); };
     return {
         {C::Border, P::Objects, nullptr},
-        {C::Grid, P::Objects, nullptr},
+        {C::Grid, P::Objects, [=](MapWindow& w) { return std::to_string(model(w).grid()->nx()); },
+         [](MapWindow&, ScriptedChooser&) {
+             setDialogRunner([](QDialog& dialog) {
+                 dynamic_cast<GridDialog&>(dialog).nodesXEdit()->setText(QStringLiteral("30"));
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
         {C::ToggleGridLines, P::Format,
          [=](MapWindow& w) { return flag(model(w).grid()->showGrid != 0); }},
         {C::MapType, P::Objects,
@@ -946,6 +954,55 @@ TEST_F(MenusTest, TheMethodAndSolverDialogsStoreTheirSettings) {
     EXPECT_NE(shown.find("Число итераций " + std::to_string(grid.lastIterations)),
               std::string::npos)
         << shown;
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Сетка...": counts below 6 are refused; square cells start from the
+// proposed length; OK lays the grid over the data, writes "EqNet.net" and
+// builds the map again on it.
+TEST_F(MenusTest, TheGridDialogLaysANewGrid) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    setDialogRunner([](QDialog& dialog) {
+        auto& grid = dynamic_cast<GridDialog&>(dialog);
+        EXPECT_EQ(grid.nodesXEdit()->text().toStdString(), "102");
+        grid.nodesYEdit()->setText(QStringLiteral("5"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::Grid)->trigger();
+    EXPECT_EQ(model.grid()->ny(), 102);  // refused: nothing changed
+    ASSERT_FALSE(boxes_.warnings.empty());
+    EXPECT_EQ(boxes_.warnings.back(), "Число узлов по Y: нужно не меньше 6 узлов");
+
+    // The data spans 53 × 48: a = 53/204 = 0.2598; the number with the
+    // fewest digits in [0.2468, 0.2728] is 0.27.
+    std::string proposed;
+    setDialogRunner([&](QDialog& dialog) {
+        auto& grid = dynamic_cast<GridDialog&>(dialog);
+        grid.squareBox()->setChecked(true);
+        proposed = grid.cellEdit()->text().toStdString();
+        grid.cellEdit()->setText(QStringLiteral("2.5"));
+        grid.showBox()->setChecked(true);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::Grid)->trigger();
+    EXPECT_EQ(proposed, "0.27");
+    const EqNet& grid = *model.grid();
+    EXPECT_EQ(grid.gridType, 1);
+    EXPECT_EQ(grid.cellLength, 2.5);
+    EXPECT_EQ(grid.nx(), 21 + 6);  // trunc(53 / 2.5) + 6
+    EXPECT_EQ(grid.showGrid, 1);
+    EXPECT_TRUE(std::filesystem::exists(inTestDir("EqNet.net")));
+    // The isolines were built again on it.
+    EXPECT_TRUE(grid.hasValues());
+    ASSERT_NE(model.isolines(), nullptr);
+    EXPECT_FALSE(model.isolines()->empty());
 }
 
 }  // namespace
