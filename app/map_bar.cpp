@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/dialogs/filter_dialog.h"
 #include "app/map_window.h"
 #include "app/ui_text.h"
 #include "platform/messages.h"
@@ -355,7 +356,8 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
         case Node::Grid:
             add(kValues, model.grid() != nullptr && model.grid()->hasValues(),
                 [window] { window->openNodeWindow(); });
-            add(kFilter, false, nullptr);
+            add(kFilter, model.grid() != nullptr && model.grid()->hasValues(),
+                [this, window] { runFilterDialog(this, window->view()); });
             add(kRedraw, model.grid() != nullptr && model.mainPoints() != nullptr,
                 [&view] { view.reinterpolate(); });
             command(kWriteValues, MapCommand::WriteGridText);

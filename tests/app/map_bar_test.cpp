@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -12,6 +14,8 @@
 #include <vector>
 
 #include "app/coordinate_window.h"
+#include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/filter_dialog.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "app/map_window.h"
@@ -121,7 +125,7 @@ TEST_F(MapBarTest, EachNodeHasItsMenu) {
         {Node::DataSets,
          {"Загрузить новую серию...", "Добавить новую серию...", "(Выделить в новую серию)"}},
         {Node::Grid,
-         {"Значения...", "(Определить значающие элементы...)", "Перерисовать",
+         {"Значения...", "Определить значающие элементы...", "Перерисовать",
           "(Запись числ. данных...)"}},
         {Node::Border, {"(Изменить вид..)", "(Удалить)"}},
         {Node::Isolines,
@@ -325,6 +329,61 @@ TEST_F(MapBarTest, KeysOfTheMapStepThroughTheBar) {
     ASSERT_NE(w->view().enteredLine(), nullptr);
     ASSERT_EQ(w->view().enteredLine()->size(), 1u);
     EXPECT_EQ(w->view().enteredLine()->points()[0].x, 5.0);
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Определить значающие элементы...": the nodes whose value fails the
+// comparison go out of the map, after every build; a value that is not a
+// number is refused.
+TEST_F(MapBarTest, TheFilterDialogKeepsTheNodesThatMeetTheComparison) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    setDialogRunner([](QDialog& dialog) {
+        auto& filter = dynamic_cast<FilterDialog&>(dialog);
+        EXPECT_TRUE(filter.onBox()->isChecked());
+        EXPECT_EQ(filter.signList()->currentText().toStdString(), ">");
+        filter.valueEdit()->setText(QStringLiteral("ten"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    auto menu = bar().menuFor(node(Node::Grid));
+    itemOf(*menu, "Определить значающие элементы...")->trigger();
+    EXPECT_EQ(w->view().model().grid()->filterOn, 0);  // refused
+    ASSERT_FALSE(boxes_.warnings.empty());
+    EXPECT_EQ(boxes_.warnings.back(), "Значение: нужно число");
+
+    setDialogRunner([](QDialog& dialog) {
+        auto& filter = dynamic_cast<FilterDialog&>(dialog);
+        filter.signList()->setCurrentIndex(3);  // ">="
+        filter.valueEdit()->setText(QStringLiteral("40"));
+        filter.defaultBox()->setChecked(true);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    menu = bar().menuFor(node(Node::Grid));
+    itemOf(*menu, "Определить значающие элементы...")->trigger();
+    setDialogRunner({});
+    const EqNet& grid = *w->view().model().grid();
+    EXPECT_EQ(grid.filterOn, 1);
+    EXPECT_EQ(grid.filterSign, 3);
+    std::size_t kept = 0, dropped = 0;
+    for (std::size_t k = 0; k < grid.values().size(); ++k) {
+        if (grid.mask()[k] == 0) {
+            ++dropped;
+            continue;
+        }
+        ++kept;
+        EXPECT_GE(grid.values()[k], 40.0) << k;
+    }
+    // The plane runs from 0 to 73: both kinds of node exist.
+    EXPECT_GT(kept, 0u);
+    EXPECT_GT(dropped, 0u);
+    std::int32_t stored = -1;
+    readProfileInt("Grid", "Filter Sign", stored);
+    EXPECT_EQ(stored, 3);
 }
 
 }  // namespace
