@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/border_window.h"
 #include "app/coordinate_window.h"
 #include "app/dialogs/map_dialogs.h"
 #include "app/large_grid_progress.h"
@@ -100,6 +101,7 @@ MapWindow::~MapWindow() {
     delete overview_.data();
     delete nodeWindow_.data();
     delete coordinates_.data();
+    delete borderWindow_.data();
     view_->mouseMoved = nullptr;
     view_->zoomFrameDrawn = nullptr;
     view_->nodePicked = nullptr;
@@ -214,6 +216,7 @@ bool MapWindow::addDataFile(bool asMain) {
 }
 
 void MapWindow::mapModelChanged(unsigned) {
+    if (borderWindow_ != nullptr && borderWindow_->isVisible()) borderWindow_->follow();
     // The line was ended: its coordinate window goes.
     if (coordinates_ != nullptr && coordinates_->isVisible() &&
         coordinates_->mode() == CoordinateWindow::Mode::AddToLine && !view_->lineDrawing()) {
@@ -228,6 +231,8 @@ OverviewWindow* MapWindow::overviewWindow() const { return overview_.data(); }
 NodeWindow* MapWindow::nodeWindow() const { return nodeWindow_.data(); }
 
 CoordinateWindow* MapWindow::coordinateWindow() const { return coordinates_.data(); }
+
+BorderWindow* MapWindow::borderWindow() const { return borderWindow_.data(); }
 
 bool MapWindow::openNodeWindow() {
     const EqNet* grid = view_->model().grid();
@@ -325,7 +330,8 @@ namespace {
 // The commands this window carries out itself.
 bool windowCommand(MapCommand command) {
     return command == MapCommand::SavePicture || command == MapCommand::PasteData ||
-           command == MapCommand::WriteGridGrd || command == MapCommand::CoordinateInput;
+           command == MapCommand::WriteGridGrd || command == MapCommand::CoordinateInput ||
+           command == MapCommand::Border;
 }
 
 }  // namespace
@@ -366,6 +372,10 @@ bool MapWindow::openDialog(MapCommand command, CVexaView& view) {
             // Line drawing started: its points can be typed too.
             if (coordinates_ == nullptr) coordinates_ = new CoordinateWindow(*view_, this);
             coordinates_->openFor(CoordinateWindow::Mode::AddToLine);
+            return true;
+        case MapCommand::Border:
+            if (borderWindow_ == nullptr) borderWindow_ = new BorderWindow(*view_, this);
+            borderWindow_->openWindow();
             return true;
         case MapCommand::CoordinateInput:
             if (coordinates_ == nullptr) coordinates_ = new CoordinateWindow(*view_, this);

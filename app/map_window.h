@@ -24,6 +24,7 @@
 namespace gridova {
 
 class LargeGridProgress;
+class BorderWindow;
 class CoordinateWindow;
 class NodeWindow;
 class OverviewWindow;
@@ -99,6 +100,8 @@ public:
     // The coordinate window (line drawing, "Ввод координат"); nullptr before
     // it was first opened.
     CoordinateWindow* coordinateWindow() const;
+    // The border window "Граница поля"; nullptr before it was first opened.
+    BorderWindow* borderWindow() const;
 
     // --- Commands ----------------------------------------------------------------------
     // A map command as the menus and tool bars see it: enabled only when the
@@ -140,6 +143,7 @@ private:
     QPointer<OverviewWindow> overview_;
     QPointer<NodeWindow> nodeWindow_;
     QPointer<CoordinateWindow> coordinates_;
+    QPointer<BorderWindow> borderWindow_;
     bool closeAgreed_ = false;
 };
 

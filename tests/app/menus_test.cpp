@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "app/border_window.h"
 #include "app/coordinate_window.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/grid_dialog.h"
@@ -73,7 +74,10 @@ std::vector<CommandCase> commandCases() {
     using P = MenuPopup;
     const auto model = [](MapWindow& w) -> MapModel& { return w.view().model(); };
     return {
-        {C::Border, P::Objects, nullptr},
+        {C::Border, P::Objects,
+         [](MapWindow& w) {
+             return flag(w.borderWindow() != nullptr && w.borderWindow()->isVisible());
+         }},
         {C::Grid, P::Objects, [=](MapWindow& w) { return std::to_string(model(w).grid()->nx()); },
          [](MapWindow&, ScriptedChooser&) {
              setDialogRunner([](QDialog& dialog) {
@@ -1003,6 +1007,75 @@ TEST_F(MenusTest, TheGridDialogLaysANewGrid) {
     EXPECT_TRUE(grid.hasValues());
     ASSERT_NE(model.isolines(), nullptr);
     EXPECT_FALSE(model.isolines()->empty());
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Граница...": a border drawn on the map while the window is open joins the
+// border and its file; the border value is kept; deleting asks about the
+// file and, answered No, removes it.
+TEST_F(MenusTest, TheBorderWindowDrawsKeepsAndDeletesTheBorder) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    window_->actionFor(MapCommand::Border)->trigger();
+    settle();
+    BorderWindow* border = w->borderWindow();
+    ASSERT_NE(border, nullptr);
+    EXPECT_TRUE(border->isVisible());
+    EXPECT_FALSE(border->deleteButton()->isEnabled());  // no border yet
+
+    QTest::mouseClick(border->defineButton(), Qt::LeftButton);
+    for (const auto& [x, y] : {std::pair{5.0, 5.0}, {45.0, 5.0}, {45.0, 40.0}, {5.0, 40.0}}) {
+        w->view().lineAddWorldPoint(x, y);
+    }
+    QTest::mouseClick(border->addButton(), Qt::LeftButton);
+    settle();
+    ASSERT_NE(model.border(), nullptr);
+    ASSERT_EQ(model.border()->size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(inTestDir("Border.brd")));
+    EXPECT_TRUE(border->deleteButton()->isEnabled());
+
+    // Hidden and shown again from the window.
+    border->shownBox()->setChecked(false);
+    EXPECT_EQ(model.settings.showBorder, 0);
+    border->shownBox()->setChecked(true);
+    EXPECT_EQ(model.settings.showBorder, 1);
+
+    // The border value: a value that is not a number is refused.
+    setDialogRunner([](QDialog& dialog) {
+        auto& value = dynamic_cast<BorderValueDialog&>(dialog);
+        value.enabledBox()->setChecked(true);
+        value.valueEdit()->setText(QStringLiteral("x"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    QTest::mouseClick(border->valueButton(), Qt::LeftButton);
+    EXPECT_FALSE(model.settings.borderValue.present());
+    setDialogRunner([](QDialog& dialog) {
+        auto& value = dynamic_cast<BorderValueDialog&>(dialog);
+        value.enabledBox()->setChecked(true);
+        value.valueEdit()->setText(QStringLiteral("12.5"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    QTest::mouseClick(border->valueButton(), Qt::LeftButton);
+    ASSERT_TRUE(model.settings.borderValue.present());
+    EXPECT_EQ(model.settings.borderValue.value, 12.5);
+    OptionalValue stored;
+    readProfileOptionalDouble("Border", "BorderValue", stored);
+    EXPECT_TRUE(stored.present());
+    EXPECT_EQ(stored.value, 12.5);
+
+    // Deleted; the question answered No removes the file.
+    QTest::mouseClick(border->deleteButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(model.border(), nullptr);
+    ASSERT_FALSE(boxes_.asked.empty());
+    EXPECT_EQ(boxes_.asked.back(), "Сохранить файл границы?");
+    EXPECT_FALSE(std::filesystem::exists(inTestDir("Border.brd")));
 }
 
 }  // namespace
