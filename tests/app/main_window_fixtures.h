@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QTest>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -100,6 +101,16 @@ inline QMdiSubWindow* subWindowOf(MapWindow* w) {
 }
 
 inline std::string captionOf(MapWindow* w) { return w->windowTitle().toStdString(); }
+
+// Saves a picture of the widget to look at: in $GRIDOVA_SCREENSHOT_DIR when
+// it is set, else in the test's folder. True when it was written.
+inline bool saveScreenshot(QWidget& widget, const std::string& name) {
+    const char* dir = std::getenv("GRIDOVA_SCREENSHOT_DIR");
+    const std::string folder =
+        dir != nullptr && *dir != '\0' ? std::string(dir) : testing::testDir().string();
+    widget.adjustSize();
+    return widget.grab().save(QString::fromStdString(folder + "/" + name));
+}
 
 inline void settle() {
     for (int k = 0; k < 5; ++k) QApplication::processEvents();

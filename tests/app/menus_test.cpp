@@ -906,6 +906,7 @@ TEST_F(MenusTest, TheMethodAndSolverDialogsStoreTheirSettings) {
         methods.choose(InterpolationMethod::LargeGridEquationSystem);
         EXPECT_TRUE(methods.solverButton()->isEnabled());
         methods.choose(InterpolationMethod::BlockKriging);
+        EXPECT_TRUE(saveScreenshot(methods, "method_dialog.png"));
         return static_cast<int>(QDialog::Accepted);
     });
     window_->actionFor(MapCommand::Interpolation)->trigger();
@@ -933,6 +934,7 @@ TEST_F(MenusTest, TheMethodAndSolverDialogsStoreTheirSettings) {
         solver.iterationsEdit()->setText(QStringLiteral("777"));
         solver.relaxationEdit()->setText(QStringLiteral("1.5"));
         solver.lsorButton()->setChecked(true);
+        EXPECT_TRUE(saveScreenshot(solver, "solver_dialog.png"));
         return static_cast<int>(QDialog::Accepted);
     });
     window_->actionFor(MapCommand::SolverSettings)->trigger();
@@ -993,6 +995,7 @@ TEST_F(MenusTest, TheGridDialogLaysANewGrid) {
         proposed = grid.cellEdit()->text().toStdString();
         grid.cellEdit()->setText(QStringLiteral("2.5"));
         grid.showBox()->setChecked(true);
+        EXPECT_TRUE(saveScreenshot(grid, "grid_dialog.png"));
         return static_cast<int>(QDialog::Accepted);
     });
     window_->actionFor(MapCommand::Grid)->trigger();
@@ -1039,6 +1042,7 @@ TEST_F(MenusTest, TheBorderWindowDrawsKeepsAndDeletesTheBorder) {
     ASSERT_EQ(model.border()->size(), 1u);
     EXPECT_TRUE(std::filesystem::exists(inTestDir("Border.brd")));
     EXPECT_TRUE(border->deleteButton()->isEnabled());
+    EXPECT_TRUE(saveScreenshot(*border, "border_window.png"));
 
     // Hidden and shown again from the window.
     border->shownBox()->setChecked(false);
