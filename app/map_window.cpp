@@ -11,6 +11,7 @@
 #include "app/border_window.h"
 #include "app/coordinate_window.h"
 #include "app/dialogs/map_dialogs.h"
+#include "app/dialogs/method_editor.h"
 #include "app/large_grid_progress.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
@@ -72,6 +73,9 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
       secondary_(secondary) {
     view_->setHost(this);
     view_->model().addObserver(this);
+    // The parameters of a method are asked in its dialog before the run.
+    methodEditor_ = std::make_unique<DialogMethodEditor>(this);
+    view_->model().methodEditor = methodEditor_.get();
     // A large-grid run goes on in its own thread while this window shows
     // its progress and stays responsive.
     view_->model().extraHooks.largeGridStarted = [this](std::unique_ptr<LargeGridRun> run) {
@@ -106,6 +110,7 @@ MapWindow::~MapWindow() {
     view_->zoomFrameDrawn = nullptr;
     view_->nodePicked = nullptr;
     view_->model().extraHooks.largeGridStarted = nullptr;
+    view_->model().methodEditor = nullptr;
     view_->model().removeObserver(this);
     // The widget refers to the view: it goes first.
     delete widget_;

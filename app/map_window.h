@@ -25,6 +25,7 @@ namespace gridova {
 
 class LargeGridProgress;
 class BorderWindow;
+class DialogMethodEditor;
 class CoordinateWindow;
 class NodeWindow;
 class OverviewWindow;
@@ -144,6 +145,7 @@ private:
     QPointer<NodeWindow> nodeWindow_;
     QPointer<CoordinateWindow> coordinates_;
     QPointer<BorderWindow> borderWindow_;
+    std::unique_ptr<DialogMethodEditor> methodEditor_;
     bool closeAgreed_ = false;
 };
 

@@ -81,6 +81,9 @@ struct InverseDistanceSettings {
     // anything else reads as 0) and, only when it is 2 (previous), the
     // stored parameters.
     static InverseDistanceSettings load();
+    // The parameters the profile keeps (whatever its "Type Init"), with the
+    // given source.
+    static InverseDistanceSettings stored(InverseDistanceSource source);
     // Stores the source and the parameters of a run: "Type Init", "Power",
     // "Nearest Points", "Radius", "PlateauRadius", "Tolerance".
     static void save(InverseDistanceSource source, const InverseDistanceParameters& parameters);

@@ -54,6 +54,10 @@ InverseDistanceSettings storedSettings(InverseDistanceSource source) {
 
 }  // namespace
 
+InverseDistanceSettings InverseDistanceSettings::stored(InverseDistanceSource source) {
+    return storedSettings(source);
+}
+
 InverseDistanceSettings InverseDistanceSettings::load() {
     const InverseDistanceSource source = storedSource().value_or(InverseDistanceSource::Defaults);
     if (source == InverseDistanceSource::Previous) return storedSettings(source);

@@ -150,6 +150,19 @@ int MapModel::completeLargeGridRun(LargeGridRun& run) {
     return result;
 }
 
+std::optional<InverseDistanceParameters> MapModel::inverseDistanceDefaults() const {
+    if (mainPoints_ == nullptr || !grid_ || grid_->empty()) return std::nullopt;
+    InverseDistance engine;
+    const int points = engine.loadPoints(*mainPoints_);
+    if (points < 1) return std::nullopt;
+    engine.setNearestPoints(points);
+    if (engine.setNodes(grid_->nx(), grid_->nodeX().data(), grid_->ny(), grid_->nodeY().data()) <
+        0) {
+        return std::nullopt;
+    }
+    return engine.parameters();
+}
+
 int MapModel::computeGridValues(const DriverInputs& given) {
     const InterpolationMethod method = InterpolationDriver::methodFor(*grid_, given);
     const bool kriging =
@@ -161,7 +174,10 @@ int MapModel::computeGridValues(const DriverInputs& given) {
         if (methods.inverseDistance.source != InverseDistanceSource::Defaults &&
             methodEditor != nullptr && mainPoints_ != nullptr &&
             mainPoints_->countWithValues() > 0) {
-            methodEditor->editInverseDistance(methods.inverseDistance);
+            if (const auto defaults = inverseDistanceDefaults()) {
+                methodEditor->editInverseDistance(methods.inverseDistance, *defaults,
+                                                  static_cast<int>(mainPoints_->countWithValues()));
+            }
         }
     } else if (kriging) {
         methods.kriging = KrigingSettings::load();

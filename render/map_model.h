@@ -114,7 +114,11 @@ class MethodSettingsEditor {
 public:
     virtual ~MethodSettingsEditor() = default;
     // True when the user confirmed: the settings are then what was entered.
-    virtual bool editInverseDistance(InverseDistanceSettings& settings) = 0;
+    // `defaults`: what the run computes without entered values (the radius
+    // from the points' extent, the tolerance from the node spacing, every
+    // point taking part), for `points` points with values.
+    virtual bool editInverseDistance(InverseDistanceSettings& settings,
+                                     const InverseDistanceParameters& defaults, int points) = 0;
     virtual bool editKriging(KrigingSettings& settings, const KrigingDataSummary& data) = 0;
 };
 
@@ -247,6 +251,10 @@ public:
     void toggleColorFill();
     // The main set mirrored top to bottom within its range.
     void mirrorPoints();
+
+    // The inverse-distance parameters a run computes for the main set on the
+    // grid (none without both).
+    std::optional<InverseDistanceParameters> inverseDistanceDefaults() const;
 
     // --- Editing the objects (render/map_model_edits.cpp) -----------------------------
     // The grid's method (and the profile's): the next build uses it, nothing

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/inverse_distance_dialog.h"
 #include "app/dialogs/solver_dialog.h"
 #include "app/menu_table.h"
 #include "app/ui_text.h"
@@ -31,9 +32,7 @@ MethodDialog::MethodDialog(InterpolationMethod current, QWidget* parent) : QDial
     warningText->setWordWrap(true);
     solver_ = new QPushButton(QStringLiteral("Солвер..."), this);
     options_ = new QPushButton(QStringLiteral("Опции..."), this);
-    // The parameter dialogs of inverse distance and kriging come with the
-    // run when their parameters are asked for (MethodSettingsEditor).
-    options_->setToolTip(QStringLiteral("Параметры спрашиваются при построении карты"));
+
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("Выбрать"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QDialogButtonBox::Cancel);
@@ -42,6 +41,7 @@ MethodDialog::MethodDialog(InterpolationMethod current, QWidget* parent) : QDial
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(solver_, &QPushButton::clicked, this, [this] { emit solverAsked(); });
+    connect(options_, &QPushButton::clicked, this, [this] { emit optionsAsked(); });
     connect(list_, &QListWidget::currentRowChanged, this, [this] { follow(); });
     connect(list_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
@@ -75,9 +75,8 @@ void MethodDialog::follow() {
     const InterpolationMethod m = chosen();
     solver_->setEnabled(m == InterpolationMethod::EquationSystem ||
                         m == InterpolationMethod::LargeGridEquationSystem);
-    // Their parameters are asked for at the run (the method's settings
-    // editor); the button stays greyed until their dialogs open from here.
-    options_->setEnabled(false);
+    // The parameters of inverse distance (kriging's dialog is not built yet).
+    options_->setEnabled(m == InterpolationMethod::InverseDistance);
 }
 
 bool runMethodDialog(QWidget* parent, CVexaView& view) {
@@ -86,6 +85,26 @@ bool runMethodDialog(QWidget* parent, CVexaView& view) {
     MethodDialog dialog(grid->method, parent);
     QObject::connect(&dialog, &MethodDialog::solverAsked, &dialog,
                      [&dialog, &view] { runSolverDialog(&dialog, view); });
+    QObject::connect(&dialog, &MethodDialog::optionsAsked, &dialog, [&dialog, &view] {
+        // The parameters entered here are the ones the next runs take.
+        const std::optional<InverseDistanceParameters> defaults =
+            view.model().inverseDistanceDefaults();
+        if (!defaults) return;
+        const PointSet* points = view.model().mainPoints();
+        InverseDistanceDialog options(
+            InverseDistanceSettings::load(), *defaults,
+            points != nullptr ? static_cast<int>(points->countWithValues()) : 0, &dialog);
+        if (runDialog(options) != QDialog::Accepted) return;
+        const std::optional<InverseDistanceSettings> entered = options.settings();
+        if (!entered) return;
+        InverseDistanceParameters p = *defaults;
+        if (entered->power) p.power = *entered->power;
+        if (entered->radius) p.radius = *entered->radius;
+        if (entered->tolerance) p.tolerance = *entered->tolerance;
+        if (entered->nearestPoints) p.nearestPoints = *entered->nearestPoints;
+        if (entered->plateau) p.plateau = *entered->plateau;
+        InverseDistanceSettings::save(entered->source, p);
+    });
     if (runDialog(dialog) != QDialog::Accepted) return true;
     view.model().setMethod(dialog.chosen());
     return true;

@@ -27,6 +27,7 @@ public:
 
 signals:
     void solverAsked();
+    void optionsAsked();
 
 private:
     void follow();

@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -32,6 +33,7 @@
 #include "app/coordinate_window.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/grid_dialog.h"
+#include "app/dialogs/inverse_distance_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
 #include "app/dialogs/solver_dialog.h"
@@ -40,6 +42,7 @@
 #include "app/map_window.h"
 #include "app/menu_table.h"
 #include "app/overview_window.h"
+#include "platform/numbers.h"
 #include "render/map_commands.h"
 #include "render/map_widget.h"
 #include "tests/app/main_window_fixtures.h"
@@ -1080,6 +1083,69 @@ TEST_F(MenusTest, TheBorderWindowDrawsKeepsAndDeletesTheBorder) {
     ASSERT_FALSE(boxes_.asked.empty());
     EXPECT_EQ(boxes_.asked.back(), "Сохранить файл границы?");
     EXPECT_FALSE(std::filesystem::exists(inTestDir("Border.brd")));
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// Inverse distance with entered parameters: before the run its dialog shows
+// what the run would compute and takes what is entered; the method dialog's
+// "Опции..." enters them ahead of the run.
+TEST_F(MenusTest, TheInverseDistanceDialogEntersTheParametersOfTheRun) {
+    writeProfileInt("Inverse Distance", "Type Init", 1);  // "Произвольные"
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    model.setMethod(InterpolationMethod::InverseDistance);
+
+    // A radius that is not positive is refused; the run then takes the
+    // dialog's answer only once it is right.
+    std::string radiusShown;
+    int asked = 0;
+    setDialogRunner([&](QDialog& dialog) {
+        auto& idw = dynamic_cast<InverseDistanceDialog&>(dialog);
+        ++asked;
+        radiusShown = idw.radiusEdit()->text().toStdString();
+        EXPECT_TRUE(idw.customButton()->isChecked());
+        idw.radiusEdit()->setText(QStringLiteral("0"));
+        EXPECT_FALSE(idw.settings().has_value());
+        idw.radiusEdit()->setText(QStringLiteral("1000"));
+        idw.powerEdit()->setText(QStringLiteral("1"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    ASSERT_EQ(w->view().reinterpolate(), 0);
+    EXPECT_EQ(asked, 1);
+    // The data spans 53 × 48: the radius the run computes is the diagonal.
+    EXPECT_EQ(radiusShown, formatDouble(std::hypot(53.0, 48.0)));
+    ASSERT_FALSE(boxes_.warnings.empty());
+    EXPECT_EQ(boxes_.warnings.back(), "Радиус поиска: нужно положительное число");
+    double power = 0;
+    readProfileDouble("Inverse Distance", "Power", power);
+    EXPECT_EQ(power, 1.0);  // the parameters that ran are kept
+
+    // "Опции..." of the method dialog stores them ahead of the run.
+    setDialogRunner([](QDialog& dialog) {
+        if (auto* methods = dynamic_cast<MethodDialog*>(&dialog)) {
+            methods->choose(InterpolationMethod::InverseDistance);
+            EXPECT_TRUE(methods->optionsButton()->isEnabled());
+            methods->optionsButton()->click();
+            return static_cast<int>(QDialog::Accepted);
+        }
+        auto& idw = dynamic_cast<InverseDistanceDialog&>(dialog);
+        idw.previousButton()->setChecked(true);
+        EXPECT_EQ(idw.powerEdit()->text().toStdString(), "1");  // the stored power
+        idw.powerEdit()->setText(QStringLiteral("3"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::Interpolation)->trigger();
+    readProfileDouble("Inverse Distance", "Power", power);
+    EXPECT_EQ(power, 3.0);
+    std::int32_t source = -1;
+    readProfileInt("Inverse Distance", "Type Init", source);
+    EXPECT_EQ(source, 2);  // "Предыдущие"
 }
 
 }  // namespace

@@ -17,8 +17,11 @@ namespace {
 // A dialog that records what it was shown and enters what it is given.
 class ScriptedEditor final : public MethodSettingsEditor {
 public:
-    bool editInverseDistance(InverseDistanceSettings& settings) override {
+    bool editInverseDistance(InverseDistanceSettings& settings,
+                             const InverseDistanceParameters& defaults, int points) override {
         ++calls;
+        shownDefaults = defaults;
+        shownPoints = points;
         shownSource = static_cast<int>(settings.source);
         shownPower = settings.power;
         if (!power) return false;
@@ -35,6 +38,8 @@ public:
     }
     int calls = 0;
     int shownSource = -1;
+    InverseDistanceParameters shownDefaults;
+    int shownPoints = 0;
     std::optional<double> shownPower;
     KrigingDataSummary shownData;
     std::optional<double> power;
@@ -98,6 +103,13 @@ TEST(MethodSettings, InverseDistanceAsksUnlessTheDefaultsAreStoredAndKeepsWhatRa
             EXPECT_EQ(editor.shownSource, std::stoi(c.storedSource));
             // The dialog starts from the stored values only for "previous".
             EXPECT_EQ(editor.shownPower.has_value(), c.storedSource[0] == '2');
+            // What the run computes without entries: the diagonal of the
+            // 4 × 3 extent, every point, 0.1 × the smallest node step.
+            EXPECT_EQ(editor.shownPoints, 3);
+            EXPECT_EQ(editor.shownDefaults.radius, 5.0);
+            EXPECT_EQ(editor.shownDefaults.nearestPoints, 3);
+            EXPECT_NEAR(editor.shownDefaults.tolerance, 0.1, 1e-15);
+            EXPECT_EQ(editor.shownDefaults.power, 2.0);
         }
         EXPECT_NEAR(model.grid()->value(2, 1), c.atTwoOne, 1e-12);
         EXPECT_EQ(stored(kSection, "Power"), c.powerAfter);
