@@ -8,6 +8,7 @@
 
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/inverse_distance_dialog.h"
+#include "app/dialogs/kriging_dialog.h"
 #include "app/dialogs/solver_dialog.h"
 #include "app/menu_table.h"
 #include "app/ui_text.h"
@@ -75,8 +76,10 @@ void MethodDialog::follow() {
     const InterpolationMethod m = chosen();
     solver_->setEnabled(m == InterpolationMethod::EquationSystem ||
                         m == InterpolationMethod::LargeGridEquationSystem);
-    // The parameters of inverse distance (kriging's dialog is not built yet).
-    options_->setEnabled(m == InterpolationMethod::InverseDistance);
+    // The parameters of inverse distance and kriging.
+    options_->setEnabled(m == InterpolationMethod::InverseDistance ||
+                         m == InterpolationMethod::Kriging ||
+                         m == InterpolationMethod::BlockKriging);
 }
 
 bool runMethodDialog(QWidget* parent, CVexaView& view) {
@@ -86,11 +89,22 @@ bool runMethodDialog(QWidget* parent, CVexaView& view) {
     QObject::connect(&dialog, &MethodDialog::solverAsked, &dialog,
                      [&dialog, &view] { runSolverDialog(&dialog, view); });
     QObject::connect(&dialog, &MethodDialog::optionsAsked, &dialog, [&dialog, &view] {
+        const PointSet* points = view.model().mainPoints();
+        if (dialog.chosen() != InterpolationMethod::InverseDistance) {
+            // Kriging: the entered parameters are stored for the next runs.
+            if (points == nullptr) return;
+            KrigingDialog options(KrigingSettings::load(), summarizeKrigingData(*points), &dialog);
+            if (runDialog(options) != QDialog::Accepted) return;
+            const std::optional<KrigingEntry> e = options.entry();
+            if (!e) return;
+            KrigingSettings::save(e->source,
+                                  KrigingParameters{e->model, e->range, e->nugget, e->sill});
+            return;
+        }
         // The parameters entered here are the ones the next runs take.
         const std::optional<InverseDistanceParameters> defaults =
             view.model().inverseDistanceDefaults();
         if (!defaults) return;
-        const PointSet* points = view.model().mainPoints();
         InverseDistanceDialog options(
             InverseDistanceSettings::load(), *defaults,
             points != nullptr ? static_cast<int>(points->countWithValues()) : 0, &dialog);

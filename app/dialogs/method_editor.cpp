@@ -2,6 +2,7 @@
 
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/inverse_distance_dialog.h"
+#include "app/dialogs/kriging_dialog.h"
 
 namespace gridova {
 
@@ -16,6 +17,13 @@ bool DialogMethodEditor::editInverseDistance(InverseDistanceSettings& settings,
     return true;
 }
 
-bool DialogMethodEditor::editKriging(KrigingSettings&, const KrigingDataSummary&) { return false; }
+bool DialogMethodEditor::editKriging(KrigingSettings& settings, const KrigingDataSummary& summary) {
+    KrigingDialog dialog(settings, summary, parent_);
+    if (runDialog(dialog) != QDialog::Accepted) return false;
+    const std::optional<KrigingEntry> entered = dialog.entry();
+    if (!entered) return false;
+    settings = KrigingSettings::entered(*entered);
+    return true;
+}
 
 }  // namespace gridova

@@ -13,7 +13,6 @@ public:
     explicit DialogMethodEditor(QWidget* parent) : parent_(parent) {}
     bool editInverseDistance(InverseDistanceSettings& settings,
                              const InverseDistanceParameters& defaults, int points) override;
-    // The kriging dialog is not built yet: the stored parameters run.
     bool editKriging(KrigingSettings& settings, const KrigingDataSummary& data) override;
 
 private:

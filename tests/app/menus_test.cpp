@@ -34,6 +34,7 @@
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/grid_dialog.h"
 #include "app/dialogs/inverse_distance_dialog.h"
+#include "app/dialogs/kriging_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
 #include "app/dialogs/solver_dialog.h"
@@ -1146,6 +1147,49 @@ TEST_F(MenusTest, TheInverseDistanceDialogEntersTheParametersOfTheRun) {
     std::int32_t source = -1;
     readProfileInt("Inverse Distance", "Type Init", source);
     EXPECT_EQ(source, 2);  // "Предыдущие"
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// Kriging with entered parameters: its dialog starts from the engine's
+// defaults (the data diagonal, nugget 1, sill 3), refuses a range that is not
+// positive, and what is entered runs and is kept.
+TEST_F(MenusTest, TheKrigingDialogEntersTheParametersOfTheRun) {
+    writeProfileInt("Kriging", "Type Init", 1);  // "Произвольные"
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    w->view().model().setMethod(InterpolationMethod::Kriging);
+    std::string range, nugget, sill;
+    setDialogRunner([&](QDialog& dialog) {
+        auto& kriging = dynamic_cast<KrigingDialog&>(dialog);
+        range = kriging.rangeEdit()->text().toStdString();
+        nugget = kriging.nuggetEdit()->text().toStdString();
+        sill = kriging.sillEdit()->text().toStdString();
+        kriging.rangeEdit()->setText(QStringLiteral("0"));
+        EXPECT_FALSE(kriging.entry().has_value());
+        kriging.modelList()->setCurrentIndex(1);  // "Spherical"
+        kriging.rangeEdit()->setText(QStringLiteral("30"));
+        kriging.nuggetEdit()->setText(QStringLiteral("0"));
+        kriging.sillEdit()->setText(QStringLiteral("500"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    ASSERT_EQ(w->view().reinterpolate(), 0);
+    EXPECT_EQ(range, formatDouble(std::hypot(53.0, 48.0)));
+    EXPECT_EQ(nugget, "1");
+    EXPECT_EQ(sill, "3");
+    ASSERT_FALSE(boxes_.warnings.empty());
+    EXPECT_EQ(boxes_.warnings.back(), "Range: нужно положительное число");
+    std::int32_t model = -1;
+    double storedRange = 0;
+    readProfileInt("Kriging", "Mode", model);
+    readProfileDouble("Kriging", "Range", storedRange);
+    EXPECT_EQ(model, 1);
+    EXPECT_EQ(storedRange, 30.0);
+    EXPECT_TRUE(w->view().model().grid()->hasValues());
 }
 
 }  // namespace
