@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/window_place.h"
 #include "objects/line_text_files.h"
@@ -41,7 +42,7 @@ BorderValueDialog::BorderValueDialog(const OptionalValue& value, QWidget* parent
     note->setWordWrap(true);
     enabled_ = new QCheckBox(QStringLiteral("Учитывать значение на границе"), this);
     enabled_->setChecked(value.present());
-    value_ = new QLineEdit(QString::fromStdString(formatDouble(value.value)), this);
+    value_ = new QLineEdit(fieldText(value.value), this);
     value_->setEnabled(value.present());
     connect(enabled_, &QCheckBox::toggled, value_, &QLineEdit::setEnabled);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -56,10 +57,9 @@ BorderValueDialog::BorderValueDialog(const OptionalValue& value, QWidget* parent
 
 std::optional<OptionalValue> BorderValueDialog::choice() {
     if (!enabled_->isChecked()) return OptionalValue{};
-    const auto v = parseNumber(value_->text().trimmed().toStdString());
-    if (!v || !std::isfinite(*v)) {
-        warning(formatText(text(kNotANumber), {std::string("Значение")}));
-        value_->setFocus();
+    const auto v = fieldNumber(*value_);
+    if (!v) {
+        refuseField(kNotANumber, QStringLiteral("Значение"), *value_);
         return std::nullopt;
     }
     return OptionalValue(*v);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialogs/dialog_fields.h"
 #include "app/ui_text.h"
 #include "app/window_place.h"
 #include "platform/messages.h"
@@ -59,8 +60,8 @@ void CoordinateWindow::showMouse(double x, double y) {
 QString CoordinateWindow::mouseText() const { return mouse_->text(); }
 
 bool CoordinateWindow::confirm() {
-    const auto x = parseNumber(x_->text().trimmed().toStdString());
-    const auto y = parseNumber(y_->text().trimmed().toStdString());
+    const auto x = fieldNumber(*x_);
+    const auto y = fieldNumber(*y_);
     if (!x || !y) return false;
     if (mode_ == Mode::AddToLine) {
         if (!view_.lineInput()) return false;

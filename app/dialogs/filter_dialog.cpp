@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/ui_text.h"
 #include "platform/messages.h"
@@ -30,7 +31,7 @@ FilterDialog::FilterDialog(double value, QWidget* parent) : QDialog(parent) {
     sign_ = new QComboBox(this);
     for (const char* s : {"<", "<=", "!= (<>)", ">=", ">"}) sign_->addItem(QString::fromLatin1(s));
     sign_->setCurrentIndex(kGreater);
-    value_ = new QLineEdit(QString::fromStdString(formatDouble(value)), this);
+    value_ = new QLineEdit(fieldText(value), this);
     byDefault_ = new QCheckBox(QStringLiteral("Установить по умолчанию"), this);
     auto* row = new QHBoxLayout;
     row->addWidget(sign_);
@@ -46,11 +47,9 @@ FilterDialog::FilterDialog(double value, QWidget* parent) : QDialog(parent) {
 }
 
 std::optional<FilterDialog::Choice> FilterDialog::choice() {
-    const auto v = parseNumber(value_->text().trimmed().toStdString());
-    if (!v || !std::isfinite(*v)) {
-        warning(formatText(text(kNotANumber), {std::string("Значение")}));
-        value_->setFocus();
-        value_->selectAll();
+    const auto v = fieldNumber(*value_);
+    if (!v) {
+        refuseField(kNotANumber, QStringLiteral("Значение"), *value_);
         return std::nullopt;
     }
     return Choice{on_->isChecked(), sign_->currentIndex(), *v, byDefault_->isChecked()};

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/dialog_runner.h"
 #include "data/nice_value.h"
 #include "platform/messages.h"
@@ -44,7 +45,7 @@ GridDialog::GridDialog(const EqNet* current, const DRect& area, QWidget* parent)
     square_->setChecked(hasGrid && current->gridType == 1);
     cell_ = new QLineEdit(this);
     if (hasGrid && current->cellLength > 0) {
-        cell_->setText(QString::fromStdString(formatDouble(current->cellLength)));
+        cell_->setText(fieldText(current->cellLength));
     }
     show_ = new QCheckBox(QStringLiteral("Показывать"), this);
     show_->setChecked(hasGrid && current->showGrid != 0);
@@ -78,19 +79,14 @@ void GridDialog::follow() {
 }
 
 std::optional<GridDialog::Choice> GridDialog::choice() {
-    const auto refuse = [](const std::string& message, QLineEdit* edit) {
-        warning(message);
-        edit->setFocus();
-        edit->selectAll();
-        return std::optional<Choice>();
-    };
     Choice c;
     c.square = square_->isChecked();
     c.showLines = show_->isChecked();
     if (c.square) {
-        const auto a = parseNumber(cell_->text().trimmed().toStdString());
-        if (!a || !(*a > 0) || !std::isfinite(*a)) {
-            return refuse(formatText(text(kNotPositive), {kCell.toStdString()}), cell_);
+        const auto a = fieldNumber(*cell_);
+        if (!a || !(*a > 0)) {
+            refuseField(kNotPositive, kCell, *cell_);
+            return std::nullopt;
         }
         c.cellLength = *a;
         return c;
@@ -98,14 +94,12 @@ std::optional<GridDialog::Choice> GridDialog::choice() {
     const std::pair<QLineEdit*, const QString*> counts[] = {{nodesX_, &kNodesX},
                                                             {nodesY_, &kNodesY}};
     for (const auto& [edit, name] : counts) {
-        bool whole = false;
-        const int n = edit->text().trimmed().toInt(&whole);
-        if (!whole || n < kMinNodes) {
-            return refuse(
-                formatText(text(kTooFewNodes), {name->toStdString(), std::int64_t{kMinNodes}}),
-                edit);
+        const auto n = fieldWhole(*edit);
+        if (!n || *n < kMinNodes) {
+            refuseField(kTooFewNodes, *name, *edit, kMinNodes);
+            return std::nullopt;
         }
-        (edit == nodesX_ ? c.nodesX : c.nodesY) = n;
+        (edit == nodesX_ ? c.nodesX : c.nodesY) = *n;
     }
     return c;
 }

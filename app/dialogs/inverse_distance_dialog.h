@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <optional>
 
+#include "app/dialogs/dialog_fields.h"
 #include "grid/inverse_distance.h"
 
 class QLineEdit;
@@ -23,9 +24,9 @@ public:
     InverseDistanceDialog(const InverseDistanceSettings& settings,
                           const InverseDistanceParameters& defaults, int points, QWidget* parent);
 
-    QRadioButton* defaultsButton() const { return defaults_; }
-    QRadioButton* customButton() const { return custom_; }
-    QRadioButton* previousButton() const { return previous_; }
+    QRadioButton* defaultsButton() const { return source_->defaultsButton(); }
+    QRadioButton* customButton() const { return source_->customButton(); }
+    QRadioButton* previousButton() const { return source_->previousButton(); }
     QLineEdit* radiusEdit() const { return radius_; }
     QLineEdit* toleranceEdit() const { return tolerance_; }
     QLineEdit* powerEdit() const { return power_; }
@@ -41,9 +42,7 @@ private:
     void show(const InverseDistanceSettings& s);
 
     InverseDistanceParameters defaultValues_;
-    QRadioButton* defaults_ = nullptr;
-    QRadioButton* custom_ = nullptr;
-    QRadioButton* previous_ = nullptr;
+    ParameterSourceGroup* source_ = nullptr;
     QLineEdit* radius_ = nullptr;
     QLineEdit* tolerance_ = nullptr;
     QLineEdit* power_ = nullptr;

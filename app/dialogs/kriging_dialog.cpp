@@ -3,16 +3,12 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <cmath>
 
 #include "app/ui_text.h"
-#include "platform/messages.h"
-#include "platform/numbers.h"
 
 namespace gridova {
 namespace {
@@ -22,8 +18,6 @@ constexpr int kNotPositive = 9159;  // "%s: нужно положительно�
 constexpr int kNotANumber = 9161;   // "%s: нужно число"
 constexpr double kDefaultSill = Kriging::kDefaultNugget + Kriging::kDefaultPartialSill;
 
-QString numberText(double v) { return QString::fromStdString(formatDouble(v)); }
-
 }  // namespace
 
 KrigingDialog::KrigingDialog(const KrigingSettings& settings, const KrigingDataSummary& summary,
@@ -31,14 +25,7 @@ KrigingDialog::KrigingDialog(const KrigingSettings& settings, const KrigingDataS
     : QDialog(parent), data_(summary) {
     setObjectName(QStringLiteral("krigingDialog"));
     setWindowTitle(QStringLiteral("Параметры метода Kriging"));
-    auto* source = new QGroupBox(QStringLiteral("Источник параметров"), this);
-    defaults_ = new QRadioButton(QStringLiteral("По умолчанию"), source);
-    custom_ = new QRadioButton(QStringLiteral("Произвольные"), source);
-    previous_ = new QRadioButton(QStringLiteral("Предыдущие"), source);
-    auto* sourceLayout = new QVBoxLayout(source);
-    sourceLayout->addWidget(defaults_);
-    sourceLayout->addWidget(custom_);
-    sourceLayout->addWidget(previous_);
+    source_ = new ParameterSourceGroup(this);
     model_ = new QComboBox(this);
     for (const char* name : {"Linear", "Spherical", "Exponential", "Gaussian"}) {
         model_->addItem(QString::fromLatin1(name));
@@ -51,36 +38,20 @@ KrigingDialog::KrigingDialog(const KrigingSettings& settings, const KrigingDataS
     form->addRow(QStringLiteral("Range "), range_);
     form->addRow(QStringLiteral("Nugget"), nugget_);
     form->addRow(QStringLiteral("Sill"), sill_);
-    auto* count =
-        new QLabel(uiText(kPointCount) + ' ' + QString::number(summary.distinctPoints), this);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("Да"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Отменить"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &KrigingDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(source);
+    layout->addWidget(source_);
     layout->addLayout(form);
-    layout->addWidget(count);
-    layout->addWidget(buttons);
+    layout->addWidget(
+        new QLabel(uiText(kPointCount) + ' ' + QString::number(summary.distinctPoints), this));
+    layout->addWidget(yesButtons(*this, QStringLiteral("Отменить")));
 
-    switch (settings.source) {
-        case KrigingSource::Custom:
-            custom_->setChecked(true);
-            break;
-        case KrigingSource::Previous:
-            previous_->setChecked(true);
-            break;
-        case KrigingSource::Defaults:
-            defaults_->setChecked(true);
-            break;
-    }
+    source_->setSource(static_cast<int>(settings.source));
     showDefaults();
     show(settings);
-    connect(defaults_, &QRadioButton::toggled, this, [this](bool on) {
+    connect(defaultsButton(), &QRadioButton::toggled, this, [this](bool on) {
         if (on) showDefaults();
     });
-    connect(previous_, &QRadioButton::toggled, this, [this](bool on) {
+    connect(previousButton(), &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         showDefaults();
         show(KrigingSettings::stored(KrigingSource::Previous));
@@ -90,39 +61,36 @@ KrigingDialog::KrigingDialog(const KrigingSettings& settings, const KrigingDataS
 void KrigingDialog::showDefaults() {
     model_->setCurrentIndex(Kriging::kLinear);
     range_->setText(
-        numberText(data_.diagonal > Kriging::kMinRange ? data_.diagonal : Kriging::kDefaultRange));
-    nugget_->setText(numberText(Kriging::kDefaultNugget));
-    sill_->setText(numberText(kDefaultSill));
+        fieldText(data_.diagonal > Kriging::kMinRange ? data_.diagonal : Kriging::kDefaultRange));
+    nugget_->setText(fieldText(Kriging::kDefaultNugget));
+    sill_->setText(fieldText(kDefaultSill));
 }
 
 void KrigingDialog::show(const KrigingSettings& s) {
     if (s.model && *s.model >= 0 && *s.model < model_->count()) model_->setCurrentIndex(*s.model);
-    if (s.range) range_->setText(numberText(*s.range));
-    if (s.nugget) nugget_->setText(numberText(*s.nugget));
-    if (s.sill) sill_->setText(numberText(*s.sill));
+    if (s.range) range_->setText(fieldText(*s.range));
+    if (s.nugget) nugget_->setText(fieldText(*s.nugget));
+    if (s.sill) sill_->setText(fieldText(*s.sill));
 }
 
 std::optional<KrigingEntry> KrigingDialog::entry() {
-    const auto read = [](QLineEdit* edit) {
-        const auto v = parseNumber(edit->text().trimmed().toStdString());
-        return v && std::isfinite(*v) ? v : std::nullopt;
-    };
-    const auto refuse = [](int message, const char* field, QLineEdit* edit) {
-        warning(formatText(text(message), {std::string(field)}));
-        edit->setFocus();
-        edit->selectAll();
-        return std::optional<KrigingEntry>();
-    };
-    const auto range = read(range_);
-    if (!range || !(*range > Kriging::kMinRange)) return refuse(kNotPositive, "Range", range_);
-    const auto nugget = read(nugget_);
-    if (!nugget || *nugget < 0) return refuse(kNotANumber, "Nugget", nugget_);
-    const auto sill = read(sill_);
-    if (!sill || *sill < 0) return refuse(kNotANumber, "Sill", sill_);
+    const auto range = fieldNumber(*range_);
+    if (!range || !(*range > Kriging::kMinRange)) {
+        refuseField(kNotPositive, QStringLiteral("Range"), *range_);
+        return std::nullopt;
+    }
+    const auto nugget = fieldNumber(*nugget_);
+    if (!nugget || *nugget < 0) {
+        refuseField(kNotANumber, QStringLiteral("Nugget"), *nugget_);
+        return std::nullopt;
+    }
+    const auto sill = fieldNumber(*sill_);
+    if (!sill || *sill < 0) {
+        refuseField(kNotANumber, QStringLiteral("Sill"), *sill_);
+        return std::nullopt;
+    }
     KrigingEntry e;
-    e.source = custom_->isChecked()     ? KrigingSource::Custom
-               : previous_->isChecked() ? KrigingSource::Previous
-                                        : KrigingSource::Defaults;
+    e.source = static_cast<KrigingSource>(source_->source());
     e.model = model_->currentIndex();
     e.range = *range;
     e.nugget = *nugget;

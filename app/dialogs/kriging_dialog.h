@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <optional>
 
+#include "app/dialogs/dialog_fields.h"
 #include "grid/kriging.h"
 
 class QComboBox;
@@ -24,9 +25,9 @@ public:
     KrigingDialog(const KrigingSettings& settings, const KrigingDataSummary& summary,
                   QWidget* parent);
 
-    QRadioButton* defaultsButton() const { return defaults_; }
-    QRadioButton* customButton() const { return custom_; }
-    QRadioButton* previousButton() const { return previous_; }
+    QRadioButton* defaultsButton() const { return source_->defaultsButton(); }
+    QRadioButton* customButton() const { return source_->customButton(); }
+    QRadioButton* previousButton() const { return source_->previousButton(); }
     QComboBox* modelList() const { return model_; }
     QLineEdit* rangeEdit() const { return range_; }
     QLineEdit* nuggetEdit() const { return nugget_; }
@@ -41,9 +42,7 @@ private:
     void show(const KrigingSettings& s);
 
     KrigingDataSummary data_;
-    QRadioButton* defaults_ = nullptr;
-    QRadioButton* custom_ = nullptr;
-    QRadioButton* previous_ = nullptr;
+    ParameterSourceGroup* source_ = nullptr;
     QComboBox* model_ = nullptr;
     QLineEdit* range_ = nullptr;
     QLineEdit* nugget_ = nullptr;

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/ui_text.h"
 #include "platform/messages.h"
@@ -23,8 +24,6 @@ namespace {
 constexpr int kLastRunTime = 255;   // "Время %.2lf сек. Число итераций %d"
 constexpr int kLastRunError = 256;  // "Ошибка %.10lf"
 constexpr int kNotPositive = 9159;  // "%s: нужно положительное число"
-
-QString numberText(double v) { return QString::fromStdString(formatDouble(v)); }
 
 }  // namespace
 
@@ -50,19 +49,15 @@ SolverDialog::SolverDialog(const EqNet& grid, QWidget* parent) : QDialog(parent)
     choiceLayout->addWidget(lsor_);
 
     auto* values = new QGroupBox(QStringLiteral("Задание параметров"), this);
-    precision_ = new QLineEdit(numberText(grid.precision), values);
+    precision_ = new QLineEdit(fieldText(grid.precision), values);
     iterations_ = new QLineEdit(QString::number(grid.maxIterations), values);
-    relaxation_ = new QLineEdit(numberText(grid.relaxation), values);
+    relaxation_ = new QLineEdit(fieldText(grid.relaxation), values);
     auto* form = new QFormLayout(values);
     form->addRow(QStringLiteral("Допустимая ошибка"), precision_);
     form->addRow(QStringLiteral("Макс. число итераций"), iterations_);
     form->addRow(QStringLiteral("Коэффициент релаксации"), relaxation_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("Да"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, this, &SolverDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = yesButtons(*this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(last);
     layout->addWidget(choice);
@@ -71,25 +66,23 @@ SolverDialog::SolverDialog(const EqNet& grid, QWidget* parent) : QDialog(parent)
 }
 
 std::optional<SolverDialog::Values> SolverDialog::values() {
-    const auto refuse = [](const QString& field, QLineEdit* edit) -> std::optional<Values> {
-        warning(formatText(text(kNotPositive), {field.toStdString()}));
-        edit->setFocus();
-        edit->selectAll();
+    // Every value must be positive.
+    const auto precision = fieldNumber(*precision_);
+    if (!precision || !(*precision > 0)) {
+        refuseField(kNotPositive, QStringLiteral("Допустимая ошибка"), *precision_);
         return std::nullopt;
-    };
-    const auto precision = parseNumber(precision_->text().trimmed().toStdString());
-    if (!precision || !(*precision > 0) || !std::isfinite(*precision)) {
-        return refuse(QStringLiteral("Допустимая ошибка"), precision_);
     }
-    bool whole = false;
-    const int iterations = iterations_->text().trimmed().toInt(&whole);
-    if (!whole || iterations <= 0)
-        return refuse(QStringLiteral("Макс. число итераций"), iterations_);
-    const auto relaxation = parseNumber(relaxation_->text().trimmed().toStdString());
-    if (!relaxation || !(*relaxation > 0) || !std::isfinite(*relaxation)) {
-        return refuse(QStringLiteral("Коэффициент релаксации"), relaxation_);
+    const auto iterations = fieldWhole(*iterations_);
+    if (!iterations || *iterations <= 0) {
+        refuseField(kNotPositive, QStringLiteral("Макс. число итераций"), *iterations_);
+        return std::nullopt;
     }
-    return Values{lsor_->isChecked() ? 1 : 0, *precision, iterations, *relaxation};
+    const auto relaxation = fieldNumber(*relaxation_);
+    if (!relaxation || !(*relaxation > 0)) {
+        refuseField(kNotPositive, QStringLiteral("Коэффициент релаксации"), *relaxation_);
+        return std::nullopt;
+    }
+    return Values{lsor_->isChecked() ? 1 : 0, *precision, *iterations, *relaxation};
 }
 
 void SolverDialog::accept() {

@@ -1,0 +1,69 @@
+#include "app/dialogs/dialog_fields.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "platform/messages.h"
+#include "platform/numbers.h"
+
+namespace gridova {
+
+std::optional<double> fieldNumber(const QLineEdit& edit) {
+    const auto v = parseNumber(edit.text().trimmed().toStdString());
+    return v && std::isfinite(*v) ? v : std::nullopt;
+}
+
+std::optional<int> fieldWhole(const QLineEdit& edit) {
+    bool whole = false;
+    const int n = edit.text().trimmed().toInt(&whole);
+    return whole ? std::optional<int>(n) : std::nullopt;
+}
+
+QString fieldText(double value) { return QString::fromStdString(formatDouble(value)); }
+
+void refuseField(int message, const QString& field, QLineEdit& edit,
+                 std::optional<std::int64_t> extra) {
+    warning(extra ? formatText(text(message), {field.toStdString(), *extra})
+                  : formatText(text(message), {field.toStdString()}));
+    edit.setFocus();
+    edit.selectAll();
+}
+
+QDialogButtonBox* yesButtons(QDialog& dialog, const QString& cancel) {
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("Да"), QDialogButtonBox::AcceptRole);
+    if (cancel.isEmpty()) {
+        buttons->addButton(QDialogButtonBox::Cancel);
+    } else {
+        buttons->addButton(cancel, QDialogButtonBox::RejectRole);
+    }
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    return buttons;
+}
+
+ParameterSourceGroup::ParameterSourceGroup(QWidget* parent)
+    : QGroupBox(QStringLiteral("Источник параметров"), parent) {
+    defaults_ = new QRadioButton(QStringLiteral("По умолчанию"), this);
+    custom_ = new QRadioButton(QStringLiteral("Произвольные"), this);
+    previous_ = new QRadioButton(QStringLiteral("Предыдущие"), this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(defaults_);
+    layout->addWidget(custom_);
+    layout->addWidget(previous_);
+    defaults_->setChecked(true);
+}
+
+int ParameterSourceGroup::source() const {
+    return custom_->isChecked() ? 1 : previous_->isChecked() ? 2 : 0;
+}
+
+void ParameterSourceGroup::setSource(int source) {
+    (source == 1 ? custom_ : source == 2 ? previous_ : defaults_)->setChecked(true);
+}
+
+}  // namespace gridova

@@ -1,0 +1,50 @@
+// What the dialogs share: reading their edit fields, refusing a field with
+// its message, the "Да" button row, and the group that says where a
+// method's parameters come from.
+#pragma once
+
+#include <QGroupBox>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+class QDialog;
+class QDialogButtonBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace gridova {
+
+// The field's number when its text passes the number test and is finite.
+std::optional<double> fieldNumber(const QLineEdit& edit);
+// The field's whole number.
+std::optional<int> fieldWhole(const QLineEdit& edit);
+// A number as fields show it: its shortest exact form.
+QString fieldText(double value);
+// Shows the numbered message filled with the field's name (and `extra`),
+// and puts the focus on the field with its text selected.
+void refuseField(int message, const QString& field, QLineEdit& edit,
+                 std::optional<std::int64_t> extra = std::nullopt);
+// "Да" and a cancel button (`cancel`; empty: the standard one), wired to
+// the dialog's accept and reject.
+QDialogButtonBox* yesButtons(QDialog& dialog, const QString& cancel = {});
+
+// "Источник параметров": "По умолчанию" (0), "Произвольные" (1),
+// "Предыдущие" (2), as the profile's "Type Init" numbers them.
+class ParameterSourceGroup final : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit ParameterSourceGroup(QWidget* parent);
+    int source() const;
+    void setSource(int source);
+    QRadioButton* defaultsButton() const { return defaults_; }
+    QRadioButton* customButton() const { return custom_; }
+    QRadioButton* previousButton() const { return previous_; }
+
+private:
+    QRadioButton* defaults_ = nullptr;
+    QRadioButton* custom_ = nullptr;
+    QRadioButton* previous_ = nullptr;
+};
+
+}  // namespace gridova
