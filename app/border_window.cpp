@@ -131,9 +131,7 @@ BorderWindow::BorderWindow(CVexaView& view, QWidget* owner)
         if (model.border() == nullptr) return;
         const QColor chosen = QColorDialog::getColor(Qt::black, this);
         if (!chosen.isValid()) return;
-        model.border()->setColor(static_cast<std::int32_t>(gdi::rgb(
-            static_cast<std::uint8_t>(chosen.red()), static_cast<std::uint8_t>(chosen.green()),
-            static_cast<std::uint8_t>(chosen.blue()))));
+        model.border()->setColor(static_cast<std::int32_t>(colorRefOf(chosen)));
         model.notify(kBorderChanged);
     });
     connect(width_, &QSpinBox::valueChanged, this, [&model](int width) {

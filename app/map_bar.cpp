@@ -10,7 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/filter_dialog.h"
+#include "app/dialogs/regression_dialog.h"
 #include "app/map_window.h"
 #include "app/ui_text.h"
 #include "platform/messages.h"
@@ -58,16 +60,18 @@ constexpr int kDraw = 456;        // "Нарисовать..."
 constexpr int kMethod = 286;      // "Mетод интерполяции..."
 constexpr int kCellColour = 497;  // "Цвет блоков..."
 constexpr int kCellBorders = 498;  // "Рисовать/не рисовать границы ячеек"
-constexpr int kWriteTriangles = 457;   // "Записать треугольники"
-constexpr int kMakeActive = 407;       // "Сделать активной"
-constexpr int kIsolate = 405;          // "Изолировать серию"
-constexpr int kJoin = 235;             // "Соединить точки линией"
-constexpr int kInterpolate = 406;      // "Интерполировать..."
-constexpr int kDelete = 95;            // "Удалить"
-constexpr int kLoadSeries = 403;       // "Загрузить новую серию..."
-constexpr int kAddSeries = 511;        // "Добавить новую серию..."
-constexpr int kSelectionSeries = 448;  // "Выделить в новую серию"
-constexpr int kValues = 401;           // "Значения..."
+constexpr int kWriteTriangles = 457;     // "Записать треугольники"
+constexpr int kMakeActive = 407;         // "Сделать активной"
+constexpr int kIsolate = 405;            // "Изолировать серию"
+constexpr int kJoin = 235;               // "Соединить точки линией"
+constexpr int kRegression = 9164;        // "Полином регрессии..."
+constexpr int kRemoveRegression = 9165;  // "Удалить полином регрессии"
+constexpr int kInterpolate = 406;        // "Интерполировать..."
+constexpr int kDelete = 95;              // "Удалить"
+constexpr int kLoadSeries = 403;         // "Загрузить новую серию..."
+constexpr int kAddSeries = 511;          // "Добавить новую серию..."
+constexpr int kSelectionSeries = 448;    // "Выделить в новую серию"
+constexpr int kValues = 401;             // "Значения..."
 constexpr int kFilter = 488;        // "Определить значающие элементы..."
 constexpr int kRedraw = 306;        // "Перерисовать"
 constexpr int kWriteValues = 138;   // "Запись числ. данных..."
@@ -319,9 +323,7 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
                 add(kCellColour, model.grid() != nullptr, [this, &model] {
                     const QColor chosen = QColorDialog::getColor(Qt::white, this);
                     if (chosen.isValid()) {
-                        model.setCellColor(gdi::rgb(static_cast<std::uint8_t>(chosen.red()),
-                                                    static_cast<std::uint8_t>(chosen.green()),
-                                                    static_cast<std::uint8_t>(chosen.blue())));
+                        model.setCellColor(colorRefOf(chosen));
                     }
                 });
                 command(kCellBorders, MapCommand::ToggleGridLines);
@@ -342,6 +344,10 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
                     window->view().model().setMainPoints(set);
                     window->runCommand(MapCommand::Interpolation);
                 });
+            add(kRegression, set->size() >= 1,
+                [this, &model, set] { runRegressionDialog(this, model, *set); });
+            add(kRemoveRegression, set->regression() != nullptr,
+                [&model, set] { model.removeRegression(*set); });
             add(kDelete, true, [&model, set] { model.removePointSet(set); });
             break;
         }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "data/data_table.h"
+#include "data/polynomial_regression.h"
 #include "data/section_io.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
@@ -36,6 +37,12 @@ void DataPoint::setLabel(std::string_view text) {
 PointSet::PointSet() : name_(defaultPointSetName()) {}
 
 PointSet::~PointSet() = default;
+PointSet::PointSet(PointSet&&) noexcept = default;
+PointSet& PointSet::operator=(PointSet&&) noexcept = default;
+
+void PointSet::setRegression(std::unique_ptr<PolynomialRegression> regression) {
+    regression_ = std::move(regression);
+}
 
 PointSet::PointSet(const PointSet& other)
     : xmin(other.xmin),
@@ -59,7 +66,9 @@ PointSet::PointSet(const PointSet& other)
       points_(other.points_),
       hasList_(other.hasList_),
       name_(other.name_),
-      derived_(other.derived_ ? std::make_unique<PointSet>(*other.derived_) : nullptr) {
+      derived_(other.derived_ ? std::make_unique<PointSet>(*other.derived_) : nullptr),
+      regression_(other.regression_ ? std::make_unique<PolynomialRegression>(*other.regression_)
+                                    : nullptr) {
     std::copy(std::begin(other.extent), std::end(other.extent), std::begin(extent));
 }
 
@@ -145,6 +154,7 @@ void PointSet::clear() {
     changed = 0;
     clearPoints();
     derived_.reset();
+    regression_.reset();
     hasLabels = 0;
 }
 
@@ -385,9 +395,9 @@ void PointSet::writeSection(BinaryWriter& out) const {
     r.putPresence(derived_ != nullptr);
     r.writeRecord(out);
     if (derived_) derived_->writeSection(out);
-    // A regression surface is not part of this build's sets.
-    r.putPresence(false);
+    r.putPresence(regression_ != nullptr);
     r.writeRecord(out);
+    if (regression_) regression_->writeSection(out);
 }
 
 bool PointSet::readSection(BinaryReader& in, int depth) {
@@ -441,9 +451,14 @@ bool PointSet::readSection(BinaryReader& in, int depth) {
     present = 0;
     r.getWord(present);
     if (present != 0) {
-        // Regression surfaces are not part of this build: its section
-        // cannot be skipped, so the rest of the file is not read.
-        return damaged();
+        auto regression = std::make_unique<PolynomialRegression>();
+        if (!regression->readSection(in)) {
+            // Its reader has said why; a wrong tag leaves the rest of the
+            // section unread, so the file is not read further.
+            in.fail();
+            return false;
+        }
+        regression_ = std::move(regression);
     }
     return true;
 }

@@ -23,6 +23,7 @@
 namespace gridova {
 
 class DataTable;
+class PolynomialRegression;
 
 struct DataPoint {
     double x = 0.0;
@@ -45,8 +46,8 @@ public:
     PointSet();
     PointSet(const PointSet& other);
     PointSet& operator=(const PointSet& other);
-    PointSet(PointSet&&) noexcept = default;
-    PointSet& operator=(PointSet&&) noexcept = default;
+    PointSet(PointSet&&) noexcept;
+    PointSet& operator=(PointSet&&) noexcept;
     ~PointSet();
 
     // Builds the set from a table: rows of fewer than 3 cells, and rows
@@ -113,7 +114,13 @@ public:
     std::size_t size() const { return points_.size(); }
 
     const PointSet* derived() const { return derived_.get(); }
+    PointSet* derived() { return derived_.get(); }
     void setDerived(std::unique_ptr<PointSet> set) { derived_ = std::move(set); }
+
+    // The polynomial fitted to the set's points, when one was (Polynomial
+    // regression); saved with the set.
+    const PolynomialRegression* regression() const { return regression_.get(); }
+    void setRegression(std::unique_ptr<PolynomialRegression> regression);
 
     // Statistics (see computeStatistics).
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
@@ -135,6 +142,7 @@ private:
     bool hasList_ = false;
     std::string name_;
     std::unique_ptr<PointSet> derived_;
+    std::unique_ptr<PolynomialRegression> regression_;
 };
 
 // The default name of a new set: message 404 "Серия1".

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "data/polynomial_regression.h"
 #include "platform/messages.h"
 
 namespace gridova {
@@ -55,6 +56,34 @@ gdi::Rect drawBadge(DrawingCanvas& canvas, const DataPoint& p, const BadgeFormat
 
 }  // namespace
 
+std::vector<gdi::Point> regressionCurve(const DrawingCanvas& canvas, const PointSet& set) {
+    const PolynomialRegression* regression = set.regression();
+    double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    if (regression == nullptr || regression->m() < 1 || set.points().empty() ||
+        set.ranges(xmin, xmax, ymin, ymax) != 0) {
+        return {};
+    }
+    const WorldRect v = canvas.visibleWorld();
+    const double lo = std::max(xmin, std::min(v.xmin, v.xmax));
+    const double hi = std::min(xmax, std::max(v.xmin, v.xmax));
+    if (!(lo <= hi)) return {};
+    // Values far off the page are held a few page heights away, so that a
+    // steep curve leaves the page in the right direction without running
+    // out of device coordinates.
+    const double height = std::fabs(v.ymax - v.ymin);
+    const double below = std::min(v.ymin, v.ymax) - 4 * height;
+    const double above = std::max(v.ymin, v.ymax) + 4 * height;
+    const std::int32_t c0 = canvas.toDeviceX(lo), c1 = canvas.toDeviceX(hi);
+    std::vector<gdi::Point> curve;
+    for (std::int32_t c = std::min(c0, c1); c <= std::max(c0, c1); ++c) {
+        const double x = std::clamp(canvas.toWorldX(c), lo, hi);
+        const double y = regression->evaluate(x);
+        if (!std::isfinite(y)) continue;
+        curve.push_back({c, canvas.toDeviceY(std::clamp(y, below, above))});
+    }
+    return curve;
+}
+
 std::string badgeValueFormat(const PointSet& set) {
     const int digits = std::clamp(set.badgeFormat.digits, 0, BadgeFormat::kMaxDigits);
     double lo = 0, hi = 0;
@@ -85,6 +114,14 @@ void drawPointSet(DrawingCanvas& canvas, const PointSet& owner, BadgeBoxes* boxe
     if (format.show == 0) return;
     const PointSet& set = owner.asSeen();
     const std::vector<DataPoint>& points = set.points();
+    // 1. The regression curve.
+    if (const std::vector<gdi::Point> curve = regressionCurve(canvas, set); curve.size() >= 2) {
+        canvas.setPenWidth(std::max(set.regression()->width, 0));
+        canvas.setPen(gdi::PenStyle::Solid, set.regression()->color);
+        canvas.polyline(curve.data(), curve.size());
+        canvas.setPenWidth(0);
+        canvas.deletePen();
+    }
     // 2. Values as circles: all filled, then all outlined again.
     if (format.valueShow != 0) {
         canvas.setColorPen(gdi::rgb(0, 0, 0));

@@ -1,6 +1,7 @@
 // Point badges: how a point set is drawn on the map.
 //
-// In this order, for a visible set whose format shows it: values as circles
+// In this order, for a visible set whose format shows it: the curve of its
+// regression polynomial, when it has one; values as circles
 // (ValueShow: radius MinRadius + trunc(s · (MaxRadius − MinRadius)) for a
 // size factor s that is not negative, filled first, outlined again after),
 // then every point inside the visible world gets its badge: a marker circle
@@ -44,6 +45,11 @@ private:
     };
     std::vector<Entry> boxes_;
 };
+
+// The regression curve of the set in device points: one per device column
+// over the X range of the points that is visible; none when the set has no
+// fitted regression.
+std::vector<gdi::Point> regressionCurve(const DrawingCanvas& canvas, const PointSet& set);
 
 // Draws the set (as seen) with its badge format; the boxes of the badges
 // drawn go to boxes when given (cleared first).

@@ -25,6 +25,7 @@
 #include "contour/isoline_set.h"
 #include "data/map_document.h"
 #include "data/point_set.h"
+#include "data/polynomial_regression.h"
 #include "grid/eq_net.h"
 #include "grid/equation_method.h"
 #include "grid/interpolation_driver.h"
@@ -268,6 +269,13 @@ public:
     bool removePointSet(const PointSet* set);
     // A line through the set's points in their order joins the object tree.
     bool joinPoints(const PointSet& set);
+    // Fits a polynomial of the degree to every set of the chain that starts
+    // at this one (the set and its derived sets), each in the colour and
+    // width given; a set whose fit is refused (said through the model's
+    // feedback) keeps no polynomial. False when any fit was refused.
+    bool fitRegression(PointSet& set, const RegressionSettings& chosen);
+    // The chain's polynomials go; false when there was none.
+    bool removeRegression(PointSet& set);
     // The isolines' pieces as lines of a new group of the object tree: one
     // sub-group per isoline, named by its level, each line with the level
     // as its value. With `index`, that isoline only.

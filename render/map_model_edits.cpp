@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "data/polynomial_regression.h"
 #include "platform/messages.h"
 #include "render/map_model.h"
 
@@ -113,6 +114,33 @@ bool MapModel::joinPoints(const PointSet& set) {
     addLine(std::move(joined));
     notify(kLinesChanged);
     return true;
+}
+
+bool MapModel::fitRegression(PointSet& set, const RegressionSettings& chosen) {
+    bool fitted = true;
+    for (PointSet* s = &set; s != nullptr; s = s->derived()) {
+        auto regression = std::make_unique<PolynomialRegression>();
+        if (regression->fit(s, chosen.degree + 1, feedback_) != 0) {
+            fitted = false;
+            s->setRegression(nullptr);
+            continue;
+        }
+        regression->color = chosen.color;
+        regression->width = chosen.width;
+        s->setRegression(std::move(regression));
+    }
+    notify(kPointsChanged);
+    return fitted;
+}
+
+bool MapModel::removeRegression(PointSet& set) {
+    bool removed = false;
+    for (PointSet* s = &set; s != nullptr; s = s->derived()) {
+        removed = removed || s->regression() != nullptr;
+        s->setRegression(nullptr);
+    }
+    if (removed) notify(kPointsChanged);
+    return removed;
 }
 
 bool MapModel::copyIsolinesToLines(std::optional<int> index) {

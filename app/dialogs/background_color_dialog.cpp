@@ -2,19 +2,14 @@
 
 #include <QColorDialog>
 
+#include "app/dialogs/dialog_fields.h"
+
 namespace gridova {
 
 bool runBackgroundColorDialog(QWidget* parent, CVexaView& view) {
     const gdi::ColorRef old = view.canvas().backgroundColor();
-    const QColor chosen = QColorDialog::getColor(
-        QColor(static_cast<int>(gdi::redOf(old)), static_cast<int>(gdi::greenOf(old)),
-               static_cast<int>(gdi::blueOf(old))),
-        parent);
-    if (chosen.isValid()) {
-        view.setBackgroundColor(gdi::rgb(static_cast<unsigned>(chosen.red()),
-                                         static_cast<unsigned>(chosen.green()),
-                                         static_cast<unsigned>(chosen.blue())));
-    }
+    const QColor chosen = QColorDialog::getColor(qColorOf(old), parent);
+    if (chosen.isValid()) view.setBackgroundColor(colorRefOf(chosen));
     return true;
 }
 

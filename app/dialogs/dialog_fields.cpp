@@ -1,8 +1,11 @@
 #include "app/dialogs/dialog_fields.h"
 
+#include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QIcon>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -44,6 +47,32 @@ QDialogButtonBox* yesButtons(QDialog& dialog, const QString& cancel) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     return buttons;
+}
+
+QColor qColorOf(gdi::ColorRef color) {
+    return QColor(static_cast<int>(gdi::redOf(color)), static_cast<int>(gdi::greenOf(color)),
+                  static_cast<int>(gdi::blueOf(color)));
+}
+
+gdi::ColorRef colorRefOf(const QColor& color) {
+    return gdi::rgb(static_cast<unsigned>(color.red()), static_cast<unsigned>(color.green()),
+                    static_cast<unsigned>(color.blue()));
+}
+
+ColorButton::ColorButton(const QString& text, gdi::ColorRef color, QWidget* parent)
+    : QPushButton(text, parent) {
+    setColor(color);
+    connect(this, &QPushButton::clicked, this, [this] {
+        const QColor chosen = QColorDialog::getColor(qColorOf(color_), this);
+        if (chosen.isValid()) setColor(colorRefOf(chosen));
+    });
+}
+
+void ColorButton::setColor(gdi::ColorRef color) {
+    color_ = color & 0xFFFFFFu;
+    QPixmap swatch(16, 16);
+    swatch.fill(qColorOf(color_));
+    setIcon(QIcon(swatch));
 }
 
 ParameterSourceGroup::ParameterSourceGroup(QWidget* parent)

@@ -3,10 +3,14 @@
 // method's parameters come from.
 #pragma once
 
+#include <QColor>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QString>
 #include <cstdint>
 #include <optional>
+
+#include "platform/gdi.h"
 
 class QDialog;
 class QDialogButtonBox;
@@ -28,6 +32,23 @@ void refuseField(int message, const QString& field, QLineEdit& edit,
 // "Да" and a cancel button (`cancel`; empty: the standard one), wired to
 // the dialog's accept and reject.
 QDialogButtonBox* yesButtons(QDialog& dialog, const QString& cancel = {});
+
+// Colours between the map's form and Qt's.
+QColor qColorOf(gdi::ColorRef color);
+gdi::ColorRef colorRefOf(const QColor& color);
+
+// A button that shows its colour; a click chooses another in Qt's colour
+// dialog.
+class ColorButton final : public QPushButton {
+    Q_OBJECT
+public:
+    ColorButton(const QString& text, gdi::ColorRef color, QWidget* parent);
+    gdi::ColorRef color() const { return color_; }
+    void setColor(gdi::ColorRef color);
+
+private:
+    gdi::ColorRef color_ = 0;
+};
 
 // "Источник параметров": "По умолчанию" (0), "Произвольные" (1),
 // "Предыдущие" (2), as the profile's "Type Init" numbers them.

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -14,8 +16,10 @@
 #include <vector>
 
 #include "app/coordinate_window.h"
+#include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/filter_dialog.h"
+#include "app/dialogs/regression_dialog.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "app/map_window.h"
@@ -121,7 +125,7 @@ TEST_F(MapBarTest, EachNodeHasItsMenu) {
         {Node::MapType, {"Нарисовать...", "Mетод интерполяции..."}},
         {Node::PointSet,
          {"(Сделать активной)", "(Изолировать серию)", "Соединить точки линией",
-          "Интерполировать...", "Удалить"}},
+          "Интерполировать...", "Полином регрессии...", "(Удалить полином регрессии)", "Удалить"}},
         {Node::DataSets,
          {"Загрузить новую серию...", "Добавить новую серию...", "(Выделить в новую серию)"}},
         {Node::Grid,
@@ -182,6 +186,110 @@ TEST_F(MapBarTest, MenusChangeTheMap) {
     itemOf(*menu, "Удалить")->trigger();
     EXPECT_EQ(model.mainPoints(), nullptr);
     EXPECT_EQ(node(Node::DataSets)->childCount(), 0);
+}
+
+// "Полином регрессии...": a degree or width out of range is refused with
+// its message and keeps nothing; "Да" fits the points, draws the curve in
+// the chosen colour and keeps the choice for the next dialog.
+TEST_F(MapBarTest, TheRegressionDialogFitsAndDrawsAPolynomial) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    PointSet& set = *model.mainPoints();
+    const gdi::ColorRef magenta = gdi::rgb(255, 0, 255);
+    struct Case {
+        const char* what;
+        const char* degree;
+        const char* width;
+        int answer;
+        const char* warning;  // nullptr: accepted
+    };
+    const Case refused[] = {
+        {"degree 11", "11", "2", QDialog::Accepted,
+         "Степень полинома: нужно целое число от 0 до 10"},
+        {"a negative degree", "-1", "2", QDialog::Accepted,
+         "Степень полинома: нужно целое число от 0 до 10"},
+        {"a degree that is not a number", "two", "2", QDialog::Accepted,
+         "Степень полинома: нужно целое число от 0 до 10"},
+        {"a negative width", "2", "-3", QDialog::Accepted, "Ширина: нужно целое число от 0 до 20"},
+        {"cancelled", "2", "3", QDialog::Rejected, nullptr},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.what);
+        const std::size_t warnings = boxes_.warnings.size();
+        setDialogRunner([&](QDialog& dialog) {
+            auto& d = dynamic_cast<RegressionDialog&>(dialog);
+            d.degreeEdit()->setText(QString::fromUtf8(c.degree));
+            d.widthEdit()->setText(QString::fromUtf8(c.width));
+            return c.answer;
+        });
+        auto menu = bar().menuFor(node(Node::DataSets)->child(0));
+        itemOf(*menu, "Полином регрессии...")->trigger();
+        EXPECT_EQ(set.regression(), nullptr);
+        if (c.warning) {
+            ASSERT_EQ(boxes_.warnings.size(), warnings + 1);
+            EXPECT_EQ(boxes_.warnings.back(), c.warning);
+        } else {
+            EXPECT_EQ(boxes_.warnings.size(), warnings);
+        }
+    }
+    EXPECT_FALSE(profileText("Regression Option", "Order"));
+
+    // The curve is drawn over the points in the chosen colour.
+    const auto magentaPixels = [&] {
+        settle();
+        const QImage picture =
+            w->mapWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int count = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                if (picture.pixel(x, y) == qRgb(255, 0, 255)) ++count;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(magentaPixels(), 0);
+    setDialogRunner([&](QDialog& dialog) {
+        auto& d = dynamic_cast<RegressionDialog&>(dialog);
+        d.degreeEdit()->setText(QStringLiteral("2"));
+        d.widthEdit()->setText(QStringLiteral("3"));
+        d.colorButton()->setColor(magenta);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    auto menu = bar().menuFor(node(Node::DataSets)->child(0));
+    itemOf(*menu, "Полином регрессии...")->trigger();
+    ASSERT_NE(set.regression(), nullptr);
+    EXPECT_EQ(set.regression()->m(), 3);
+    EXPECT_EQ(set.regression()->color, magenta);
+    EXPECT_EQ(set.regression()->width, 3);
+    EXPECT_EQ(profileText("Regression Option", "Order"), "2");
+    EXPECT_EQ(profileText("Regression Option", "WidthLine"), "3");
+    EXPECT_GT(magentaPixels(), 100);
+
+    // The next dialog starts from the fit, and shows it.
+    std::string shownDegree, shownText, shownChisq;
+    setDialogRunner([&](QDialog& dialog) {
+        auto& d = dynamic_cast<RegressionDialog&>(dialog);
+        shownDegree = d.degreeEdit()->text().toStdString();
+        shownText = d.polynomialText()->text().toStdString();
+        shownChisq = d.chisqText()->text().toStdString();
+        EXPECT_EQ(d.colorButton()->color(), magenta);
+        EXPECT_TRUE(saveScreenshot(d, "regression_dialog.png"));
+        return static_cast<int>(QDialog::Rejected);
+    });
+    menu = bar().menuFor(node(Node::DataSets)->child(0));
+    itemOf(*menu, "Полином регрессии...")->trigger();
+    EXPECT_EQ(shownDegree, "2");
+    EXPECT_EQ(shownText, set.regression()->text());
+    EXPECT_EQ(shownChisq.rfind("chisq = ", 0), 0u);
+    EXPECT_TRUE(saveScreenshot(w->mapWidget(), "regression_map.png"));
+
+    // Removed, the curve goes.
+    menu = bar().menuFor(node(Node::DataSets)->child(0));
+    itemOf(*menu, "Удалить полином регрессии")->trigger();
+    EXPECT_EQ(set.regression(), nullptr);
+    EXPECT_EQ(magentaPixels(), 0);
+    setDialogRunner(nullptr);
 }
 
 // A series from a file: added, or loaded as the main set.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "data/polynomial_regression.h"
 #include "platform/messages.h"
 #include "platform/recording_device.h"
 #include "render/axes.h"
@@ -251,6 +252,32 @@ TEST(Badges, PointsOutsideTheVisibleWorldCannotBePicked) {
     drawPointSet(rc.canvas, set, &boxes);
     EXPECT_EQ(boxes.hitTest(rc.canvas.toDevice(10, 10)), 0);
     EXPECT_EQ(boxes.hitTest(rc.canvas.toDevice(500, 10)), -1);
+}
+
+// The curve of a set's polynomial: one device point per column over the
+// points' X range cut to the visible world, each at the polynomial's value
+// of that column's X; nothing for a set without a fitted polynomial.
+TEST(Badges, TheRegressionCurveFollowsThePolynomialOverThePointsVisible) {
+    PointSet set;
+    set.addPoint(-20, 0, 1);  // left of the visible world
+    set.addPoint(10, 5, 1);
+    set.addPoint(30, 9, 1);
+    set.computeStatistics();
+    RecordingCanvas rc({400, 400}, {0, 0, 40, 40});
+    EXPECT_TRUE(regressionCurve(rc.canvas, set).empty());
+    auto regression = std::make_unique<PolynomialRegression>();
+    regression->setCoefficients(std::vector<double>{4, 0, 0.01}, 0);  // 4 + x²/100
+    set.setRegression(std::move(regression));
+    const std::vector<gdi::Point> curve = regressionCurve(rc.canvas, set);
+    // The columns of x = 0 ... 30.
+    ASSERT_EQ(curve.size(),
+              static_cast<std::size_t>(rc.canvas.toDeviceX(30) - rc.canvas.toDeviceX(0) + 1));
+    for (const gdi::Point& p : curve) {
+        const double x = std::clamp(rc.canvas.toWorldX(p.x), 0.0, 30.0);
+        EXPECT_EQ(p.y, rc.canvas.toDeviceY(4 + x * x / 100)) << "column " << p.x;
+    }
+    EXPECT_EQ(curve.front().x, rc.canvas.toDeviceX(0));
+    EXPECT_EQ(curve.back().x, rc.canvas.toDeviceX(30));
 }
 
 // The box of a badge of radius r at device (x, y) runs from x − r − 1 to
