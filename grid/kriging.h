@@ -297,6 +297,8 @@ private:
 struct KrigingDataSummary {
     int distinctPoints = 0;
     double diagonal = 0;
+    // The distinct points that kriging takes, for fitting a variogram.
+    std::vector<double> x, y, value;
 };
 KrigingDataSummary summarizeKrigingData(const PointSet& points);
 

@@ -606,12 +606,18 @@ KrigingDataSummary summarizeKrigingData(const PointSet& points) {
     if (keep.empty()) return summary;
     double x0 = arrays->x[static_cast<std::size_t>(keep[0])], x1 = x0;
     double y0 = arrays->y[static_cast<std::size_t>(keep[0])], y1 = y0;
+    summary.x.reserve(keep.size());
+    summary.y.reserve(keep.size());
+    summary.value.reserve(keep.size());
     for (const std::int32_t k : keep) {
         const auto s = static_cast<std::size_t>(k);
         x0 = std::min(x0, arrays->x[s]);
         x1 = std::max(x1, arrays->x[s]);
         y0 = std::min(y0, arrays->y[s]);
         y1 = std::max(y1, arrays->y[s]);
+        summary.x.push_back(arrays->x[s]);
+        summary.y.push_back(arrays->y[s]);
+        summary.value.push_back(arrays->v[s]);
     }
     summary.distinctPoints = static_cast<int>(keep.size());
     summary.diagonal = std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0));

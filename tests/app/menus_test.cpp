@@ -1192,5 +1192,56 @@ TEST_F(MenusTest, TheKrigingDialogEntersTheParametersOfTheRun) {
     EXPECT_TRUE(w->view().model().grid()->hasValues());
 }
 
+// "Подобрать" fits the chosen model to the variogram of the map's points and
+// "Взять подобранные" enters the fit; on the generated set with a known
+// spherical variogram (tests/fixtures/variogram_spherical.dat) the fit is
+// gstat's within 5 % (range 12.97, nugget 0.431, sill 2.364 from
+// tests/fixtures/variogram_gstat.txt) and it is what the run stores.
+TEST_F(MenusTest, TheKrigingDialogFitsTheVariogramOfTheData) {
+    writeProfileInt("Kriging", "Type Init", 1);  // "Произвольные"
+    const std::string data = testing::readFile(std::string(GRIDOVA_SOURCE_DIR) +
+                                               "/tests/fixtures/variogram_spherical.dat");
+    MapWindow* w = openIsolines(writeFile("spherical.dat", data));
+    ASSERT_NE(w, nullptr);
+    w->view().model().setMethod(InterpolationMethod::Kriging);
+    std::optional<FittedVariogram> fitted;
+    std::string fitSaid;
+    setDialogRunner([&](QDialog& dialog) {
+        auto& kriging = dynamic_cast<KrigingDialog&>(dialog);
+        EXPECT_FALSE(kriging.takeButton()->isEnabled());
+        kriging.modelList()->setCurrentIndex(1);  // "Spherical"
+        kriging.fitButton()->click();
+        fitted = kriging.fitted();
+        fitSaid = kriging.fitText()->text().toStdString();
+        // Fields change only when the fit is taken.
+        EXPECT_EQ(kriging.nuggetEdit()->text().toStdString(), "1");
+        EXPECT_TRUE(kriging.takeButton()->isEnabled());
+        kriging.takeButton()->click();
+        EXPECT_TRUE(kriging.customButton()->isChecked());
+        EXPECT_TRUE(saveScreenshot(kriging, "kriging_dialog_fit.png"));
+        // Another model drops the fit.
+        kriging.modelList()->setCurrentIndex(2);
+        EXPECT_FALSE(kriging.fitted().has_value());
+        EXPECT_FALSE(kriging.takeButton()->isEnabled());
+        kriging.modelList()->setCurrentIndex(1);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    ASSERT_EQ(w->view().reinterpolate(), 0);
+    ASSERT_TRUE(fitted.has_value());
+    EXPECT_TRUE(fitted->levelsOff);
+    EXPECT_NEAR(fitted->range, 12.972814142284768, 0.05 * 12.972814142284768);
+    EXPECT_NEAR(fitted->nugget, 0.4314137228088516, 0.05 * 0.4314137228088516);
+    EXPECT_NEAR(fitted->sill(), 2.3643651492, 0.05 * 2.3643651492);
+    EXPECT_EQ(fitSaid.rfind("Подобрано: Range ", 0), 0u) << fitSaid;
+    std::int32_t model = -1;
+    double range = 0, sill = 0;
+    readProfileInt("Kriging", "Mode", model);
+    readProfileDouble("Kriging", "Range", range);
+    readProfileDouble("Kriging", "Sill", sill);
+    EXPECT_EQ(model, 1);
+    EXPECT_EQ(range, fitted->range);
+    EXPECT_EQ(sill, fitted->sill());
+}
+
 }  // namespace
 }  // namespace gridova
