@@ -57,6 +57,11 @@ void CoordinateWindow::showMouse(double x, double y) {
                     QStringLiteral("  Y ") + QString::fromStdString(coordinateNumber(y)));
 }
 
+void CoordinateWindow::pick(double x, double y) {
+    x_->setText(QString::fromStdString(formatDouble(x)));
+    y_->setText(QString::fromStdString(formatDouble(y)));
+}
+
 QString CoordinateWindow::mouseText() const { return mouse_->text(); }
 
 bool CoordinateWindow::confirm() {

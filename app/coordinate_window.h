@@ -30,6 +30,8 @@ public:
     QPushButton* okButton() const { return ok_; }
     // The mouse moved over the map.
     void showMouse(double x, double y);
+    // A double click on the map: its position fills X and Y.
+    void pick(double x, double y);
     QString mouseText() const;
     // "Добавить" / "OK": false when X or Y is not a number.
     bool confirm();

@@ -10,6 +10,7 @@
 
 #include "app/border_window.h"
 #include "app/coordinate_window.h"
+#include "app/data_points_window.h"
 #include "app/dialogs/map_dialogs.h"
 #include "app/dialogs/method_editor.h"
 #include "app/large_grid_progress.h"
@@ -84,6 +85,17 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
     view_->mouseMoved = [this](double x, double y) {
         if (coordinates_ != nullptr && coordinates_->isVisible()) coordinates_->showMouse(x, y);
     };
+    // A double click on the map fills the point editor's or the coordinate
+    // window's X and Y.
+    view_->positionPicked = [this](double x, double y) {
+        if (dataPoints_ != nullptr && dataPoints_->positionPicked(x, y)) return true;
+        if (coordinates_ != nullptr && coordinates_->isVisible() &&
+            coordinates_->mode() == CoordinateWindow::Mode::MarkPosition) {
+            coordinates_->pick(x, y);
+            return true;
+        }
+        return false;
+    };
     view_->nodePicked = [this](CVexaView&) {
         if (nodeWindow_ != nullptr) nodeWindow_->showPicked();
     };
@@ -106,7 +118,9 @@ MapWindow::~MapWindow() {
     delete nodeWindow_.data();
     delete coordinates_.data();
     delete borderWindow_.data();
+    delete dataPoints_.data();
     view_->mouseMoved = nullptr;
+    view_->positionPicked = nullptr;
     view_->zoomFrameDrawn = nullptr;
     view_->nodePicked = nullptr;
     view_->model().extraHooks.largeGridStarted = nullptr;
@@ -239,6 +253,8 @@ CoordinateWindow* MapWindow::coordinateWindow() const { return coordinates_.data
 
 BorderWindow* MapWindow::borderWindow() const { return borderWindow_.data(); }
 
+DataPointsWindow* MapWindow::dataPointsWindow() const { return dataPoints_.data(); }
+
 bool MapWindow::openNodeWindow() {
     const EqNet* grid = view_->model().grid();
     if (grid == nullptr || !grid->hasValues()) return false;
@@ -336,7 +352,7 @@ namespace {
 bool windowCommand(MapCommand command) {
     return command == MapCommand::SavePicture || command == MapCommand::PasteData ||
            command == MapCommand::WriteGridGrd || command == MapCommand::CoordinateInput ||
-           command == MapCommand::Border;
+           command == MapCommand::Border || command == MapCommand::PointEditor;
 }
 
 }  // namespace
@@ -381,6 +397,10 @@ bool MapWindow::openDialog(MapCommand command, CVexaView& view) {
         case MapCommand::Border:
             if (borderWindow_ == nullptr) borderWindow_ = new BorderWindow(*view_, this);
             borderWindow_->openWindow();
+            return true;
+        case MapCommand::PointEditor:
+            if (dataPoints_ == nullptr) dataPoints_ = new DataPointsWindow(*view_, this);
+            dataPoints_->openWindow();
             return true;
         case MapCommand::CoordinateInput:
             if (coordinates_ == nullptr) coordinates_ = new CoordinateWindow(*view_, this);

@@ -27,6 +27,7 @@ class LargeGridProgress;
 class BorderWindow;
 class DialogMethodEditor;
 class CoordinateWindow;
+class DataPointsWindow;
 class NodeWindow;
 class OverviewWindow;
 class MainWindow;
@@ -103,6 +104,7 @@ public:
     CoordinateWindow* coordinateWindow() const;
     // The border window "Граница поля"; nullptr before it was first opened.
     BorderWindow* borderWindow() const;
+    DataPointsWindow* dataPointsWindow() const;
 
     // --- Commands ----------------------------------------------------------------------
     // A map command as the menus and tool bars see it: enabled only when the
@@ -145,6 +147,7 @@ private:
     QPointer<NodeWindow> nodeWindow_;
     QPointer<CoordinateWindow> coordinates_;
     QPointer<BorderWindow> borderWindow_;
+    QPointer<DataPointsWindow> dataPoints_;
     std::unique_ptr<DialogMethodEditor> methodEditor_;
     bool closeAgreed_ = false;
 };

@@ -269,6 +269,10 @@ public:
     bool removePointSet(const PointSet* set);
     // A line through the set's points in their order joins the object tree.
     bool joinPoints(const PointSet& set);
+    // The main set's points become these (a map without a main set gets
+    // one, named as new sets are); statistics and size factors are made
+    // again. The grid's values are not recomputed here (reinterpolate).
+    PointSet& replaceMainPoints(const std::vector<DataPoint>& points);
     // Fits a polynomial of the degree to every set of the chain that starts
     // at this one (the set and its derived sets), each in the colour and
     // width given; a set whose fit is refused (said through the model's

@@ -116,6 +116,27 @@ bool MapModel::joinPoints(const PointSet& set) {
     return true;
 }
 
+PointSet& MapModel::replaceMainPoints(const std::vector<DataPoint>& points) {
+    if (mainPoints_ == nullptr) {
+        PointSet set;
+        set.setName(defaultPointSetName());
+        set.badgeFormat.readProfile(-1);
+        addPointSet(std::move(set));
+    }
+    PointSet& set = *mainPoints_;
+    set.clearPoints();
+    set.hasLabels = 0;
+    for (const DataPoint& p : points) {
+        if (p.label) set.hasLabels = 1;
+        set.addExisting(p);
+    }
+    set.computeStatistics();
+    set.computeSizeFactors();
+    pointTree_->recomputeExtent();
+    notify(kPointsChanged);
+    return set;
+}
+
 bool MapModel::fitRegression(PointSet& set, const RegressionSettings& chosen) {
     bool fitted = true;
     for (PointSet* s = &set; s != nullptr; s = s->derived()) {

@@ -507,6 +507,7 @@ void CVexaView::mouseMove(gdi::Point p) {
 void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
     const DrawingCanvas& c = canvas();
     const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
+    if (positionPicked && positionPicked(x, y)) return;
     if (host_ == nullptr) return;
     if (model_.grid() && model_.grid()->colorScale.visible != 0 &&
         colorBarHit(model_.grid()->colorScale, colorBarBands_, x, y).onBar) {

@@ -215,6 +215,9 @@ public:
     std::function<void(CVexaView&)> nodePicked;
     // The mouse moved to this world point (the coordinate window follows).
     std::function<void(double x, double y)> mouseMoved;
+    // A double click at this world point, offered first to a window that
+    // takes positions (the point editor); true when it took it.
+    std::function<bool(double x, double y)> positionPicked;
     // Paged printing: the world rectangle of the page being printed, its
     // number counted from 1 and the number of pages across.
     std::optional<WorldRect> printedPage;

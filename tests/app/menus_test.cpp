@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QUrl>
@@ -31,6 +32,7 @@
 
 #include "app/border_window.h"
 #include "app/coordinate_window.h"
+#include "app/data_points_window.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/grid_dialog.h"
 #include "app/dialogs/inverse_distance_dialog.h"
@@ -43,6 +45,7 @@
 #include "app/map_window.h"
 #include "app/menu_table.h"
 #include "app/overview_window.h"
+#include "data/data_table.h"
 #include "platform/numbers.h"
 #include "render/map_commands.h"
 #include "render/map_widget.h"
@@ -160,7 +163,10 @@ std::vector<CommandCase> commandCases() {
         {C::CrossSection, P::Objects, nullptr},  // no line drawn
         {C::View3D, P::View, nullptr},
         {C::ViewOpenGL, P::View, nullptr},
-        {C::PointEditor, P::Edit, nullptr},
+        {C::PointEditor, P::Edit,
+         [](MapWindow& w) {
+             return flag(w.dataPointsWindow() != nullptr && w.dataPointsWindow()->isVisible());
+         }},
         {C::CoordinateInput, P::Edit,
          [](MapWindow& w) {
              return flag(w.coordinateWindow() != nullptr && w.coordinateWindow()->isVisible());
@@ -666,6 +672,16 @@ TEST_F(MenusTest, NoEnabledItemDoesNothing) {
             return n;
         };
         const int shownBefore = shownWindows();
+        // The titles of the windows shown (a tool window switched to
+        // another task says so in its title).
+        const auto shownTitles = [] {
+            QStringList titles;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->isVisible()) titles << top->windowTitle();
+            }
+            return titles;
+        };
+        const QStringList titlesBefore = shownTitles();
         const std::int32_t aspect = w->view().aspectRatio;
         const std::int32_t connect = w->view().model().settings.connectPoints;
         std::vector<QRect> places;
@@ -690,7 +706,7 @@ TEST_F(MenusTest, NoEnabledItemDoesNothing) {
         const bool effect = count.changes > 0 || chooser_.requests.size() > requests ||
                             window_->mapWindows().size() != windows || barsChanged ||
                             pagesOpened > pages || viewChanged || placesAfter != places ||
-                            shownWindows() != shownBefore ||
+                            shownWindows() != shownBefore || shownTitles() != titlesBefore ||
                             QApplication::clipboard()->image().cacheKey() != clipboardBefore;
         EXPECT_TRUE(effect);
         // Bars back as they were for the next item.
@@ -1241,6 +1257,136 @@ TEST_F(MenusTest, TheKrigingDialogFitsTheVariogramOfTheData) {
     EXPECT_EQ(model, 1);
     EXPECT_EQ(range, fitted->range);
     EXPECT_EQ(sill, fitted->sill());
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+std::vector<std::string> rowTexts(const QTableWidget& list, int row) {
+    std::vector<std::string> cells;
+    for (int c = 0; c < list.columnCount(); ++c) {
+        cells.push_back(list.item(row, c) ? list.item(row, c)->text().toStdString() : "");
+    }
+    return cells;
+}
+
+void selectRow(QTableWidget& list, int row) {
+    list.clearSelection();
+    list.selectRow(row);
+}
+
+// "Точки...": the main set's points listed; points added, deleted and
+// changed on the window's own sets, the editor refusing values that are
+// not numbers and taking a double-clicked position; "Сохранить" writes a
+// data file that reads back as the list; "Обновить" makes the list the
+// main set and builds the map again; closing with unsaved points asks.
+TEST_F(MenusTest, TheDataPointsWindowEditsTheMainSet) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    ASSERT_TRUE(window_->actionFor(MapCommand::PointEditor)->isEnabled());
+    window_->actionFor(MapCommand::PointEditor)->trigger();
+    DataPointsWindow* points = w->dataPointsWindow();
+    ASSERT_NE(points, nullptr);
+    ASSERT_TRUE(points->isVisible());
+    QTableWidget& list = *points->list();
+    EXPECT_EQ(points->windowTitle().toStdString(), "Точки данных (30)");
+    ASSERT_EQ(list.rowCount(), 30);
+    EXPECT_EQ(rowTexts(list, 1), (std::vector<std::string>{"10", "0", "5", ""}));
+
+    // Added: the value must be a number; the name may be empty.
+    PointEditor& editor = *points->editor();
+    points->addButton()->click();
+    ASSERT_TRUE(editor.isVisible());
+    EXPECT_EQ(editor.windowTitle().toStdString(), "Добавить точку");
+    editor.xEdit()->setText(QStringLiteral("5"));
+    editor.yEdit()->setText(QStringLiteral("7"));
+    editor.valueEdit()->setText(QStringLiteral("много"));
+    editor.accept();
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(points->added().size(), 0u);
+    editor.valueEdit()->setText(QStringLiteral("99.5"));
+    editor.nameEdit()->setText(QStringLiteral("Скв-новая"));
+    editor.accept();
+    EXPECT_FALSE(editor.isVisible());
+    ASSERT_EQ(list.rowCount(), 31);
+    EXPECT_EQ(rowTexts(list, 30), (std::vector<std::string>{"5", "7", "99.5", "Скв-новая"}));
+    EXPECT_TRUE(points->unsaved());
+
+    // A double click on the map fills the open editor and marks the place.
+    points->addButton()->click();
+    ASSERT_TRUE(w->view().positionPicked(12.5, 20.25));
+    EXPECT_EQ(editor.xEdit()->text().toStdString(), "12.5");
+    EXPECT_EQ(editor.yEdit()->text().toStdString(), "20.25");
+    ASSERT_NE(w->view().editingPoints, nullptr);
+    EXPECT_EQ(w->view().editingPoints->points().at(0).x, 12.5);
+    editor.reject();
+    EXPECT_FALSE(w->view().positionPicked(1, 1));  // the editor is closed
+
+    // Deleted, and changed (the old point leaves, the new one is added).
+    selectRow(list, 0);
+    points->deleteButton()->click();
+    EXPECT_EQ(points->existing().size(), 29u);
+    EXPECT_EQ(points->deleted().size(), 1u);
+    selectRow(list, 0);  // was the point (10, 0)
+    points->replaceButton()->click();
+    EXPECT_EQ(editor.windowTitle().toStdString(), "Изменить точку");
+    EXPECT_EQ(editor.xEdit()->text().toStdString(), "10");
+    editor.valueEdit()->setText(QStringLiteral("-4"));
+    editor.accept();
+    EXPECT_EQ(points->existing().size(), 28u);
+    EXPECT_EQ(points->added().size(), 2u);
+    EXPECT_EQ(points->deleted().size(), 2u);
+    ASSERT_EQ(list.rowCount(), 30);
+    EXPECT_EQ(rowTexts(list, 29), (std::vector<std::string>{"10", "0", "-4", ""}));
+
+    // Saved: a data file that reads back as the list.
+    const std::string saved = inTestDir("edited.dat");
+    chooser_.paths = {saved};
+    ASSERT_TRUE(points->saveToFile());
+    EXPECT_FALSE(points->unsaved());
+    DataTable table;
+    table.readFile(saved);
+    PointSet back;
+    back.buildFromTable(table);
+    ASSERT_EQ(back.size(), 30u);
+    for (int row = 0; row < 30; ++row) {
+        const DataPoint& p = back.points()[static_cast<std::size_t>(row)];
+        EXPECT_EQ(formatDouble(p.x), rowTexts(list, row)[0]);
+        EXPECT_EQ(formatDouble(p.value.value), rowTexts(list, row)[2]);
+    }
+    EXPECT_EQ(back.points()[28].label, "Скв-новая");
+
+    // Applied: the main set is the list and the map is built on it.
+    const std::vector<double> before = model.grid()->values();
+    points->applyButton()->click();
+    ASSERT_EQ(model.mainPoints()->size(), 30u);
+    EXPECT_EQ(model.mainPoints()->points()[28].value.value, 99.5);
+    EXPECT_EQ(model.mainPoints()->hasLabels, 1);
+    EXPECT_NE(model.grid()->values(), before);
+    EXPECT_EQ(points->added().size(), 0u);
+    EXPECT_EQ(list.rowCount(), 30);
+
+    // Closing with a point added and not saved asks; No closes unsaved,
+    // Cancel keeps the window.
+    points->addButton()->click();
+    editor.xEdit()->setText(QStringLiteral("1"));
+    editor.yEdit()->setText(QStringLiteral("1"));
+    editor.valueEdit()->setText(QStringLiteral("1"));
+    editor.accept();
+    boxes_.answers = {Answer::Cancel};
+    EXPECT_FALSE(points->closeWindow());
+    EXPECT_TRUE(points->isVisible());
+    EXPECT_TRUE(saveScreenshot(*points, "data_points_window.png"));
+    EXPECT_TRUE(points->closeWindow());  // answered No
+    ASSERT_EQ(boxes_.asked.size(), 2u);
+    EXPECT_EQ(boxes_.asked.back(), "Сохранить новые точки?");
+    EXPECT_FALSE(points->isVisible());
+    EXPECT_EQ(model.mainPoints()->size(), 30u);
+    EXPECT_EQ(w->view().editingPoints, nullptr);
 }
 
 }  // namespace
