@@ -42,6 +42,9 @@ constexpr const char* kRecentSection = "Recent File List";
 
 MainWindow::MainWindow(AppContext& context) : context_(context), d_(std::make_unique<Private>()) {
     setWindowTitle(QStringLiteral("Gridova"));
+    // The data reader asks its input format here.
+    d_->inputFormat = std::make_unique<QtInputFormatDialog>(this);
+    setInputFormatDialog(d_->inputFormat.get());
     area_ = new QMdiArea(this);
     area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -80,6 +83,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context), d_(std::make_un
 }
 
 MainWindow::~MainWindow() {
+    setInputFormatDialog(nullptr);
     context_.setStatusBar(nullptr);
     if (&context_.progress() == d_->progress.get()) context_.setProgress(nullptr);
     context_.setFiles(nullptr);

@@ -20,6 +20,7 @@
 #include "app/main_window_private.h"
 #include "app/map_window.h"
 #include "app/ui_text.h"
+#include "data/data_table.h"
 #include "platform/messages.h"
 #include "render/map_document_file.h"
 
@@ -247,11 +248,12 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
                 if (sub->isMinimized()) return true;
             }
             return false;
+        case FrameCommand::InputFormat:
+            return true;
         // Their windows and dialogs are not built yet: shown, never dead.
         case FrameCommand::OpenArray:
         case FrameCommand::PrintSetup:
         case FrameCommand::Print:
-        case FrameCommand::InputFormat:
         case FrameCommand::None:
         case FrameCommand::RecentFiles:
         case FrameCommand::WindowList:
@@ -302,6 +304,9 @@ void MainWindow::runFrameCommand(FrameCommand command) {
     switch (command) {
         case FrameCommand::NewMap:
             newMap();
+            break;
+        case FrameCommand::InputFormat:
+            DataTable::editInputFormat();
             break;
         case FrameCommand::Open:
         case FrameCommand::OpenTriangles: {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/dialogs/file_dialog.h"
+#include "app/dialogs/input_format_dialog.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "app/menu_table.h"
@@ -35,6 +36,7 @@ struct MainWindow::Private final : public StatusBar {
     std::unique_ptr<QtProgressUi> progress;
     QtFileChooser chooser;
     QtClipboard clipboard;
+    std::unique_ptr<QtInputFormatDialog> inputFormat;
 
     // The pop-ups of each menu kind (kMapMenu, kNoDocumentMenu).
     std::map<std::pair<unsigned, MenuPopup>, QMenu*> menus;

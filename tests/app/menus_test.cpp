@@ -35,6 +35,7 @@
 #include "app/data_points_window.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/grid_dialog.h"
+#include "app/dialogs/input_format_dialog.h"
 #include "app/dialogs/inverse_distance_dialog.h"
 #include "app/dialogs/kriging_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
@@ -190,12 +191,16 @@ class MenusTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        setDialogRunner([](QDialog&) { return static_cast<int>(QDialog::Accepted); });
+        setDialogRunner([this](QDialog&) {
+            ++dialogsRun_;
+            return static_cast<int>(QDialog::Accepted);
+        });
     }
     void TearDown() override {
         setDialogRunner({});
         MainWindowTest::TearDown();
     }
+    int dialogsRun_ = 0;  // by the default runner
 };
 
 // One case per command of the view's table, in the table's order.
@@ -682,6 +687,7 @@ TEST_F(MenusTest, NoEnabledItemDoesNothing) {
             return titles;
         };
         const QStringList titlesBefore = shownTitles();
+        const int dialogsBefore = dialogsRun_;
         const std::int32_t aspect = w->view().aspectRatio;
         const std::int32_t connect = w->view().model().settings.connectPoints;
         std::vector<QRect> places;
@@ -707,6 +713,7 @@ TEST_F(MenusTest, NoEnabledItemDoesNothing) {
                             window_->mapWindows().size() != windows || barsChanged ||
                             pagesOpened > pages || viewChanged || placesAfter != places ||
                             shownWindows() != shownBefore || shownTitles() != titlesBefore ||
+                            dialogsRun_ != dialogsBefore ||
                             QApplication::clipboard()->image().cacheKey() != clipboardBefore;
         EXPECT_TRUE(effect);
         // Bars back as they were for the next item.
@@ -1387,6 +1394,69 @@ TEST_F(MenusTest, TheDataPointsWindowEditsTheMainSet) {
     EXPECT_FALSE(points->isVisible());
     EXPECT_EQ(model.mainPoints()->size(), 30u);
     EXPECT_EQ(w->view().editingPoints, nullptr);
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Файл данных..." stores the columns chosen (Cancel keeps the old ones);
+// with "Показывать диалог" the dialog is asked before a data file is read,
+// and the points are built from the columns it gives.
+TEST_F(MenusTest, TheInputFormatDialogChoosesTheColumnsOfTheData) {
+    QAction* action = window_->actionFor(FrameCommand::InputFormat);
+    ASSERT_NE(action, nullptr);
+    window_->refreshActions();
+    ASSERT_TRUE(action->isEnabled());
+    int asked = 0;
+    setDialogRunner([&](QDialog& dialog) {
+        auto& editor = dynamic_cast<InputFormatEditor&>(dialog);
+        ++asked;
+        EXPECT_EQ(editor.xList()->currentText().toStdString(), "1");
+        EXPECT_EQ(editor.nameList()->currentText().toStdString(), "4");
+        editor.xList()->setCurrentIndex(1);  // "2"
+        return static_cast<int>(QDialog::Rejected);
+    });
+    action->trigger();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(InputFormat::load().columnX, 0);  // cancelled
+
+    // Value first, then X and Y: "3 10 20" is the point (10, 20) of value 3.
+    setDialogRunner([&](QDialog& dialog) {
+        auto& editor = dynamic_cast<InputFormatEditor&>(dialog);
+        ++asked;
+        editor.valueList()->setCurrentIndex(0);  // "1"
+        editor.xList()->setCurrentIndex(1);      // "2"
+        editor.yList()->setCurrentIndex(2);      // "3"
+        editor.showBox()->setChecked(true);
+        EXPECT_TRUE(saveScreenshot(editor, "input_format_dialog.png"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    action->trigger();
+    const InputFormat stored = InputFormat::load();
+    EXPECT_EQ(stored.columnValue, 0);
+    EXPECT_EQ(stored.columnX, 1);
+    EXPECT_EQ(stored.columnY, 2);
+    EXPECT_EQ(stored.showDialog, 1);
+
+    // The next read asks again; its answer builds the points.
+    setDialogRunner([&](QDialog& dialog) {
+        auto& editor = dynamic_cast<InputFormatEditor&>(dialog);
+        ++asked;
+        EXPECT_EQ(editor.valueList()->currentText().toStdString(), "1");
+        EXPECT_TRUE(editor.showBox()->isChecked());
+        return static_cast<int>(QDialog::Accepted);
+    });
+    MapWindow* w = openIsolines(writeFile("swapped.dat", "3 10 20\n5 30 20\n7 20 40\n9 5 35\n"));
+    EXPECT_EQ(asked, 3);
+    ASSERT_NE(w, nullptr);
+    const PointSet& set = *w->view().model().mainPoints();
+    ASSERT_EQ(set.size(), 4u);
+    EXPECT_EQ(set.points()[0].x, 10);
+    EXPECT_EQ(set.points()[0].y, 20);
+    EXPECT_EQ(set.points()[0].value.value, 3);
 }
 
 }  // namespace
