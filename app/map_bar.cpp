@@ -317,7 +317,17 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
             if (type != MapType::TriangleNetwork) {
                 command(kMethod, MapCommand::Interpolation);
             } else {
-                add(kWriteTriangles, false, nullptr);
+                // The network of the map's points, or the one the TRIANGLES
+                // document brought.
+                const bool points =
+                    model.mainPoints() != nullptr && model.mainPoints()->countWithValues() >= 2;
+                add(kWriteTriangles, points || model.triangleSet != nullptr, [&model] {
+                    if (model.triangleSet != nullptr) {
+                        writeTriangleSet(*model.triangleSet);
+                    } else {
+                        writeNetwork(model.networkSource());
+                    }
+                });
             }
             if (type == MapType::ColorCells) {
                 add(kCellColour, model.grid() != nullptr, [this, &model] {

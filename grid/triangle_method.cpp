@@ -298,6 +298,11 @@ bool writeNetwork(const NetworkSource& source) {
     return writeNetworkTo(chooseAndOpenTextWrite("txt"), network);
 }
 
+bool writeTriangleSet(const TriangleNetwork& network) {
+    if (network.vertexCount() == 0) return false;
+    return writeNetworkTo(chooseAndOpenTextWrite("txt"), network);
+}
+
 namespace {
 
 class TriangleMethod final : public Interpolator {

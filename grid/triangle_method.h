@@ -104,6 +104,8 @@ bool rasteriseTriangleSet(EqNet& grid, const TriangleNetwork& set,
 // fewer than two vertices, the choice cancelled, or a failed write (message
 // 201 shown).
 bool writeNetwork(const NetworkSource& source);
+// A network as it is (a TRIANGLES document's), to a file asked for ("txt").
+bool writeTriangleSet(const TriangleNetwork& network);
 bool writeNetworkFile(const NetworkSource& source, const std::string& path);
 
 }  // namespace gridova

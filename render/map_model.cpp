@@ -109,6 +109,11 @@ PointSet& MapModel::addPointSet(PointSet set) {
     return *added;
 }
 
+NetworkSource MapModel::networkSource() const {
+    return {mainPoints_, settings.showBorder != 0 ? border_.get() : nullptr,
+            grid_ ? grid_->borderValue : BorderValueSetting{}};
+}
+
 std::optional<DRect> MapModel::extent() const {
     std::optional<DRect> box = dataExtent();
     if (grid_ && !grid_->empty()) include(box, grid_->extent());
@@ -306,7 +311,7 @@ int MapModel::applyMapType(MapType type) {
             break;
         case MapType::TriangleNetwork:
             // The network itself is the map.
-            network_ = buildNetworkLines({mainPoints_, in.border, grid_->borderValue},
+            network_ = buildNetworkLines(networkSource(),
                                          dataKind == DataKind::Triangles ? triangleSet : nullptr);
             break;
         case MapType::Isolines:

@@ -30,6 +30,7 @@
 #include "grid/equation_method.h"
 #include "grid/interpolation_driver.h"
 #include "grid/interpolator.h"
+#include "grid/triangle_method.h"
 #include "objects/bush.h"
 #include "objects/line_list.h"
 #include "objects/map_title.h"
@@ -162,6 +163,9 @@ public:
     LineList* border() { return border_.get(); }
     const LineList* border() const { return border_.get(); }
     void setBorder(std::unique_ptr<LineList> border);
+    // What the triangle network of the map is built from: the main set, the
+    // border when it is shown, and the grid's border value.
+    NetworkSource networkSource() const;
     LineList* network() { return network_.get(); }
     const LineList* network() const { return network_.get(); }
     // The object tree "Линии", made on first use.

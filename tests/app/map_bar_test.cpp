@@ -24,6 +24,7 @@
 #include "app/map_bar.h"
 #include "app/map_window.h"
 #include "app/node_window.h"
+#include "data/triangles_file.h"
 #include "render/map_widget.h"
 #include "tests/app/main_window_fixtures.h"
 
@@ -290,6 +291,47 @@ TEST_F(MapBarTest, TheRegressionDialogFitsAndDrawsAPolynomial) {
     EXPECT_EQ(set.regression(), nullptr);
     EXPECT_EQ(magentaPixels(), 0);
     setDialogRunner(nullptr);
+}
+
+// "Записать треугольники" under "Сеть треугольников" writes the Delaunay
+// network of the points in the TRIANGLES layout; it reads back with every
+// vertex exact.
+TEST_F(MapBarTest, TheTriangleNetworkIsWrittenAsATrianglesFile) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    QTreeWidgetItem* maps = node(Node::Maps);
+    QTreeWidgetItem* network = nullptr;
+    for (int k = 0; k < maps->childCount(); ++k) {
+        if (maps->child(k)->text(0) == QStringLiteral("Сеть треугольников"))
+            network = maps->child(k);
+    }
+    ASSERT_NE(network, nullptr);
+    const std::string path = inTestDir("network.txt");
+    chooser_.paths = {path};
+    auto menu = bar().menuFor(network);
+    QAction* write = itemOf(*menu, "Записать треугольники");
+    ASSERT_NE(write, nullptr);
+    ASSERT_TRUE(write->isEnabled());
+    write->trigger();
+    EXPECT_EQ(chooser_.requests.back().extension, "txt");
+    TriangleNetwork back;
+    ASSERT_EQ(readTriangles(path, back), 0);
+    const PointSet& points = *w->view().model().mainPoints();
+    ASSERT_EQ(back.vertexCount(), static_cast<std::int32_t>(points.size()));
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        EXPECT_EQ(back.xy[2 * k], points.points()[k].x);
+        EXPECT_EQ(back.xy[2 * k + 1], points.points()[k].y);
+        EXPECT_EQ(back.values[k], points.points()[k].value.value);
+    }
+    // A triangulation of n points, h of them on the hull's boundary, has
+    // 2n − 2 − h triangles. Here n = 30 and h = 15: the bottom and top rows
+    // (6 each), (0, 24) on the left edge, (53, 12) and (53, 36) on the right.
+    EXPECT_EQ(back.triangleCount(), 43);
+    ASSERT_GT(back.triangleCount(), 0);
+    for (std::int32_t corner : back.corners) {
+        EXPECT_GE(corner, 1);
+        EXPECT_LE(corner, back.vertexCount());
+    }
 }
 
 // A series from a file: added, or loaded as the main set.
