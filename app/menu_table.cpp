@@ -57,6 +57,7 @@ constexpr std::array kItems = {
     // "Объекты"
     map(P::Objects, 9116, C::Border),
     map(P::Objects, 9117, C::Grid),
+    map(P::Objects, 9172, C::GridSize),
     map(P::Objects, 9118, C::MapType),
     map(P::Objects, 9119, C::Title),
     map(P::Objects, 9120, C::BackgroundPicture),

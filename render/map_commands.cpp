@@ -215,6 +215,7 @@ constexpr std::array kCommands = {
     MapCommandEntry{C::CoordinateInput, nullptr, nullptr},
     MapCommandEntry{C::Language, nullptr, nullptr},
     MapCommandEntry{C::SolverSettings, A::needsGrid, nullptr},
+    MapCommandEntry{C::GridSize, A::needsGrid, nullptr},
 };
 
 constexpr bool inOrder() {
@@ -224,7 +225,7 @@ constexpr bool inOrder() {
     return true;
 }
 static_assert(inOrder(), "every command once, in the order of MapCommand");
-static_assert(kCommands.size() == static_cast<std::size_t>(MapCommand::SolverSettings) + 1,
+static_assert(kCommands.size() == static_cast<std::size_t>(MapCommand::GridSize) + 1,
               "every command has its entry");
 
 }  // namespace

@@ -97,6 +97,7 @@ enum class MapCommand {
     CoordinateInput,  // "Ввод координат"
     Language,         // "Язык..."
     SolverSettings,  // "Установить параметры солвера системы линейных уравнений"
+    GridSize,        // "Размеры сетки..."
 };
 
 struct CommandState {

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -35,6 +36,7 @@
 #include "app/data_points_window.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/grid_dialog.h"
+#include "app/dialogs/grid_size_dialog.h"
 #include "app/dialogs/input_format_dialog.h"
 #include "app/dialogs/inverse_distance_dialog.h"
 #include "app/dialogs/kriging_dialog.h"
@@ -182,6 +184,15 @@ std::vector<CommandCase> commandCases() {
                  return static_cast<int>(QDialog::Accepted);
              });
          }},
+        {C::GridSize, P::Objects,
+         [=](MapWindow& w) { return std::to_string(model(w).grid()->nx()); },
+         [](MapWindow&, ScriptedChooser&) {
+             setDialogRunner([](QDialog& dialog) {
+                 // More columns of the same size: the grid still covers the data.
+                 dynamic_cast<GridSizeDialog&>(dialog).nodesXEdit()->setText(QStringLiteral("150"));
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
     };
 }
 
@@ -250,7 +261,7 @@ TEST_F(MenusTest, EveryMapCommandHasItsItemStateAndEffect) {
             EXPECT_NE(action->isChecked(), state.checked);
         }
     }
-    EXPECT_TRUE(boxes_.warnings.empty());
+    EXPECT_TRUE(boxes_.warnings.empty()) << (boxes_.warnings.empty() ? "" : boxes_.warnings[0]);
 }
 
 // Without a map only the menu without a document shows: "Файл", "Вид" and
@@ -1457,6 +1468,106 @@ TEST_F(MenusTest, TheInputFormatDialogChoosesTheColumnsOfTheData) {
     EXPECT_EQ(set.points()[0].x, 10);
     EXPECT_EQ(set.points()[0].y, 20);
     EXPECT_EQ(set.points()[0].value.value, 3);
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Размеры сетки...": counts below 2, cell sizes that are not positive and
+// corners that are not numbers are refused; "Да" gives the grid the steps
+// and corner, writes EqNet.net and builds the map again; "Разные по Y"
+// takes a list of sizes; "Записать в файл" and "Ввести из файла" carry the
+// sizes through a ".net" file.
+TEST_F(MenusTest, TheGridSizeDialogChangesTheGridsSteps) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    EqNet& grid = *w->view().model().grid();
+    const std::int32_t ny = grid.ny();
+    struct Refusal {
+        const char* nodesX;
+        const char* cellX;
+        const char* cornerX;
+        const char* warning;
+    };
+    const Refusal refusals[] = {
+        {"1", "5", "0", "Число узлов X: нужно не меньше 2 узлов"},
+        {"много", "5", "0", "Число узлов X: нужно не меньше 2 узлов"},
+        {"2000000000", "5", "0", "Число узлов X: узлов больше 1073741824"},
+        {"11", "0", "0", "Размер ячеек X: нужно положительное число"},
+        {"11", "-2", "0", "Размер ячеек X: нужно положительное число"},
+        {"11", "5", "левее", "X: нужно число"},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.warning);
+        const std::vector<double> steps = grid.stepX();
+        setDialogRunner([&](QDialog& dialog) {
+            auto& d = dynamic_cast<GridSizeDialog&>(dialog);
+            d.nodesXEdit()->setText(QString::fromUtf8(r.nodesX));
+            d.cellXEdit()->setText(QString::fromUtf8(r.cellX));
+            d.cornerXEdit()->setText(QString::fromUtf8(r.cornerX));
+            return static_cast<int>(QDialog::Accepted);
+        });
+        window_->actionFor(MapCommand::GridSize)->trigger();
+        ASSERT_FALSE(boxes_.warnings.empty());
+        EXPECT_EQ(boxes_.warnings.back(), r.warning);
+        EXPECT_EQ(grid.stepX(), steps);
+    }
+
+    // Eleven columns of 6 from x = -2; rows of 10, 10, 10, 10 and 15 from
+    // y = -3: the grid covers the data (0..53 by 0..48).
+    setDialogRunner([&](QDialog& dialog) {
+        if (auto* list = dynamic_cast<NumberListDialog*>(&dialog)) {
+            EXPECT_EQ(list->windowTitle().toStdString(), "Размер ячеек по Y");
+            list->textEdit()->setPlainText(QStringLiteral("10 10\n10; 10\n15"));
+            return static_cast<int>(QDialog::Accepted);
+        }
+        auto& d = dynamic_cast<GridSizeDialog&>(dialog);
+        EXPECT_EQ(d.nodesYEdit()->text().toInt(), ny);
+        d.nodesXEdit()->setText(QStringLiteral("11"));
+        d.cellXEdit()->setText(QStringLiteral("6"));
+        d.cornerXEdit()->setText(QStringLiteral("-2"));
+        d.cornerYEdit()->setText(QStringLiteral("-3"));
+        EXPECT_TRUE(d.editSteps(false));
+        EXPECT_EQ(d.nodesYEdit()->text().toStdString(), "6");
+        EXPECT_EQ(d.cellYEdit()->text().toStdString(), "");  // different sizes
+        EXPECT_TRUE(saveScreenshot(d, "grid_size_dialog.png"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::GridSize)->trigger();
+    EXPECT_EQ(grid.nx(), 11);
+    EXPECT_EQ(grid.stepX(), std::vector<double>(10, 6.0));
+    EXPECT_EQ(grid.stepY(), (std::vector<double>{10, 10, 10, 10, 15}));
+    EXPECT_EQ(grid.nodeX().front(), -2);
+    EXPECT_EQ(grid.nodeX().back(), 58);
+    EXPECT_EQ(grid.nodeY().front(), -3);
+    EXPECT_EQ(grid.nodeY().back(), 52);
+    EXPECT_TRUE(grid.hasValues());  // the map was built again
+    EqNet written;
+    ASSERT_TRUE(written.readFile(inTestDir("EqNet.net")));
+    EXPECT_EQ(written.stepY(), grid.stepY());
+    EXPECT_EQ(written.nodeX().front(), -2);
+
+    // Saved to a file and read back into another dialog.
+    const std::string path = inTestDir("sizes.net");
+    chooser_.paths = {path, path};
+    std::vector<std::string> loaded;
+    setDialogRunner([&](QDialog& dialog) {
+        auto& d = dynamic_cast<GridSizeDialog&>(dialog);
+        EXPECT_TRUE(d.saveToFile());
+        d.nodesXEdit()->setText(QStringLiteral("7"));
+        d.cornerXEdit()->setText(QStringLiteral("0"));
+        EXPECT_TRUE(d.loadFromFile());
+        loaded = {d.nodesXEdit()->text().toStdString(), d.cellXEdit()->text().toStdString(),
+                  d.cornerXEdit()->text().toStdString(), d.nodesYEdit()->text().toStdString()};
+        return static_cast<int>(QDialog::Rejected);
+    });
+    window_->actionFor(MapCommand::GridSize)->trigger();
+    EXPECT_EQ(loaded, (std::vector<std::string>{"11", "6", "-2", "6"}));
+    EXPECT_EQ(chooser_.requests.back().extension, "net");
+    EXPECT_EQ(grid.nx(), 11);  // cancelled: unchanged
 }
 
 }  // namespace

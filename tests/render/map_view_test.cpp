@@ -498,7 +498,7 @@ TEST_F(MapViewTest, CopyGoesToTheClipboardOfTheViewsContext) {
 // The table answers for every command: a disabled command does nothing, a
 // command without an action of its own opens its dialog, the others act.
 TEST_F(MapViewTest, EveryCommandGoesThroughTheTable) {
-    ASSERT_EQ(mapCommands().size(), static_cast<std::size_t>(MapCommand::SolverSettings) + 1);
+    ASSERT_EQ(mapCommands().size(), static_cast<std::size_t>(MapCommand::GridSize) + 1);
     CVexaView view;
     DialogRecorder host;
     view.setHost(&host);
