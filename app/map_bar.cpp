@@ -31,19 +31,20 @@ constexpr int kWidth = 220;
 constexpr int kHeight = 200;
 
 // Node texts.
-constexpr int kRoot = 352;        // "Задание"
-constexpr int kMaps = 224;        // "Карты"
-constexpr int kTitle = 68;        // "Название карты"
-constexpr int kPoints = 353;      // "Точки"
-constexpr int kDataSets = 300;    // "Точки данных"
-constexpr int kBadges = 354;      // "Значки"
-constexpr int kGrid = 355;        // "Сетка"
-constexpr int kBorder = 356;      // "Граница"
-constexpr int kAxes = 431;        // "Оси"
-constexpr int kIsolines = 89;     // "Изолинии"
-constexpr int kIsoline = 381;     // "Изолиния"
-constexpr int kBackground = 342;  // "Фоновая карта"
-constexpr int kLines = 357;       // "Линии"
+constexpr int kRoot = 352;            // "Задание"
+constexpr int kMaps = 224;            // "Карты"
+constexpr int kTitle = 68;            // "Название карты"
+constexpr int kPoints = 353;          // "Точки"
+constexpr int kDataSets = 300;        // "Точки данных"
+constexpr int kBadges = 354;          // "Значки"
+constexpr int kGrid = 355;            // "Сетка"
+constexpr int kBorder = 356;          // "Граница"
+constexpr int kAxes = 431;            // "Оси"
+constexpr int kIsolines = 89;         // "Изолинии"
+constexpr int kIsoline = 381;         // "Изолиния"
+constexpr int kBackground = 342;      // "Фоновая карта"
+constexpr int kLines = 357;           // "Линии"
+constexpr int kPointPolygons = 9177;  // "Полигоны точек"
 
 // The map types of "Карты" in their order, with their texts.
 struct MapTypeNode {
@@ -66,6 +67,9 @@ constexpr int kIsolate = 405;            // "Изолировать серию"
 constexpr int kJoin = 235;               // "Соединить точки линией"
 constexpr int kRegression = 9164;        // "Полином регрессии..."
 constexpr int kRemoveRegression = 9165;  // "Удалить полином регрессии"
+constexpr int kCopyToLines = 491;        // "Копировать в Линии"
+constexpr int kWriteAreas = 465;         // "Записать площади..."
+constexpr int kWriteVolumes = 466;       // "Записать объемы..."
 constexpr int kInterpolate = 406;        // "Интерполировать..."
 constexpr int kDelete = 95;              // "Удалить"
 constexpr int kLoadSeries = 403;         // "Загрузить новую серию..."
@@ -235,7 +239,8 @@ void MapBar::rebuild() {
         if (set == model.mainPoints()) setBold(node);
     }
     addNode(tree_, points, uiText(kBadges), Node::Badges);
-    addNode(tree_, root, uiText(kGrid), Node::Grid);
+    QTreeWidgetItem* grid = addNode(tree_, root, uiText(kGrid), Node::Grid);
+    addNode(tree_, grid, uiText(kPointPolygons), Node::PointPolygons);
     addNode(tree_, root, uiText(kBorder), Node::Border);
     addNode(tree_, root, uiText(kAxes), Node::Axes);
     QTreeWidgetItem* isolines = addNode(tree_, root, uiText(kIsolines), Node::Isolines);
@@ -378,6 +383,19 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
                 [&view] { view.reinterpolate(); });
             command(kWriteValues, MapCommand::WriteGridText);
             break;
+        case Node::PointPolygons: {
+            const EqNet* grid = model.grid();
+            const bool built = grid != nullptr && grid->pointPolygons != nullptr;
+            add(kDraw,
+                grid != nullptr && model.mainPoints() != nullptr && model.mainPoints()->size() > 0,
+                [&model] { model.buildPointPolygons(); });
+            add(kCopyToLines, built, [&model] { model.copyPointPolygonsToLines(); });
+            add(kWriteAreas, built, [window] { window->writePolygonReport(false); });
+            add(kWriteVolumes, built && grid->hasValues(),
+                [window] { window->writePolygonReport(true); });
+            add(kDelete, built, [&model] { model.removePointPolygons(); });
+            break;
+        }
         case Node::Border:
             command(kChangeLook, MapCommand::Border);
             add(kDelete, model.border() != nullptr, [&model] { model.deleteBorder(); });

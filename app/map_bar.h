@@ -45,6 +45,7 @@ public:
         Background,
         Lines,  // the object tree and its groups
         Line,
+        PointPolygons,  // the polygons around the data points, under the grid
     };
     static constexpr const char* kSection = "Map Bar";
     static constexpr int kDockTop = 59419;

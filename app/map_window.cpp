@@ -425,6 +425,16 @@ bool MapWindow::openDialog(MapCommand command, CVexaView& view) {
     return dialog != nullptr && dialog(this, view);
 }
 
+bool MapWindow::writePolygonReport(bool volumes) {
+    const EqNet* grid = view_->model().grid();
+    const PointSet* points = view_->model().mainPoints();
+    if (grid == nullptr || !grid->pointPolygons || points == nullptr) return false;
+    const std::optional<std::string> path = chooseFile(false, "txt");
+    if (!path || path->empty()) return false;
+    return volumes ? grid->writeVolumeReport(*path, *points)
+                   : grid->writeAreaReport(*path, *points);
+}
+
 bool MapWindow::pasteData() {
     const std::optional<std::string> text = view_->context().clipboard().text();
     if (!text) return false;

@@ -80,6 +80,10 @@ public:
     // "Запись в GRD файл": the grid's values to a GRD file chosen by the
     // user. False when nothing was written.
     bool writeGridGrd();
+    // "Записать площади..." / "Записать объемы...": a text file ("txt") of
+    // the main set's points with the area of each point's polygon, or the
+    // grid's volume over it, in place of the value.
+    bool writePolygonReport(bool volumes);
     // "Добавить новую серию..." / "Загрузить новую серию..." (asMain): a
     // data file chosen by the user as a new point set of the map.
     bool addDataFile(bool asMain);

@@ -365,6 +365,12 @@ double EqNet::volumeOver(const Line& polygon) const {
                                   nodeY_[static_cast<std::size_t>(j)])) {
                 continue;
             }
+            // Nodes outside the area hold the blank value, not a height.
+            if (hasMask() &&
+                mask_[static_cast<std::size_t>(i) +
+                      static_cast<std::size_t>(j) * static_cast<std::size_t>(nx_)] == 0) {
+                continue;
+            }
             volume += value(i, j) * weightX(i) * weightY(j);
         }
     }

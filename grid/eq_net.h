@@ -161,7 +161,8 @@ public:
     PointSet sampleAlong(const std::vector<LinePoint>& polyline) const;
     // The vertices alone, labelled "1", "2", ...
     PointSet verticesOf(const std::vector<LinePoint>& polyline) const;
-    // Σ value × cell area over the nodes inside the polygon.
+    // Σ value × cell area over the nodes inside the polygon; nodes outside
+    // the area (mask 0, the blank value) add nothing.
     double volumeOver(const Line& polygon) const;
 
     // --- Values ---------------------------------------------------------------

@@ -284,6 +284,14 @@ public:
     bool fitRegression(PointSet& set, const RegressionSettings& chosen);
     // The chain's polynomials go; false when there was none.
     bool removeRegression(PointSet& set);
+    // The polygons around the main set's points over the grid's extent
+    // (grid/point_polygons.h), kept with the grid and drawn on the map;
+    // false without a grid or points.
+    bool buildPointPolygons();
+    bool removePointPolygons();
+    // The polygons as a group "Полигоны точек" of the object tree, each
+    // named by its point's label or number.
+    bool copyPointPolygonsToLines();
     // The isolines' pieces as lines of a new group of the object tree: one
     // sub-group per isoline, named by its level, each line with the level
     // as its value. With `index`, that isoline only.

@@ -4,14 +4,18 @@
 #include <string>
 
 #include "data/polynomial_regression.h"
+#include "grid/point_polygons.h"
 #include "platform/messages.h"
 #include "render/map_model.h"
 
 namespace gridova {
 namespace {
 
-constexpr int kIsolinesName = 89;   // "Изолинии"
-constexpr int kColorFillName = 18;  // "Цветные изолини"
+constexpr int kIsolinesName = 89;         // "Изолинии"
+constexpr int kColorFillName = 18;        // "Цветные изолини"
+constexpr int kPointPolygonsName = 9177;  // "Полигоны точек"
+// The polygons around the points are drawn in a quiet blue-grey.
+constexpr gdi::ColorRef kPointPolygonColor = gdi::rgb(90, 110, 160);
 
 std::string levelName(double value) {
     char buffer[64];
@@ -162,6 +166,40 @@ bool MapModel::removeRegression(PointSet& set) {
     }
     if (removed) notify(kPointsChanged);
     return removed;
+}
+
+bool MapModel::buildPointPolygons() {
+    if (!grid_ || grid_->empty() || mainPoints_ == nullptr || mainPoints_->size() == 0) {
+        return false;
+    }
+    std::unique_ptr<LineList> polygons = pointPolygons(*mainPoints_, grid_->extent());
+    if (!polygons) return false;
+    polygons->setColor(static_cast<std::int32_t>(kPointPolygonColor));
+    polygons->setWidth(1);
+    grid_->pointPolygons = std::move(polygons);
+    notify(kGridChanged);
+    return true;
+}
+
+bool MapModel::removePointPolygons() {
+    if (!grid_ || !grid_->pointPolygons) return false;
+    grid_->pointPolygons.reset();
+    notify(kGridChanged);
+    return true;
+}
+
+bool MapModel::copyPointPolygonsToLines() {
+    if (!grid_ || !grid_->pointPolygons || mainPoints_ == nullptr) return false;
+    Bush& group = objectTree().addChild(std::make_unique<Bush>(text(kPointPolygonsName)));
+    const std::vector<Line>& polygons = grid_->pointPolygons->lines();
+    for (std::size_t k = 0; k < polygons.size(); ++k) {
+        Line line = polygons[k];
+        const DataPoint* p = k < mainPoints_->size() ? &mainPoints_->points()[k] : nullptr;
+        line.name = p != nullptr && p->label ? *p->label : std::to_string(k + 1);
+        group.addItem(BushItem(std::move(line)));
+    }
+    notify(kLinesChanged);
+    return true;
 }
 
 bool MapModel::copyIsolinesToLines(std::optional<int> index) {

@@ -239,6 +239,7 @@ void CVexaView::drawMap() {
     // 21.
     if (model_.bandOutlines()) drawLines(c, *model_.bandOutlines());
     if (model_.network()) drawLines(c, *model_.network());
+    if (model_.grid() && model_.grid()->pointPolygons) drawLines(c, *model_.grid()->pointPolygons);
     // 22.
     drawPoints();
     // 23.

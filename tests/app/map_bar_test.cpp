@@ -24,6 +24,7 @@
 #include "app/map_bar.h"
 #include "app/map_window.h"
 #include "app/node_window.h"
+#include "data/data_table.h"
 #include "data/triangles_file.h"
 #include "render/map_widget.h"
 #include "tests/app/main_window_fixtures.h"
@@ -332,6 +333,80 @@ TEST_F(MapBarTest, TheTriangleNetworkIsWrittenAsATrianglesFile) {
         EXPECT_GE(corner, 1);
         EXPECT_LE(corner, back.vertexCount());
     }
+}
+
+// "Полигоны точек" under "Сетка": "Нарисовать..." builds the polygons around
+// the points over the grid and draws them; the area report gives each point
+// its polygon's area (they add up to the grid's extent), the volume report
+// the grid's volume over it (they add up to the grid's volume); the
+// polygons copy to the lines and go.
+TEST_F(MapBarTest, PolygonsAroundThePointsGiveAreasAndVolumes) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    const EqNet& grid = *model.grid();
+    ASSERT_TRUE(grid.hasValues());
+    QTreeWidgetItem* polygons = node(Node::PointPolygons);
+    ASSERT_NE(polygons, nullptr);
+    EXPECT_EQ(polygons->text(0).toStdString(), "Полигоны точек");
+    auto menu = bar().menuFor(polygons);
+    EXPECT_EQ(menuTexts(*menu), (std::vector<std::string>{"Нарисовать...", "(Копировать в Линии)",
+                                                          "(Записать площади...)",
+                                                          "(Записать объемы...)", "(Удалить)"}));
+    itemOf(*menu, "Нарисовать...")->trigger();
+    ASSERT_NE(grid.pointPolygons, nullptr);
+    ASSERT_EQ(grid.pointPolygons->size(), 30u);
+    settle();
+    const QImage picture = w->mapWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int drawn = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            drawn += picture.pixel(x, y) == qRgb(90, 110, 160);
+    }
+    EXPECT_GT(drawn, 200);
+    EXPECT_TRUE(saveScreenshot(w->mapWidget(), "point_polygons.png"));
+
+    const auto reportSum = [&](const char* item, const std::string& name) {
+        const std::string path = inTestDir(name);
+        chooser_.paths = {path};
+        auto m = bar().menuFor(node(Node::PointPolygons));
+        itemOf(*m, item)->trigger();
+        DataTable table;
+        table.readFile(path);
+        PointSet read;
+        read.buildFromTable(table);
+        EXPECT_EQ(read.size(), 30u);
+        double sum = 0;
+        for (const DataPoint& p : read.points()) sum += p.value.value;
+        return sum;
+    };
+    const DRect& e = grid.extent();
+    EXPECT_NEAR(reportSum("Записать площади...", "areas.txt"),
+                (e.maxX - e.minX) * (e.maxY - e.minY),
+                1e-9 * (e.maxX - e.minX) * (e.maxY - e.minY));
+    // The grid's volume: each node inside the area, its value times its
+    // share of the cells beside it.
+    double volume = 0;
+    const std::vector<double>& sx = grid.stepX();
+    const std::vector<double>& sy = grid.stepY();
+    for (int j = 0; j < grid.ny(); ++j) {
+        for (int i = 0; i < grid.nx(); ++i) {
+            const auto ui = static_cast<std::size_t>(i), uj = static_cast<std::size_t>(j);
+            const double wx = ((i > 0 ? sx[ui - 1] : 0) + (i < grid.nx() - 1 ? sx[ui] : 0)) / 2;
+            const double wy = ((j > 0 ? sy[uj - 1] : 0) + (j < grid.ny() - 1 ? sy[uj] : 0)) / 2;
+            const std::size_t node = ui + uj * static_cast<std::size_t>(grid.nx());
+            if (grid.mask()[node] != 0) volume += grid.values()[node] * wx * wy;
+        }
+    }
+    EXPECT_NEAR(reportSum("Записать объемы...", "volumes.txt"), volume, 0.01 * std::fabs(volume));
+
+    menu = bar().menuFor(node(Node::PointPolygons));
+    itemOf(*menu, "Копировать в Линии")->trigger();
+    ASSERT_NE(model.objectTreeIfAny(), nullptr);
+    EXPECT_EQ(model.objectTree().child(0).itemCount(), 30u);
+    menu = bar().menuFor(node(Node::PointPolygons));
+    itemOf(*menu, "Удалить")->trigger();
+    EXPECT_EQ(grid.pointPolygons, nullptr);
 }
 
 // A series from a file: added, or loaded as the main set.

@@ -176,6 +176,15 @@ TEST(EqNetQueries, VolumeOverAPolygon) {
     EXPECT_DOUBLE_EQ(grid->volumeOver(all), 5.0 * 4 * 4);
     Line far({{50, 50}, {60, 50}, {60, 60}, {50, 50}});
     EXPECT_EQ(grid->volumeOver(far), 0.0);
+    // Nodes outside the area hold the blank value: they add nothing.
+    grid->computeMask(nullptr);
+    for (std::size_t k = 0; k < grid->mask().size(); ++k) {
+        if (grid->mask()[k] == 0) grid->values()[k] = kBlankValue;
+    }
+    // Nodes 0, 1, 3, 4 on each axis weigh 0.5, 1.5, 1.5, 0.5; the frame is
+    // outside, so the four inner nodes remain: 4 × 5 × 1.5 × 1.5.
+    ASSERT_EQ(grid->nx(), 4);
+    EXPECT_DOUBLE_EQ(grid->volumeOver(all), 4 * 5.0 * 1.5 * 1.5);
 }
 
 TEST(EqNetArea, BorderMask) {
