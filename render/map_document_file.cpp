@@ -8,6 +8,7 @@
 #include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
+#include "render/triangle_layer.h"
 
 namespace gridova {
 
@@ -35,7 +36,7 @@ void writePresence(BinaryWriter& out, bool present) {
 
 // --- Settings record --------------------------------------------------------------------
 
-// The 48 items of the settings record, in their order: one list for the
+// The 49 items of the settings record, in their order: one list for the
 // writer and the reader. An older, shorter record leaves the rest at the
 // defaults (every take after its end fails and changes nothing).
 template <class Model, class Page, class Io>
@@ -100,6 +101,15 @@ void MapDocumentFile::settingsFields(Model& m, Page& page, Io& io) {
     io.word(m.kept.widenCells);           // 46
     io.optional(m.settings.borderValue);  // 47
     io.text(m.kept.defaultLineName);      // 48
+    // 49: the map type shown, after the 48 items of the layout, so that a
+    // map read back is built again ("Перерисовать") as the type it shows; a
+    // record of 48 items leaves the model's type.
+    if constexpr (Io::kReading) {
+        std::int32_t type = static_cast<std::int32_t>(m.settings.mapType);
+        if (io.word(type) && isMapType(type)) m.settings.mapType = static_cast<MapType>(type);
+    } else {
+        io.word(static_cast<std::int32_t>(m.settings.mapType));
+    }
 }
 
 void MapDocumentFile::writeSettingsRecord(BinaryWriter& out, const MapModel& model,
@@ -217,6 +227,7 @@ bool MapDocumentFile::read(BinaryReader& in, MapModel& model, MapPageRecord& pag
     model.colorFill_.reset();
     model.bandOutlines_.reset();
     model.border_.reset();
+    model.network_.reset();
     model.objectTree_.reset();
     model.thirdTree_.reset();
     model.thirdTreeLinks_.clear();
@@ -312,6 +323,10 @@ bool MapDocumentFile::read(BinaryReader& in, MapModel& model, MapPageRecord& pag
     // 12.
     if (!readOptional(model.objectTree_)) return finish(false);
     if (model.objectTree_) model.objectTree_->modified = false;
+    // The triangle network is not kept: a map that shows it makes it again.
+    if (model.settings.mapType == MapType::TriangleNetwork && model.mainPoints_ != nullptr) {
+        model.network_ = buildNetworkLines(model.networkSource(), nullptr);
+    }
     model.mapChanged = false;
     return finish(true);
 }

@@ -15,6 +15,9 @@ enum class MapType : std::int32_t {
     ExistingValues = 7,
 };
 
+// A number that names a map type (5 names none).
+constexpr bool isMapType(std::int32_t n) { return n >= 0 && n <= 7 && n != 5; }
+
 // Map types drawn from the grid's values as colour cells.
 constexpr bool showsCells(MapType type) {
     return type == MapType::ColorCells || type == MapType::ExistingValues;

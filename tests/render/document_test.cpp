@@ -9,6 +9,7 @@
 #include <string>
 
 #include "data/map_document.h"
+#include "data/polynomial_regression.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_device.h"
@@ -145,6 +146,69 @@ TEST_F(DocumentTest, SaveOpenSaveGivesIdenticalBytes) {
     const std::string third = (testing::testDir() / "third.gdv").string();
     ASSERT_TRUE(fromBytes.writeDocument(third));
     EXPECT_EQ(testing::readFile(third), bytes);
+}
+
+// What the dialogs of the method, solver, grid size, node filter, cell
+// colour, border value and regression set is kept in the document, with
+// the triangle network shown: read back, every setting is there, and saved
+// again the bytes are the same.
+TEST_F(DocumentTest, EveryDialogsSettingsSurviveTheDocument) {
+    CVexaDoc doc;
+    auto view = fixtureMap(doc);
+    MapModel& model = view->model();
+    EqNet& grid = *model.grid();
+    grid.setSteps({7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}, {9, 9, 9, 9, 9, 9, 9, 9, 9, 9});
+    grid.shift(-5.5, -4.25);
+    grid.method = InterpolationMethod::Kriging;
+    grid.solver = 1;
+    grid.precision = 2.5e-7;
+    grid.maxIterations = 777;
+    grid.relaxation = 1.35;
+    grid.filterOn = 1;
+    grid.filterSign = 2;
+    grid.filterValue = 11.125;
+    grid.cellColor = gdi::rgb(12, 34, 56);
+    grid.cellBorder = 0;
+    grid.borderValue = {1, 7.75};
+    RegressionSettings regression;
+    regression.degree = 2;
+    regression.color = gdi::rgb(200, 0, 100);
+    regression.width = 4;
+    ASSERT_TRUE(model.fitRegression(*model.mainPoints(), regression));
+    ASSERT_EQ(view->applyMapType(MapType::TriangleNetwork), 0);
+    ASSERT_NE(model.network(), nullptr);
+
+    const std::string first = (testing::testDir() / "settings.gdv").string();
+    ASSERT_TRUE(view->writeDocument(first));
+    CVexaView back;
+    ASSERT_TRUE(back.readDocument(first));
+    const EqNet& read = *back.model().grid();
+    EXPECT_EQ(read.stepX(), grid.stepX());
+    EXPECT_EQ(read.nodeX().front(), -5.5);
+    EXPECT_EQ(read.nodeY().front(), -4.25);
+    EXPECT_EQ(read.method, InterpolationMethod::Kriging);
+    EXPECT_EQ(read.solver, 1);
+    EXPECT_EQ(read.precision, 2.5e-7);
+    EXPECT_EQ(read.maxIterations, 777);
+    EXPECT_EQ(read.relaxation, 1.35);
+    EXPECT_EQ(read.filterOn, 1);
+    EXPECT_EQ(read.filterSign, 2);
+    EXPECT_EQ(read.filterValue, 11.125);
+    EXPECT_EQ(read.cellColor, gdi::rgb(12, 34, 56));
+    EXPECT_EQ(read.cellBorder, 0);
+    EXPECT_EQ(read.borderValue.enabled, 1);
+    EXPECT_EQ(read.borderValue.value, 7.75);
+    EXPECT_EQ(back.model().settings.mapType, MapType::TriangleNetwork);
+    ASSERT_NE(back.model().network(), nullptr);
+    EXPECT_EQ(back.model().network()->size(), model.network()->size());
+    const PolynomialRegression* fitted = back.model().mainPoints()->regression();
+    ASSERT_NE(fitted, nullptr);
+    EXPECT_TRUE(*fitted == *model.mainPoints()->regression());
+    EXPECT_EQ(fitted->text(), model.mainPoints()->regression()->text());
+
+    const std::string second = (testing::testDir() / "settings-again.gdv").string();
+    ASSERT_TRUE(back.writeDocument(second));
+    EXPECT_EQ(testing::readFile(second), testing::readFile(first));
 }
 
 TEST_F(DocumentTest, ColourBandsSurviveTheDocument) {
