@@ -11,6 +11,7 @@
 #include "app/border_window.h"
 #include "app/coordinate_window.h"
 #include "app/data_points_window.h"
+#include "app/dialogs/levels_dialog.h"
 #include "app/dialogs/map_dialogs.h"
 #include "app/dialogs/method_editor.h"
 #include "app/large_grid_progress.h"
@@ -77,6 +78,9 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
     // The parameters of a method are asked in its dialog before the run.
     methodEditor_ = std::make_unique<DialogMethodEditor>(this);
     view_->model().methodEditor = methodEditor_.get();
+    // The levels of a map built by a command are asked in their dialog.
+    levelsDialog_ = std::make_unique<QtLevelsDialog>(this);
+    view_->model().levelsDialog = levelsDialog_.get();
     // A large-grid run goes on in its own thread while this window shows
     // its progress and stays responsive.
     view_->model().extraHooks.largeGridStarted = [this](std::unique_ptr<LargeGridRun> run) {

@@ -28,6 +28,7 @@ class BorderWindow;
 class DialogMethodEditor;
 class CoordinateWindow;
 class DataPointsWindow;
+class QtLevelsDialog;
 class NodeWindow;
 class OverviewWindow;
 class MainWindow;
@@ -153,6 +154,7 @@ private:
     QPointer<BorderWindow> borderWindow_;
     QPointer<DataPointsWindow> dataPoints_;
     std::unique_ptr<DialogMethodEditor> methodEditor_;
+    std::unique_ptr<QtLevelsDialog> levelsDialog_;
     bool closeAgreed_ = false;
 };
 

@@ -298,6 +298,21 @@ public:
     bool copyIsolinesToLines(std::optional<int> index = std::nullopt);
     // The outlines of the colour bands as a new group of the object tree.
     bool copyColorFillToLines();
+    // The isoline list's commands. Each traces on the grid's values (a
+    // grid without values is interpolated first) and, on a map of colour
+    // isolines, gives the colour scale the new levels and builds the bands
+    // again. False when nothing changed.
+    // One more level ("Вставить").
+    bool insertIsoline(double level);
+    // The isoline's level changed ("Значение").
+    bool changeIsolineLevel(int index, double level);
+    // New levels through the levels dialog ("Новые").
+    bool rebuildIsolines();
+    // The levels and formats of a template file ("Из файла"); false (the
+    // reader has said why) when it could not be read.
+    bool loadIsolineTemplate(const std::string& path);
+    // "Показывать": the set is drawn or not; the default format keeps it.
+    void showIsolines(bool shown);
     // One isoline goes (with `index`), or all of them; the colour fill
     // built from them goes too.
     bool removeIsolines(std::optional<int> index = std::nullopt);
@@ -359,6 +374,9 @@ private:
     // The isolines of the grid's values; for "Цветные изолинии" the
     // colour scale takes their levels and the bands are built.
     void traceIsolines();
+    // After an edit of the isolines: the colour bands of "Цветные изолинии"
+    // follow the levels; the observers are told.
+    void isolinesEdited();
     void buildColorFill(EqNet& grid);
 
     AppContext& context_;

@@ -1,5 +1,6 @@
 // Editing the map's objects from the map bar: the main set, point sets,
 // isolines copied into the lines, groups and lines of the object tree.
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -223,6 +224,84 @@ bool MapModel::copyColorFillToLines() {
     copyTree(*colorFill_, group);
     notify(kLinesChanged);
     return true;
+}
+
+namespace {
+
+// Grid values to trace: computed first when the grid has none.
+bool gridWithValues(MapModel& model) {
+    if (model.grid() == nullptr) return false;
+    if (!model.grid()->hasValues()) model.reinterpolate();
+    return model.grid() != nullptr && model.grid()->hasValues();
+}
+
+}  // namespace
+
+void MapModel::isolinesEdited() {
+    if (settings.mapType == MapType::ColorIsolines && grid_ && isolines_ && !isolines_->empty()) {
+        grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
+                                               grid_->maxValue());
+        buildColorFill(*grid_);
+    }
+    notify(kIsolinesChanged | kColorFillChanged);
+}
+
+bool MapModel::insertIsoline(double level) {
+    if (!std::isfinite(level) || !gridWithValues(*this)) return false;
+    if (!isolines_) isolines_ = std::make_unique<IsolineSet>();
+    if (traceLevel(*grid_, *isolines_, level) != 0) return false;
+    isolinesEdited();
+    return true;
+}
+
+bool MapModel::changeIsolineLevel(int index, double level) {
+    if (!isolines_ || isolines_->at(index) == nullptr || !std::isfinite(level)) return false;
+    if (!gridWithValues(*this)) return false;
+    const IsolineFormat format = isolines_->at(index)->format;
+    isolines_->removeAt(index);
+    if (traceLevel(*grid_, *isolines_, level) != 0) return false;
+    // The new isoline keeps the look of the one it replaces.
+    for (std::size_t k = 0; k < isolines_->size(); ++k) {
+        Isoline* isoline = isolines_->at(static_cast<int>(k));
+        if (isoline->value == level) isoline->format = format;
+    }
+    isolinesEdited();
+    return true;
+}
+
+bool MapModel::rebuildIsolines() {
+    if (!gridWithValues(*this)) return false;
+    auto set = std::make_unique<IsolineSet>();
+    IsolineCommandOptions options;
+    options.dialog = levelsDialog;
+    if (runIsolineCommand(*grid_, *set, options, traceSetLevels) != 0) return false;
+    if (isolines_) set->show = isolines_->show;
+    isolines_ = std::move(set);
+    isolinesEdited();
+    return true;
+}
+
+bool MapModel::loadIsolineTemplate(const std::string& path) {
+    IsolineSet read;
+    if (!read.readTemplateFile(path)) return false;
+    if (!gridWithValues(*this)) return false;
+    auto set = std::make_unique<IsolineSet>();
+    set->levels = read.values();
+    traceSetLevels(*grid_, *set);
+    set->copyFormatsFrom(read);
+    if (isolines_) set->show = isolines_->show;
+    writeStoredLevels(set->levels);
+    isolines_ = std::move(set);
+    isolinesEdited();
+    return true;
+}
+
+void MapModel::showIsolines(bool shown) {
+    if (!isolines_) isolines_ = std::make_unique<IsolineSet>();
+    isolines_->show = shown ? 1 : 0;
+    isolines_->defaultFormat.show = isolines_->show;
+    isolines_->defaultFormat.writeProfile();
+    notify(kIsolinesChanged);
 }
 
 bool MapModel::removeIsolines(std::optional<int> index) {

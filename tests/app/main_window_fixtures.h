@@ -16,6 +16,10 @@
 #include <string_view>
 #include <vector>
 
+#include <QDialog>
+
+#include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/levels_dialog.h"
 #include "app/main_window.h"
 #include "app/map_window.h"
 #include "app/startup_run.h"
@@ -116,16 +120,30 @@ inline void settle() {
     for (int k = 0; k < 5; ++k) QApplication::processEvents();
 }
 
+// Answers the dialogs a test is about through the runner; the levels
+// dialog that a map built again asks is answered with what it shows.
+inline void answerDialogs(DialogRunner runner) {
+    setDialogRunner([runner = std::move(runner)](QDialog& dialog) {
+        if (dynamic_cast<LevelsDialog*>(&dialog) != nullptr)
+            return static_cast<int>(QDialog::Accepted);
+        return runner(dialog);
+    });
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         gdi::setDeviceFactory(&factory_);
         setBoxes(&boxes_);
+        // A dialog a command opens is answered as shown unless a test
+        // answers it (none is ever left waiting).
+        setDialogRunner([](QDialog&) { return static_cast<int>(QDialog::Accepted); });
         dataPath_ = writeFile("points.dat", planeText());
         makeWindow();
     }
     void TearDown() override {
         window_.reset();
+        setDialogRunner({});
         setFileChooser(nullptr);
         setBoxes(nullptr);
         gdi::setDeviceFactory(nullptr);

@@ -219,7 +219,7 @@ TEST_F(MapBarTest, TheRegressionDialogFitsAndDrawsAPolynomial) {
     for (const Case& c : refused) {
         SCOPED_TRACE(c.what);
         const std::size_t warnings = boxes_.warnings.size();
-        setDialogRunner([&](QDialog& dialog) {
+        answerDialogs([&](QDialog& dialog) {
             auto& d = dynamic_cast<RegressionDialog&>(dialog);
             d.degreeEdit()->setText(QString::fromUtf8(c.degree));
             d.widthEdit()->setText(QString::fromUtf8(c.width));
@@ -251,7 +251,7 @@ TEST_F(MapBarTest, TheRegressionDialogFitsAndDrawsAPolynomial) {
         return count;
     };
     EXPECT_EQ(magentaPixels(), 0);
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& d = dynamic_cast<RegressionDialog&>(dialog);
         d.degreeEdit()->setText(QStringLiteral("2"));
         d.widthEdit()->setText(QStringLiteral("3"));
@@ -270,7 +270,7 @@ TEST_F(MapBarTest, TheRegressionDialogFitsAndDrawsAPolynomial) {
 
     // The next dialog starts from the fit, and shows it.
     std::string shownDegree, shownText, shownChisq;
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& d = dynamic_cast<RegressionDialog&>(dialog);
         shownDegree = d.degreeEdit()->text().toStdString();
         shownText = d.polynomialText()->text().toStdString();
@@ -568,7 +568,7 @@ namespace {
 TEST_F(MapBarTest, TheFilterDialogKeepsTheNodesThatMeetTheComparison) {
     MapWindow* w = openIsolines(dataPath_);
     ASSERT_NE(w, nullptr);
-    setDialogRunner([](QDialog& dialog) {
+    answerDialogs([](QDialog& dialog) {
         auto& filter = dynamic_cast<FilterDialog&>(dialog);
         EXPECT_TRUE(filter.onBox()->isChecked());
         EXPECT_EQ(filter.signList()->currentText().toStdString(), ">");
@@ -581,7 +581,7 @@ TEST_F(MapBarTest, TheFilterDialogKeepsTheNodesThatMeetTheComparison) {
     ASSERT_FALSE(boxes_.warnings.empty());
     EXPECT_EQ(boxes_.warnings.back(), "Значение: нужно число");
 
-    setDialogRunner([](QDialog& dialog) {
+    answerDialogs([](QDialog& dialog) {
         auto& filter = dynamic_cast<FilterDialog&>(dialog);
         filter.signList()->setCurrentIndex(3);  // ">="
         filter.valueEdit()->setText(QStringLiteral("40"));

@@ -90,7 +90,7 @@ std::vector<CommandCase> commandCases() {
          }},
         {C::Grid, P::Objects, [=](MapWindow& w) { return std::to_string(model(w).grid()->nx()); },
          [](MapWindow&, ScriptedChooser&) {
-             setDialogRunner([](QDialog& dialog) {
+             answerDialogs([](QDialog& dialog) {
                  dynamic_cast<GridDialog&>(dialog).nodesXEdit()->setText(QStringLiteral("30"));
                  return static_cast<int>(QDialog::Accepted);
              });
@@ -100,7 +100,7 @@ std::vector<CommandCase> commandCases() {
         {C::MapType, P::Objects,
          [=](MapWindow& w) { return std::to_string(static_cast<int>(model(w).settings.mapType)); },
          [](MapWindow&, ScriptedChooser&) {
-             setDialogRunner([](QDialog& dialog) {
+             answerDialogs([](QDialog& dialog) {
                  if (auto* types = dynamic_cast<MapTypeDialog*>(&dialog)) {
                      types->choose(MapType::ColorCells);
                  }
@@ -112,7 +112,7 @@ std::vector<CommandCase> commandCases() {
         {C::Interpolation, P::Objects,
          [=](MapWindow& w) { return std::to_string(static_cast<int>(model(w).grid()->method)); },
          [](MapWindow&, ScriptedChooser&) {
-             setDialogRunner([](QDialog& dialog) {
+             answerDialogs([](QDialog& dialog) {
                  dynamic_cast<MethodDialog&>(dialog).choose(InterpolationMethod::InverseDistance);
                  return static_cast<int>(QDialog::Accepted);
              });
@@ -178,7 +178,7 @@ std::vector<CommandCase> commandCases() {
         {C::SolverSettings, P::Objects,
          [=](MapWindow& w) { return std::to_string(model(w).grid()->maxIterations); },
          [](MapWindow&, ScriptedChooser&) {
-             setDialogRunner([](QDialog& dialog) {
+             answerDialogs([](QDialog& dialog) {
                  dynamic_cast<SolverDialog&>(dialog).iterationsEdit()->setText(
                      QStringLiteral("1234"));
                  return static_cast<int>(QDialog::Accepted);
@@ -187,7 +187,7 @@ std::vector<CommandCase> commandCases() {
         {C::GridSize, P::Objects,
          [=](MapWindow& w) { return std::to_string(model(w).grid()->nx()); },
          [](MapWindow&, ScriptedChooser&) {
-             setDialogRunner([](QDialog& dialog) {
+             answerDialogs([](QDialog& dialog) {
                  // More columns of the same size: the grid still covers the data.
                  dynamic_cast<GridSizeDialog&>(dialog).nodesXEdit()->setText(QStringLiteral("150"));
                  return static_cast<int>(QDialog::Accepted);
@@ -202,7 +202,7 @@ class MenusTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        setDialogRunner([this](QDialog&) {
+        answerDialogs([this](QDialog&) {
             ++dialogsRun_;
             return static_cast<int>(QDialog::Accepted);
         });
@@ -880,7 +880,7 @@ TEST_F(MenusTest, TheMapTypeDialogBuildsTheChosenType) {
     MapWindow* w = openIsolines(dataPath_);
     ASSERT_NE(w, nullptr);
     std::optional<MapType> startedAt;
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& types = dynamic_cast<MapTypeDialog&>(dialog);
         startedAt = types.chosen();
         EXPECT_EQ(types.windowTitle().toStdString(), "Карты");
@@ -910,7 +910,7 @@ TEST_F(MenusTest, TheMapTypeDialogBuildsTheChosenType) {
     settle();
     EXPECT_EQ(window_->activeMapWindow()->view().model().settings.mapType, MapType::ColorIsolines);
 
-    setDialogRunner([](QDialog& dialog) {
+    answerDialogs([](QDialog& dialog) {
         dynamic_cast<MapTypeDialog&>(dialog).choose(MapType::ColorCells);
         return static_cast<int>(QDialog::Rejected);
     });
@@ -935,7 +935,7 @@ TEST_F(MenusTest, TheMethodAndSolverDialogsStoreTheirSettings) {
     ASSERT_NE(w, nullptr);
     EqNet& grid = *w->view().model().grid();
     const std::vector<double> before = grid.values();
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& methods = dynamic_cast<MethodDialog&>(dialog);
         EXPECT_EQ(methods.chosen(), InterpolationMethod::EquationSystem);
         EXPECT_TRUE(methods.solverButton()->isEnabled());
@@ -955,7 +955,7 @@ TEST_F(MenusTest, TheMethodAndSolverDialogsStoreTheirSettings) {
 
     // The solver: a value that is not positive is said and nothing is kept.
     const std::int32_t iterations = grid.maxIterations;
-    setDialogRunner([](QDialog& dialog) {
+    answerDialogs([](QDialog& dialog) {
         auto& solver = dynamic_cast<SolverDialog&>(dialog);
         solver.precisionEdit()->setText(QStringLiteral("-1e-6"));
         solver.iterationsEdit()->setText(QStringLiteral("777"));
@@ -966,7 +966,7 @@ TEST_F(MenusTest, TheMethodAndSolverDialogsStoreTheirSettings) {
     ASSERT_FALSE(boxes_.warnings.empty());
     EXPECT_EQ(boxes_.warnings.back(), "Допустимая ошибка: нужно положительное число");
 
-    setDialogRunner([](QDialog& dialog) {
+    answerDialogs([](QDialog& dialog) {
         auto& solver = dynamic_cast<SolverDialog&>(dialog);
         solver.precisionEdit()->setText(QStringLiteral("2.5e-7"));
         solver.iterationsEdit()->setText(QStringLiteral("777"));
@@ -989,7 +989,7 @@ TEST_F(MenusTest, TheMethodAndSolverDialogsStoreTheirSettings) {
     ASSERT_EQ(w->view().reinterpolate(), 0);
     ASSERT_NE(grid.lastRunValid, 0);
     std::string shown;
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         shown = dynamic_cast<SolverDialog&>(dialog).lastRunText()->text().toStdString();
         return static_cast<int>(QDialog::Rejected);
     });
@@ -1013,7 +1013,7 @@ TEST_F(MenusTest, TheGridDialogLaysANewGrid) {
     MapWindow* w = openIsolines(dataPath_);
     ASSERT_NE(w, nullptr);
     MapModel& model = w->view().model();
-    setDialogRunner([](QDialog& dialog) {
+    answerDialogs([](QDialog& dialog) {
         auto& grid = dynamic_cast<GridDialog&>(dialog);
         EXPECT_EQ(grid.nodesXEdit()->text().toStdString(), "102");
         grid.nodesYEdit()->setText(QStringLiteral("5"));
@@ -1027,7 +1027,7 @@ TEST_F(MenusTest, TheGridDialogLaysANewGrid) {
     // The data spans 53 × 48: a = 53/204 = 0.2598; the number with the
     // fewest digits in [0.2468, 0.2728] is 0.27.
     std::string proposed;
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& grid = dynamic_cast<GridDialog&>(dialog);
         grid.squareBox()->setChecked(true);
         proposed = grid.cellEdit()->text().toStdString();
@@ -1089,7 +1089,7 @@ TEST_F(MenusTest, TheBorderWindowDrawsKeepsAndDeletesTheBorder) {
     EXPECT_EQ(model.settings.showBorder, 1);
 
     // The border value: a value that is not a number is refused.
-    setDialogRunner([](QDialog& dialog) {
+    answerDialogs([](QDialog& dialog) {
         auto& value = dynamic_cast<BorderValueDialog&>(dialog);
         value.enabledBox()->setChecked(true);
         value.valueEdit()->setText(QStringLiteral("x"));
@@ -1097,7 +1097,7 @@ TEST_F(MenusTest, TheBorderWindowDrawsKeepsAndDeletesTheBorder) {
     });
     QTest::mouseClick(border->valueButton(), Qt::LeftButton);
     EXPECT_FALSE(model.settings.borderValue.present());
-    setDialogRunner([](QDialog& dialog) {
+    answerDialogs([](QDialog& dialog) {
         auto& value = dynamic_cast<BorderValueDialog&>(dialog);
         value.enabledBox()->setChecked(true);
         value.valueEdit()->setText(QStringLiteral("12.5"));
@@ -1140,7 +1140,7 @@ TEST_F(MenusTest, TheInverseDistanceDialogEntersTheParametersOfTheRun) {
     // dialog's answer only once it is right.
     std::string radiusShown;
     int asked = 0;
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& idw = dynamic_cast<InverseDistanceDialog&>(dialog);
         ++asked;
         radiusShown = idw.radiusEdit()->text().toStdString();
@@ -1162,7 +1162,7 @@ TEST_F(MenusTest, TheInverseDistanceDialogEntersTheParametersOfTheRun) {
     EXPECT_EQ(power, 1.0);  // the parameters that ran are kept
 
     // "Опции..." of the method dialog stores them ahead of the run.
-    setDialogRunner([](QDialog& dialog) {
+    answerDialogs([](QDialog& dialog) {
         if (auto* methods = dynamic_cast<MethodDialog*>(&dialog)) {
             methods->choose(InterpolationMethod::InverseDistance);
             EXPECT_TRUE(methods->optionsButton()->isEnabled());
@@ -1198,7 +1198,7 @@ TEST_F(MenusTest, TheKrigingDialogEntersTheParametersOfTheRun) {
     ASSERT_NE(w, nullptr);
     w->view().model().setMethod(InterpolationMethod::Kriging);
     std::string range, nugget, sill;
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& kriging = dynamic_cast<KrigingDialog&>(dialog);
         range = kriging.rangeEdit()->text().toStdString();
         nugget = kriging.nuggetEdit()->text().toStdString();
@@ -1240,7 +1240,7 @@ TEST_F(MenusTest, TheKrigingDialogFitsTheVariogramOfTheData) {
     w->view().model().setMethod(InterpolationMethod::Kriging);
     std::optional<FittedVariogram> fitted;
     std::string fitSaid;
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& kriging = dynamic_cast<KrigingDialog&>(dialog);
         EXPECT_FALSE(kriging.takeButton()->isEnabled());
         kriging.modelList()->setCurrentIndex(1);  // "Spherical"
@@ -1422,7 +1422,7 @@ TEST_F(MenusTest, TheInputFormatDialogChoosesTheColumnsOfTheData) {
     window_->refreshActions();
     ASSERT_TRUE(action->isEnabled());
     int asked = 0;
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& editor = dynamic_cast<InputFormatEditor&>(dialog);
         ++asked;
         EXPECT_EQ(editor.xList()->currentText().toStdString(), "1");
@@ -1435,7 +1435,7 @@ TEST_F(MenusTest, TheInputFormatDialogChoosesTheColumnsOfTheData) {
     EXPECT_EQ(InputFormat::load().columnX, 0);  // cancelled
 
     // Value first, then X and Y: "3 10 20" is the point (10, 20) of value 3.
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& editor = dynamic_cast<InputFormatEditor&>(dialog);
         ++asked;
         editor.valueList()->setCurrentIndex(0);  // "1"
@@ -1453,7 +1453,7 @@ TEST_F(MenusTest, TheInputFormatDialogChoosesTheColumnsOfTheData) {
     EXPECT_EQ(stored.showDialog, 1);
 
     // The next read asks again; its answer builds the points.
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& editor = dynamic_cast<InputFormatEditor&>(dialog);
         ++asked;
         EXPECT_EQ(editor.valueList()->currentText().toStdString(), "1");
@@ -1503,7 +1503,7 @@ TEST_F(MenusTest, TheGridSizeDialogChangesTheGridsSteps) {
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.warning);
         const std::vector<double> steps = grid.stepX();
-        setDialogRunner([&](QDialog& dialog) {
+        answerDialogs([&](QDialog& dialog) {
             auto& d = dynamic_cast<GridSizeDialog&>(dialog);
             d.nodesXEdit()->setText(QString::fromUtf8(r.nodesX));
             d.cellXEdit()->setText(QString::fromUtf8(r.cellX));
@@ -1518,7 +1518,7 @@ TEST_F(MenusTest, TheGridSizeDialogChangesTheGridsSteps) {
 
     // Eleven columns of 6 from x = -2; rows of 10, 10, 10, 10 and 15 from
     // y = -3: the grid covers the data (0..53 by 0..48).
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         if (auto* list = dynamic_cast<NumberListDialog*>(&dialog)) {
             EXPECT_EQ(list->windowTitle().toStdString(), "Размер ячеек по Y");
             list->textEdit()->setPlainText(QStringLiteral("10 10\n10; 10\n15"));
@@ -1554,7 +1554,7 @@ TEST_F(MenusTest, TheGridSizeDialogChangesTheGridsSteps) {
     const std::string path = inTestDir("sizes.net");
     chooser_.paths = {path, path};
     std::vector<std::string> loaded;
-    setDialogRunner([&](QDialog& dialog) {
+    answerDialogs([&](QDialog& dialog) {
         auto& d = dynamic_cast<GridSizeDialog&>(dialog);
         EXPECT_TRUE(d.saveToFile());
         d.nodesXEdit()->setText(QStringLiteral("7"));
@@ -1568,6 +1568,67 @@ TEST_F(MenusTest, TheGridSizeDialogChangesTheGridsSteps) {
     EXPECT_EQ(loaded, (std::vector<std::string>{"11", "6", "-2", "6"}));
     EXPECT_EQ(chooser_.requests.back().extension, "net");
     EXPECT_EQ(grid.nx(), 11);  // cancelled: unchanged
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// A map built again asks its levels in "Задание изолиний": "Через шаг" with
+// the first level and the step gives the count and those levels; a first
+// level that is not a number is said and the dialog stays; a cancel keeps
+// the isolines; "Предыдущие" takes the stored list.
+TEST_F(MenusTest, TheLevelsDialogGivesTheLevelsOfAMapBuiltAgain) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    const double gridMax = model.grid()->maxValue();
+    ASSERT_GT(gridMax, 70);
+    ASSERT_LT(gridMax, 90);
+    const std::vector<double> before = model.isolines()->values();
+
+    // Cancelled: nothing changes.
+    setDialogRunner([](QDialog& dialog) {
+        EXPECT_NE(dynamic_cast<LevelsDialog*>(&dialog), nullptr);
+        return static_cast<int>(QDialog::Rejected);
+    });
+    w->view().reinterpolate();
+    EXPECT_EQ(model.isolines()->values(), before);
+
+    std::string shownCount;
+    setDialogRunner([&](QDialog& dialog) {
+        auto& levels = dynamic_cast<LevelsDialog&>(dialog);
+        levels.stepButton()->setChecked(true);
+        EXPECT_TRUE(levels.firstEdit()->isEnabled());
+        levels.firstEdit()->setText(QStringLiteral("десять"));
+        EXPECT_FALSE(levels.firstOrStepEdited(true));
+        EXPECT_FALSE(levels.result().has_value());
+        levels.firstEdit()->setText(QStringLiteral("10"));
+        levels.stepEdit()->setText(QStringLiteral("20"));
+        EXPECT_TRUE(levels.firstOrStepEdited(false));
+        shownCount = levels.countEdit()->text().toStdString();
+        EXPECT_TRUE(saveScreenshot(levels, "levels_dialog.png"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    w->view().reinterpolate();
+    ASSERT_GE(boxes_.warnings.size(), 2u);
+    EXPECT_EQ(boxes_.warnings[boxes_.warnings.size() - 2], "Значение первой изолинии не число");
+    // trunc((max − 10) / 20) + 1 levels: 10, 30, 50, 70.
+    EXPECT_EQ(shownCount, "4");
+    EXPECT_EQ(model.isolines()->values(), (std::vector<double>{10, 30, 50, 70}));
+
+    // "Предыдущие": the list stored by the last build.
+    setDialogRunner([&](QDialog& dialog) {
+        auto& levels = dynamic_cast<LevelsDialog&>(dialog);
+        EXPECT_TRUE(levels.stepButton()->isChecked());  // remembered
+        levels.previousButton()->setChecked(true);
+        EXPECT_FALSE(levels.firstEdit()->isEnabled());
+        return static_cast<int>(QDialog::Accepted);
+    });
+    w->view().reinterpolate();
+    EXPECT_EQ(model.isolines()->values(), (std::vector<double>{10, 30, 50, 70}));
 }
 
 }  // namespace
