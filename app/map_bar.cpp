@@ -12,6 +12,7 @@
 
 #include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/filter_dialog.h"
+#include "app/dialogs/isoline_list_dialog.h"
 #include "app/dialogs/regression_dialog.h"
 #include "app/map_window.h"
 #include "app/ui_text.h"
@@ -406,7 +407,8 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
                 kindOf(item) == Node::Isoline ? std::optional<int>(number) : std::nullopt;
             const bool any = model.isolines() != nullptr && !model.isolines()->empty();
             command(kChangeLook, MapCommand::IsolineList);
-            add(kInsert, false, nullptr);
+            add(kInsert, model.grid() != nullptr,
+                [this, &model, index] { insertIsolineAsked(this, model, index); });
             add(kCopyIsolines, any, [&model, index] { model.copyIsolinesToLines(index); });
             add(kCopyColourBands, model.colorFill() != nullptr,
                 [&model] { model.copyColorFillToLines(); });

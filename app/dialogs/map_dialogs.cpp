@@ -6,6 +6,7 @@
 #include "app/dialogs/background_color_dialog.h"
 #include "app/dialogs/grid_dialog.h"
 #include "app/dialogs/grid_size_dialog.h"
+#include "app/dialogs/isoline_list_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
 #include "app/dialogs/solver_dialog.h"
@@ -18,6 +19,7 @@ const std::array kDialogs{
     std::pair{MapCommand::MapType, &runMapTypeDialog},
     std::pair{MapCommand::Grid, &runGridDialog},
     std::pair{MapCommand::GridSize, &runGridSizeDialog},
+    std::pair{MapCommand::IsolineList, &runIsolineListDialog},
     std::pair{MapCommand::Interpolation, &runMethodDialog},
     std::pair{MapCommand::SolverSettings, &runSolverDialog},
 };

@@ -39,6 +39,7 @@
 #include "app/dialogs/grid_size_dialog.h"
 #include "app/dialogs/input_format_dialog.h"
 #include "app/dialogs/inverse_distance_dialog.h"
+#include "app/dialogs/isoline_list_dialog.h"
 #include "app/dialogs/kriging_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
@@ -124,7 +125,16 @@ std::vector<CommandCase> commandCases() {
          [=](MapWindow& w) { return flag(model(w).grid()->colorScale.visible != 0); }},
         {C::ToggleFrame, P::Format,
          [=](MapWindow& w) { return flag(model(w).settings.frameVisible != 0); }},
-        {C::IsolineList, P::Format, nullptr},
+        {C::IsolineList, P::Format,
+         [=](MapWindow& w) { return std::to_string(model(w).isolines()->size()); },
+         [](MapWindow&, ScriptedChooser&) {
+             answerDialogs([](QDialog& dialog) {
+                 auto& list = dynamic_cast<IsolineListDialog&>(dialog);
+                 list.list()->selectRow(0);
+                 list.removeButton()->click();
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
         {C::BadgeFormat, P::Format, nullptr},
         {C::BackgroundColor, P::Format, nullptr, nullptr, true},  // main_window_test
         {C::ZoomPart, P::View, [](MapWindow& w) { return flag(w.view().zoom().isOpen()); }},
@@ -1629,6 +1639,81 @@ TEST_F(MenusTest, TheLevelsDialogGivesTheLevelsOfAMapBuiltAgain) {
     });
     w->view().reinterpolate();
     EXPECT_EQ(model.isolines()->values(), (std::vector<double>{10, 30, 50, 70}));
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Изолинии": rows by number and value; "Вставить" proposes the level
+// between the selected row and the one above and traces it; "Значение"
+// replaces a level (a value that is not a number is said and asked again);
+// "Убрать" removes the first selected; "Показывать" hides the set; a
+// template saved and loaded gives back the levels.
+TEST_F(MenusTest, TheIsolineListEditsTheLevels) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    // Levels 10, 30, 50, 70 to start from.
+    model.setIsolines(nullptr);
+    for (double level : {10.0, 30.0, 50.0, 70.0}) ASSERT_TRUE(model.insertIsoline(level));
+    const std::string saved = inTestDir("levels.ist");
+    chooser_.paths = {saved, saved};
+    std::vector<std::string> rows;
+    int asked = 0;
+    answerDialogs([&](QDialog& dialog) {
+        if (auto* value = dynamic_cast<IsolineValueDialog*>(&dialog)) {
+            ++asked;
+            if (asked == 1) {
+                // "Вставить" between 30 (row 2) and 10: 20 proposed, taken.
+                EXPECT_EQ(value->newEdit()->text().toStdString(), "20.000000");
+                return static_cast<int>(QDialog::Accepted);
+            }
+            value->newEdit()->setText(QStringLiteral("сорок"));
+            EXPECT_FALSE(value->level().has_value());
+            value->newEdit()->setText(QStringLiteral("45"));
+            return static_cast<int>(QDialog::Accepted);
+        }
+        auto& list = dynamic_cast<IsolineListDialog&>(dialog);
+        EXPECT_EQ(list.list()->rowCount(), 4);
+        EXPECT_EQ(list.list()->item(0, 0)->text().toStdString(), "Изолиния 1");
+        EXPECT_EQ(list.list()->item(1, 1)->text().toStdString(), "30.00");
+        list.list()->selectRow(1);
+        EXPECT_TRUE(list.insertLevel());
+        EXPECT_EQ(list.list()->rowCount(), 5);
+        EXPECT_TRUE(list.saveTemplate());
+        list.list()->selectRow(3);  // 50
+        EXPECT_TRUE(list.changeSelected());
+        list.list()->selectRow(0);
+        EXPECT_TRUE(list.removeSelected());
+        list.showBox()->setChecked(false);
+        for (int k = 0; k < list.list()->rowCount(); ++k) {
+            rows.push_back(list.list()->item(k, 1)->text().toStdString());
+        }
+        EXPECT_TRUE(saveScreenshot(list, "isoline_list.png"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::IsolineList)->trigger();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(boxes_.warnings.back(), "'сорок' не является числом");
+    EXPECT_EQ(rows, (std::vector<std::string>{"20.00", "30.00", "45.00", "70.00"}));
+    EXPECT_EQ(model.isolines()->values(), (std::vector<double>{20, 30, 45, 70}));
+    EXPECT_EQ(model.isolines()->show, 0);
+    for (std::size_t k = 0; k < model.isolines()->size(); ++k) {
+        EXPECT_GT(model.isolines()->at(static_cast<int>(k))->pieces().size(), 0u);
+    }
+
+    // The template saved before the changes brings its five levels back.
+    answerDialogs([&](QDialog& dialog) {
+        auto& list = dynamic_cast<IsolineListDialog&>(dialog);
+        EXPECT_TRUE(list.loadTemplate());
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::IsolineList)->trigger();
+    EXPECT_EQ(model.isolines()->values(), (std::vector<double>{10, 20, 30, 50, 70}));
+    EXPECT_EQ(chooser_.requests.back().extension, "ist");
 }
 
 }  // namespace
