@@ -311,6 +311,9 @@ public:
     // The levels and formats of a template file ("Из файла"); false (the
     // reader has said why) when it could not be read.
     bool loadIsolineTemplate(const std::string& path);
+    // "Вид": the look of these isolines; with `all`, of every isoline, and
+    // it becomes the default look (kept in the profile).
+    void applyIsolineFormat(const std::vector<int>& indexes, const IsolineFormat& format, bool all);
     // "Показывать": the set is drawn or not; the default format keeps it.
     void showIsolines(bool shown);
     // One isoline goes (with `index`), or all of them; the colour fill

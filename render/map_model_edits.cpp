@@ -296,6 +296,22 @@ bool MapModel::loadIsolineTemplate(const std::string& path) {
     return true;
 }
 
+void MapModel::applyIsolineFormat(const std::vector<int>& indexes, const IsolineFormat& format,
+                                  bool all) {
+    if (!isolines_) return;
+    if (all) {
+        isolines_->applyFormat(format);
+        isolines_->defaultFormat = format;
+        isolines_->defaultFormat.show = isolines_->show;
+        isolines_->defaultFormat.writeProfile();
+    } else {
+        for (int index : indexes) {
+            if (Isoline* isoline = isolines_->at(index)) isoline->format = format;
+        }
+    }
+    notify(kIsolinesChanged);
+}
+
 void MapModel::showIsolines(bool shown) {
     if (!isolines_) isolines_ = std::make_unique<IsolineSet>();
     isolines_->show = shown ? 1 : 0;

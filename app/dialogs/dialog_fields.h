@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QString>
@@ -13,7 +14,6 @@
 #include "platform/gdi.h"
 
 class QDialog;
-class QDialogButtonBox;
 class QLineEdit;
 class QRadioButton;
 

@@ -14,6 +14,7 @@
 
 #include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/isoline_format_dialog.h"
 #include "app/ui_text.h"
 #include "contour/isoline_set.h"
 #include "platform/files.h"
@@ -79,6 +80,7 @@ IsolineListDialog::IsolineListDialog(CVexaView& view, QWidget* parent)
     remove_ = new QPushButton(QStringLiteral("Убрать"), this);
     insert_ = new QPushButton(QStringLiteral("Вставить"), this);
     value_ = new QPushButton(QStringLiteral("Значение"), this);
+    look_ = new QPushButton(QStringLiteral("Вид"), this);
     new_ = new QPushButton(QStringLiteral("Новые"), this);
     load_ = new QPushButton(QStringLiteral("Из файла"), this);
     save_ = new QPushButton(QStringLiteral("Сохранить"), this);
@@ -86,6 +88,7 @@ IsolineListDialog::IsolineListDialog(CVexaView& view, QWidget* parent)
     buttons->addWidget(remove_, 0, 0);
     buttons->addWidget(insert_, 0, 1);
     buttons->addWidget(value_, 0, 2);
+    buttons->addWidget(look_, 0, 3);
     buttons->addWidget(new_, 1, 0);
     buttons->addWidget(load_, 1, 1);
     buttons->addWidget(save_, 1, 2);
@@ -103,6 +106,12 @@ IsolineListDialog::IsolineListDialog(CVexaView& view, QWidget* parent)
     connect(remove_, &QPushButton::clicked, this, [this] { removeSelected(); });
     connect(insert_, &QPushButton::clicked, this, [this] { insertLevel(); });
     connect(value_, &QPushButton::clicked, this, [this] { changeSelected(); });
+    connect(look_, &QPushButton::clicked, this, [this] {
+        std::vector<int> rows = selectedRows();
+        if (rows.empty() && list_->rowCount() > 0) rows = {0};
+        runIsolineFormatDialog(this, view_.model(), rows);
+        refill();
+    });
     connect(new_, &QPushButton::clicked, this, [this] {
         view_.model().rebuildIsolines();
         refill();
@@ -129,6 +138,7 @@ void IsolineListDialog::refill() {
     const bool any = count > 0;
     remove_->setEnabled(any);
     value_->setEnabled(any);
+    look_->setEnabled(any);
     save_->setEnabled(any);
 }
 

@@ -42,6 +42,7 @@ public:
     QPushButton* removeButton() const { return remove_; }
     QPushButton* insertButton() const { return insert_; }
     QPushButton* valueButton() const { return value_; }
+    QPushButton* lookButton() const { return look_; }
     QPushButton* newButton() const { return new_; }
     QPushButton* loadButton() const { return load_; }
     QPushButton* saveButton() const { return save_; }
@@ -63,6 +64,7 @@ private:
     QPushButton* remove_ = nullptr;
     QPushButton* insert_ = nullptr;
     QPushButton* value_ = nullptr;
+    QPushButton* look_ = nullptr;
     QPushButton* new_ = nullptr;
     QPushButton* load_ = nullptr;
     QPushButton* save_ = nullptr;

@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QToolBar>
@@ -35,10 +36,12 @@
 #include "app/coordinate_window.h"
 #include "app/data_points_window.h"
 #include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/font_dialog.h"
 #include "app/dialogs/grid_dialog.h"
 #include "app/dialogs/grid_size_dialog.h"
 #include "app/dialogs/input_format_dialog.h"
 #include "app/dialogs/inverse_distance_dialog.h"
+#include "app/dialogs/isoline_format_dialog.h"
 #include "app/dialogs/isoline_list_dialog.h"
 #include "app/dialogs/kriging_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
@@ -1714,6 +1717,85 @@ TEST_F(MenusTest, TheIsolineListEditsTheLevels) {
     window_->actionFor(MapCommand::IsolineList)->trigger();
     EXPECT_EQ(model.isolines()->values(), (std::vector<double>{10, 20, 30, 50, 70}));
     EXPECT_EQ(chooser_.requests.back().extension, "ist");
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+int pixelsOf(const QImage& picture, QRgb color) {
+    int n = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) n += picture.pixel(x, y) == color;
+    }
+    return n;
+}
+
+// "Вид" of the isoline list: "Изменить вид изолинии" shows the isoline's
+// longest piece as the map draws it and changes the look of the selected
+// isoline, or with "Все изолинии" of all of them and the default; "Шрифт"
+// sets the labels' font and colour.
+TEST_F(MenusTest, TheIsolineFormatDialogChangesTheLookOfIsolines) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    ASSERT_GE(model.isolines()->size(), 3u);
+    const IsolineFormat before = model.isolines()->at(0)->format;
+    const gdi::ColorRef red = gdi::rgb(220, 0, 0), fill = gdi::rgb(255, 240, 120);
+    int previewRed = 0, previewFill = 0;
+    bool all = false;
+    answerDialogs([&](QDialog& dialog) {
+        if (auto* font = dynamic_cast<FontDialog*>(&dialog)) {
+            font->sizeBox()->setValue(12);
+            font->boldBox()->setChecked(true);
+            font->colorButton()->setColor(gdi::rgb(0, 0, 200));
+            EXPECT_EQ(font->sample()->text().toStdString(), "Пример текста");
+            return static_cast<int>(QDialog::Accepted);
+        }
+        if (auto* look = dynamic_cast<IsolineFormatDialog*>(&dialog)) {
+            look->widthBox()->setValue(3);
+            look->lineColorButton()->setColor(red);
+            look->fillColorButton()->setColor(fill);
+            look->fontButton()->click();
+            look->allBox()->setChecked(all);
+            look->showPreview();
+            const QImage shown =
+                look->preview()->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+            previewRed = pixelsOf(shown, qRgb(220, 0, 0));
+            previewFill = pixelsOf(shown, qRgb(255, 240, 120));
+            EXPECT_TRUE(saveScreenshot(*look, "isoline_format_dialog.png"));
+            return static_cast<int>(QDialog::Accepted);
+        }
+        auto& list = dynamic_cast<IsolineListDialog&>(dialog);
+        list.list()->selectRow(1);
+        list.lookButton()->click();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::IsolineList)->trigger();
+    // The preview draws the line in its colour and its labels' boxes.
+    EXPECT_GT(previewRed, 50);
+    EXPECT_GT(previewFill, 20);
+    const IsolineFormat& changed = model.isolines()->at(1)->format;
+    EXPECT_EQ(changed.widthLine, 3);
+    EXPECT_EQ(changed.colorLine, red);
+    EXPECT_EQ(changed.colorLabelPattern, fill);
+    EXPECT_EQ(changed.font.height, -16);  // 12 pt at 96 dpi
+    EXPECT_EQ(changed.font.weight, 700);
+    EXPECT_EQ(changed.colorText, gdi::rgb(0, 0, 200));
+    EXPECT_TRUE(model.isolines()->at(0)->format == before);  // not selected
+
+    // "Все изолинии": every isoline, and the default kept in the profile.
+    all = true;
+    window_->actionFor(MapCommand::IsolineList)->trigger();
+    for (std::size_t k = 0; k < model.isolines()->size(); ++k) {
+        EXPECT_EQ(model.isolines()->at(static_cast<int>(k))->format.colorLine, red);
+    }
+    IsolineFormat stored;
+    stored.readProfile();
+    EXPECT_EQ(stored.colorLine, red);
+    EXPECT_EQ(stored.widthLine, 3);
 }
 
 }  // namespace
