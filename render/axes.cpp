@@ -338,6 +338,31 @@ MapAxis& AxesLayer::add(MapAxis axis) {
     return *group->addItem(BushItem(std::move(axis))).axis();
 }
 
+void AxesLayer::clear() {
+    while (tree_.childCount() > 0) tree_.removeChild(&tree_.child(tree_.childCount() - 1));
+    while (tree_.itemCount() > 0) tree_.removeItem(&tree_.item(tree_.itemCount() - 1));
+}
+
+namespace {
+
+void collectAxes(const Bush& tree, std::vector<MapAxis>& found) {
+    for (std::size_t i = 0; i < tree.itemCount(); ++i) {
+        if (const MapAxis* axis = tree.item(i).axis()) found.push_back(*axis);
+    }
+    for (std::size_t c = 0; c < tree.childCount(); ++c) collectAxes(tree.child(c), found);
+}
+
+}  // namespace
+
+bool AxesLayer::takeAxesOf(const Bush& tree) {
+    std::vector<MapAxis> found;
+    collectAxes(tree, found);
+    if (found.empty()) return false;
+    clear();
+    for (MapAxis& axis : found) add(std::move(axis));
+    return true;
+}
+
 std::vector<MapAxis*> AxesLayer::axes() {
     std::vector<MapAxis*> all;
     for (std::size_t c = 0; c < tree_.childCount(); ++c) {

@@ -77,6 +77,12 @@ public:
     const Bush& tree() const { return tree_; }
     // Puts the axis into its side's group (made on first use).
     MapAxis& add(MapAxis axis);
+    // Every axis goes.
+    void clear();
+    // The axes become those of a tree read from a document (its axis
+    // items, in tree order); false, with the axes unchanged, when it holds
+    // none.
+    bool takeAxesOf(const Bush& tree);
     std::vector<MapAxis*> axes();
     // The default axes of new maps ("Default Axes" "Count", "Default axe %d").
     void readDefaults();

@@ -32,6 +32,17 @@ void writePresence(BinaryWriter& out, bool present) {
     r.writeRecord(out);
 }
 
+// Whether the tree (or a group in it) holds an axis.
+bool holdsAxes(const Bush& tree) {
+    for (std::size_t i = 0; i < tree.itemCount(); ++i) {
+        if (tree.item(i).axis() != nullptr) return true;
+    }
+    for (std::size_t c = 0; c < tree.childCount(); ++c) {
+        if (holdsAxes(tree.child(c))) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 // --- Settings record --------------------------------------------------------------------
@@ -171,15 +182,20 @@ bool MapDocumentFile::write(const std::string& path, MapModel& model, const MapP
     // 9.
     writePresence(out, model.title_ != nullptr);
     if (model.title_) model.title_->writeSection(out);
-    // 10. The third tree and its links to the point tree.
-    writePresence(out, model.thirdTree_ != nullptr);
-    if (model.thirdTree_) {
-        model.thirdTree_->writeSection(out);
+    // 10. The third tree and its links to the point tree: the map's axes,
+    // or the tree a document brought that held none.
+    const Bush* third =
+        page.axes != nullptr && holdsAxes(*page.axes) ? page.axes : model.thirdTree_.get();
+    writePresence(out, third != nullptr);
+    if (third != nullptr) {
+        third->writeSection(out);
         RecordBuffer r;
         r.putPresence(true);
         r.putPresence(true);
         r.writeRecord(out);
-        for (const auto& [i, j] : model.thirdTreeLinks_) {
+        // Axes are not linked to point sets: only a kept tree has links.
+        const std::vector<std::pair<std::int32_t, std::int32_t>> none;
+        for (const auto& [i, j] : third == model.thirdTree_.get() ? model.thirdTreeLinks_ : none) {
             r.putWord(i);
             r.putWord(j);
         }

@@ -32,6 +32,10 @@ struct MapPageRecord {
         CanvasView::kDefaultPixelMargin, CanvasView::kDefaultPixelMargin,
         CanvasView::kDefaultPixelMargin, CanvasView::kDefaultPixelMargin};
     double pickX = 0;  // the pick tolerance in world units of the last drawing
+    // The map's axes: written as the document's third tree when given (and
+    // holding an axis); when reading, the third tree read is left in the
+    // model for the view to take its axes from.
+    const Bush* axes = nullptr;
 };
 
 class MapDocumentFile {

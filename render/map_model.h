@@ -166,6 +166,13 @@ public:
     // What the triangle network of the map is built from: the main set, the
     // border when it is shown, and the grid's border value.
     NetworkSource networkSource() const;
+    // The third tree a document brought (its axes); dropped once the view
+    // has taken them.
+    const Bush* thirdTree() const { return thirdTree_.get(); }
+    void dropThirdTree() {
+        thirdTree_.reset();
+        thirdTreeLinks_.clear();
+    }
     LineList* network() { return network_.get(); }
     const LineList* network() const { return network_.get(); }
     // The object tree "Линии", made on first use.
@@ -397,7 +404,7 @@ private:
     std::unique_ptr<MapTitle> title_;
     std::unique_ptr<Bush> pointTree_;
     // A group tree kept from a document with its links to the point tree.
-    std::unique_ptr<Bush> thirdTree_;
+    std::unique_ptr<Bush> thirdTree_;  // of a document: its axes, until the view takes them
     std::vector<std::pair<std::int32_t, std::int32_t>> thirdTreeLinks_;
     std::string borderFile_;
     PointSet* mainPoints_ = nullptr;

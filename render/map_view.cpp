@@ -578,13 +578,17 @@ void CVexaView::takePageRecord(const MapPageRecord& page) {
 }
 
 bool CVexaView::writeDocument(const std::string& path) {
-    return MapDocumentFile::write(path, model_, pageRecord());
+    MapPageRecord page = pageRecord();
+    // The axes go into the document as its third tree.
+    if (auto* layer = dynamic_cast<AxesLayer*>(axes.get())) page.axes = &layer->tree();
+    return MapDocumentFile::write(path, model_, page);
 }
 
 bool CVexaView::readDocument(const std::string& path) {
     MapPageRecord page = pageRecord();
     const bool ok = MapDocumentFile::read(path, model_, page);
     takePageRecord(page);
+    takeDocumentAxes();
     return ok;
 }
 
@@ -592,7 +596,15 @@ bool CVexaView::readDocumentBytes(std::string_view bytes) {
     MapPageRecord page = pageRecord();
     const bool ok = MapDocumentFile::readBytes(bytes, model_, page);
     takePageRecord(page);
+    takeDocumentAxes();
     return ok;
+}
+
+void CVexaView::takeDocumentAxes() {
+    // A document that keeps axes brings its own: they replace the profile's.
+    const Bush* third = model_.thirdTree();
+    if (third == nullptr) return;
+    if (axesLayer().takeAxesOf(*third)) model_.dropThirdTree();
 }
 
 }  // namespace gridova

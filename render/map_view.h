@@ -315,6 +315,8 @@ public:
     bool writeDocument(const std::string& path);
     bool readDocument(const std::string& path);
     bool readDocumentBytes(std::string_view bytes);
+    // The axes of the document read become the map's (its third tree).
+    void takeDocumentAxes();
     // Something the view shows beside the model's objects changed (title,
     // layers, settings): the map is drawn again and counts as changed.
     void markChanged();

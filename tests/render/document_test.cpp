@@ -14,6 +14,7 @@
 #include "platform/profile.h"
 #include "platform/qt/qt_device.h"
 #include "platform/recording_device.h"
+#include "render/axes.h"
 #include "render/map_view.h"
 #include "tests/common/test_env.h"
 
@@ -209,6 +210,58 @@ TEST_F(DocumentTest, EveryDialogsSettingsSurviveTheDocument) {
     const std::string second = (testing::testDir() / "settings-again.gdv").string();
     ASSERT_TRUE(back.writeDocument(second));
     EXPECT_EQ(testing::readFile(second), testing::readFile(first));
+}
+
+// The map's axes are kept in the document (its third tree): read back they
+// replace the profile's, with every setting, and the bytes saved again are
+// the same. A document without axes leaves the map's.
+TEST_F(DocumentTest, AxesSurviveTheDocument) {
+    CVexaDoc doc;
+    auto view = fixtureMap(doc);
+    MapAxis left;
+    setAxisLocate(left, MapAxis::kLeft);
+    left.colorLine = gdi::rgb(10, 20, 30);
+    left.widthLine = 2;
+    left.autoTicks = 0;
+    left.initTicks = 5;
+    left.tickStep = 12.5;
+    left.title = "Глубина, м";
+    MapAxis bottom;
+    setAxisLocate(bottom, MapAxis::kBottom);
+    bottom.decimalDigit = 4;
+    view->axesLayer().add(left);
+    view->axesLayer().add(bottom);
+    const std::string first = (testing::testDir() / "axes.gdv").string();
+    ASSERT_TRUE(view->writeDocument(first));
+
+    CVexaView back;
+    back.axesLayer().add(MapAxis{});  // from the profile: replaced
+    ASSERT_TRUE(back.readDocument(first));
+    const std::vector<MapAxis*> axes = back.axesLayer().axes();
+    ASSERT_EQ(axes.size(), 2u);
+    const MapAxis* readLeft = axes[0]->locate == MapAxis::kLeft ? axes[0] : axes[1];
+    const MapAxis* readBottom = axes[0]->locate == MapAxis::kLeft ? axes[1] : axes[0];
+    EXPECT_EQ(readLeft->colorLine, gdi::rgb(10, 20, 30));
+    EXPECT_EQ(readLeft->widthLine, 2);
+    EXPECT_EQ(readLeft->autoTicks, 0);
+    EXPECT_EQ(readLeft->initTicks, 5);
+    EXPECT_EQ(readLeft->tickStep, 12.5);
+    EXPECT_EQ(readLeft->title, "Глубина, м");
+    EXPECT_EQ(readBottom->decimalDigit, 4);
+    EXPECT_EQ(readBottom->xy, MapAxis::kHorizontal);
+    EXPECT_EQ(back.model().thirdTree(), nullptr);  // taken by the axes
+
+    const std::string second = (testing::testDir() / "axes-again.gdv").string();
+    ASSERT_TRUE(back.writeDocument(second));
+    EXPECT_EQ(testing::readFile(second), testing::readFile(first));
+
+    // A document without axes keeps the axes the map has.
+    CVexaDoc plainDoc;
+    auto plain = fixtureMap(plainDoc);
+    const std::string none = (testing::testDir() / "no-axes.gdv").string();
+    ASSERT_TRUE(plain->writeDocument(none));
+    ASSERT_TRUE(back.readDocument(none));
+    EXPECT_EQ(back.axesLayer().axes().size(), 2u);
 }
 
 TEST_F(DocumentTest, ColourBandsSurviveTheDocument) {
