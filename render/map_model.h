@@ -289,6 +289,9 @@ public:
     // width given; a set whose fit is refused (said through the model's
     // feedback) keeps no polynomial. False when any fit was refused.
     bool fitRegression(PointSet& set, const RegressionSettings& chosen);
+    // The look of the set's badges (and of its derived sets'); kept in the
+    // profile as the look of new sets.
+    void setBadgeFormat(PointSet& set, const BadgeFormat& format);
     // The chain's polynomials go; false when there was none.
     bool removeRegression(PointSet& set);
     // The polygons around the main set's points over the grid's extent

@@ -159,6 +159,18 @@ bool MapModel::fitRegression(PointSet& set, const RegressionSettings& chosen) {
     return fitted;
 }
 
+void MapModel::setBadgeFormat(PointSet& set, const BadgeFormat& format) {
+    for (PointSet* s = &set; s != nullptr; s = s->derived()) {
+        // A set keeps its marker picture; the picture comes with its own
+        // command.
+        std::optional<std::string> picture = s->badgeFormat.picture;
+        s->badgeFormat = format;
+        s->badgeFormat.picture = std::move(picture);
+    }
+    format.writeProfile(-1);
+    notify(kPointsChanged);
+}
+
 bool MapModel::removeRegression(PointSet& set) {
     bool removed = false;
     for (PointSet* s = &set; s != nullptr; s = s->derived()) {

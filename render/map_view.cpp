@@ -307,7 +307,12 @@ void CVexaView::drawFrame() {
 }
 
 void CVexaView::drawPoints() {
-    for (PointSet* set : model_.pointTree().pointSets()) drawPointSet(canvas(), *set);
+    mainBadges_.clear();
+    for (PointSet* set : model_.pointTree().pointSets()) {
+        // The main set's badges can be picked (a double click opens their
+        // dialog).
+        drawPointSet(canvas(), *set, set == model_.mainPoints() ? &mainBadges_ : nullptr);
+    }
 }
 
 void CVexaView::recomputePickTolerance() {
@@ -524,6 +529,10 @@ void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
             host_->selectLine(*this, *hit->item);
             return;
         }
+    }
+    if (mainBadges_.hitTest(p) >= 0) {
+        host_->openDialog(MapCommand::BadgeFormat, *this);
+        return;
     }
     if (model_.isolines() && !model_.isolines()->empty())
         host_->openDialog(MapCommand::IsolineList, *this);

@@ -45,6 +45,7 @@
 #include "objects/bush.h"
 #include "objects/line_list.h"
 #include "render/axes.h"
+#include "render/badges.h"
 #include "render/canvas_view.h"
 #include "render/map_document_file.h"
 #include "render/map_layers.h"
@@ -355,6 +356,7 @@ private:
     MapModel model_;
     // The world rectangles of the colour bar's bands as last drawn, for clicks.
     std::vector<DRect> colorBarBands_;
+    BadgeBoxes mainBadges_;  // where the main set's badges were drawn
 
     DRect world_{0, 0, 1, 1};
     ZoomWindow zoom_;

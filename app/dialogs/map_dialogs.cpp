@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/dialogs/background_color_dialog.h"
+#include "app/dialogs/badge_dialog.h"
 #include "app/dialogs/grid_dialog.h"
 #include "app/dialogs/grid_size_dialog.h"
 #include "app/dialogs/isoline_list_dialog.h"
@@ -20,6 +21,7 @@ const std::array kDialogs{
     std::pair{MapCommand::Grid, &runGridDialog},
     std::pair{MapCommand::GridSize, &runGridSizeDialog},
     std::pair{MapCommand::IsolineList, &runIsolineListDialog},
+    std::pair{MapCommand::BadgeFormat, &runBadgeDialog},
     std::pair{MapCommand::Interpolation, &runMethodDialog},
     std::pair{MapCommand::SolverSettings, &runSolverDialog},
 };

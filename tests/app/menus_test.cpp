@@ -35,6 +35,7 @@
 #include "app/border_window.h"
 #include "app/coordinate_window.h"
 #include "app/data_points_window.h"
+#include "app/dialogs/badge_dialog.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/font_dialog.h"
 #include "app/dialogs/grid_dialog.h"
@@ -138,7 +139,16 @@ std::vector<CommandCase> commandCases() {
                  return static_cast<int>(QDialog::Accepted);
              });
          }},
-        {C::BadgeFormat, P::Format, nullptr},
+        {C::BadgeFormat, P::Format,
+         [=](MapWindow& w) {
+             return std::to_string(model(w).mainPoints()->badgeFormat.badgeRadius);
+         },
+         [](MapWindow&, ScriptedChooser&) {
+             answerDialogs([](QDialog& dialog) {
+                 dynamic_cast<BadgeDialog&>(dialog).radiusBox()->setValue(7);
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
         {C::BackgroundColor, P::Format, nullptr, nullptr, true},  // main_window_test
         {C::ZoomPart, P::View, [](MapWindow& w) { return flag(w.view().zoom().isOpen()); }},
         {C::ZoomAll, P::View, nullptr},       // no zoom window yet
@@ -1796,6 +1806,60 @@ TEST_F(MenusTest, TheIsolineFormatDialogChangesTheLookOfIsolines) {
     stored.readProfile();
     EXPECT_EQ(stored.colorLine, red);
     EXPECT_EQ(stored.widthLine, 3);
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Изменить значок": the main set's badges take the look; a least radius
+// above the greatest is refused; the look is kept as the new sets'.
+TEST_F(MenusTest, TheBadgeDialogChangesHowThePointsAreDrawn) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    const PointSet& set = *w->view().model().mainPoints();
+    answerDialogs([](QDialog& dialog) {
+        auto& badges = dynamic_cast<BadgeDialog&>(dialog);
+        badges.circlesBox()->setChecked(true);
+        badges.minRadiusBox()->setValue(9);
+        badges.maxRadiusBox()->setValue(4);
+        EXPECT_FALSE(badges.format().has_value());
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::BadgeFormat)->trigger();
+    EXPECT_EQ(boxes_.warnings.back(), "Мин.: больше наибольшего радиуса");
+    EXPECT_EQ(set.badgeFormat.valueShow, 0);
+
+    answerDialogs([](QDialog& dialog) {
+        auto& badges = dynamic_cast<BadgeDialog&>(dialog);
+        badges.radiusBox()->setValue(6);
+        badges.pointColorButton()->setColor(gdi::rgb(255, 0, 255));
+        badges.circlesBox()->setChecked(true);
+        badges.minRadiusBox()->setValue(2);
+        badges.maxRadiusBox()->setValue(12);
+        badges.textList()->setCurrentIndex(2);  // "Значение"
+        badges.digitsBox()->setValue(3);
+        EXPECT_TRUE(saveScreenshot(badges, "badge_dialog.png"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::BadgeFormat)->trigger();
+    EXPECT_EQ(set.badgeFormat.badgeRadius, 6);
+    EXPECT_EQ(set.badgeFormat.pointColor, gdi::rgb(255, 0, 255));
+    EXPECT_EQ(set.badgeFormat.valueShow, 1);
+    EXPECT_EQ(set.badgeFormat.minRadius, 2);
+    EXPECT_EQ(set.badgeFormat.maxRadius, 12);
+    EXPECT_EQ(set.badgeFormat.showLabel, 0);
+    EXPECT_EQ(set.badgeFormat.showDigit, 1);
+    EXPECT_EQ(set.badgeFormat.formatNumber(), "%.3lf");
+    BadgeFormat stored;
+    stored.readProfile(-1);
+    EXPECT_EQ(stored.badgeRadius, 6);
+    EXPECT_EQ(stored.pointColor, gdi::rgb(255, 0, 255));
+    settle();
+    const QImage map = w->mapWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(pixelsOf(map, qRgb(255, 0, 255)), 30 * 20);  // 30 markers of radius 6
 }
 
 }  // namespace

@@ -478,6 +478,43 @@ public:
     std::vector<MapCommand> opened;
 };
 
+// A left double click opens the dialog of what it hits: a badge of the main
+// set its look, the title the title dialog, anywhere else the isoline list.
+TEST_F(MapViewTest, ADoubleClickOpensTheDialogOfWhatItHits) {
+    FakeWindow window({640, 480});
+    CVexaView view;
+    DialogRecorder host;
+    view.setHost(&host);
+    view.setWindow(&window);
+    view.model().addPointSet(fixturePoints());
+    ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
+    view.setTitle(MapTitle::fromHeaderLines({"Карта изолиний", "Участок 7"}));
+    view.paint();
+    const DataPoint& p = view.model().mainPoints()->points().front();
+    const gdi::Point badge = view.canvas().toDevice(p.x, p.y);
+    ASSERT_NE(view.title, nullptr);
+    const gdi::Rect title = view.title->area();
+    struct Case {
+        const char* what;
+        gdi::Point at;
+        MapCommand opened;
+    };
+    const Case cases[] = {
+        {"a badge", badge, MapCommand::BadgeFormat},
+        {"the title",
+         {(title.left + title.right) / 2, (title.top + title.bottom) / 2},
+         MapCommand::Title},
+        {"the map elsewhere", {badge.x + 40, badge.y - 40}, MapCommand::IsolineList},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.opened.clear();
+        view.mouseLeftDoubleClick(c.at);
+        ASSERT_EQ(host.opened.size(), 1u);
+        EXPECT_EQ(host.opened.front(), c.opened);
+    }
+}
+
 // "Копировать в Clipboard" puts the map, at the page size of a view without
 // a window, on the clipboard of the view's context.
 TEST_F(MapViewTest, CopyGoesToTheClipboardOfTheViewsContext) {
