@@ -11,6 +11,7 @@
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
 #include "app/dialogs/solver_dialog.h"
+#include "app/dialogs/title_dialog.h"
 
 namespace gridova {
 namespace {
@@ -22,6 +23,7 @@ const std::array kDialogs{
     std::pair{MapCommand::GridSize, &runGridSizeDialog},
     std::pair{MapCommand::IsolineList, &runIsolineListDialog},
     std::pair{MapCommand::BadgeFormat, &runBadgeDialog},
+    std::pair{MapCommand::Title, &runTitleDialog},
     std::pair{MapCommand::Interpolation, &runMethodDialog},
     std::pair{MapCommand::SolverSettings, &runSolverDialog},
 };

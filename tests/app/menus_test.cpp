@@ -48,12 +48,14 @@
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
 #include "app/dialogs/solver_dialog.h"
+#include "app/dialogs/title_dialog.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
 #include "app/map_window.h"
 #include "app/menu_table.h"
 #include "app/overview_window.h"
 #include "data/data_table.h"
+#include "data/font_block.h"
 #include "platform/numbers.h"
 #include "render/map_commands.h"
 #include "render/map_widget.h"
@@ -112,7 +114,18 @@ std::vector<CommandCase> commandCases() {
                  return static_cast<int>(QDialog::Accepted);
              });
          }},
-        {C::Title, P::Objects, nullptr},
+        {C::Title, P::Objects,
+         [](MapWindow& w) {
+             const MapTitle* t = w.view().mapTitle();
+             return t != nullptr && !t->lines.empty() ? t->lines[0].text.value_or("") : "";
+         },
+         [](MapWindow&, ScriptedChooser&) {
+             answerDialogs([](QDialog& dialog) {
+                 dynamic_cast<TitleDialog&>(dialog).lineEdit(0)->setText(
+                     QStringLiteral("Новый заголовок"));
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
         {C::BackgroundPicture, P::Objects, nullptr},
         {C::Interpolation, P::Objects,
          [=](MapWindow& w) { return std::to_string(static_cast<int>(model(w).grid()->method)); },
@@ -1860,6 +1873,55 @@ TEST_F(MenusTest, TheBadgeDialogChangesHowThePointsAreDrawn) {
     settle();
     const QImage map = w->mapWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_GT(pixelsOf(map, qRgb(255, 0, 255)), 30 * 20);  // 30 markers of radius 6
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Заголовок карты": the three lines replaced, a line's font chosen (the
+// canvas's general font, kept in the profile), the title hidden and shown.
+TEST_F(MenusTest, TheTitleDialogEditsTheTitle) {
+    MapWindow* w = openIsolines(writeFile("titled.dat", "Карта напоров\nАпрель\n" + planeText()));
+    ASSERT_NE(w, nullptr);
+    ASSERT_NE(w->view().mapTitle(), nullptr);
+    std::string shownFirst;
+    answerDialogs([&](QDialog& dialog) {
+        if (auto* font = dynamic_cast<FontDialog*>(&dialog)) {
+            font->sizeBox()->setValue(18);
+            font->italicBox()->setChecked(true);
+            return static_cast<int>(QDialog::Accepted);
+        }
+        auto& title = dynamic_cast<TitleDialog&>(dialog);
+        shownFirst = title.lineEdit(0)->text().toStdString();
+        title.lineEdit(1)->setText(QStringLiteral("Май 2026"));
+        title.lineEdit(2)->setText(QStringLiteral("Скважины Q-II"));
+        title.fontButton(0)->click();
+        EXPECT_TRUE(saveScreenshot(title, "title_dialog.png"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::Title)->trigger();
+    EXPECT_EQ(shownFirst, "Карта напоров");
+    const MapTitle& title = *w->view().mapTitle();
+    ASSERT_EQ(title.lines.size(), 3u);
+    EXPECT_EQ(title.lines[0].text, "Карта напоров");
+    EXPECT_EQ(title.lines[1].text, "Май 2026");
+    EXPECT_EQ(title.lines[2].text, "Скважины Q-II");
+    EXPECT_EQ(w->view().canvas().generalFont(2).height, -24);  // 18 pt at 96 dpi
+    gdi::LogFont stored;
+    readLogFontProfile("GeneralFont2", stored);
+    EXPECT_EQ(stored.height, -24);
+    EXPECT_EQ(stored.italic, 1);
+
+    answerDialogs([](QDialog& dialog) {
+        dynamic_cast<TitleDialog&>(dialog).showBox()->setChecked(false);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->actionFor(MapCommand::Title)->trigger();
+    EXPECT_EQ(w->view().mapTitle()->show, 0);
+    EXPECT_EQ(w->view().mapTitle()->lines[1].text, "Май 2026");
 }
 
 }  // namespace

@@ -1,0 +1,86 @@
+#include "app/dialogs/title_dialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/dialogs/dialog_fields.h"
+#include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/font_dialog.h"
+#include "data/font_block.h"
+
+namespace gridova {
+namespace {
+
+// The title's lines are drawn in the general fonts 2, 3 and 4.
+constexpr int kFirstTitleFont = 2;
+
+}  // namespace
+
+TitleDialog::TitleDialog(const MapTitle& title, const std::array<gdi::LogFont, kLines>& fonts,
+                         QWidget* parent)
+    : QDialog(parent), start_(title), fonts_(fonts) {
+    setObjectName(QStringLiteral("titleDialog"));
+    setWindowTitle(QStringLiteral("Заголовок карты"));
+    auto* grid = new QGridLayout;
+    for (int k = 0; k < kLines; ++k) {
+        const auto uk = static_cast<std::size_t>(k);
+        const std::optional<std::string>& text =
+            uk < title.lines.size() ? title.lines[uk].text : std::nullopt;
+        lines_[uk] = new QLineEdit(QString::fromStdString(text.value_or("")), this);
+        lines_[uk]->setMinimumWidth(320);
+        fontButtons_[uk] = new QPushButton(QStringLiteral("Шрифт..."), this);
+        grid->addWidget(lines_[uk], k, 0);
+        grid->addWidget(fontButtons_[uk], k, 1);
+        connect(fontButtons_[uk], &QPushButton::clicked, this, [this, uk] {
+            const gdi::ColorRef color =
+                uk < start_.lines.size() ? start_.lines[uk].color : gdi::ColorRef{0};
+            FontDialog dialog(fonts_[uk], color, this);
+            if (runDialog(dialog) != QDialog::Accepted) return;
+            fonts_[uk] = dialog.font();
+            if (uk < start_.lines.size()) start_.lines[uk].color = dialog.color();
+        });
+    }
+    show_ = new QCheckBox(QStringLiteral("Показать заголовок"), this);
+    show_->setChecked(title.show != 0);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(show_);
+    layout->addWidget(yesButtons(*this));
+}
+
+MapTitle TitleDialog::title() const {
+    MapTitle t = start_;
+    t.lines.resize(kLines);
+    for (int k = 0; k < kLines; ++k) {
+        const auto uk = static_cast<std::size_t>(k);
+        const std::string text = lines_[uk]->text().toStdString();
+        t.lines[uk].text = text.empty() ? std::nullopt : std::optional<std::string>(text);
+    }
+    t.show = show_->isChecked() ? 1 : 0;
+    return t;
+}
+
+bool runTitleDialog(QWidget* parent, CVexaView& view) {
+    DrawingCanvas& canvas = view.canvas();
+    std::array<gdi::LogFont, TitleDialog::kLines> fonts;
+    for (int k = 0; k < TitleDialog::kLines; ++k) {
+        fonts[static_cast<std::size_t>(k)] = canvas.generalFont(kFirstTitleFont + k);
+    }
+    const MapTitle* current = view.mapTitle();
+    TitleDialog dialog(current != nullptr ? *current : MapTitle::fromTexts({"", "", ""}), fonts,
+                       parent);
+    if (runDialog(dialog) != QDialog::Accepted) return true;
+    for (int k = 0; k < TitleDialog::kLines; ++k) {
+        const gdi::LogFont& font = dialog.fonts()[static_cast<std::size_t>(k)];
+        canvas.setGeneralFont(kFirstTitleFont + k, font);
+        writeLogFontProfile("GeneralFont" + std::to_string(kFirstTitleFont + k), font);
+    }
+    view.setTitle(dialog.title());
+    view.invalidateMap();
+    return true;
+}
+
+}  // namespace gridova
