@@ -31,12 +31,7 @@ BadgeDialog::BadgeDialog(const BadgeFormat& format, QWidget* parent)
     : QDialog(parent), start_(format), fontChosen_(format.font), textColor_(format.textColor) {
     setObjectName(QStringLiteral("badgeDialog"));
     setWindowTitle(QStringLiteral("Изменить значок"));
-    const auto spin = [this](int lo, int hi, int value) {
-        auto* box = new QSpinBox(this);
-        box->setRange(lo, hi);
-        box->setValue(std::clamp(value, lo, hi));
-        return box;
-    };
+    const auto spin = [this](int lo, int hi, int value) { return spinField(this, lo, hi, value); };
     show_ = new QCheckBox(QStringLiteral("Показывать"), this);
     show_->setChecked(format.show != 0);
     radius_ = spin(0, kMaxRadius, format.badgeRadius);

@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/messages.h"
@@ -24,6 +26,13 @@ std::optional<int> fieldWhole(const QLineEdit& edit) {
     bool whole = false;
     const int n = edit.text().trimmed().toInt(&whole);
     return whole ? std::optional<int>(n) : std::nullopt;
+}
+
+QSpinBox* spinField(QWidget* parent, int lo, int hi, int value) {
+    auto* box = new QSpinBox(parent);
+    box->setRange(lo, hi);
+    box->setValue(std::clamp(value, lo, hi));
+    return box;
 }
 
 QString fieldText(double value) { return QString::fromStdString(formatDouble(value)); }

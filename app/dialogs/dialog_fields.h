@@ -16,6 +16,7 @@
 class QDialog;
 class QLineEdit;
 class QRadioButton;
+class QSpinBox;
 
 namespace gridova {
 
@@ -23,6 +24,8 @@ namespace gridova {
 std::optional<double> fieldNumber(const QLineEdit& edit);
 // The field's whole number.
 std::optional<int> fieldWhole(const QLineEdit& edit);
+// A spin box over lo..hi starting at the value (held to the range).
+QSpinBox* spinField(QWidget* parent, int lo, int hi, int value);
 // A number as fields show it: its shortest exact form.
 QString fieldText(double value);
 // Shows the numbered message filled with the field's name (and `extra`),

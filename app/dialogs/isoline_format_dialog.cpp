@@ -42,12 +42,7 @@ IsolineFormatDialog::IsolineFormatDialog(const IsolineFormat& format, const Line
       textColor_(format.colorText) {
     setObjectName(QStringLiteral("isolineFormatDialog"));
     setWindowTitle(QStringLiteral("Изменить вид изолинии"));
-    const auto spin = [this](int lo, int hi, int value) {
-        auto* box = new QSpinBox(this);
-        box->setRange(lo, hi);
-        box->setValue(std::clamp(value, lo, hi));
-        return box;
-    };
+    const auto spin = [this](int lo, int hi, int value) { return spinField(this, lo, hi, value); };
     width_ = spin(0, kMaxWidth, format.widthLine);
     style_ = new QComboBox(this);
     for (const char* name :
