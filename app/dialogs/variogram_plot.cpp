@@ -4,8 +4,31 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace gridova {
+
+namespace {
+
+// Ticks from 0 to at most `top` at a round step (1, 2 or 5 times a power of
+// ten) giving three to six of them.
+std::vector<double> roundTicks(double top) {
+    std::vector<double> ticks;
+    if (!(top > 0) || !std::isfinite(top)) return ticks;
+    const double raw = top / 4;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = power;
+    for (const double m : {1.0, 2.0, 5.0, 10.0}) {
+        if (m * power >= raw * 0.75) {
+            step = m * power;
+            break;
+        }
+    }
+    for (int k = 0; k * step <= top * (1 + 1e-12) && k < 20; ++k) ticks.push_back(k * step);
+    return ticks;
+}
+
+}  // namespace
 
 VariogramPlot::VariogramPlot(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("variogramPlot"));
@@ -32,9 +55,10 @@ void VariogramPlot::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), palette().base());
     const QFontMetrics metrics(font());
-    const int left = metrics.horizontalAdvance(QStringLiteral("0000.00")) + 6;
-    const int bottom = metrics.height() + 6;
-    const QRectF area(left, 6, width() - left - 8, height() - bottom - 8);
+    // Room for the tick labels and the axis names.
+    const int left = metrics.horizontalAdvance(QStringLiteral("0000.0")) + metrics.height() + 8;
+    const int bottom = 2 * metrics.height() + 6;
+    const QRectF area(left, 6, width() - left - 10, height() - bottom - 8);
     if (variogram_.bins.empty() || !(variogram_.cutoff > 0) || area.width() < 20 ||
         area.height() < 20) {
         p.setPen(palette().color(QPalette::PlaceholderText));
@@ -54,21 +78,33 @@ void VariogramPlot::paintEvent(QPaintEvent*) {
                        area.bottom() - area.height() * std::min(g, ymax) / ymax);
     };
 
-    // Axes with their end values.
+    // Axes with ticks at round numbers, and their names.
     p.setPen(palette().color(QPalette::Text));
     p.drawLine(area.bottomLeft(), area.bottomRight());
     p.drawLine(area.bottomLeft(), area.topLeft());
     const auto shortNumber = [](double v) { return QString::number(v, 'g', 4); };
-    p.drawText(QRectF(0, area.top() - 2, left - 4, metrics.height()), Qt::AlignRight | Qt::AlignTop,
-               shortNumber(ymax));
-    p.drawText(QRectF(0, area.bottom() - metrics.height(), left - 4, metrics.height()),
-               Qt::AlignRight | Qt::AlignBottom, QStringLiteral("0"));
-    p.drawText(QRectF(area.left(), area.bottom() + 2, area.width(), metrics.height()),
-               Qt::AlignLeft | Qt::AlignTop, QStringLiteral("0"));
-    p.drawText(QRectF(area.left(), area.bottom() + 2, area.width(), metrics.height()),
-               Qt::AlignRight | Qt::AlignTop, shortNumber(xmax));
-    p.drawText(QRectF(area.left(), area.bottom() + 2, area.width(), metrics.height()),
-               Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("h"));
+    for (const double h : roundTicks(xmax)) {
+        const QPointF t = at(h, 0);
+        p.drawLine(t, t + QPointF(0, 3));
+        p.drawText(QRectF(t.x() - 40, area.bottom() + 3, 80, metrics.height()),
+                   Qt::AlignHCenter | Qt::AlignTop, shortNumber(h));
+    }
+    for (const double g : roundTicks(ymax)) {
+        const QPointF t = at(0, g);
+        p.drawLine(t, t - QPointF(3, 0));
+        p.drawText(QRectF(metrics.height() + 2, t.y() - metrics.height() / 2.0,
+                          left - metrics.height() - 8, metrics.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, shortNumber(g));
+    }
+    p.drawText(
+        QRectF(area.left(), area.bottom() + metrics.height() + 4, area.width(), metrics.height()),
+        Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("расстояние h"));
+    p.save();
+    p.translate(2, area.center().y());
+    p.rotate(-90);
+    p.drawText(QRectF(-area.height() / 2, 0, area.height(), metrics.height()),
+               Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("полудисперсия γ"));
+    p.restore();
 
     // The models.
     const auto curve = [&](const FittedVariogram& model, const QPen& pen) {

@@ -20,7 +20,7 @@ public:
     void setFitted(std::optional<FittedVariogram> fitted);
     void setEntered(std::optional<FittedVariogram> entered);
 
-    QSize sizeHint() const override { return {340, 190}; }
+    QSize sizeHint() const override { return {360, 220}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
