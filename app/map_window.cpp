@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QGuiApplication>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include "app/border_window.h"
 #include "app/coordinate_window.h"
 #include "app/data_points_window.h"
+#include "app/dialogs/dialog_fields.h"
+#include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/levels_dialog.h"
 #include "app/dialogs/map_dialogs.h"
 #include "app/dialogs/method_editor.h"
@@ -498,6 +501,12 @@ void MapWindow::selectLine(CVexaView&, BushItem& line) {
 
 void MapWindow::stepMapBar(bool forward) {
     if (main_ != nullptr && main_->activeMapWindow() == this) main_->mapBar()->step(forward);
+}
+
+std::optional<gdi::ColorRef> MapWindow::chooseColor(gdi::ColorRef start) {
+    QColorDialog dialog(qColorOf(start), this);
+    if (runDialog(dialog) != QDialog::Accepted) return std::nullopt;
+    return colorRefOf(dialog.currentColor());
 }
 
 void MapWindow::confirmEntry() {

@@ -125,6 +125,7 @@ public:
     void closeCoordinateWindow() override;
     void stepMapBar(bool forward) override;
     void confirmEntry() override;
+    std::optional<gdi::ColorRef> chooseColor(gdi::ColorRef start) override;
 
 signals:
     // The map changed (the map bar follows).

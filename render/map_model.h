@@ -308,6 +308,10 @@ public:
     bool copyIsolinesToLines(std::optional<int> index = std::nullopt);
     // The outlines of the colour bands as a new group of the object tree.
     bool copyColorFillToLines();
+    // A band of the colour scale takes the colour; the colour fill takes
+    // the new colours (its outlines stay). False for an index outside the
+    // scale.
+    bool setBandColor(int index, gdi::ColorRef color);
     // The isoline list's commands. Each traces on the grid's values (a
     // grid without values is interpolated first) and, on a map of colour
     // isolines, gives the colour scale the new levels and builds the bands

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "contour/band_builder.h"
 #include "data/polynomial_regression.h"
 #include "grid/point_polygons.h"
 #include "platform/messages.h"
@@ -248,6 +249,14 @@ bool gridWithValues(MapModel& model) {
 }
 
 }  // namespace
+
+bool MapModel::setBandColor(int index, gdi::ColorRef color) {
+    if (!grid_ || !grid_->colorScale.setColor(index, color)) return false;
+    grid_->colorScale.changed |= ColorScale::kChangedColors;
+    if (colorFill_) colorFill_ = buildBands(*grid_);
+    notify(kGridChanged | kColorFillChanged);
+    return true;
+}
 
 void MapModel::isolinesEdited() {
     if (settings.mapType == MapType::ColorIsolines && grid_ && isolines_ && !isolines_->empty()) {

@@ -515,10 +515,19 @@ void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
     const double x = c.toWorldX(p.x), y = c.toWorldY(p.y);
     if (positionPicked && positionPicked(x, y)) return;
     if (host_ == nullptr) return;
-    if (model_.grid() && model_.grid()->colorScale.visible != 0 &&
-        colorBarHit(model_.grid()->colorScale, colorBarBands_, x, y).onBar) {
-        host_->openDialog(MapCommand::ColorScale, *this);
-        return;
+    if (model_.grid() && model_.grid()->colorScale.visible != 0) {
+        // On the bar: a band's colour, or the scale's dialog between bands.
+        const ColorBarHit hit = colorBarHit(model_.grid()->colorScale, colorBarBands_, x, y);
+        if (hit.onBar) {
+            if (hit.colorIndex < 0) {
+                host_->openDialog(MapCommand::ColorScale, *this);
+            } else if (const auto chosen = host_->chooseColor(
+                           model_.grid()
+                               ->colorScale.colors()[static_cast<std::size_t>(hit.colorIndex)])) {
+                model_.setBandColor(hit.colorIndex, *chosen);
+            }
+            return;
+        }
     }
     if (title && title->area().contains(p)) {
         host_->openDialog(MapCommand::Title, *this);

@@ -135,6 +135,11 @@ public:
     virtual void stepMapBar(bool /*forward*/) {}
     // Enter while a line is being entered: the typed point is taken.
     virtual void confirmEntry() {}
+    // A colour chosen starting from this one (a band of the colour bar);
+    // nothing when cancelled or when the host has no colour dialog.
+    virtual std::optional<gdi::ColorRef> chooseColor(gdi::ColorRef /*start*/) {
+        return std::nullopt;
+    }
 };
 
 // A picture of the whole map and where its world rectangle lies in it.
@@ -194,6 +199,8 @@ public:
     std::optional<gdi::Dib> documentPicture;
     // A title layer of these lines replaces the title.
     void setTitle(MapTitle title);
+    // The colour bar's bands of the last drawing, world units (hit tests).
+    const std::vector<DRect>& colorBarBands() const { return colorBarBands_; }
     // The title's lines when the title is ours; nullptr otherwise.
     MapTitle* mapTitle();
     // The scale bar when it is ours (the view makes one); nullptr otherwise.

@@ -475,7 +475,13 @@ public:
     bool openCrossSection(CVexaView&, CrossSection) override { return false; }
     void selectLine(CVexaView&, BushItem&) override {}
     void closeCoordinateWindow() override {}
+    std::optional<gdi::ColorRef> chooseColor(gdi::ColorRef start) override {
+        asked.push_back(start);
+        return answer;
+    }
     std::vector<MapCommand> opened;
+    std::vector<gdi::ColorRef> asked;
+    std::optional<gdi::ColorRef> answer;
 };
 
 // A left double click opens the dialog of what it hits: a badge of the main
@@ -513,6 +519,43 @@ TEST_F(MapViewTest, ADoubleClickOpensTheDialogOfWhatItHits) {
         ASSERT_EQ(host.opened.size(), 1u);
         EXPECT_EQ(host.opened.front(), c.opened);
     }
+}
+
+// A double click on a band of the colour bar asks for the band's colour:
+// the scale and the colour fill take it; a cancelled choice changes nothing.
+TEST_F(MapViewTest, ADoubleClickOnABandOfTheColourBarChangesItsColour) {
+    FakeWindow window({640, 480});
+    CVexaView view;
+    DialogRecorder host;
+    view.setHost(&host);
+    view.setWindow(&window);
+    view.model().addPointSet(fixturePoints());
+    ASSERT_EQ(view.applyMapType(MapType::ColorIsolines), 0);
+    view.paint();
+    ASSERT_FALSE(view.colorBarBands().empty());
+    const DRect& band = view.colorBarBands()[1];
+    const gdi::Point at =
+        view.canvas().toDevice((band.minX + band.maxX) / 2, (band.minY + band.maxY) / 2);
+    const ColorScale& scale = view.model().grid()->colorScale;
+    const std::vector<gdi::ColorRef> before = scale.colors();
+
+    view.mouseLeftDoubleClick(at);  // cancelled
+    ASSERT_EQ(host.asked.size(), 1u);
+    EXPECT_EQ(scale.colors(), before);
+    const int index =
+        static_cast<int>(std::find(before.begin(), before.end(), host.asked[0]) - before.begin());
+    ASSERT_LT(index, static_cast<int>(before.size()));
+
+    host.answer = gdi::rgb(1, 2, 3);
+    view.mouseLeftDoubleClick(at);
+    EXPECT_EQ(scale.colors()[static_cast<std::size_t>(index)], gdi::rgb(1, 2, 3));
+    EXPECT_NE(scale.changed & ColorScale::kChangedColors, 0);
+    EXPECT_TRUE(host.opened.empty());
+    // The colour fill's palette (its bands' fills) has the colour.
+    ASSERT_NE(view.model().colorFill(), nullptr);
+    const ColorPalette* palette = view.model().colorFill()->nearestPalette();
+    ASSERT_NE(palette, nullptr);
+    EXPECT_NE(std::find(palette->begin(), palette->end(), gdi::rgb(1, 2, 3)), palette->end());
 }
 
 // "Копировать в Clipboard" puts the map, at the page size of a view without
