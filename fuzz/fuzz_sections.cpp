@@ -13,6 +13,7 @@
 #include "contour/isoline_set.h"
 #include "data/drect.h"
 #include "data/point_set.h"
+#include "data/polynomial_regression.h"
 #include "data/record_buffer.h"
 #include "fuzz/fuzz_common.h"
 #include "grid/eq_net.h"
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     gridova::BinaryReader in(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
-    switch (data[0] % 13) {
+    switch (data[0] % 14) {
         case 0:
             readInto<gridova::PointSet>(in);
             break;
@@ -80,6 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 12:
             readInto<gridova::MapTitle>(in);
+            break;
+        case 13:
+            readInto<gridova::PolynomialRegression>(in);
             break;
     }
     return 0;
