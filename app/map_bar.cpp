@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/dialogs/axis_dialog.h"
 #include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/filter_dialog.h"
 #include "app/dialogs/isoline_list_dialog.h"
@@ -449,7 +450,7 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
             break;
         }
         case Node::Axes:
-            add(kAddAxis, false, nullptr);
+            add(kAddAxis, true, [this, &view] { addAxisAsked(this, view); });
             add(kDelete, view.axes != nullptr, [&view] {
                 view.axes.reset();
                 view.markChanged();

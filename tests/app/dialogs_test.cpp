@@ -35,6 +35,7 @@
 #include "app/border_window.h"
 #include "app/coordinate_window.h"
 #include "app/data_points_window.h"
+#include "app/dialogs/axis_dialog.h"
 #include "app/dialogs/badge_dialog.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/font_dialog.h"
@@ -57,6 +58,7 @@
 #include "data/data_table.h"
 #include "data/font_block.h"
 #include "platform/numbers.h"
+#include "render/axes.h"
 #include "render/map_commands.h"
 #include "render/map_widget.h"
 #include "tests/app/main_window_fixtures.h"
@@ -1035,6 +1037,68 @@ TEST_F(DialogsTest, TheTitleDialogEditsTheTitle) {
     window_->actionFor(MapCommand::Title)->trigger();
     EXPECT_EQ(w->view().mapTitle()->show, 0);
     EXPECT_EQ(w->view().mapTitle()->lines[1].text, "Май 2026");
+}
+
+}  // namespace
+}  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// "Оси" > "Добавить ось...": the dialog "Ось" makes a Y axis on the right
+// with a title and ticks every 10 from 0 (it shows their number and the
+// last one); a step that is not positive is refused; the axis is drawn,
+// kept for its side in the profile, and saved with the document.
+TEST_F(DialogsTest, TheAxisDialogAddsAnAxis) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    std::string count, last;
+    answerDialogs([&](QDialog& dialog) {
+        auto& axis = dynamic_cast<AxisDialog&>(dialog);
+        axis.xyList()->setCurrentIndex(1);  // Y
+        EXPECT_EQ(axis.sideList()->count(), 2);
+        axis.sideList()->setCurrentIndex(1);  // "Справа"
+        axis.titleEdit()->setText(QStringLiteral("Y, м"));
+        axis.stepButton()->setChecked(true);
+        axis.firstEdit()->setText(QStringLiteral("0"));
+        axis.stepEdit()->setText(QStringLiteral("0"));
+        EXPECT_FALSE(axis.axis().has_value());
+        axis.stepEdit()->setText(QStringLiteral("10"));
+        count = axis.countText()->text().toStdString();
+        last = axis.lastText()->text().toStdString();
+        axis.automaticDigitsBox()->setChecked(false);
+        axis.digitsBox()->setValue(1);
+        EXPECT_TRUE(saveScreenshot(axis, "axis_dialog.png"));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    auto menu = window_->mapBar()->menuFor(window_->mapBar()->findNode(MapBar::Node::Axes));
+    QAction* add = nullptr;
+    for (QAction* a : menu->actions()) {
+        if (a->text() == QStringLiteral("Добавить ось...")) add = a;
+    }
+    ASSERT_NE(add, nullptr);
+    add->trigger();
+    EXPECT_EQ(boxes_.warnings.back(), "Величина шага: нужно положительное число");
+    const std::vector<MapAxis*> axes = w->view().axesLayer().axes();
+    ASSERT_EQ(axes.size(), 1u);
+    // Ticks 0, 10, ... up to the axis's top end.
+    const double top = std::max(axes[0]->world[2], axes[0]->world[3]);
+    ASSERT_GT(top, 40);
+    const int m = static_cast<int>(std::floor(top / 10 + 1e-9));
+    EXPECT_EQ(count, std::to_string(m + 1));
+    EXPECT_EQ(last, formatDouble(10.0 * m));
+    EXPECT_EQ(axes[0]->lastTicks, 10.0 * m);
+    EXPECT_EQ(axes[0]->xy, MapAxis::kVertical);
+    EXPECT_EQ(axes[0]->locate, MapAxis::kRight);
+    EXPECT_EQ(axes[0]->title, "Y, м");
+    EXPECT_EQ(axes[0]->autoTicks, 0);
+    EXPECT_EQ(axes[0]->tickStep, 10);
+    EXPECT_EQ(axes[0]->decimalDigit, 1);
+    MapAxis remembered;
+    readAxisProfile(remembered, "Axe Y right");
+    EXPECT_EQ(remembered.tickStep, 10);
+    EXPECT_EQ(remembered.title, "Y, м");
+    EXPECT_TRUE(saveScreenshot(w->mapWidget(), "axis_map.png"));
 }
 
 }  // namespace
