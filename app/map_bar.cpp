@@ -244,7 +244,12 @@ void MapBar::rebuild() {
     QTreeWidgetItem* grid = addNode(tree_, root, uiText(kGrid), Node::Grid);
     addNode(tree_, grid, uiText(kPointPolygons), Node::PointPolygons);
     addNode(tree_, root, uiText(kBorder), Node::Border);
-    addNode(tree_, root, uiText(kAxes), Node::Axes);
+    QTreeWidgetItem* axes = addNode(tree_, root, uiText(kAxes), Node::Axes);
+    if (auto* layer = dynamic_cast<AxesLayer*>(view.axes.get())) {
+        for (MapAxis* axis : layer->axes()) {
+            addNode(tree_, axes, QString::fromStdString(axis->name), Node::Axis, axis);
+        }
+    }
     QTreeWidgetItem* isolines = addNode(tree_, root, uiText(kIsolines), Node::Isolines);
     if (const IsolineSet* set = model.isolines()) {
         for (int k = 0; k < static_cast<int>(set->size()); ++k) {
@@ -447,6 +452,15 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
             add(kDelete, true, [&model, line] { model.removeLine(line); });
             add(kSave, true, [window, line] { window->saveLine(*line->line()); });
             add(kAssignValue, false, nullptr);
+            break;
+        }
+        case Node::Axis: {
+            auto* axis = objectOf<MapAxis>(item);
+            add(kChangeLook, true, [this, &view, axis] { editAxisAsked(this, view, *axis); });
+            add(kDelete, true, [&view, axis] {
+                view.axesLayer().remove(axis);
+                view.markChanged();
+            });
             break;
         }
         case Node::Axes:

@@ -46,6 +46,7 @@ public:
         Lines,  // the object tree and its groups
         Line,
         PointPolygons,  // the polygons around the data points, under the grid
+        Axis,           // one axis, under "Оси"
     };
     static constexpr const char* kSection = "Map Bar";
     static constexpr int kDockTop = 59419;

@@ -343,6 +343,19 @@ void AxesLayer::clear() {
     while (tree_.itemCount() > 0) tree_.removeItem(&tree_.item(tree_.itemCount() - 1));
 }
 
+bool AxesLayer::remove(const MapAxis* axis) {
+    for (std::size_t c = 0; c < tree_.childCount(); ++c) {
+        Bush& group = tree_.child(c);
+        for (std::size_t i = 0; i < group.itemCount(); ++i) {
+            if (group.item(i).axis() == axis) {
+                group.removeItem(&group.item(i));
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 namespace {
 
 void collectAxes(const Bush& tree, std::vector<MapAxis>& found) {

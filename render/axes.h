@@ -79,6 +79,8 @@ public:
     MapAxis& add(MapAxis axis);
     // Every axis goes.
     void clear();
+    // The axis goes; false when it is not one of the layer's.
+    bool remove(const MapAxis* axis);
     // The axes become those of a tree read from a document (its axis
     // items, in tree order); false, with the axes unchanged, when it holds
     // none.

@@ -213,4 +213,21 @@ bool addAxisAsked(QWidget* parent, CVexaView& view) {
     return true;
 }
 
+bool editAxisAsked(QWidget* parent, CVexaView& view, MapAxis& axis) {
+    const DRect& world = view.worldRect();
+    AxisDialog dialog(axis, {world.minX, world.minY, world.maxX, world.maxY}, parent);
+    if (runDialog(dialog) != QDialog::Accepted) return false;
+    const std::optional<MapAxis> chosen = dialog.axis();
+    if (!chosen) return false;
+    writeAxisProfile(*chosen, axisProfileSection(*chosen));
+    if (chosen->locate == axis.locate) {
+        axis = *chosen;
+    } else {
+        view.axesLayer().remove(&axis);
+        view.axesLayer().add(*chosen);
+    }
+    view.markChanged();
+    return true;
+}
+
 }  // namespace gridova

@@ -80,5 +80,8 @@ private:
 // "Добавить ось...": a new axis through the dialog, added to the map and
 // remembered for its side in the profile.
 bool addAxisAsked(QWidget* parent, CVexaView& view);
+// "Изменить вид..": the axis through the dialog; a change of side moves it
+// into that side's group.
+bool editAxisAsked(QWidget* parent, CVexaView& view, MapAxis& axis);
 
 }  // namespace gridova

@@ -1099,6 +1099,37 @@ TEST_F(DialogsTest, TheAxisDialogAddsAnAxis) {
     EXPECT_EQ(remembered.tickStep, 10);
     EXPECT_EQ(remembered.title, "Y, м");
     EXPECT_TRUE(saveScreenshot(w->mapWidget(), "axis_map.png"));
+
+    // The map bar lists it under "Оси": changed to the left side, then
+    // deleted.
+    settle();
+    QTreeWidgetItem* axesNode = window_->mapBar()->findNode(MapBar::Node::Axes);
+    ASSERT_EQ(axesNode->childCount(), 1);
+    EXPECT_EQ(axesNode->child(0)->text(0).toStdString(), axes[0]->name);
+    answerDialogs([](QDialog& dialog) {
+        auto& axis = dynamic_cast<AxisDialog&>(dialog);
+        EXPECT_EQ(axis.titleEdit()->text().toStdString(), "Y, м");
+        axis.sideList()->setCurrentIndex(0);  // "Слева"
+        return static_cast<int>(QDialog::Accepted);
+    });
+    const auto itemOf = [](QMenu& popup, const char* text) {
+        for (QAction* a : popup.actions()) {
+            if (a->text() == QString::fromUtf8(text)) return a;
+        }
+        return static_cast<QAction*>(nullptr);
+    };
+    auto axisMenu = window_->mapBar()->menuFor(axesNode->child(0));
+    ASSERT_NE(itemOf(*axisMenu, "Изменить вид.."), nullptr);
+    itemOf(*axisMenu, "Изменить вид..")->trigger();
+    ASSERT_EQ(w->view().axesLayer().axes().size(), 1u);
+    EXPECT_EQ(w->view().axesLayer().axes()[0]->locate, MapAxis::kLeft);
+    EXPECT_EQ(w->view().axesLayer().axes()[0]->title, "Y, м");
+    settle();
+    axesNode = window_->mapBar()->findNode(MapBar::Node::Axes);
+    ASSERT_EQ(axesNode->childCount(), 1);
+    axisMenu = window_->mapBar()->menuFor(axesNode->child(0));
+    itemOf(*axisMenu, "Удалить")->trigger();
+    EXPECT_TRUE(w->view().axesLayer().axes().empty());
 }
 
 }  // namespace
