@@ -1,7 +1,6 @@
 #include "app/border_window.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -129,9 +128,12 @@ BorderWindow::BorderWindow(CVexaView& view, QWidget* owner)
     });
     connect(colour_, &QPushButton::clicked, this, [this, &model] {
         if (model.border() == nullptr) return;
-        const QColor chosen = QColorDialog::getColor(Qt::black, this);
-        if (!chosen.isValid()) return;
-        model.border()->setColor(static_cast<std::int32_t>(colorRefOf(chosen)));
+        // Starting at the border's colour (its first line's).
+        const LineList& border = *model.border();
+        const std::int32_t now = border.empty() ? 0 : border.lines().front().style.colorLine;
+        const auto chosen = askColor(this, now >= 0 ? static_cast<gdi::ColorRef>(now) : 0);
+        if (!chosen) return;
+        model.border()->setColor(static_cast<std::int32_t>(*chosen));
         model.notify(kBorderChanged);
     });
     connect(width_, &QSpinBox::valueChanged, this, [&model](int width) {

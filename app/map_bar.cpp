@@ -1,6 +1,5 @@
 #include "app/map_bar.h"
 
-#include <QColorDialog>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMetaObject>
@@ -343,9 +342,8 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
             }
             if (type == MapType::ColorCells) {
                 add(kCellColour, model.grid() != nullptr, [this, &model] {
-                    const QColor chosen = QColorDialog::getColor(Qt::white, this);
-                    if (chosen.isValid()) {
-                        model.setCellColor(colorRefOf(chosen));
+                    if (const auto chosen = askColor(this, model.grid()->cellColor)) {
+                        model.setCellColor(*chosen);
                     }
                 });
                 command(kCellBorders, MapCommand::ToggleGridLines);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QGuiApplication>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -504,9 +503,7 @@ void MapWindow::stepMapBar(bool forward) {
 }
 
 std::optional<gdi::ColorRef> MapWindow::chooseColor(gdi::ColorRef start) {
-    QColorDialog dialog(qColorOf(start), this);
-    if (runDialog(dialog) != QDialog::Accepted) return std::nullopt;
-    return colorRefOf(dialog.currentColor());
+    return askColor(this, start);
 }
 
 void MapWindow::confirmEntry() {

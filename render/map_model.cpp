@@ -236,12 +236,17 @@ void MapModel::traceIsolines() {
     const int traced = runIsolineCommand(grid, *isolines_, options, traceSetLevels);
     if (levelsFileUnread) mapProblem_ = MapProblem::LevelsFileUnread;
     settings.automaticLevels = false;
-    if (traced == 0 && settings.mapType == MapType::ColorIsolines) {
-        // One colour band below, between and above the isolines.
-        grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
-                                               grid_->maxValue());
-        buildColorFill(*grid_);
+    if (traced == 0) bandsFromIsolines();
+}
+
+void MapModel::bandsFromIsolines() {
+    if (settings.mapType != MapType::ColorIsolines || !grid_ || !isolines_ || isolines_->empty()) {
+        return;
     }
+    // One colour band below, between and above the isolines.
+    grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
+                                           grid_->maxValue());
+    buildColorFill(*grid_);
 }
 
 void MapModel::buildFromGridValues(MapType type) {

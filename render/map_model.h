@@ -282,7 +282,8 @@ public:
     bool joinPoints(const PointSet& set);
     // The main set's points become these (a map without a main set gets
     // one, named as new sets are); statistics and size factors are made
-    // again. The grid's values are not recomputed here (reinterpolate).
+    // again, and a polynomial of the set is fitted to them. The grid's values are not recomputed
+    // here (reinterpolate).
     PointSet& replaceMainPoints(const std::vector<DataPoint>& points);
     // Fits a polynomial of the degree to every set of the chain that starts
     // at this one (the set and its derived sets), each in the colour and
@@ -391,6 +392,9 @@ private:
     // The isolines of the grid's values; for "Цветные изолинии" the
     // colour scale takes their levels and the bands are built.
     void traceIsolines();
+    // On a map of colour isolines: the colour scale takes the isolines'
+    // levels and the colour fill is built from them.
+    void bandsFromIsolines();
     // After an edit of the isolines: the colour bands of "Цветные изолинии"
     // follow the levels; the observers are told.
     void isolinesEdited();

@@ -1,5 +1,6 @@
 // Editing the map's objects from the map bar: the main set, point sets,
 // isolines copied into the lines, groups and lines of the object tree.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -139,6 +140,14 @@ PointSet& MapModel::replaceMainPoints(const std::vector<DataPoint>& points) {
     set.computeStatistics();
     set.computeSizeFactors();
     pointTree_->recomputeExtent();
+    // A polynomial fitted to the old points is fitted to the new ones.
+    if (const PolynomialRegression* old = set.regression()) {
+        RegressionSettings again;
+        again.degree = std::max(old->m() - 1, 0);
+        again.color = old->color;
+        again.width = old->width;
+        fitRegression(set, again);
+    }
     notify(kPointsChanged);
     return set;
 }
@@ -259,11 +268,7 @@ bool MapModel::setBandColor(int index, gdi::ColorRef color) {
 }
 
 void MapModel::isolinesEdited() {
-    if (settings.mapType == MapType::ColorIsolines && grid_ && isolines_ && !isolines_->empty()) {
-        grid_->colorScale.setFromIsolineLevels(isolines_->values(), grid_->minValue(),
-                                               grid_->maxValue());
-        buildColorFill(*grid_);
-    }
+    bandsFromIsolines();
     notify(kIsolinesChanged | kColorFillChanged);
 }
 

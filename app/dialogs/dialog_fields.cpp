@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/dialogs/dialog_runner.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 
@@ -68,12 +69,17 @@ gdi::ColorRef colorRefOf(const QColor& color) {
                     static_cast<unsigned>(color.blue()));
 }
 
+std::optional<gdi::ColorRef> askColor(QWidget* parent, gdi::ColorRef start) {
+    QColorDialog dialog(qColorOf(start), parent);
+    if (runDialog(dialog) != QDialog::Accepted) return std::nullopt;
+    return colorRefOf(dialog.currentColor());
+}
+
 ColorButton::ColorButton(const QString& text, gdi::ColorRef color, QWidget* parent)
     : QPushButton(text, parent) {
     setColor(color);
     connect(this, &QPushButton::clicked, this, [this] {
-        const QColor chosen = QColorDialog::getColor(qColorOf(color_), this);
-        if (chosen.isValid()) setColor(colorRefOf(chosen));
+        if (const auto chosen = askColor(this, color_)) setColor(*chosen);
     });
 }
 

@@ -40,6 +40,10 @@ QDialogButtonBox* yesButtons(QDialog& dialog, const QString& cancel = {});
 QColor qColorOf(gdi::ColorRef color);
 gdi::ColorRef colorRefOf(const QColor& color);
 
+// Qt's colour dialog starting at the colour, shown through runDialog (so
+// tests answer it); nothing when cancelled.
+std::optional<gdi::ColorRef> askColor(QWidget* parent, gdi::ColorRef start);
+
 // A button that shows its colour; a click chooses another in Qt's colour
 // dialog.
 class ColorButton final : public QPushButton {

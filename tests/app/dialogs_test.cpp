@@ -57,7 +57,9 @@
 #include "app/overview_window.h"
 #include "data/data_table.h"
 #include "data/font_block.h"
+#include "data/polynomial_regression.h"
 #include "platform/numbers.h"
+#include "platform/progress.h"
 #include "render/axes.h"
 #include "render/map_commands.h"
 #include "render/map_widget.h"
@@ -456,6 +458,11 @@ TEST_F(DialogsTest, TheDataPointsWindowEditsTheMainSet) {
     MapWindow* w = openIsolines(dataPath_);
     ASSERT_NE(w, nullptr);
     MapModel& model = w->view().model();
+    // A line fitted to the points before they are edited.
+    RegressionSettings line;
+    line.degree = 1;
+    line.color = gdi::rgb(0, 0, 255);
+    ASSERT_TRUE(model.fitRegression(*model.mainPoints(), line));
     ASSERT_TRUE(window_->actionFor(MapCommand::PointEditor)->isEnabled());
     window_->actionFor(MapCommand::PointEditor)->trigger();
     DataPointsWindow* points = w->dataPointsWindow();
@@ -538,6 +545,14 @@ TEST_F(DialogsTest, TheDataPointsWindowEditsTheMainSet) {
     EXPECT_NE(model.grid()->values(), before);
     EXPECT_EQ(points->added().size(), 0u);
     EXPECT_EQ(list.rowCount(), 30);
+    // The line is fitted again to the new points, in its colour.
+    const PolynomialRegression* refitted = model.mainPoints()->regression();
+    ASSERT_NE(refitted, nullptr);
+    PolynomialRegression fresh;
+    ASSERT_EQ(fresh.fit(model.mainPoints(), 2, interactiveFeedback()), 0);
+    EXPECT_EQ(refitted->m(), 2);
+    EXPECT_EQ(refitted->coefficients(), fresh.coefficients());
+    EXPECT_EQ(refitted->color, gdi::rgb(0, 0, 255));
 
     // Closing with a point added and not saved asks; No closes unsaved,
     // Cancel keeps the window.

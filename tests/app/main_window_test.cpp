@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <deque>
 #include <filesystem>
 #include <optional>
@@ -464,17 +463,14 @@ TEST_F(MainWindowTest, CrossSectionOpensASecondWindowOfTheDocument) {
 TEST_F(MainWindowTest, BackgroundColourComesFromTheColourDialog) {
     MapWindow* w = openIsolines(dataPath_);
     ASSERT_NE(w, nullptr);
+    // The dialog is answered through the runner, never raced by a timer.
     bool answered = false;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) return;
-        dialog->setCurrentColor(QColor(12, 34, 56));
-        dialog->accept();
+    answerDialogs([&](QDialog& dialog) {
+        auto& colours = dynamic_cast<QColorDialog&>(dialog);
+        colours.setCurrentColor(QColor(12, 34, 56));
         answered = true;
-        timer.stop();
+        return static_cast<int>(QDialog::Accepted);
     });
-    timer.start(10);
     EXPECT_TRUE(w->view().run(MapCommand::BackgroundColor));
     EXPECT_TRUE(answered);
     EXPECT_EQ(w->view().canvas().backgroundColor(), gdi::rgb(12, 34, 56));

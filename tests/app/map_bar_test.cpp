@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -292,6 +293,31 @@ TEST_F(MapBarTest, TheRegressionDialogFitsAndDrawsAPolynomial) {
     EXPECT_EQ(set.regression(), nullptr);
     EXPECT_EQ(magentaPixels(), 0);
     setDialogRunner(nullptr);
+}
+
+// "Цвет блоков..." under "Цветные ячейки" asks the colour dialog, starting
+// at the cells' colour; the grid takes the colour chosen.
+TEST_F(MapBarTest, TheCellColourComesFromTheColourDialog) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    QTreeWidgetItem* maps = node(Node::Maps);
+    QTreeWidgetItem* cells = nullptr;
+    for (int k = 0; k < maps->childCount(); ++k) {
+        if (maps->child(k)->text(0) == QStringLiteral("Цветные ячейки")) cells = maps->child(k);
+    }
+    ASSERT_NE(cells, nullptr);
+    w->view().model().grid()->cellColor = gdi::rgb(1, 2, 3);
+    QColor started;
+    answerDialogs([&](QDialog& dialog) {
+        auto& colours = dynamic_cast<QColorDialog&>(dialog);
+        started = colours.currentColor();
+        colours.setCurrentColor(QColor(200, 100, 50));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    auto menu = bar().menuFor(cells);
+    itemOf(*menu, "Цвет блоков...")->trigger();
+    EXPECT_EQ(started, QColor(1, 2, 3));
+    EXPECT_EQ(w->view().model().grid()->cellColor, gdi::rgb(200, 100, 50));
 }
 
 // "Записать треугольники" under "Сеть треугольников" writes the Delaunay
