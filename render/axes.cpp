@@ -356,20 +356,21 @@ bool AxesLayer::remove(const MapAxis* axis) {
     return false;
 }
 
-namespace {
-
-void collectAxes(const Bush& tree, std::vector<MapAxis>& found) {
+std::vector<const MapAxis*> axesIn(const Bush& tree) {
+    std::vector<const MapAxis*> found;
     for (std::size_t i = 0; i < tree.itemCount(); ++i) {
-        if (const MapAxis* axis = tree.item(i).axis()) found.push_back(*axis);
+        if (const MapAxis* axis = tree.item(i).axis()) found.push_back(axis);
     }
-    for (std::size_t c = 0; c < tree.childCount(); ++c) collectAxes(tree.child(c), found);
+    for (std::size_t c = 0; c < tree.childCount(); ++c) {
+        const std::vector<const MapAxis*> inChild = axesIn(tree.child(c));
+        found.insert(found.end(), inChild.begin(), inChild.end());
+    }
+    return found;
 }
-
-}  // namespace
 
 bool AxesLayer::takeAxesOf(const Bush& tree) {
     std::vector<MapAxis> found;
-    collectAxes(tree, found);
+    for (const MapAxis* axis : axesIn(tree)) found.push_back(*axis);
     if (found.empty()) return false;
     clear();
     for (MapAxis& axis : found) add(std::move(axis));

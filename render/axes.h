@@ -59,6 +59,9 @@ void writeAxisProfile(const MapAxis& axis, std::string_view section);
 // Only the ticks and digits of the position's section ("Предыдущие").
 void readAxisTicks(MapAxis& axis);
 
+// The axes a tree holds, in tree order (its items, then its groups').
+std::vector<const MapAxis*> axesIn(const Bush& tree);
+
 // Places the axis along the side of the map rectangle it belongs to.
 void fitAxis(MapAxis& axis, const WorldRect& map);
 // The room the axis takes beside the map, in pixels: TickLenght + 1 + the

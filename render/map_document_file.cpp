@@ -8,6 +8,7 @@
 #include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
+#include "render/axes.h"
 #include "render/triangle_layer.h"
 
 namespace gridova {
@@ -30,17 +31,6 @@ void writePresence(BinaryWriter& out, bool present) {
     RecordBuffer r;
     r.putPresence(present);
     r.writeRecord(out);
-}
-
-// Whether the tree (or a group in it) holds an axis.
-bool holdsAxes(const Bush& tree) {
-    for (std::size_t i = 0; i < tree.itemCount(); ++i) {
-        if (tree.item(i).axis() != nullptr) return true;
-    }
-    for (std::size_t c = 0; c < tree.childCount(); ++c) {
-        if (holdsAxes(tree.child(c))) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -185,7 +175,7 @@ bool MapDocumentFile::write(const std::string& path, MapModel& model, const MapP
     // 10. The third tree and its links to the point tree: the map's axes,
     // or the tree a document brought that held none.
     const Bush* third =
-        page.axes != nullptr && holdsAxes(*page.axes) ? page.axes : model.thirdTree_.get();
+        page.axes != nullptr && !axesIn(*page.axes).empty() ? page.axes : model.thirdTree_.get();
     writePresence(out, third != nullptr);
     if (third != nullptr) {
         third->writeSection(out);
