@@ -313,6 +313,12 @@ public:
     // the new colours (its outlines stay). False for an index outside the
     // scale.
     bool setBandColor(int index, gdi::ColorRef color);
+    // The colour-scale dialog's OK: the grid's scale takes the edited one
+    // (kept in the profile). With new boundaries, a map of isolines is
+    // traced again at every boundary above the lowest and its colour
+    // bands follow the scale; with new colours only, the bands take them.
+    // False without a grid.
+    bool applyColorScale(const ColorScale& edited);
     // The isoline list's commands. Each traces on the grid's values (a
     // grid without values is interpolated first) and, on a map of colour
     // isolines, gives the colour scale the new levels and builds the bands

@@ -267,6 +267,41 @@ bool MapModel::setBandColor(int index, gdi::ColorRef color) {
     return true;
 }
 
+bool MapModel::applyColorScale(const ColorScale& edited) {
+    if (!grid_) return false;
+    ColorScale& scale = grid_->colorScale;
+    scale.copyFrom(edited);
+    const std::int32_t changed = scale.changed;
+    scale.changed = 0;
+    scale.writeProfile();
+    unsigned what = kGridChanged;
+    const bool traced = isolines_ != nullptr || settings.mapType == MapType::Isolines ||
+                        settings.mapType == MapType::ColorIsolines;
+    if ((changed & ColorScale::kChangedBoundaries) != 0 && traced && gridWithValues(*this)) {
+        // One isoline at every boundary above the lowest, in the look of
+        // the isolines they replace.
+        auto set = std::make_unique<IsolineSet>();
+        const std::vector<double>& b = scale.boundaries();
+        set->levels.assign(b.begin() + 1, b.end());
+        traceSetLevels(*grid_, *set);
+        if (isolines_) {
+            set->copyFormatsFrom(*isolines_);
+            set->show = isolines_->show;
+        }
+        isolines_ = std::move(set);
+        if (colorFill_ || settings.mapType == MapType::ColorIsolines) {
+            colorFill_ = buildBands(*grid_);
+            bandOutlines_.reset();
+        }
+        what |= kIsolinesChanged | kColorFillChanged;
+    } else if (changed != 0 && colorFill_) {
+        colorFill_ = buildBands(*grid_);
+        what |= kColorFillChanged;
+    }
+    notify(what);
+    return true;
+}
+
 void MapModel::isolinesEdited() {
     bandsFromIsolines();
     notify(kIsolinesChanged | kColorFillChanged);

@@ -82,6 +82,10 @@ gdi::LogFont FontDialog::font() const {
     return f;
 }
 
+void FontDialog::setSampleText(const QString& text) { sample_->setText(text); }
+
+void FontDialog::hideColor() { color_->hide(); }
+
 gdi::ColorRef FontDialog::color() const { return color_->color(); }
 
 void FontDialog::showSample() {

@@ -32,6 +32,12 @@ public:
     ColorButton* colorButton() const { return color_; }
     QLabel* sample() const { return sample_; }
 
+    // The sample shows this text (the colour scale shows a number); the
+    // colour button goes where the text's colour is not the font's to
+    // choose.
+    void setSampleText(const QString& text);
+    void hideColor();
+
     // The font of the fields (the rest of the starting font kept).
     gdi::LogFont font() const;
     gdi::ColorRef color() const;

@@ -5,6 +5,7 @@
 
 #include "app/dialogs/background_color_dialog.h"
 #include "app/dialogs/badge_dialog.h"
+#include "app/dialogs/color_scale_dialog.h"
 #include "app/dialogs/grid_dialog.h"
 #include "app/dialogs/grid_size_dialog.h"
 #include "app/dialogs/isoline_list_dialog.h"
@@ -24,6 +25,7 @@ const std::array kDialogs{
     std::pair{MapCommand::IsolineList, &runIsolineListDialog},
     std::pair{MapCommand::BadgeFormat, &runBadgeDialog},
     std::pair{MapCommand::Title, &runTitleDialog},
+    std::pair{MapCommand::ColorScale, &runColorScaleDialog},
     std::pair{MapCommand::Interpolation, &runMethodDialog},
     std::pair{MapCommand::SolverSettings, &runSolverDialog},
 };

@@ -36,6 +36,7 @@
 #include "app/coordinate_window.h"
 #include "app/data_points_window.h"
 #include "app/dialogs/badge_dialog.h"
+#include "app/dialogs/color_scale_dialog.h"
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/font_dialog.h"
 #include "app/dialogs/grid_dialog.h"
@@ -172,7 +173,14 @@ std::vector<CommandCase> commandCases() {
          [](MapWindow& w) { return flag(w.view().scaleBar->visible()); }},
         {C::MirrorPoints, P::Objects,
          [=](MapWindow& w) { return std::to_string(model(w).mainPoints()->points()[0].y); }},
-        {C::ColorScale, P::Format, nullptr},
+        {C::ColorScale, P::Format,
+         [=](MapWindow& w) { return std::to_string(model(w).grid()->colorScale.count()); },
+         [](MapWindow&, ScriptedChooser&) {
+             answerDialogs([](QDialog& dialog) {
+                 dynamic_cast<ColorScaleDialog&>(dialog).countBox()->setValue(6);
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
         {C::LockAspectRatio, P::Format, [](MapWindow& w) { return flag(w.view().aspectRatio); }},
         {C::ToggleConnectPoints, P::Format,
          [=](MapWindow& w) { return flag(model(w).settings.connectPoints != 0); }},

@@ -485,7 +485,8 @@ public:
 };
 
 // A left double click opens the dialog of what it hits: a badge of the main
-// set its look, the title the title dialog, anywhere else the isoline list.
+// set its look, the title the title dialog, the colour bar off its bands
+// the scale's dialog, anywhere else the isoline list.
 TEST_F(MapViewTest, ADoubleClickOpensTheDialogOfWhatItHits) {
     FakeWindow window({640, 480});
     CVexaView view;
@@ -495,7 +496,13 @@ TEST_F(MapViewTest, ADoubleClickOpensTheDialogOfWhatItHits) {
     view.model().addPointSet(fixturePoints());
     ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);
     view.setTitle(MapTitle::fromHeaderLines({"Карта изолиний", "Участок 7"}));
+    ColorScale& scale = view.model().grid()->colorScale;
+    scale.visible = 1;
     view.paint();
+    // The bar's labels: on the bar, off its bands.
+    const DRect& bar = scale.barRect;
+    const gdi::Point labels =
+        view.canvas().toDevice(bar.maxX - 0.05 * (bar.maxX - bar.minX), (bar.minY + bar.maxY) / 2);
     const DataPoint& p = view.model().mainPoints()->points().front();
     const gdi::Point badge = view.canvas().toDevice(p.x, p.y);
     ASSERT_NE(view.title, nullptr);
@@ -511,6 +518,7 @@ TEST_F(MapViewTest, ADoubleClickOpensTheDialogOfWhatItHits) {
          {(title.left + title.right) / 2, (title.top + title.bottom) / 2},
          MapCommand::Title},
         {"the map elsewhere", {badge.x + 40, badge.y - 40}, MapCommand::IsolineList},
+        {"the colour bar between its bands", labels, MapCommand::ColorScale},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
