@@ -11,8 +11,10 @@
 
 #include "app/dialogs/axis_dialog.h"
 #include "app/dialogs/dialog_fields.h"
+#include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/filter_dialog.h"
 #include "app/dialogs/isoline_list_dialog.h"
+#include "app/dialogs/line_dialog.h"
 #include "app/dialogs/regression_dialog.h"
 #include "app/map_window.h"
 #include "app/ui_text.h"
@@ -94,6 +96,31 @@ constexpr int kImport = 351;         // "Импортировать линии..
 constexpr int kAssignValue = 515;    // "Присвоить значение..."
 constexpr int kAddAxis = 432;        // "Добавить ось..."
 constexpr int kAxesAsDefault = 343;  // "Установить по умолчанию"
+
+// Every line of the group and of its children.
+void collectLines(Bush& group, std::vector<Line*>& out) {
+    for (std::size_t i = 0; i < group.itemCount(); ++i) {
+        if (Line* line = group.item(i).line()) out.push_back(line);
+    }
+    for (std::size_t i = 0; i < group.childCount(); ++i) collectLines(group.child(i), out);
+}
+
+std::vector<Line*> linesOf(Bush& group) {
+    std::vector<Line*> lines;
+    collectLines(group, lines);
+    return lines;
+}
+
+// "Присвоить значение...": the line's value, asked.
+bool assignValueAsked(QWidget* parent, MapModel& model, Line& line) {
+    IsolineValueDialog dialog(QStringLiteral("Присвоить значение"), line.value, parent);
+    if (runDialog(dialog) != QDialog::Accepted) return false;
+    const std::optional<double> value = dialog.level();
+    if (!value) return false;
+    line.value = *value;
+    model.notify(kLinesChanged);
+    return true;
+}
 
 template <typename T>
 T* objectOf(const QTreeWidgetItem* item) {
@@ -430,7 +457,9 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
             break;
         case Node::Lines: {
             Bush* group = objectOf<Bush>(item);
-            add(kChangeLook, false, nullptr);
+            Bush& lines = group != nullptr ? *group : model.objectTree();
+            add(kChangeLook, !linesOf(lines).empty(),
+                [this, &view, &lines] { runLineDialog(this, view, linesOf(lines)); });
             command(kDrawLine, MapCommand::DrawLine);
             add(kAddLine, false, nullptr);
             add(kAddGroup, true, [&model, group] {
@@ -446,10 +475,12 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
         }
         case Node::Line: {
             BushItem* line = objectOf<BushItem>(item);
-            add(kChangeLook, false, nullptr);
+            add(kChangeLook, true,
+                [this, &view, line] { runLineDialog(this, view, {line->line()}); });
             add(kDelete, true, [&model, line] { model.removeLine(line); });
             add(kSave, true, [window, line] { window->saveLine(*line->line()); });
-            add(kAssignValue, false, nullptr);
+            add(kAssignValue, true,
+                [this, &model, line] { assignValueAsked(this, model, *line->line()); });
             break;
         }
         case Node::Axis: {
@@ -489,12 +520,15 @@ void MapBar::contextMenu(const QPoint& at) {
 
 void MapBar::activate(QTreeWidgetItem* item) {
     if (item == nullptr || window_ == nullptr) return;
-    // A map type is drawn and a point set made the main set (the first
-    // items of their menus); the other objects open their dialogs.
+    // A map type is drawn, a point set made the main set, a line or an
+    // axis opens its look (the first items of their menus); the other
+    // objects open their dialogs.
     std::optional<MapCommand> command;
     switch (kindOf(item)) {
         case Node::MapType:
-        case Node::PointSet: {
+        case Node::PointSet:
+        case Node::Line:
+        case Node::Axis: {
             const std::unique_ptr<QMenu> menu = menuFor(item);
             QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().front();
             if (first != nullptr && first->isEnabled()) first->trigger();

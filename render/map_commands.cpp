@@ -122,6 +122,9 @@ struct MapCommandActions {
             LineDefaults defaults;
             defaults.read();
             defaults.applyTo(*line);
+            // Named as the line dialog last named a line.
+            if (!v.model().kept.defaultLineName.empty())
+                line->name = v.model().kept.defaultLineName;
             v.model().addLine(std::move(*line));
         }
         v.markChanged();

@@ -35,12 +35,14 @@ protected:
     // The plane as a map of colour isolines ("-m 2").
     MapWindow* openColorIsolines() {
         StartupOptions options;
-        options.file = dataPath_;
+        // A file of its own: a map of a file already open is that map.
+        options.file = writeFile("scale" + std::to_string(opened_++) + ".dat", planeText());
         options.mapType = 2;
         EXPECT_EQ(window_->openStartupFile(options), kExitDone);
         settle();
         return window_->activeMapWindow();
     }
+    int opened_ = 0;
     static const ColorScale& scaleOf(MapWindow* w) { return w->view().model().grid()->colorScale; }
     static std::vector<double> levelsOf(MapWindow* w) {
         const IsolineSet* set = w->view().model().isolines();
