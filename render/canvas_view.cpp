@@ -57,6 +57,26 @@ void PrintSetup::writeProfile() const {
     writeProfileDouble(kSection, "UnitCoef", unitCoef);
 }
 
+void MultiPageSettings::readProfile() {
+    readProfileInt(kSection, "Active", active);
+    readProfileInt(kSection, "HorizontalCount", horizontalCount);
+    readProfileInt(kSection, "VerticalCount", verticalCount);
+    readProfileDouble(kSection, "ScaleLeftMargin", leftOverlap);
+    readProfileDouble(kSection, "ScaleRightMargin", rightOverlap);
+    readProfileDouble(kSection, "ScaleTopMargin", topOverlap);
+    readProfileDouble(kSection, "ScaleBottomMargin", bottomOverlap);
+}
+
+void MultiPageSettings::writeProfile() const {
+    writeProfileInt(kSection, "Active", active);
+    writeProfileInt(kSection, "HorizontalCount", horizontalCount);
+    writeProfileInt(kSection, "VerticalCount", verticalCount);
+    writeProfileDouble(kSection, "ScaleLeftMargin", leftOverlap);
+    writeProfileDouble(kSection, "ScaleRightMargin", rightOverlap);
+    writeProfileDouble(kSection, "ScaleTopMargin", topOverlap);
+    writeProfileDouble(kSection, "ScaleBottomMargin", bottomOverlap);
+}
+
 // --- Paper formats ---------------------------------------------------------------------
 
 const std::array<PaperFormat, kPaperFormatCount>& paperFormats() {
@@ -141,6 +161,7 @@ void CanvasView::readViewInt(std::string_view key, std::int32_t& value) const {
 
 void CanvasView::readProfile() {
     printSetup.readProfile();
+    multiPage.readProfile();
     readViewInt("AspectRatio", aspectRatio);
     readViewInt("MarginPixelLeft", pixelMargins[0]);
     readViewInt("MarginPixelTop", pixelMargins[1]);

@@ -58,6 +58,27 @@ struct PrintSetup {
     void writeProfile() const;
 };
 
+// Printing over several pages ("MultiPage Print" profile section): a
+// number of tiles across and down, and the overlaps of the tiles as
+// fractions of the map's width and height (used by printing by counts and
+// by scale).
+struct MultiPageSettings {
+    static constexpr const char* kSection = "MultiPage Print";
+    static constexpr std::int32_t kMaxCount = 10;  // tiles each way the dialog offers
+
+    std::int32_t active = 0;  // printing by counts
+    std::int32_t horizontalCount = 1;
+    std::int32_t verticalCount = 1;
+    double leftOverlap = 0;  // "ScaleLeftMargin"
+    double rightOverlap = 0;
+    double topOverlap = 0;
+    double bottomOverlap = 0;
+
+    void readProfile();
+    void writeProfile() const;
+    friend bool operator==(const MultiPageSettings&, const MultiPageSettings&) = default;
+};
+
 // The page formats of the map-size dialog.
 struct PaperFormat {
     std::int32_t number = 0;
@@ -139,6 +160,7 @@ public:
     std::array<std::int32_t, 4> pixelMargins{kDefaultPixelMargin, kDefaultPixelMargin,
                                              kDefaultPixelMargin, kDefaultPixelMargin};
     PrintSetup printSetup;
+    MultiPageSettings multiPage;
 
     // "Lock aspect ratio": toggles and writes the key.
     void toggleAspectRatio();

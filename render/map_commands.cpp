@@ -202,7 +202,7 @@ constexpr std::array kCommands = {
     MapCommandEntry{C::DrawLine, A::drawLineState, A::drawLine},
     MapCommandEntry{C::ToggleScaleBar, A::scaleBarState, A::toggleScaleBar},
     MapCommandEntry{C::MirrorPoints, A::mirrorState, A::mirrorPoints},
-    MapCommandEntry{C::ColorScale, nullptr, nullptr},
+    MapCommandEntry{C::ColorScale, A::needsGrid, nullptr},
     MapCommandEntry{C::LockAspectRatio, A::aspectRatioState, A::lockAspectRatio},
     MapCommandEntry{C::ToggleConnectPoints, A::connectPointsState, A::toggleConnectPoints},
     MapCommandEntry{C::CopyToClipboard, nullptr, A::copyToClipboard},

@@ -9,6 +9,7 @@
 #include "app/dialogs/grid_dialog.h"
 #include "app/dialogs/grid_size_dialog.h"
 #include "app/dialogs/isoline_list_dialog.h"
+#include "app/dialogs/map_size_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
 #include "app/dialogs/solver_dialog.h"
@@ -26,6 +27,7 @@ const std::array kDialogs{
     std::pair{MapCommand::BadgeFormat, &runBadgeDialog},
     std::pair{MapCommand::Title, &runTitleDialog},
     std::pair{MapCommand::ColorScale, &runColorScaleDialog},
+    std::pair{MapCommand::MapSize, &runMapSizeDialog},
     std::pair{MapCommand::Interpolation, &runMethodDialog},
     std::pair{MapCommand::SolverSettings, &runSolverDialog},
 };

@@ -46,6 +46,7 @@
 #include "app/dialogs/isoline_format_dialog.h"
 #include "app/dialogs/isoline_list_dialog.h"
 #include "app/dialogs/kriging_dialog.h"
+#include "app/dialogs/map_size_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
 #include "app/dialogs/solver_dialog.h"
@@ -198,7 +199,19 @@ std::vector<CommandCase> commandCases() {
         {C::SavePicture, P::File,
          [](MapWindow&) { return flag(fs::exists(inTestDir("menu.png"))); },
          [](MapWindow&, ScriptedChooser& chooser) { chooser.paths = {inTestDir("menu.png")}; }},
-        {C::MapSize, P::File, nullptr},
+        {C::MapSize, P::File,
+         [](MapWindow& w) {
+             const gdi::Size page = w.view().canvas().pageSize();
+             return std::to_string(page.cx) + "x" + std::to_string(page.cy);
+         },
+         [](MapWindow&, ScriptedChooser&) {
+             answerDialogs([](QDialog& dialog) {
+                 auto& d = dynamic_cast<MapSizeDialog&>(dialog);
+                 d.formatList()->setCurrentIndex(0);
+                 d.widthEdit()->setText(QStringLiteral("500"));
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
         {C::WriteGridText, P::File, nullptr},
         {C::WriteGridGrd, P::File,
          [](MapWindow&) {
