@@ -16,6 +16,7 @@
 #include "app/dialogs/isoline_list_dialog.h"
 #include "app/dialogs/line_dialog.h"
 #include "app/dialogs/regression_dialog.h"
+#include "app/dialogs/text_dialog.h"
 #include "app/map_window.h"
 #include "app/ui_text.h"
 #include "platform/messages.h"
@@ -91,6 +92,7 @@ constexpr int kDigitize = 383;       // "Оцифровать"
 constexpr int kDrawLine = 372;       // "Нарисовать линию"
 constexpr int kAddLine = 373;        // "Добавить линию"
 constexpr int kAddGroup = 366;       // "Добавить группу"
+constexpr int kAddText = 9182;       // "Добавить текст..."
 constexpr int kSave = 43;            // "Cохранить..."
 constexpr int kImport = 351;         // "Импортировать линии..."
 constexpr int kAssignValue = 515;    // "Присвоить значение..."
@@ -147,9 +149,13 @@ void addGroupNodes(QTreeWidget* tree, QTreeWidgetItem* node, Bush& group) {
     }
     for (std::size_t i = 0; i < group.itemCount(); ++i) {
         BushItem& item = group.item(i);
-        if (item.line() == nullptr) continue;
-        addNode(tree, node, QString::fromStdString(item.name().value_or("")), MapBar::Node::Line,
-                &item);
+        if (item.line() != nullptr) {
+            addNode(tree, node, QString::fromStdString(item.name().value_or("")),
+                    MapBar::Node::Line, &item);
+        } else if (const MapText* text = item.text()) {
+            addNode(tree, node, QString::fromStdString(text->text.value_or("")), MapBar::Node::Text,
+                    &item);
+        }
     }
 }
 
@@ -461,10 +467,12 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
             add(kChangeLook, !linesOf(lines).empty(),
                 [this, &view, &lines] { runLineDialog(this, view, linesOf(lines)); });
             command(kDrawLine, MapCommand::DrawLine);
-            add(kAddLine, false, nullptr);
+            add(kAddLine, window->commandState(MapCommand::DrawLine).enabled && !view.lineDrawing(),
+                [&view, &lines] { view.drawLineInto(lines); });
             add(kAddGroup, true, [&model, group] {
                 model.addGroup(group != nullptr ? *group : model.objectTree());
             });
+            add(kAddText, true, [this, &view, &lines] { addTextAsked(this, view, lines); });
             add(kSave, group != nullptr, [window, group] { window->saveLines(*group); });
             add(kImport, true, [window, group] {
                 window->importLines(group != nullptr ? *group
@@ -477,10 +485,16 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
             BushItem* line = objectOf<BushItem>(item);
             add(kChangeLook, true,
                 [this, &view, line] { runLineDialog(this, view, {line->line()}); });
-            add(kDelete, true, [&model, line] { model.removeLine(line); });
+            add(kDelete, true, [&model, line] { model.removeItem(line); });
             add(kSave, true, [window, line] { window->saveLine(*line->line()); });
             add(kAssignValue, true,
                 [this, &model, line] { assignValueAsked(this, model, *line->line()); });
+            break;
+        }
+        case Node::Text: {
+            BushItem* text = objectOf<BushItem>(item);
+            add(kChangeLook, true, [this, &view, text] { editTextAsked(this, view, *text); });
+            add(kDelete, true, [&model, text] { model.removeItem(text); });
             break;
         }
         case Node::Axis: {
@@ -528,6 +542,7 @@ void MapBar::activate(QTreeWidgetItem* item) {
         case Node::MapType:
         case Node::PointSet:
         case Node::Line:
+        case Node::Text:
         case Node::Axis: {
             const std::unique_ptr<QMenu> menu = menuFor(item);
             QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().front();

@@ -47,6 +47,7 @@ public:
         Line,
         PointPolygons,  // the polygons around the data points, under the grid
         Axis,           // one axis, under "Оси"
+        Text,           // a free text, in its group under "Линии"
     };
     static constexpr const char* kSection = "Map Bar";
     static constexpr int kDockTop = 59419;

@@ -16,6 +16,7 @@
 #include "app/dialogs/levels_dialog.h"
 #include "app/dialogs/map_dialogs.h"
 #include "app/dialogs/method_editor.h"
+#include "app/dialogs/text_dialog.h"
 #include "app/large_grid_progress.h"
 #include "app/main_window.h"
 #include "app/map_bar.h"
@@ -497,6 +498,8 @@ void MapWindow::selectLine(CVexaView&, BushItem& line) {
     // The map bar shows this map once the main window has made it active.
     if (main_ != nullptr && main_->activeMapWindow() == this) main_->mapBar()->selectLine(line);
 }
+
+void MapWindow::editText(CVexaView& view, BushItem& text) { editTextAsked(this, view, text); }
 
 void MapWindow::stepMapBar(bool forward) {
     if (main_ != nullptr && main_->activeMapWindow() == this) main_->mapBar()->step(forward);

@@ -122,6 +122,7 @@ public:
     bool openDialog(MapCommand command, CVexaView& view) override;
     bool openCrossSection(CVexaView& from, CrossSection section) override;
     void selectLine(CVexaView& view, BushItem& line) override;
+    void editText(CVexaView& view, BushItem& text) override;
     void closeCoordinateWindow() override;
     void stepMapBar(bool forward) override;
     void confirmEntry() override;

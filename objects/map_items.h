@@ -71,7 +71,12 @@ struct MapText {
     gdi::ColorRef color = 0;
     // The box the text was last drawn in, device pixels.
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-    double place[3] = {0, 0, 0};  // world placement values, kept as read
+    // World placement: a free text put on the map by the user has its
+    // top-left corner at the world point (place[0], place[1]) and place[2]
+    // = kWorldPlaced; other texts keep their device box.
+    double place[3] = {0, 0, 0};
+    static constexpr double kWorldPlaced = 1.0;
+    bool worldPlaced() const { return place[2] == kWorldPlaced; }
 
     // The "TX01" section: a record (left, top, right, bottom, the text's
     // length in bytes, colour, the three placement values, presence of the

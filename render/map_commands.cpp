@@ -110,6 +110,7 @@ struct MapCommandActions {
     static bool drawLine(CVexaView& v) {
         if (!v.lineDrawing_) {
             v.lineDrawing_ = true;
+            v.lineGroup_ = nullptr;
             v.snap_.reset();
             v.startLineInput();
             if (v.host_ != nullptr) v.host_->openDialog(MapCommand::DrawLine, v);
@@ -123,10 +124,12 @@ struct MapCommandActions {
             defaults.read();
             defaults.applyTo(*line);
             // Named as the line dialog last named a line.
-            if (!v.model().kept.defaultLineName.empty())
+            if (!v.model().kept.defaultLineName.empty()) {
                 line->name = v.model().kept.defaultLineName;
-            v.model().addLine(std::move(*line));
+            }
+            v.model().addLineTo(v.lineGroup_, std::move(*line));
         }
+        v.lineGroup_ = nullptr;
         v.markChanged();
         return true;
     }
@@ -242,6 +245,12 @@ const MapCommandEntry& mapCommand(MapCommand id) { return kCommands[static_cast<
 CommandState CVexaView::state(MapCommand command) const {
     const MapCommandEntry& entry = mapCommand(command);
     return entry.state != nullptr ? entry.state(*this) : CommandState{};
+}
+
+void CVexaView::drawLineInto(const Bush& group) {
+    if (lineDrawing_) return;  // the line being drawn keeps its group
+    run(MapCommand::DrawLine);
+    if (lineDrawing_) lineGroup_ = &group;
 }
 
 bool CVexaView::run(MapCommand command) {

@@ -182,6 +182,9 @@ public:
     void setObjectTree(std::unique_ptr<Bush> tree);
     // A single line becomes the only item of a new child group of the tree.
     BushItem& addLine(Line line);
+    // The line joins the group when it is still part of the tree, else it
+    // is added as addLine adds it.
+    BushItem& addLineTo(const Bush* group, Line line);
     // The title above the map; none when the map has no title.
     MapTitle* title() { return title_.get(); }
     const MapTitle* title() const { return title_.get(); }
@@ -345,8 +348,10 @@ public:
     // A group of the object tree goes with what it holds (the tree itself
     // when it is the group).
     bool removeGroup(const Bush* group);
-    // A line of the object tree goes.
-    bool removeLine(const BushItem* line);
+    // A line or a text of the object tree goes.
+    bool removeItem(const BushItem* item);
+    // A free text joins the group of the object tree.
+    BushItem& addText(Bush& group, MapText text);
 
     // --- Cross-section --------------------------------------------------------------
     // The cross-section along the polyline; nothing with fewer than 2

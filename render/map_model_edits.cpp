@@ -413,12 +413,28 @@ bool MapModel::removeGroup(const Bush* group) {
     return true;
 }
 
-bool MapModel::removeLine(const BushItem* line) {
-    if (!objectTree_ || line == nullptr || line->line() == nullptr) return false;
-    Bush* holder = holderOf(*objectTree_, line);
-    if (holder == nullptr || !holder->removeItem(line)) return false;
+bool MapModel::removeItem(const BushItem* item) {
+    if (!objectTree_ || item == nullptr || (item->line() == nullptr && item->text() == nullptr)) {
+        return false;
+    }
+    Bush* holder = holderOf(*objectTree_, item);
+    if (holder == nullptr || !holder->removeItem(item)) return false;
     notify(kLinesChanged);
     return true;
+}
+
+BushItem& MapModel::addLineTo(const Bush* group, Line line) {
+    if (group == nullptr || !objectTree_ || !holds(*objectTree_, group)) {
+        return addLine(std::move(line));
+    }
+    // The tree holds the group, so it may be changed through it.
+    return const_cast<Bush*>(group)->addItem(BushItem(std::move(line)));
+}
+
+BushItem& MapModel::addText(Bush& group, MapText text) {
+    BushItem& added = group.addItem(BushItem(std::move(text)));
+    notify(kLinesChanged);
+    return added;
 }
 
 }  // namespace gridova

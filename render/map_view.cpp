@@ -284,11 +284,30 @@ void CVexaView::drawMap() {
     }
 }
 
-void CVexaView::drawTreeTexts(DrawingCanvas& c, Bush& group) {
-    // Free texts keep their place on the window: drawn with their top-left
-    // corner where they were put.
+BushItem* CVexaView::textAt(Bush& group, gdi::Point p) {
+    // As last drawn: the text's box.
     for (std::size_t i = 0; i < group.itemCount(); ++i) {
-        if (MapText* t = group.item(i).text()) drawMapText(c, *t, {t->left, t->top});
+        const MapText* t = group.item(i).text();
+        if (t != nullptr && p.x >= t->left && p.x <= t->right && p.y >= t->top &&
+            p.y <= t->bottom) {
+            return &group.item(i);
+        }
+    }
+    for (std::size_t i = 0; i < group.childCount(); ++i) {
+        if (BushItem* found = textAt(group.child(i), p)) return found;
+    }
+    return nullptr;
+}
+
+void CVexaView::drawTreeTexts(DrawingCanvas& c, Bush& group) {
+    // Free texts put on the map follow it: their top-left corner is at
+    // their world point. Others keep their place on the window.
+    for (std::size_t i = 0; i < group.itemCount(); ++i) {
+        MapText* t = group.item(i).text();
+        if (t == nullptr) continue;
+        const gdi::Point at =
+            t->worldPlaced() ? c.toDevice(t->place[0], t->place[1]) : gdi::Point{t->left, t->top};
+        drawMapText(c, *t, at);
     }
     for (std::size_t i = 0; i < group.childCount(); ++i) drawTreeTexts(c, group.child(i));
 }
@@ -534,6 +553,10 @@ void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
         return;
     }
     if (model_.objectTreeIfAny()) {
+        if (BushItem* text = textAt(*model_.objectTreeIfAny(), p)) {
+            host_->editText(*this, *text);
+            return;
+        }
         if (const auto hit = model_.objectTreeIfAny()->hitTestLines(x, y, pickX_, pickY_)) {
             host_->selectLine(*this, *hit->item);
             return;

@@ -129,6 +129,8 @@ public:
     virtual bool openCrossSection(CVexaView& from, CrossSection section) = 0;
     // A line of the object tree was double-clicked (the map bar takes it).
     virtual void selectLine(CVexaView& view, BushItem& line) = 0;
+    // A free text of the object tree was double-clicked: its dialog.
+    virtual void editText(CVexaView& /*view*/, BushItem& /*text*/) {}
     // Closes the coordinate window of line drawing when it is open.
     virtual void closeCoordinateWindow() = 0;
     // Space and Backspace: the map bar's next or previous item.
@@ -281,6 +283,9 @@ public:
     // Enter confirms the coordinate entry while a line is being entered.
     void keyEnter();
     bool lineDrawing() const { return lineDrawing_; }
+    // "Добавить линию": starts drawing a line that will join the group
+    // (not a new group of its own).
+    void drawLineInto(const Bush& group);
     // Snapping of drawn lines to the lines of the object tree.
     LineSnapTool& lineSnapping() { return snap_; }
 
@@ -356,6 +361,8 @@ private:
     void drawPoints();
     void drawFrame();
     static void drawTreeTexts(DrawingCanvas& canvas, Bush& group);
+    // The free text of the tree whose box (as last drawn) holds the point.
+    static BushItem* textAt(Bush& group, gdi::Point p);
     void recomputePickTolerance();
 
     MapViewHost* host_ = nullptr;
@@ -373,7 +380,8 @@ private:
     gdi::Rect mapRect_;  // the map's device rectangle of the last drawing
     double pickX_ = 0, pickY_ = 0;
     bool lineDrawing_ = false;
-    bool drawingOverview_ = false;  // a drawing of the whole map for the overview
+    const Bush* lineGroup_ = nullptr;  // the group the line being drawn joins
+    bool drawingOverview_ = false;     // a drawing of the whole map for the overview
     bool borderDrawing_ = false;
 };
 

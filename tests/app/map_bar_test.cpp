@@ -140,8 +140,8 @@ TEST_F(MapBarTest, EachNodeHasItsMenu) {
           "(Копировать цветные изолинии в Линии)", "Удалить"}},
         {Node::Background, {"(Изменить вид..)", "(Загрузить...)", "(Удалить)", "(Оцифровать)"}},
         {Node::Lines,
-         {"(Изменить вид..)", "Нарисовать линию", "(Добавить линию)", "Добавить группу",
-          "(Cохранить...)", "Импортировать линии...", "(Удалить)"}},
+         {"(Изменить вид..)", "Нарисовать линию", "Добавить линию", "Добавить группу",
+          "Добавить текст...", "(Cохранить...)", "Импортировать линии...", "(Удалить)"}},
         {Node::Axes, {"Добавить ось...", "(Удалить)", "(Установить по умолчанию)"}},
         {Node::Root, {}},
     };
@@ -473,6 +473,38 @@ TEST_F(MapBarTest, ALineOfTheMapIsSelectedInTheBar) {
     QTreeWidgetItem* current = bar().tree()->currentItem();
     ASSERT_NE(current, nullptr);
     EXPECT_EQ(MapBar::kindOf(current), Node::Line);
+}
+
+// "Добавить линию" on a group: the line drawn next joins that group
+// instead of a new group of its own.
+TEST_F(MapBarTest, AddedLinesJoinTheirGroup) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    MapModel& model = w->view().model();
+    Bush& group = *model.addGroup(model.objectTree());
+    w->view().markChanged();
+    QTreeWidgetItem* groupNode = node(Node::Lines)->child(0);
+    ASSERT_EQ(MapBar::kindOf(groupNode), Node::Lines);
+    auto menu = bar().menuFor(groupNode);
+    itemOf(*menu, "Добавить линию")->trigger();
+    ASSERT_TRUE(w->view().lineDrawing());
+    const gdi::Rect map = w->view().mapRect();
+    QTest::mouseClick(&w->mapWidget(), Qt::LeftButton, {}, QPoint(map.left + 20, map.top + 20));
+    QTest::mouseClick(&w->mapWidget(), Qt::LeftButton, {}, QPoint(map.left + 90, map.top + 60));
+    settle();
+    ASSERT_TRUE(w->view().run(MapCommand::DrawLine));
+    EXPECT_EQ(model.objectTree().childCount(), 1u);
+    ASSERT_EQ(group.itemCount(), 1u);
+    EXPECT_EQ(group.item(0).line()->size(), 2u);
+
+    // The next line drawn with the ordinary command makes its own group.
+    ASSERT_TRUE(w->view().run(MapCommand::DrawLine));
+    QTest::mouseClick(&w->mapWidget(), Qt::LeftButton, {}, QPoint(map.left + 30, map.top + 30));
+    QTest::mouseClick(&w->mapWidget(), Qt::LeftButton, {}, QPoint(map.left + 80, map.top + 90));
+    settle();
+    ASSERT_TRUE(w->view().run(MapCommand::DrawLine));
+    EXPECT_EQ(model.objectTree().childCount(), 2u);
+    EXPECT_EQ(group.itemCount(), 1u);
 }
 
 // Where the bar docks and whether it shows come from the profile, and the

@@ -212,6 +212,75 @@ TEST_F(DocumentTest, EveryDialogsSettingsSurviveTheDocument) {
     EXPECT_EQ(testing::readFile(second), testing::readFile(first));
 }
 
+// A map with every kind of decoration: custom levels, a custom colour
+// scale, styled lines, a free text put on the map, an axis and a title.
+// Read back and saved again it gives the same bytes, and it draws the same
+// picture. (The digits of the bar's labels are the profile's: the scale's
+// section has no place for them.)
+TEST_F(DocumentTest, ADecoratedMapSurvivesTheDocument) {
+    CVexaDoc doc;
+    auto view = fixtureMap(doc);
+    MapModel& model = view->model();
+    ASSERT_EQ(view->applyMapType(MapType::ColorIsolines), 0);
+    ASSERT_TRUE(model.insertIsoline(33.25));
+    ColorScale scale;
+    scale.copyFrom(model.grid()->colorScale);
+    scale.setEndColors(gdi::rgb(0, 40, 200), gdi::rgb(230, 20, 10));
+    scale.location = 0;
+    scale.upDown = 1;
+    scale.visible = 1;
+    scale.changed = ColorScale::kChangedColors | ColorScale::kChangedLook;
+    ASSERT_TRUE(model.applyColorScale(scale));
+    Line& line = *model.objectTree().child(0).item(0).line();
+    line.name = "Дорога";
+    line.style.colorLine = static_cast<std::int32_t>(gdi::rgb(120, 60, 0));
+    line.style.widthLine = 3;
+    line.style.penStyle = 1;
+    Line pond({{20, 20}, {40, 20}, {40, 35}, {20, 35}, {20, 20}});
+    pond.style.typeDraw = LineStyle::kFilledHatched;
+    pond.style.fillColor = static_cast<std::int32_t>(gdi::rgb(180, 220, 255));
+    pond.style.hatch = 5;
+    model.addLine(std::move(pond));
+    MapText label;
+    label.text = "Скв. 12";
+    label.font = gdi::LogFont::pointFont("Arial", 100);
+    label.color = gdi::rgb(0, 90, 0);
+    label.place[0] = 55;
+    label.place[1] = 40;
+    label.place[2] = MapText::kWorldPlaced;
+    model.addText(model.objectTree(), label);
+    MapAxis left;
+    setAxisLocate(left, MapAxis::kLeft);
+    left.title = "Y, м";
+    view->axesLayer().add(left);
+    view->setTitle(MapTitle::fromTexts({"Карта напоров", "Апрель", ""}));
+
+    const std::string first = (testing::testDir() / "decorated.gdv").string();
+    ASSERT_TRUE(view->writeDocument(first));
+    CVexaView back;
+    ASSERT_TRUE(back.readDocument(first));
+    const ColorScale& read = back.model().grid()->colorScale;
+    EXPECT_EQ(read.colors(), model.grid()->colorScale.colors());
+    EXPECT_EQ(read.boundaries(), model.grid()->colorScale.boundaries());
+    EXPECT_EQ(read.upDown, 1);
+    EXPECT_EQ(back.model().isolines()->values(), model.isolines()->values());
+    const Bush& tree = back.model().objectTree();
+    ASSERT_EQ(tree.itemCount(), 1u);
+    ASSERT_NE(tree.item(0).text(), nullptr);
+    EXPECT_EQ(*tree.item(0).text(), *model.objectTree().item(0).text());
+    EXPECT_EQ(tree.child(0).item(0).line()->style, line.style);
+
+    const std::string second = (testing::testDir() / "decorated-again.gdv").string();
+    ASSERT_TRUE(back.writeDocument(second));
+    EXPECT_EQ(testing::readFile(second), testing::readFile(first));
+
+    const std::optional<gdi::Dib> drawn = view->drawPicture({480, 360});
+    const std::optional<gdi::Dib> drawnBack = back.drawPicture({480, 360});
+    ASSERT_TRUE(drawn.has_value());
+    ASSERT_TRUE(drawnBack.has_value());
+    EXPECT_TRUE(drawn->bits == drawnBack->bits);
+}
+
 // The map's axes are kept in the document (its third tree): read back they
 // replace the profile's, with every setting, and the bytes saved again are
 // the same. A document without axes leaves the map's.

@@ -273,8 +273,8 @@ TEST(MapModelEdits, GroupsAndLinesOfTheObjectTree) {
     EXPECT_EQ(inner->parent(), group);
 
     BushItem loose(Line({{0, 0}, {2, 2}}));
-    EXPECT_FALSE(model.removeLine(&loose));
-    ASSERT_TRUE(model.removeLine(&line));
+    EXPECT_FALSE(model.removeItem(&loose));
+    ASSERT_TRUE(model.removeItem(&line));
     EXPECT_EQ(linesIn(tree), 0u);
     ASSERT_TRUE(model.removeGroup(group));  // with the group inside it
     EXPECT_EQ(tree.childCount(), 1u);
