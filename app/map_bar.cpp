@@ -347,6 +347,7 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
                 if (window != nullptr) run();
             });
         }
+        return action;
     };
     // An item that runs a map command, as its state says.
     const auto command = [&](int textNumber, MapCommand c) {
@@ -390,7 +391,15 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
             PointSet* set = objectOf<PointSet>(item);
             add(kMakeActive, set != model.mainPoints(),
                 [&model, set] { model.setMainPoints(set); });
-            add(kIsolate, false, nullptr);
+            // Checked while the set is laid over the main set's extent.
+            const PointSet* main = model.mainPoints();
+            QAction* isolate =
+                add(kIsolate,
+                    set->derived() != nullptr ||
+                        (main != nullptr && main != set && main->size() > 0 && set->size() > 0),
+                    [&view, set] { view.isolateSeries(*set); });
+            isolate->setCheckable(true);
+            isolate->setChecked(set->derived() != nullptr);
             add(kJoin, set->size() >= 2, [&model, set] { model.joinPoints(*set); });
             add(kInterpolate, window->commandState(MapCommand::Interpolation).enabled,
                 [window, set] {

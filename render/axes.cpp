@@ -127,9 +127,22 @@ std::vector<double> tickValues(double first, double step, double start, double l
 
 AxisTicks chooseTicks(const MapAxis& axis, double s, double length, int deviceLen,
                       DrawingCanvas& canvas) {
+    // An axis that shows a series' own coordinates chooses its ticks among
+    // those values, so that its labels are round numbers; the ticks are
+    // then placed back on the map.
+    const bool valued = axis.hasValueTransform != 0 && axis.factor > 0 &&
+                        std::isfinite(axis.factor) && std::isfinite(axis.valueStart);
+    const auto toValue = [&](double w) {
+        return valued ? axis.valueStart + (w - axis.worldStart) * axis.factor : w;
+    };
+    const auto toWorld = [&](double v) {
+        return valued ? axis.worldStart + (v - axis.valueStart) / axis.factor : v;
+    };
+    const double vs = toValue(s);
+    const double vl = valued ? length * axis.factor : length;
     AxisTicks ticks;
     // 1.
-    int digits = axis.autoDecimalDigit != 0 ? digitsOver(s, length / 10, 10)
+    int digits = axis.autoDecimalDigit != 0 ? digitsOver(vs, vl / 10, 10)
                                             : std::clamp(axis.decimalDigit, 0, kMaxDigits);
     // 2.
     canvas.selectFont(axis.font);
@@ -140,27 +153,55 @@ AxisTicks chooseTicks(const MapAxis& axis, double s, double length, int deviceLe
     long n = width > 0 ? deviceLen / width - 1 : 1;
     if (n < 1) n = 1;
     // 3.
-    ticks.first = niceValueBetween(s, s + 0.05 * length);
-    ticks.step =
-        niceValueBetween(length / static_cast<double>(n), 2 * length / static_cast<double>(n));
+    double first = niceValueBetween(vs, vs + 0.05 * vl);
+    double step = niceValueBetween(vl / static_cast<double>(n), 2 * vl / static_cast<double>(n));
     // 4.
     if (axis.autoTicks == 0) {
-        ticks.first = axis.initTicks;
-        ticks.step = axis.tickStep;
+        first = axis.initTicks;
+        step = axis.tickStep;
     }
     // 5.
     if (axis.autoDecimalDigit != 0) {
         long m = 0;
-        if (ticks.step > 0) {
-            const double span = ticks.first < s ? length : length + ticks.first - s;
-            const double q = span / ticks.step;
+        if (step > 0) {
+            const double span = first < vs ? vl : vl + first - vs;
+            const double q = span / step;
             m = q < 1e9 ? static_cast<long>(q) : 1'000'000'000L;
         }
-        digits = m < 1 ? 0 : digitsOver(ticks.first, ticks.step, m);
+        digits = m < 1 ? 0 : digitsOver(first, step, m);
     }
     ticks.digits = digits;
+    ticks.first = toWorld(first);
+    ticks.step = valued ? step / axis.factor : step;
     ticks.values = tickValues(ticks.first, ticks.step, s, length);
     return ticks;
+}
+
+void attachSeries(MapAxis& axis, const PointSet* set) {
+    axis.hasValueTransform = 0;
+    const PointSet* laid = set != nullptr ? set->derived() : nullptr;
+    if (laid == nullptr) return;
+    const bool across = horizontal(axis);
+    const double scale = across ? laid->xScale : laid->yScale;
+    if (!(scale > 0) || !std::isfinite(scale)) return;
+    // The laid set put the series' least coordinate at its offset.
+    const double lo = across ? set->xmin : set->ymin;
+    const double hi = across ? set->xmax : set->ymax;
+    axis.worldStart = across ? laid->xOffset : laid->yOffset;
+    axis.worldEnd = axis.worldStart + (hi - lo) * scale;
+    axis.valueStart = lo;
+    axis.valueEnd = hi;
+    axis.factor = 1 / scale;
+    axis.inverseFactor = scale;
+    axis.hasValueTransform = 1;
+}
+
+bool showsSeries(const MapAxis& axis, const PointSet& set) {
+    if (axis.hasValueTransform == 0) return false;
+    MapAxis attached = axis;
+    attachSeries(attached, &set);
+    return attached.hasValueTransform != 0 && attached.worldStart == axis.worldStart &&
+           attached.valueStart == axis.valueStart && attached.factor == axis.factor;
 }
 
 // --- Settings -----------------------------------------------------------------------------

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/point_set.h"
 #include "objects/bush.h"
 #include "objects/map_items.h"
 #include "render/drawing_canvas.h"
@@ -47,6 +48,13 @@ struct AxisTicks {
 // Measures label widths with the canvas's current font.
 AxisTicks chooseTicks(const MapAxis& axis, double start, double length, int deviceLength,
                       DrawingCanvas& canvas);
+// A series laid over the map ("Изолировать серию": its derived set) gives
+// the axis a value transform, so that its labels show the series' own
+// coordinates; a set that is not laid over the map (or none) takes it
+// away.
+void attachSeries(MapAxis& axis, const PointSet* set);
+// Does the axis show the coordinates of this series?
+bool showsSeries(const MapAxis& axis, const PointSet& set);
 // The values a first value and a step give over start..start + length.
 std::vector<double> tickValues(double first, double step, double start, double length);
 

@@ -136,6 +136,25 @@ MapTitle* CVexaView::mapTitle() { return model_.title(); }
 
 ScaleBar* CVexaView::scaleBarIfOurs() { return dynamic_cast<ScaleBar*>(scaleBar.get()); }
 
+bool CVexaView::isolateSeries(PointSet& set) {
+    const PointSet* main = model_.mainPoints();
+    if (set.derived() != nullptr) {
+        for (MapAxis* axis : axes ? axesLayer().axes() : std::vector<MapAxis*>{}) {
+            if (showsSeries(*axis, set)) attachSeries(*axis, nullptr);
+        }
+        set.setDerived(nullptr);
+    } else {
+        if (main == nullptr || main == &set || main->size() == 0 || set.size() == 0) return false;
+        double x0, x1, y0, y1;
+        if (main->ranges(x0, x1, y0, y1) != 0) return false;
+        set.computeStatistics();
+        set.fitTo(x0, y0, x1, y1);
+    }
+    model_.notify(kPointsChanged);
+    markChanged();
+    return true;
+}
+
 AxesLayer& CVexaView::axesLayer() {
     auto* layer = dynamic_cast<AxesLayer*>(axes.get());
     if (layer == nullptr) {

@@ -209,6 +209,12 @@ public:
     ScaleBar* scaleBarIfOurs();
     // The axes, made on first use.
     AxesLayer& axesLayer();
+    // "Изолировать серию": a point set other than the main one is laid over
+    // the main set's extent (drawn through its derived set), or, when it
+    // was, drawn in its own coordinates again; an axis that showed its
+    // coordinates then shows the map's. False when there is nothing to lay
+    // it over.
+    bool isolateSeries(PointSet& set);
     // Served at step 28 once (the main frame's request to load a
     // background picture).
     std::function<void(CVexaView&)> pendingBackgroundLoad;

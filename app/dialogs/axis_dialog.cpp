@@ -37,8 +37,9 @@ std::pair<int, double> AxisDialog::ticksTo(double first, double step, double end
     return {m + 1, first + m * step};
 }
 
-AxisDialog::AxisDialog(const MapAxis& axis, const WorldRect& map, QWidget* parent)
-    : QDialog(parent), start_(axis), map_(map) {
+AxisDialog::AxisDialog(const MapAxis& axis, const WorldRect& map,
+                       std::vector<const PointSet*> series, QWidget* parent)
+    : QDialog(parent), start_(axis), map_(map), seriesSets_(std::move(series)) {
     setObjectName(QStringLiteral("axisDialog"));
     setWindowTitle(QStringLiteral("Ось"));
     xy_ = new QComboBox(this);
@@ -48,6 +49,15 @@ AxisDialog::AxisDialog(const MapAxis& axis, const WorldRect& map, QWidget* paren
     side_ = new QComboBox(this);
     fillSides();
     side_->setCurrentIndex(std::max(0, side_->findData(axis.locate)));
+    series_ = new QComboBox(this);
+    series_->addItem(QStringLiteral("(нет)"));
+    for (std::size_t k = 0; k < seriesSets_.size(); ++k) {
+        series_->addItem(QString::fromStdString(seriesSets_[k]->name()));
+        if (startSeries_ == 0 && showsSeries(axis, *seriesSets_[k])) {
+            startSeries_ = static_cast<int>(k) + 1;
+        }
+    }
+    series_->setCurrentIndex(startSeries_);
     title_ = new QLineEdit(QString::fromStdString(axis.title.value_or("")), this);
     font_ = new QPushButton(QStringLiteral("Шрифт..."), this);
     automatic_ = new QRadioButton(QStringLiteral("По умолчанию"), this);
@@ -67,6 +77,7 @@ AxisDialog::AxisDialog(const MapAxis& axis, const WorldRect& map, QWidget* paren
     auto* where = new QFormLayout;
     where->addRow(QStringLiteral("Ось"), xy_);
     where->addRow(QStringLiteral("Положение"), side_);
+    where->addRow(QStringLiteral("Серия"), series_);
     auto* titleRow = new QHBoxLayout;
     titleRow->addWidget(title_);
     titleRow->addWidget(font_);
@@ -119,6 +130,7 @@ AxisDialog::AxisDialog(const MapAxis& axis, const WorldRect& map, QWidget* paren
     for (QRadioButton* b : {automatic_, step_, previous_}) {
         connect(b, &QRadioButton::toggled, this, &AxisDialog::followTicks);
     }
+    connect(series_, &QComboBox::currentIndexChanged, this, &AxisDialog::followTicks);
     connect(first_, &QLineEdit::textChanged, this, &AxisDialog::followTicks);
     connect(stepEdit_, &QLineEdit::textChanged, this, &AxisDialog::followTicks);
     connect(autoDigits_, &QCheckBox::toggled, digits_,
@@ -127,9 +139,21 @@ AxisDialog::AxisDialog(const MapAxis& axis, const WorldRect& map, QWidget* paren
     followTicks();
 }
 
+const PointSet* AxisDialog::chosenSeries() const {
+    const int k = series_->currentIndex();
+    return k >= 1 && k <= static_cast<int>(seriesSets_.size())
+               ? seriesSets_[static_cast<std::size_t>(k - 1)]
+               : nullptr;
+}
+
 double AxisDialog::end() const {
-    return xy_->currentData().toInt() == MapAxis::kHorizontal ? std::max(map_.xmin, map_.xmax)
-                                                              : std::max(map_.ymin, map_.ymax);
+    const bool across = xy_->currentData().toInt() == MapAxis::kHorizontal;
+    const double e = across ? std::max(map_.xmin, map_.xmax) : std::max(map_.ymin, map_.ymax);
+    MapAxis shown;
+    shown.xy = xy_->currentData().toInt();
+    attachSeries(shown, chosenSeries());
+    return shown.hasValueTransform != 0 ? shown.valueStart + (e - shown.worldStart) * shown.factor
+                                        : e;
 }
 
 void AxisDialog::fillSides() {
@@ -167,6 +191,12 @@ std::optional<MapAxis> AxisDialog::axis() {
     a.xy = xy_->currentData().toInt();
     setAxisLocate(a, side_->currentData().toInt());
     fitAxis(a, map_);
+    // A series chosen gives the labels its coordinates; an axis whose
+    // series is not among the map's keeps its labels unless "(нет)" is
+    // chosen.
+    if (series_->currentIndex() != startSeries_ || startSeries_ > 0) {
+        attachSeries(a, chosenSeries());
+    }
     const std::string title = title_->text().trimmed().toStdString();
     a.title = title.empty() ? std::nullopt : std::optional<std::string>(title);
     a.autoTicks = automatic_->isChecked() ? 1 : 0;
@@ -197,13 +227,23 @@ void AxisDialog::accept() {
     QDialog::accept();
 }
 
+namespace {
+
+std::vector<const PointSet*> seriesOf(MapModel& model) {
+    const std::vector<PointSet*> sets = model.pointTree().pointSets();
+    return {sets.begin(), sets.end()};
+}
+
+}  // namespace
+
 bool addAxisAsked(QWidget* parent, CVexaView& view) {
     MapAxis fresh;
     setAxisLocate(fresh, MapAxis::kBottom);
     readAxisProfile(fresh, axisProfileSection(fresh));
     // Along the map, so that the ticks can be counted to its end.
     const DRect& world = view.worldRect();
-    AxisDialog dialog(fresh, {world.minX, world.minY, world.maxX, world.maxY}, parent);
+    AxisDialog dialog(fresh, {world.minX, world.minY, world.maxX, world.maxY},
+                      seriesOf(view.model()), parent);
     if (runDialog(dialog) != QDialog::Accepted) return false;
     const std::optional<MapAxis> chosen = dialog.axis();
     if (!chosen) return false;
@@ -215,7 +255,8 @@ bool addAxisAsked(QWidget* parent, CVexaView& view) {
 
 bool editAxisAsked(QWidget* parent, CVexaView& view, MapAxis& axis) {
     const DRect& world = view.worldRect();
-    AxisDialog dialog(axis, {world.minX, world.minY, world.maxX, world.maxY}, parent);
+    AxisDialog dialog(axis, {world.minX, world.minY, world.maxX, world.maxY},
+                      seriesOf(view.model()), parent);
     if (runDialog(dialog) != QDialog::Accepted) return false;
     const std::optional<MapAxis> chosen = dialog.axis();
     if (!chosen) return false;

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <optional>
+#include <vector>
 
 #include "objects/map_items.h"
 #include "render/map_view.h"
@@ -26,11 +27,16 @@ namespace gridova {
 class AxisDialog final : public QDialog {
     Q_OBJECT
 public:
-    // `map`: the map's world rectangle, which the axis runs along.
-    AxisDialog(const MapAxis& axis, const WorldRect& map, QWidget* parent);
+    // `map`: the map's world rectangle, which the axis runs along;
+    // `series`: the point sets of the map, for "Серия".
+    AxisDialog(const MapAxis& axis, const WorldRect& map, std::vector<const PointSet*> series,
+               QWidget* parent);
 
     QComboBox* xyList() const { return xy_; }
     QComboBox* sideList() const { return side_; }
+    // "Серия": "(нет)", then the map's point sets; a set laid over the map
+    // gives the labels its own coordinates.
+    QComboBox* seriesList() const { return series_; }
     QLineEdit* titleEdit() const { return title_; }
     QPushButton* fontButton() const { return font_; }
     QRadioButton* automaticButton() const { return automatic_; }
@@ -56,13 +62,19 @@ private:
     void fillSides();
     void followTicks();
 
-    // The end of the axis for the direction chosen.
+    // The end of the axis for the direction chosen, as its labels count
+    // (in the series' coordinates when one is chosen).
     double end() const;
+    // The series chosen; nothing for "(нет)".
+    const PointSet* chosenSeries() const;
 
     MapAxis start_;
     WorldRect map_;
     QComboBox* xy_ = nullptr;
     QComboBox* side_ = nullptr;
+    std::vector<const PointSet*> seriesSets_;
+    QComboBox* series_ = nullptr;
+    int startSeries_ = 0;
     QLineEdit* title_ = nullptr;
     QPushButton* font_ = nullptr;
     QRadioButton* automatic_ = nullptr;

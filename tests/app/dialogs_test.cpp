@@ -1147,5 +1147,83 @@ TEST_F(DialogsTest, TheAxisDialogAddsAnAxis) {
     EXPECT_TRUE(w->view().axesLayer().axes().empty());
 }
 
+// A second series laid over the map ("Изолировать серию": its x 1000..2000
+// stretched over the main set's 0..53) and an axis showing it ("Серия"):
+// the labels are the series' own x, chosen among round values; laid back,
+// the series is drawn in its coordinates and the axis shows the map's.
+TEST_F(DialogsTest, AnAxisShowsTheCoordinatesOfASeriesLaidOverTheMap) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    CVexaView& view = w->view();
+    PointSet well;
+    well.setName("Профиль");
+    well.addPoint(1000, 0, 1);
+    well.addPoint(1500, 5, 2);
+    well.addPoint(2000, 10, 3);
+    PointSet& laid = view.model().addPointSet(std::move(well));
+    view.markChanged();
+    settle();
+    QTreeWidgetItem* sets = window_->mapBar()->findNode(MapBar::Node::DataSets);
+    QTreeWidgetItem* node = nullptr;
+    for (int i = 0; i < sets->childCount(); ++i) {
+        if (sets->child(i)->text(0) == QStringLiteral("Профиль")) node = sets->child(i);
+    }
+    ASSERT_NE(node, nullptr);
+    const auto isolate = [&] {
+        auto menu = window_->mapBar()->menuFor(node);
+        for (QAction* a : menu->actions()) {
+            if (a->text() == QStringLiteral("Изолировать серию")) {
+                EXPECT_TRUE(a->isEnabled());
+                a->trigger();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no Изолировать серию";
+    };
+    isolate();
+    ASSERT_NE(laid.derived(), nullptr);
+    EXPECT_EQ(laid.derived()->xmin, 0);
+    EXPECT_EQ(laid.derived()->xmax, 53);
+
+    answerDialogs([&](QDialog& dialog) {
+        auto& axis = dynamic_cast<AxisDialog&>(dialog);
+        const int k = axis.seriesList()->findText(QStringLiteral("Профиль"));
+        EXPECT_GE(k, 1);
+        axis.seriesList()->setCurrentIndex(k);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    auto menu = window_->mapBar()->menuFor(window_->mapBar()->findNode(MapBar::Node::Axes));
+    for (QAction* a : menu->actions()) {
+        if (a->text() == QStringLiteral("Добавить ось...")) a->trigger();
+    }
+    const std::vector<MapAxis*> axes = view.axesLayer().axes();
+    ASSERT_EQ(axes.size(), 1u);
+    const MapAxis& axis = *axes[0];
+    ASSERT_EQ(axis.hasValueTransform, 1);
+    EXPECT_EQ(axis.worldStart, 0);
+    EXPECT_EQ(axis.valueStart, 1000);
+    EXPECT_DOUBLE_EQ(axis.factor, 1000.0 / 53);
+    // The labels: round x of the series, one step apart, within the map.
+    const double s = std::min(axis.world[0], axis.world[1]);
+    const double length = std::abs(axis.world[1] - axis.world[0]);
+    const AxisTicks ticks = chooseTicks(axis, s, length, 400, view.canvas());
+    ASSERT_GE(ticks.values.size(), 3u);
+    EXPECT_EQ(ticks.digits, 0);
+    std::vector<double> labels;
+    for (double wv : ticks.values) labels.push_back(1000 + wv * 1000.0 / 53);
+    const double step = labels[1] - labels[0];
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+        EXPECT_NEAR(labels[k], std::round(labels[k]), 1e-6) << k;
+        EXPECT_NEAR(labels[k] - labels[0], k * step, 1e-6) << k;
+    }
+    EXPECT_GE(labels.front(), 1000 - 1e-6);
+    EXPECT_TRUE(saveScreenshot(w->mapWidget(), "series_axis.png"));
+
+    // Laid back: drawn in its own coordinates, the axis shows the map's.
+    isolate();
+    EXPECT_EQ(laid.derived(), nullptr);
+    EXPECT_EQ(view.axesLayer().axes()[0]->hasValueTransform, 0);
+}
+
 }  // namespace
 }  // namespace gridova
