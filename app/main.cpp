@@ -18,6 +18,7 @@
 #include "app/main_window.h"
 #include "app/startup_run.h"
 #include "exchange/picture_writer.h"
+#include "platform/language.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
@@ -91,10 +92,18 @@ int run(int argc, char** argv) {
         }
     }
     QApplication application(argc, argv);
-    // The program's own texts are Russian: so are the buttons and texts of
-    // Qt's standard dialogs, when their translation is installed.
+    // Language files lie beside the program, or in its data folder once it
+    // is installed.
+    const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
+    gridova::setLanguageFolders(
+        {programDir, programDir + "/../share/gridova", std::string(GRIDOVA_DATA_DIR)});
+    gridova::loadStartupLanguage();
+    // Without a language file the program's texts are Russian: so are the
+    // buttons and texts of Qt's standard dialogs, when their translation is
+    // installed.
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (!gridova::languageTable() &&
+        qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTexts);
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iostream>
 #include <mutex>
+#include <set>
 
 #include "platform/app_context.h"
 #include "platform/message_log.h"
@@ -14,6 +15,7 @@ namespace {
 
 std::mutex gLanguageMutex;
 std::shared_ptr<const LanguageTable> gLanguage;
+std::set<int> gMismatched;  // numbers of texts logged as not fitting
 
 constexpr int kCaptionInformation = 214;
 constexpr int kCaptionWarning = 215;
@@ -102,6 +104,7 @@ bool formatOne(std::string& out, const std::string& spec, char conversion, const
 void setLanguageTable(std::shared_ptr<const LanguageTable> table) {
     std::lock_guard lock(gLanguageMutex);
     gLanguage = std::move(table);
+    gMismatched.clear();
 }
 
 std::shared_ptr<const LanguageTable> languageTable() {
@@ -113,7 +116,44 @@ std::string text(int number, std::string_view builtin) {
     const auto table = languageTable();
     if (!table) return std::string(builtin);
     const auto it = table->find(number);
-    return it == table->end() ? std::string() : it->second;
+    if (it == table->end()) return std::string();
+    if (!builtin.empty() && conversionsOf(it->second) != conversionsOf(builtin)) {
+        // A text that would take other arguments than the program gives.
+        bool first = false;
+        {
+            std::lock_guard lock(gLanguageMutex);
+            first = gMismatched.insert(number).second;
+        }
+        if (first) log("Language text " + std::to_string(number) + " does not fit its arguments");
+        return std::string(builtin);
+    }
+    return it->second;
+}
+
+std::string conversionsOf(std::string_view format) {
+    std::string kinds;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%') continue;
+        if (i + 1 < format.size() && format[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        while (j < format.size() && (std::string_view("-+ #0123456789.lhqjzt").find(format[j]) !=
+                                     std::string_view::npos)) {
+            ++j;
+        }
+        if (j >= format.size()) {
+            kinds += '?';  // a lone "%" at the end
+            break;
+        }
+        char c = format[j];
+        if (c == 'i') c = 'd';
+        if (c == 'g' || c == 'e' || c == 'G' || c == 'E' || c == 'F') c = 'f';
+        kinds += c;
+        i = j;
+    }
+    return kinds;
 }
 
 std::string text(int number) {

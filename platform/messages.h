@@ -27,8 +27,15 @@ std::shared_ptr<const LanguageTable> languageTable();
 
 // The text for a number: the built-in text while no language table is
 // loaded; with a table, the table's text, or an empty text when the table
-// has no such number.
+// has no such number. A table's text whose conversions differ from the
+// built-in text's (see conversionsOf) is not used: the built-in text is,
+// and the number is logged once.
 std::string text(int number, std::string_view builtin);
+
+// The conversions of a format text in order, one letter each ("%s at
+// %5.2lf" gives "sf"): "%%" is none, the length letters do not count, d and
+// i are one kind, as are f, g and e; a lone "%" at the end counts as "?".
+std::string conversionsOf(std::string_view format);
 
 // As above with the built-in text taken from the program's own table.
 std::string text(int number);
