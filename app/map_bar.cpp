@@ -472,21 +472,21 @@ std::unique_ptr<QMenu> MapBar::menuFor(QTreeWidgetItem* item) {
             break;
         case Node::Lines: {
             Bush* group = objectOf<Bush>(item);
-            Bush& lines = group != nullptr ? *group : model.objectTree();
-            add(kChangeLook, !linesOf(lines).empty(),
-                [this, &view, &lines] { runLineDialog(this, view, linesOf(lines)); });
+            // The group, or the tree itself, made only when an item needs it
+            // (a menu that merely opens leaves the map as it is).
+            const auto lines = [&model, group]() -> Bush& {
+                return group != nullptr ? *group : model.objectTree();
+            };
+            Bush* shown = group != nullptr ? group : model.objectTreeIfAny();
+            add(kChangeLook, shown != nullptr && !linesOf(*shown).empty(),
+                [this, &view, lines] { runLineDialog(this, view, linesOf(lines())); });
             command(kDrawLine, MapCommand::DrawLine);
             add(kAddLine, window->commandState(MapCommand::DrawLine).enabled && !view.lineDrawing(),
-                [&view, &lines] { view.drawLineInto(lines); });
-            add(kAddGroup, true, [&model, group] {
-                model.addGroup(group != nullptr ? *group : model.objectTree());
-            });
-            add(kAddText, true, [this, &view, &lines] { addTextAsked(this, view, lines); });
+                [&view, lines] { view.drawLineInto(lines()); });
+            add(kAddGroup, true, [&model, lines] { model.addGroup(lines()); });
+            add(kAddText, true, [this, &view, lines] { addTextAsked(this, view, lines()); });
             add(kSave, group != nullptr, [window, group] { window->saveLines(*group); });
-            add(kImport, true, [window, group] {
-                window->importLines(group != nullptr ? *group
-                                                     : window->view().model().objectTree());
-            });
+            add(kImport, true, [window, lines] { window->importLines(lines()); });
             add(kDelete, group != nullptr, [&model, group] { model.removeGroup(group); });
             break;
         }

@@ -29,8 +29,7 @@ std::string labelFormatFor(int digits) {
 
 // The label of a world value (through the value transform when set).
 std::string labelOf(const MapAxis& axis, double v, int digits) {
-    if (axis.hasValueTransform != 0) v = axis.valueStart + (v - axis.worldStart) * axis.factor;
-    return formatText(labelFormatFor(digits), {v});
+    return formatText(labelFormatFor(digits), {axisValueOf(axis, v)});
 }
 
 // The largest decimal-place count over `count` pairs (v, v + step) from
@@ -132,12 +131,8 @@ AxisTicks chooseTicks(const MapAxis& axis, double s, double length, int deviceLe
     // then placed back on the map.
     const bool valued = axis.hasValueTransform != 0 && axis.factor > 0 &&
                         std::isfinite(axis.factor) && std::isfinite(axis.valueStart);
-    const auto toValue = [&](double w) {
-        return valued ? axis.valueStart + (w - axis.worldStart) * axis.factor : w;
-    };
-    const auto toWorld = [&](double v) {
-        return valued ? axis.worldStart + (v - axis.valueStart) / axis.factor : v;
-    };
+    const auto toValue = [&](double w) { return valued ? axisValueOf(axis, w) : w; };
+    const auto toWorld = [&](double v) { return valued ? axisWorldOf(axis, v) : v; };
     const double vs = toValue(s);
     const double vl = valued ? length * axis.factor : length;
     AxisTicks ticks;
@@ -175,6 +170,16 @@ AxisTicks chooseTicks(const MapAxis& axis, double s, double length, int deviceLe
     ticks.step = valued ? step / axis.factor : step;
     ticks.values = tickValues(ticks.first, ticks.step, s, length);
     return ticks;
+}
+
+double axisValueOf(const MapAxis& axis, double world) {
+    return axis.hasValueTransform != 0 ? axis.valueStart + (world - axis.worldStart) * axis.factor
+                                       : world;
+}
+
+double axisWorldOf(const MapAxis& axis, double value) {
+    if (axis.hasValueTransform == 0 || axis.factor == 0) return value;
+    return axis.worldStart + (value - axis.valueStart) / axis.factor;
 }
 
 void attachSeries(MapAxis& axis, const PointSet* set) {

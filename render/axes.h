@@ -48,6 +48,10 @@ struct AxisTicks {
 // Measures label widths with the canvas's current font.
 AxisTicks chooseTicks(const MapAxis& axis, double start, double length, int deviceLength,
                       DrawingCanvas& canvas);
+// The label value of a world coordinate along the axis (through its value
+// transform when it has one), and the world coordinate of a label value.
+double axisValueOf(const MapAxis& axis, double world);
+double axisWorldOf(const MapAxis& axis, double value);
 // A series laid over the map ("Изолировать серию": its derived set) gives
 // the axis a value transform, so that its labels show the series' own
 // coordinates; a set that is not laid over the map (or none) takes it

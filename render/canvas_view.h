@@ -56,6 +56,7 @@ struct PrintSetup {
     // A missing or non-numeric value keeps what is there.
     void readProfile();
     void writeProfile() const;
+    friend bool operator==(const PrintSetup&, const PrintSetup&) = default;
 };
 
 // Printing over several pages ("MultiPage Print" profile section): a

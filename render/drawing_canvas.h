@@ -106,6 +106,10 @@ public:
     // Ends the picture and gives its pixels; the previous target returns.
     std::optional<gdi::Dib> closeMemMetaCDC();
     bool pictureActive() const { return picture_ != nullptr; }
+    // Drawing for the window: no picture, printer or device of the caller.
+    bool drawsForWindow() const {
+        return picture_ == nullptr && printer_ == nullptr && external_ == nullptr;
+    }
 
     // A printer device and its printable size (becomes the size limit).
     void beginPrinting(gdi::Device* printer, gdi::Size printable);

@@ -185,6 +185,8 @@ public:
     // The line joins the group when it is still part of the tree, else it
     // is added as addLine adds it.
     BushItem& addLineTo(const Bush* group, Line line);
+    // Is the group part of the object tree (the tree itself included)?
+    bool holdsGroup(const Bush* group) const;
     // The title above the map; none when the map has no title.
     MapTitle* title() { return title_.get(); }
     const MapTitle* title() const { return title_.get(); }

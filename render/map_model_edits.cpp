@@ -274,6 +274,7 @@ bool MapModel::applyColorScale(const ColorScale& edited) {
     const std::int32_t changed = scale.changed;
     scale.changed = 0;
     scale.writeProfile();
+    if (changed == 0) return true;  // nothing to draw again
     unsigned what = kGridChanged;
     const bool traced = isolines_ != nullptr || settings.mapType == MapType::Isolines ||
                         settings.mapType == MapType::ColorIsolines;
@@ -294,7 +295,7 @@ bool MapModel::applyColorScale(const ColorScale& edited) {
             bandOutlines_.reset();
         }
         what |= kIsolinesChanged | kColorFillChanged;
-    } else if (changed != 0 && colorFill_) {
+    } else if ((changed & ColorScale::kChangedColors) != 0 && colorFill_) {
         colorFill_ = buildBands(*grid_);
         what |= kColorFillChanged;
     }
@@ -423,8 +424,12 @@ bool MapModel::removeItem(const BushItem* item) {
     return true;
 }
 
+bool MapModel::holdsGroup(const Bush* group) const {
+    return group != nullptr && objectTree_ && holds(*objectTree_, group);
+}
+
 BushItem& MapModel::addLineTo(const Bush* group, Line line) {
-    if (group == nullptr || !objectTree_ || !holds(*objectTree_, group)) {
+    if (!holdsGroup(group)) {
         return addLine(std::move(line));
     }
     // The tree holds the group, so it may be changed through it.

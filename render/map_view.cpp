@@ -77,6 +77,12 @@ CVexaView::~CVexaView() { model_.removeObserver(this); }
 void CVexaView::markChanged() { model_.notify(kSettingsChanged); }
 
 void CVexaView::mapModelChanged(unsigned changes) {
+    // A text may have gone: its box is measured again when drawn. A group
+    // that went takes no drawn line.
+    if ((changes & kLinesChanged) != 0) {
+        textBoxes_.clear();
+        if (!model_.holdsGroup(lineGroup_)) lineGroup_ = nullptr;
+    }
     // The model's title is drawn by a title layer of ours while it has one
     // (a layer another part supplied stays).
     if ((changes & kTitleChanged) != 0) {
@@ -303,30 +309,31 @@ void CVexaView::drawMap() {
     }
 }
 
-BushItem* CVexaView::textAt(Bush& group, gdi::Point p) {
-    // As last drawn: the text's box.
-    for (std::size_t i = 0; i < group.itemCount(); ++i) {
-        const MapText* t = group.item(i).text();
-        if (t != nullptr && p.x >= t->left && p.x <= t->right && p.y >= t->top &&
-            p.y <= t->bottom) {
-            return &group.item(i);
-        }
-    }
-    for (std::size_t i = 0; i < group.childCount(); ++i) {
-        if (BushItem* found = textAt(group.child(i), p)) return found;
+BushItem* CVexaView::textAt(gdi::Point p) const {
+    for (const auto& [item, box] : textBoxes_) {
+        if (p.x >= box.left && p.x <= box.right && p.y >= box.top && p.y <= box.bottom) return item;
     }
     return nullptr;
 }
 
 void CVexaView::drawTreeTexts(DrawingCanvas& c, Bush& group) {
-    // Free texts put on the map follow it: their top-left corner is at
-    // their world point. Others keep their place on the window.
+    const bool forWindow = c.drawsForWindow();
+    if (forWindow && &group == model_.objectTreeIfAny()) textBoxes_.clear();
     for (std::size_t i = 0; i < group.itemCount(); ++i) {
         MapText* t = group.item(i).text();
         if (t == nullptr) continue;
-        const gdi::Point at =
-            t->worldPlaced() ? c.toDevice(t->place[0], t->place[1]) : gdi::Point{t->left, t->top};
-        drawMapText(c, *t, at);
+        gdi::Rect box;
+        if (t->worldPlaced()) {
+            // Put on the map: it follows the map.
+            MapText shown = *t;
+            drawMapText(c, shown, c.toDevice(t->place[0], t->place[1]));
+            box = {shown.left, shown.top, shown.right, shown.bottom};
+        } else {
+            // Kept at its place on the window.
+            drawMapText(c, *t, {t->left, t->top});
+            box = {t->left, t->top, t->right, t->bottom};
+        }
+        if (forWindow) textBoxes_.emplace_back(&group.item(i), box);
     }
     for (std::size_t i = 0; i < group.childCount(); ++i) drawTreeTexts(c, group.child(i));
 }
@@ -572,7 +579,7 @@ void CVexaView::mouseLeftDoubleClick(gdi::Point p) {
         return;
     }
     if (model_.objectTreeIfAny()) {
-        if (BushItem* text = textAt(*model_.objectTreeIfAny(), p)) {
+        if (BushItem* text = textAt(p)) {
             host_->editText(*this, *text);
             return;
         }

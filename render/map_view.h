@@ -366,9 +366,14 @@ private:
     void takePageRecord(const MapPageRecord& page);
     void drawPoints();
     void drawFrame();
-    static void drawTreeTexts(DrawingCanvas& canvas, Bush& group);
-    // The free text of the tree whose box (as last drawn) holds the point.
-    static BushItem* textAt(Bush& group, gdi::Point p);
+    // The free texts of the group and its children. Texts put on the map
+    // are drawn at their world point without changing them (a document's
+    // bytes do not depend on the last drawing); the boxes of a drawing for
+    // the window are kept for double clicks.
+    void drawTreeTexts(DrawingCanvas& canvas, Bush& group);
+    // The free text whose box, as the window last showed it, holds the
+    // point.
+    BushItem* textAt(gdi::Point p) const;
     void recomputePickTolerance();
 
     MapViewHost* host_ = nullptr;
@@ -387,7 +392,8 @@ private:
     double pickX_ = 0, pickY_ = 0;
     bool lineDrawing_ = false;
     const Bush* lineGroup_ = nullptr;  // the group the line being drawn joins
-    bool drawingOverview_ = false;     // a drawing of the whole map for the overview
+    std::vector<std::pair<BushItem*, gdi::Rect>> textBoxes_;  // as the window shows the texts
+    bool drawingOverview_ = false;  // a drawing of the whole map for the overview
     bool borderDrawing_ = false;
 };
 

@@ -33,7 +33,9 @@ constexpr int kNotANumber = 9161;   // "%s: нужно число"
 
 std::pair<int, double> AxisDialog::ticksTo(double first, double step, double end) {
     if (!(step > 0) || !std::isfinite(first) || !(end >= first)) return {1, first};
-    const int m = static_cast<int>(std::floor((end - first) / step + 1e-9));
+    // Held to a count an int takes (a tiny step over a long axis).
+    const double q = std::floor((end - first) / step + 1e-9);
+    const int m = static_cast<int>(std::min(q, 1e9));
     return {m + 1, first + m * step};
 }
 
@@ -149,11 +151,14 @@ const PointSet* AxisDialog::chosenSeries() const {
 double AxisDialog::end() const {
     const bool across = xy_->currentData().toInt() == MapAxis::kHorizontal;
     const double e = across ? std::max(map_.xmin, map_.xmax) : std::max(map_.ymin, map_.ymax);
-    MapAxis shown;
+    // The labels' transform: the series chosen's, or the axis's own while
+    // its series is left as it was.
+    MapAxis shown = start_;
     shown.xy = xy_->currentData().toInt();
-    attachSeries(shown, chosenSeries());
-    return shown.hasValueTransform != 0 ? shown.valueStart + (e - shown.worldStart) * shown.factor
-                                        : e;
+    if (series_->currentIndex() != startSeries_ || startSeries_ > 0) {
+        attachSeries(shown, chosenSeries());
+    }
+    return axisValueOf(shown, e);
 }
 
 void AxisDialog::fillSides() {

@@ -33,6 +33,7 @@ constexpr int kNotANumber = 76;       // "'%s' не является число�
 constexpr int kNeedsNumber = 9161;    // "%s: нужно число"
 constexpr int kNeedsFraction = 9179;  // "%s: нужно число от 0 до 1"
 constexpr int kNeedsAboveMin = 9180;  // "%s: нужно число больше Min"
+constexpr int kNeedsWhole = 9163;     // "%s: нужно целое число от 0 до %d"
 const QSize kPreviewSize(220, 330);
 // The preview's margins: 2 pixels round, 25 more on the left.
 constexpr int kPreviewMargin = 2;
@@ -86,6 +87,12 @@ std::optional<int> ColorPositionDialog::position() {
         warning(formatText(text(kNotANumber), {position_->text().toStdString()}));
         position_->setFocus();
         position_->selectAll();
+        return std::nullopt;
+    }
+    if (*p < 0 || *p >= ColorScale::kMaxCount) {
+        refuseField(kNeedsWhole, QStringLiteral("Вставить c позиции"), *position_,
+                    ColorScale::kMaxCount - 1);
+        return std::nullopt;
     }
     return p;
 }
@@ -270,7 +277,10 @@ void ColorScaleDialog::editValues() {
     // Two edges at least make a band; a new number of them is a new count.
     if (values.size() < 2 || values.size() - 1 > ColorScale::kDialogMaxCount) return;
     const auto count = static_cast<std::int32_t>(values.size() - 1);
-    if (count != scale_.count()) scale_.setCount(count);
+    if (count != scale_.count()) {
+        scale_.setCount(count);  // with a fresh gradient
+        scale_.changed |= ColorScale::kChangedColors;
+    }
     for (std::int32_t i = 0; i <= count; ++i) {
         scale_.setBoundary(i, values[static_cast<std::size_t>(i)]);
     }

@@ -30,6 +30,7 @@ namespace gridova {
 namespace {
 
 constexpr const char* kLineOption = "Line Option";
+constexpr const char* kShownColor = "shownColor";  // a colour list's colour before "Другой..."
 const QSize kPreviewSize(260, 150);
 const QSize kSampleSize(48, 16);
 // A colour of the object tree's palette is shown in grey where no
@@ -98,9 +99,15 @@ T dataOf(const QComboBox& list) {
     return static_cast<T>(list.currentData().toInt());
 }
 
+// Selects the value; a value the list lacks (a style from a file) is added
+// so that the field shows what the line has.
 void selectData(QComboBox& list, int value) {
-    const int k = list.findData(value);
-    if (k >= 0) list.setCurrentIndex(k);
+    int k = list.findData(value);
+    if (k < 0) {
+        list.addItem(QString::number(value), value);
+        k = list.count() - 1;
+    }
+    list.setCurrentIndex(k);
 }
 
 QString sumText(const char* format, double value) {
@@ -143,7 +150,9 @@ LineDialog::LineDialog(const std::vector<const Line*>& lines, const EqNet* grid,
     setWindowTitle(QStringLiteral("Изменить вид линии"));
     const LineStyle& s = start_.style;
     name_ = new QLineEdit(QString::fromStdString(start_.name.value_or("")), this);
-    width_ = spinField(this, 0, kMaxWidth, s.widthLine);
+    // A name is a line's own: the lines of a group keep theirs.
+    name_->setEnabled(lines.size() == 1);
+    width_ = spinField(this, 0, std::max(kMaxWidth, s.widthLine), s.widthLine);
     pen_ = new QComboBox(this);
     for (int k = 0; k < static_cast<int>(kPenNames.size()); ++k) {
         LineStyle sample;
@@ -235,11 +244,18 @@ QComboBox* LineDialog::colorList(std::int32_t color) {
     // "Другой...": any colour through the colour dialog.
     list->addItem(QStringLiteral("Другой..."));
     selectColor(*list, color);
+    // The colour shown before "Другой..." was picked: the colour dialog
+    // starts at it, and a cancelled dialog goes back to it.
+    list->setProperty(kShownColor, color);
+    connect(list, &QComboBox::currentIndexChanged, this, [list](int index) {
+        if (list->itemData(index).isValid()) list->setProperty(kShownColor, list->itemData(index));
+    });
     connect(list, &QComboBox::activated, this, [this, list](int index) {
         if (list->itemData(index).isValid()) return;
-        const std::optional<gdi::ColorRef> chosen = askColor(this, 0);
-        selectColor(*list, chosen ? static_cast<std::int32_t>(*chosen) : dataOf<int>(*list));
-        if (!chosen) list->setCurrentIndex(0);
+        const std::int32_t shown = list->property(kShownColor).toInt();
+        const std::optional<gdi::ColorRef> chosen =
+            askColor(this, shown < 0 ? 0 : static_cast<gdi::ColorRef>(shown));
+        selectColor(*list, chosen ? static_cast<std::int32_t>(*chosen) : shown);
     });
     return list;
 }
@@ -305,7 +321,7 @@ bool runLineDialog(QWidget* parent, CVexaView& view, const std::vector<Line*>& l
     for (Line* line : lines) look.applyTo(*line, named);
     if (look.allLines) model.objectTree().copyLineStyle(*lines.front());
     look.writeDefaults();
-    if (look.nameChanged) model.kept.defaultLineName = look.name;
+    if (look.nameChanged && named) model.kept.defaultLineName = look.name;
     model.notify(kLinesChanged);
     view.markChanged();
     return true;

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/dialog_runner.h"
@@ -34,7 +35,8 @@ constexpr int kNeedsPageSide = 9181;  // "%s: нужно целое число �
 constexpr int kUnitsPerInch = 450;    // "Единиц на дюйм"
 constexpr int kUnitsPerCm = 452;      // "Единиц на см"
 constexpr double kCentimetresPerInch = 2.54;
-constexpr std::int32_t kMaxSide = 32767;
+constexpr std::int32_t kMaxSide = DrawingCanvas::kMaxPageSide;
+constexpr int kPageTooLarge = 9184;  // "%s: больше %d пикселей"
 const QSize kPreviewSize(170, 170);
 
 const std::array<const char*, 4> kSideNames{"Слева", "Справа", "Сверху", "Снизу"};
@@ -249,7 +251,7 @@ void MapSizeDialog::showStates() {
     unitsYLabel_->setEnabled(unitsY_->isEnabled());
     across_->setEnabled(multiPage_->isChecked());
     down_->setEnabled(multiPage_->isChecked());
-    for (QLineEdit* edit : overlap_) edit->setEnabled(scaled || multiPage_->isChecked());
+    for (QLineEdit* edit : overlap_) edit->setEnabled(overlapsUsed());
     unitsLabel_->setText(
         QString::fromStdString(text(units_->currentIndex() == 1 ? kUnitsPerCm : kUnitsPerInch)));
 }
@@ -293,6 +295,8 @@ void MapSizeDialog::showPreview() {
     preview_->setPixmap(QPixmap::fromImage(picture));
 }
 
+bool MapSizeDialog::overlapsUsed() const { return scale_->isChecked() || multiPage_->isChecked(); }
+
 std::optional<MapSizeSettings> MapSizeDialog::settings() {
     MapSizeSettings out = start_;
     for (int side = 0; side < 4; ++side) {
@@ -306,7 +310,8 @@ std::optional<MapSizeSettings> MapSizeDialog::settings() {
         out.pixelMargins[kPixelIndex[k]] = *pixels;
         for (QLineEdit* edit : {paper_[k], overlap_[k]}) {
             const std::optional<double> v = fieldNumber(*edit);
-            if (edit->isEnabled() && (!v || *v < 0 || *v > 1)) {
+            const bool used = edit == paper_[k] || overlapsUsed();
+            if (used && (!v || *v < 0 || *v > 1)) {
                 refuseField(
                     kNeedsFraction,
                     (edit == paper_[k] ? QStringLiteral("Стр ") : QStringLiteral("Накладка ")) +
@@ -329,9 +334,20 @@ std::optional<MapSizeSettings> MapSizeDialog::settings() {
             }
         }
     }
-    out.pageSize = {width_->text().toInt(), height_->text().toInt()};
+    // A paper format's page follows its margins, whatever the fields show.
+    const std::optional<gdi::Size> paper = pageSizeForFormat(s.page, s, screen_);
+    out.pageSize = paper ? *paper : gdi::Size{width_->text().toInt(), height_->text().toInt()};
+    for (const auto& [side, edit, name] :
+         {std::tuple{out.pageSize.cx, width_, QStringLiteral("Ширина")},
+          std::tuple{out.pageSize.cy, height_, QStringLiteral("Высота")}}) {
+        if (side < 1 || side > kMaxSide) {
+            refuseField(kNeedsPageSide, name, *edit, kMaxSide);
+            return std::nullopt;
+        }
+    }
     if (!DrawingCanvas::pageSizeAllowed(out.pageSize)) {
-        refuseField(kNeedsPageSide, QStringLiteral("Ширина"), *width_, kMaxSide);
+        refuseField(kPageTooLarge, QStringLiteral("Ширина × Высота"), *width_,
+                    DrawingCanvas::kMaxPagePixels);
         return std::nullopt;
     }
     out.setup.scale = scale_->isChecked() ? 1 : 0;
@@ -358,7 +374,7 @@ std::optional<MapSizeSettings> MapSizeDialog::settings() {
     out.multiPage.horizontalCount = across_->value();
     out.multiPage.verticalCount = down_->value();
     // The overlaps belong to both ways of printing over pages.
-    if (scale_->isChecked() || multiPage_->isChecked()) {
+    if (overlapsUsed()) {
         for (int side = 0; side < 4; ++side) {
             overlapOf(out.multiPage, side) =
                 *fieldNumber(*overlap_[static_cast<std::size_t>(side)]);
@@ -382,6 +398,9 @@ bool runMapSizeDialog(QWidget* parent, CVexaView& view) {
     if (runDialog(dialog) != QDialog::Accepted) return true;
     const std::optional<MapSizeSettings> chosen = dialog.settings();
     if (!chosen) return true;
+    const bool changed =
+        !(chosen->setup == view.printSetup) || !(chosen->multiPage == view.multiPage) ||
+        chosen->pixelMargins != view.pixelMargins || chosen->pageSize != view.canvas().pageSize();
     view.printSetup = chosen->setup;
     view.multiPage = chosen->multiPage;
     if (chosen->pixelMargins != view.pixelMargins) {
@@ -391,7 +410,12 @@ bool runMapSizeDialog(QWidget* parent, CVexaView& view) {
     view.canvas().setPageSize(chosen->pageSize);  // kept in the profile
     view.printSetup.writeProfile();
     view.multiPage.writeProfile();
-    view.invalidateMap();
+    // The page settings are kept in the document.
+    if (changed) {
+        view.markChanged();
+    } else {
+        view.invalidateMap();
+    }
     return true;
 }
 

@@ -66,6 +66,8 @@ private:
     // The paper margins as typed, a right (bottom) one held to what the
     // left (top) one leaves.
     PrintSetup typedSetup();
+    // Printing over pages is applied, one way or the other.
+    bool overlapsUsed() const;
     // The page size of the format and margins into the width and height.
     void showPageSize();
     void showStates();

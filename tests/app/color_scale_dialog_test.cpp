@@ -33,16 +33,7 @@ constexpr gdi::ColorRef kYellow = gdi::rgb(255, 255, 0);  // the default lowest 
 class ColorScaleDialogTest : public MainWindowTest {
 protected:
     // The plane as a map of colour isolines ("-m 2").
-    MapWindow* openColorIsolines() {
-        StartupOptions options;
-        // A file of its own: a map of a file already open is that map.
-        options.file = writeFile("scale" + std::to_string(opened_++) + ".dat", planeText());
-        options.mapType = 2;
-        EXPECT_EQ(window_->openStartupFile(options), kExitDone);
-        settle();
-        return window_->activeMapWindow();
-    }
-    int opened_ = 0;
+    MapWindow* openColorIsolines() { return openFreshMap(2); }
     static const ColorScale& scaleOf(MapWindow* w) { return w->view().model().grid()->colorScale; }
     static std::vector<double> levelsOf(MapWindow* w) {
         const IsolineSet* set = w->view().model().isolines();
@@ -179,6 +170,7 @@ TEST_F(ColorScaleDialogTest, TheFieldsReachTheScaleAndTheMap) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        removeProfileSection(ColorScale::kProfileSection);  // each case from the defaults
         MapWindow* w = openColorIsolines();
         ASSERT_NE(w, nullptr);
         ASSERT_NE(w->view().model().grid(), nullptr);
@@ -304,7 +296,10 @@ TEST_F(ColorScaleDialogTest, ThePreviewShowsTheBarOfTheMap) {
         EXPECT_EQ(shown.bottom, maxDown ? high : low);
         settle();
         const QImage map = w->mapWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const ColoredSpan drawn = coloredSpan(map, 0, map.width() / 40);
+        // The bar's column on the map: from its left edge to the labels.
+        const ColorScale& scale = scaleOf(w);
+        const int barLeft = w->view().canvas().toDeviceX(scale.barRect.minX);
+        const ColoredSpan drawn = coloredSpan(map, std::max(0, barLeft), barLeft + scale.gap);
         ASSERT_TRUE(drawn.found);
         EXPECT_EQ(drawn.top, shown.top);
         EXPECT_EQ(drawn.bottom, shown.bottom);

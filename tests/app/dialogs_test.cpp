@@ -1127,15 +1127,9 @@ TEST_F(DialogsTest, TheAxisDialogAddsAnAxis) {
         axis.sideList()->setCurrentIndex(0);  // "Слева"
         return static_cast<int>(QDialog::Accepted);
     });
-    const auto itemOf = [](QMenu& popup, const char* text) {
-        for (QAction* a : popup.actions()) {
-            if (a->text() == QString::fromUtf8(text)) return a;
-        }
-        return static_cast<QAction*>(nullptr);
-    };
     auto axisMenu = window_->mapBar()->menuFor(axesNode->child(0));
-    ASSERT_NE(itemOf(*axisMenu, "Изменить вид.."), nullptr);
-    itemOf(*axisMenu, "Изменить вид..")->trigger();
+    ASSERT_NE(menuItem(*axisMenu, "Изменить вид.."), nullptr);
+    menuItem(*axisMenu, "Изменить вид..")->trigger();
     ASSERT_EQ(w->view().axesLayer().axes().size(), 1u);
     EXPECT_EQ(w->view().axesLayer().axes()[0]->locate, MapAxis::kLeft);
     EXPECT_EQ(w->view().axesLayer().axes()[0]->title, "Y, м");
@@ -1143,7 +1137,7 @@ TEST_F(DialogsTest, TheAxisDialogAddsAnAxis) {
     axesNode = window_->mapBar()->findNode(MapBar::Node::Axes);
     ASSERT_EQ(axesNode->childCount(), 1);
     axisMenu = window_->mapBar()->menuFor(axesNode->child(0));
-    itemOf(*axisMenu, "Удалить")->trigger();
+    menuItem(*axisMenu, "Удалить")->trigger();
     EXPECT_TRUE(w->view().axesLayer().axes().empty());
 }
 
@@ -1171,14 +1165,10 @@ TEST_F(DialogsTest, AnAxisShowsTheCoordinatesOfASeriesLaidOverTheMap) {
     ASSERT_NE(node, nullptr);
     const auto isolate = [&] {
         auto menu = window_->mapBar()->menuFor(node);
-        for (QAction* a : menu->actions()) {
-            if (a->text() == QStringLiteral("Изолировать серию")) {
-                EXPECT_TRUE(a->isEnabled());
-                a->trigger();
-                return;
-            }
-        }
-        ADD_FAILURE() << "no Изолировать серию";
+        QAction* item = menuItem(*menu, "Изолировать серию");
+        ASSERT_NE(item, nullptr);
+        EXPECT_TRUE(item->isEnabled());
+        item->trigger();
     };
     isolate();
     ASSERT_NE(laid.derived(), nullptr);
@@ -1193,9 +1183,8 @@ TEST_F(DialogsTest, AnAxisShowsTheCoordinatesOfASeriesLaidOverTheMap) {
         return static_cast<int>(QDialog::Accepted);
     });
     auto menu = window_->mapBar()->menuFor(window_->mapBar()->findNode(MapBar::Node::Axes));
-    for (QAction* a : menu->actions()) {
-        if (a->text() == QStringLiteral("Добавить ось...")) a->trigger();
-    }
+    ASSERT_NE(menuItem(*menu, "Добавить ось..."), nullptr);
+    menuItem(*menu, "Добавить ось...")->trigger();
     const std::vector<MapAxis*> axes = view.axesLayer().axes();
     ASSERT_EQ(axes.size(), 1u);
     const MapAxis& axis = *axes[0];

@@ -33,13 +33,6 @@ constexpr std::int32_t kRed = static_cast<std::int32_t>(gdi::rgb(255, 0, 0));
 constexpr std::int32_t kBlue = static_cast<std::int32_t>(gdi::rgb(0, 0, 255));
 constexpr std::int32_t kGreen = static_cast<std::int32_t>(gdi::rgb(0, 128, 0));
 
-QAction* itemOf(QMenu& menu, const std::string& textOfItem) {
-    for (QAction* a : menu.actions()) {
-        if (a->text().toStdString() == textOfItem) return a;
-    }
-    return nullptr;
-}
-
 void selectData(QComboBox& list, int value) {
     const int k = list.findData(value);
     ASSERT_GE(k, 0) << value;
@@ -51,9 +44,7 @@ protected:
     // A group "Участок" of the object tree: a red filled square 10..40 and
     // a blue open line of length 5.
     MapWindow* openWithLines() {
-        // A file of its own: a map of a file already open is that map.
-        MapWindow* w =
-            openIsolines(writeFile("lines" + std::to_string(opened_++) + ".dat", planeText()));
+        MapWindow* w = openFreshMap(1);
         if (w == nullptr) return nullptr;
         Bush& tree = w->view().model().objectTree();
         Bush& group = tree.addChild(std::make_unique<Bush>());
@@ -71,7 +62,6 @@ protected:
         settle();
         return w;
     }
-    int opened_ = 0;
     static Bush& group(MapWindow* w) { return w->view().model().objectTree().child(0); }
     static Line& lineOf(MapWindow* w, std::size_t k) { return *group(w).item(k).line(); }
     QTreeWidgetItem* groupNode() {
@@ -89,8 +79,8 @@ protected:
             return static_cast<int>(QDialog::Accepted);
         });
         auto menu = window_->mapBar()->menuFor(node);
-        QAction* look = itemOf(*menu, "Изменить вид..");
-        if (look == nullptr) look = itemOf(*menu, "Изменить вид...");
+        QAction* look = menuItem(*menu, "Изменить вид..");
+        if (look == nullptr) look = menuItem(*menu, "Изменить вид...");
         ASSERT_NE(look, nullptr);
         ASSERT_TRUE(look->isEnabled());
         look->trigger();
@@ -178,6 +168,30 @@ TEST_F(LineDialogTest, OnlyTheChangedFieldsReachTheLines) {
     }
 }
 
+// Untouched fields are no changes: a cancelled "Другой..." keeps the
+// colour shown before it, and styles the lists lack (a null pen, a width
+// beyond the spin box's range) are shown as they are.
+TEST_F(LineDialogTest, UntouchedFieldsChangeNothing) {
+    Line odd({{0, 0}, {5, 5}});
+    odd.style.colorLine = kBlue;
+    odd.style.penStyle = 5;
+    odd.style.widthLine = 80;
+    odd.style.hatch = 9;
+    setDialogRunner([](QDialog& dialog) {
+        EXPECT_NE(dynamic_cast<QColorDialog*>(&dialog), nullptr);
+        return static_cast<int>(QDialog::Rejected);
+    });
+    LineDialog dialog({&odd}, nullptr, nullptr);
+    QComboBox& list = *dialog.colorList();
+    const int other = list.findText(QStringLiteral("Другой..."));
+    list.setCurrentIndex(other);
+    emit list.activated(other);
+    EXPECT_EQ(list.currentData().toInt(), kBlue);
+    const LineLook look = dialog.look();
+    EXPECT_FALSE(look.anyChanged());
+    EXPECT_EQ(look.style, odd.style);
+}
+
 // A renamed line names the next drawn line; the names typed and the value
 // assigned stay with the line.
 TEST_F(LineDialogTest, TheNameBecomesTheDefaultForNewLines) {
@@ -205,7 +219,7 @@ TEST_F(LineDialogTest, TheNameBecomesTheDefaultForNewLines) {
         return static_cast<int>(QDialog::Accepted);
     });
     auto menu = window_->mapBar()->menuFor(groupNode()->child(1));
-    itemOf(*menu, "Присвоить значение...")->trigger();
+    menuItem(*menu, "Присвоить значение...")->trigger();
     EXPECT_EQ(lineOf(w, 1).value, 12.5);
 }
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTest>
 #include <cstdlib>
 #include <deque>
@@ -90,6 +91,14 @@ inline std::string planeText() {
 
 inline std::string inTestDir(const std::string& name) { return (testDir() / name).string(); }
 
+// The item of a menu with this text; nullptr when it has none.
+inline QAction* menuItem(QMenu& menu, const std::string& text) {
+    for (QAction* a : menu.actions()) {
+        if (a->text().toStdString() == text) return a;
+    }
+    return nullptr;
+}
+
 inline bool startsWith(const std::string& text, std::string_view head) {
     return text.compare(0, head.size(), head) == 0;
 }
@@ -160,13 +169,20 @@ protected:
     }
 
     // The data file as an isoline map ("-m isolines").
-    MapWindow* openIsolines(const std::string& path) {
+    MapWindow* openIsolines(const std::string& path) { return openMap(path, 1); }
+    MapWindow* openMap(const std::string& path, int mapType) {
         StartupOptions options;
         options.file = path;
-        options.mapType = 1;
+        options.mapType = mapType;
         EXPECT_EQ(window_->openStartupFile(options), kExitDone);
         settle();
         return window_->activeMapWindow();
+    }
+    // The plane in a file of its own, as a map of the type: a map of a file
+    // already open would be that map.
+    MapWindow* openFreshMap(int mapType) {
+        return openMap(writeFile("map" + std::to_string(freshMaps_++) + ".dat", planeText()),
+                       mapType);
     }
 
     QtDeviceFactory factory_;
@@ -174,6 +190,7 @@ protected:
     ScriptedChooser chooser_;
     std::string dataPath_;
     std::unique_ptr<MainWindow> window_;
+    int freshMaps_ = 0;
 };
 
 }  // namespace gridova::apptest

@@ -54,13 +54,6 @@ std::vector<std::string> menuTexts(QMenu& menu) {
     return texts;
 }
 
-QAction* itemOf(QMenu& menu, const std::string& textOfItem) {
-    for (QAction* a : menu.actions()) {
-        if (a->text().toStdString() == textOfItem) return a;
-    }
-    return nullptr;
-}
-
 class MapBarTest : public MainWindowTest {
 protected:
     MapBar& bar() { return *window_->mapBar(); }
@@ -163,30 +156,30 @@ TEST_F(MapBarTest, MenusChangeTheMap) {
     // An isoline into the lines, then away.
     QTreeWidgetItem* isoline = node(Node::Isolines)->child(0);
     auto menu = bar().menuFor(isoline);
-    itemOf(*menu, "Копировать изолинии в Линии")->trigger();
+    menuItem(*menu, "Копировать изолинии в Линии")->trigger();
     ASSERT_NE(model.objectTreeIfAny(), nullptr);
     ASSERT_EQ(model.objectTree().childCount(), 1u);
     EXPECT_EQ(model.objectTree().child(0).childCount(), 1u);  // that isoline only
     menu = bar().menuFor(node(Node::Isolines)->child(0));
-    itemOf(*menu, "Удалить")->trigger();
+    menuItem(*menu, "Удалить")->trigger();
     EXPECT_EQ(model.isolines()->size(), levels - 1);
 
     // A group added to the lines, and the copied group deleted.
     menu = bar().menuFor(node(Node::Lines));
-    itemOf(*menu, "Добавить группу")->trigger();
+    menuItem(*menu, "Добавить группу")->trigger();
     EXPECT_EQ(model.objectTree().childCount(), 2u);
     QTreeWidgetItem* copied = node(Node::Lines)->child(0);
     ASSERT_EQ(MapBar::kindOf(copied), Node::Lines);
     menu = bar().menuFor(copied);
-    itemOf(*menu, "Удалить")->trigger();
+    menuItem(*menu, "Удалить")->trigger();
     EXPECT_EQ(model.objectTree().childCount(), 1u);
 
     // The points joined by a line; the set deleted leaves no main set.
     menu = bar().menuFor(node(Node::DataSets)->child(0));
-    itemOf(*menu, "Соединить точки линией")->trigger();
+    menuItem(*menu, "Соединить точки линией")->trigger();
     EXPECT_EQ(model.objectTree().childCount(), 2u);
     menu = bar().menuFor(node(Node::DataSets)->child(0));
-    itemOf(*menu, "Удалить")->trigger();
+    menuItem(*menu, "Удалить")->trigger();
     EXPECT_EQ(model.mainPoints(), nullptr);
     EXPECT_EQ(node(Node::DataSets)->childCount(), 0);
 }
@@ -227,7 +220,7 @@ TEST_F(MapBarTest, TheRegressionDialogFitsAndDrawsAPolynomial) {
             return c.answer;
         });
         auto menu = bar().menuFor(node(Node::DataSets)->child(0));
-        itemOf(*menu, "Полином регрессии...")->trigger();
+        menuItem(*menu, "Полином регрессии...")->trigger();
         EXPECT_EQ(set.regression(), nullptr);
         if (c.warning) {
             ASSERT_EQ(boxes_.warnings.size(), warnings + 1);
@@ -260,7 +253,7 @@ TEST_F(MapBarTest, TheRegressionDialogFitsAndDrawsAPolynomial) {
         return static_cast<int>(QDialog::Accepted);
     });
     auto menu = bar().menuFor(node(Node::DataSets)->child(0));
-    itemOf(*menu, "Полином регрессии...")->trigger();
+    menuItem(*menu, "Полином регрессии...")->trigger();
     ASSERT_NE(set.regression(), nullptr);
     EXPECT_EQ(set.regression()->m(), 3);
     EXPECT_EQ(set.regression()->color, magenta);
@@ -281,7 +274,7 @@ TEST_F(MapBarTest, TheRegressionDialogFitsAndDrawsAPolynomial) {
         return static_cast<int>(QDialog::Rejected);
     });
     menu = bar().menuFor(node(Node::DataSets)->child(0));
-    itemOf(*menu, "Полином регрессии...")->trigger();
+    menuItem(*menu, "Полином регрессии...")->trigger();
     EXPECT_EQ(shownDegree, "2");
     EXPECT_EQ(shownText, set.regression()->text());
     EXPECT_EQ(shownChisq.rfind("chisq = ", 0), 0u);
@@ -289,7 +282,7 @@ TEST_F(MapBarTest, TheRegressionDialogFitsAndDrawsAPolynomial) {
 
     // Removed, the curve goes.
     menu = bar().menuFor(node(Node::DataSets)->child(0));
-    itemOf(*menu, "Удалить полином регрессии")->trigger();
+    menuItem(*menu, "Удалить полином регрессии")->trigger();
     EXPECT_EQ(set.regression(), nullptr);
     EXPECT_EQ(magentaPixels(), 0);
     setDialogRunner(nullptr);
@@ -315,7 +308,7 @@ TEST_F(MapBarTest, TheCellColourComesFromTheColourDialog) {
         return static_cast<int>(QDialog::Accepted);
     });
     auto menu = bar().menuFor(cells);
-    itemOf(*menu, "Цвет блоков...")->trigger();
+    menuItem(*menu, "Цвет блоков...")->trigger();
     EXPECT_EQ(started, QColor(1, 2, 3));
     EXPECT_EQ(w->view().model().grid()->cellColor, gdi::rgb(200, 100, 50));
 }
@@ -336,7 +329,7 @@ TEST_F(MapBarTest, TheTriangleNetworkIsWrittenAsATrianglesFile) {
     const std::string path = inTestDir("network.txt");
     chooser_.paths = {path};
     auto menu = bar().menuFor(network);
-    QAction* write = itemOf(*menu, "Записать треугольники");
+    QAction* write = menuItem(*menu, "Записать треугольники");
     ASSERT_NE(write, nullptr);
     ASSERT_TRUE(write->isEnabled());
     write->trigger();
@@ -379,7 +372,7 @@ TEST_F(MapBarTest, PolygonsAroundThePointsGiveAreasAndVolumes) {
     EXPECT_EQ(menuTexts(*menu), (std::vector<std::string>{"Нарисовать...", "(Копировать в Линии)",
                                                           "(Записать площади...)",
                                                           "(Записать объемы...)", "(Удалить)"}));
-    itemOf(*menu, "Нарисовать...")->trigger();
+    menuItem(*menu, "Нарисовать...")->trigger();
     ASSERT_NE(grid.pointPolygons, nullptr);
     ASSERT_EQ(grid.pointPolygons->size(), 30u);
     settle();
@@ -396,7 +389,7 @@ TEST_F(MapBarTest, PolygonsAroundThePointsGiveAreasAndVolumes) {
         const std::string path = inTestDir(name);
         chooser_.paths = {path};
         auto m = bar().menuFor(node(Node::PointPolygons));
-        itemOf(*m, item)->trigger();
+        menuItem(*m, item)->trigger();
         DataTable table;
         table.readFile(path);
         PointSet read;
@@ -427,11 +420,11 @@ TEST_F(MapBarTest, PolygonsAroundThePointsGiveAreasAndVolumes) {
     EXPECT_NEAR(reportSum("Записать объемы...", "volumes.txt"), volume, 0.01 * std::fabs(volume));
 
     menu = bar().menuFor(node(Node::PointPolygons));
-    itemOf(*menu, "Копировать в Линии")->trigger();
+    menuItem(*menu, "Копировать в Линии")->trigger();
     ASSERT_NE(model.objectTreeIfAny(), nullptr);
     EXPECT_EQ(model.objectTree().child(0).itemCount(), 30u);
     menu = bar().menuFor(node(Node::PointPolygons));
-    itemOf(*menu, "Удалить")->trigger();
+    menuItem(*menu, "Удалить")->trigger();
     EXPECT_EQ(grid.pointPolygons, nullptr);
 }
 
@@ -444,12 +437,12 @@ TEST_F(MapBarTest, SeriesFromDataFiles) {
     chooser_.paths = {testing::writeFile("more.dat", "1 1 5\n2 3 6\n"),
                       testing::writeFile("main.dat", "5 5 1\n6 7 2\n8 1 3\n")};
     auto menu = bar().menuFor(node(Node::DataSets));
-    itemOf(*menu, "Добавить новую серию...")->trigger();
+    menuItem(*menu, "Добавить новую серию...")->trigger();
     ASSERT_EQ(model.pointTree().pointSets().size(), 2u);
     EXPECT_EQ(model.mainPoints(), first);
     EXPECT_EQ(chooser_.requests.back().extension, "dat");
     menu = bar().menuFor(node(Node::DataSets));
-    itemOf(*menu, "Загрузить новую серию...")->trigger();
+    menuItem(*menu, "Загрузить новую серию...")->trigger();
     ASSERT_EQ(model.pointTree().pointSets().size(), 3u);
     ASSERT_NE(model.mainPoints(), nullptr);
     EXPECT_EQ(model.mainPoints()->size(), 3u);
@@ -486,7 +479,7 @@ TEST_F(MapBarTest, AddedLinesJoinTheirGroup) {
     QTreeWidgetItem* groupNode = node(Node::Lines)->child(0);
     ASSERT_EQ(MapBar::kindOf(groupNode), Node::Lines);
     auto menu = bar().menuFor(groupNode);
-    itemOf(*menu, "Добавить линию")->trigger();
+    menuItem(*menu, "Добавить линию")->trigger();
     ASSERT_TRUE(w->view().lineDrawing());
     const gdi::Rect map = w->view().mapRect();
     QTest::mouseClick(&w->mapWidget(), Qt::LeftButton, {}, QPoint(map.left + 20, map.top + 20));
@@ -551,7 +544,7 @@ TEST_F(MapBarTest, TheNodeWindowShowsTheClickedNode) {
     MapWindow* w = openIsolines(dataPath_);
     ASSERT_NE(w, nullptr);
     auto menu = bar().menuFor(node(Node::Grid));
-    itemOf(*menu, "Значения...")->trigger();
+    menuItem(*menu, "Значения...")->trigger();
     settle();
     NodeWindow* nodes = w->nodeWindow();
     ASSERT_NE(nodes, nullptr);
@@ -634,7 +627,7 @@ TEST_F(MapBarTest, TheFilterDialogKeepsTheNodesThatMeetTheComparison) {
         return static_cast<int>(QDialog::Accepted);
     });
     auto menu = bar().menuFor(node(Node::Grid));
-    itemOf(*menu, "Определить значающие элементы...")->trigger();
+    menuItem(*menu, "Определить значающие элементы...")->trigger();
     EXPECT_EQ(w->view().model().grid()->filterOn, 0);  // refused
     ASSERT_FALSE(boxes_.warnings.empty());
     EXPECT_EQ(boxes_.warnings.back(), "Значение: нужно число");
@@ -647,7 +640,7 @@ TEST_F(MapBarTest, TheFilterDialogKeepsTheNodesThatMeetTheComparison) {
         return static_cast<int>(QDialog::Accepted);
     });
     menu = bar().menuFor(node(Node::Grid));
-    itemOf(*menu, "Определить значающие элементы...")->trigger();
+    menuItem(*menu, "Определить значающие элементы...")->trigger();
     setDialogRunner({});
     const EqNet& grid = *w->view().model().grid();
     EXPECT_EQ(grid.filterOn, 1);

@@ -191,8 +191,10 @@ TEST_F(MapSizeDialogTest, TheMapTakesTheSettings) {
         return static_cast<int>(QDialog::Accepted);
     });
     ASSERT_TRUE(window_->actionFor(MapCommand::MapSize)->isEnabled());
+    w->view().model().mapChanged = false;
     window_->actionFor(MapCommand::MapSize)->trigger();
     CVexaView& view = w->view();
+    EXPECT_TRUE(view.model().mapChanged);  // the page is kept in the document
     EXPECT_EQ(view.canvas().pageSize(), (gdi::Size{640, 480}));
     EXPECT_EQ(view.pixelMargins[0], 10);
     EXPECT_EQ(view.printSetup.marginLeftCoeff, 0.2);
