@@ -381,7 +381,10 @@ QString MainWindow::helpPage() {
     if (!chosen.isEmpty()) {
         folders << QString::fromLocal8Bit(chosen);
     } else {
+        // Beside the program in the build, in the data folder of wherever
+        // it was installed, or in the data folder it was built for.
         folders << QCoreApplication::applicationDirPath() + QStringLiteral("/help")
+                << QCoreApplication::applicationDirPath() + QStringLiteral("/../share/gridova/help")
                 << QStringLiteral(GRIDOVA_DATA_DIR "/help");
     }
     for (const QString& folder : folders) {

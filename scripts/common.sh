@@ -7,7 +7,7 @@ GRIDOVA_PACKAGES=(
   xvfb xauth libcgal-dev libopenblas-dev liblapack-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgif-dev
   fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
-  libgtest-dev libgmock-dev libbenchmark-dev clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev clang-format desktop-file-utils
 )
 
 gridova_install_packages() {
