@@ -90,6 +90,9 @@ public:
     // Runs one of the main window's own commands when it is enabled now.
     void runFrameCommand(FrameCommand command);
     bool frameCommandEnabled(FrameCommand command) const;
+    // The menus, the tool bar's lists and the map bar in the texts of the
+    // language in use (after the language was changed).
+    void retranslate();
     // The map bar (a dock of this window).
     MapBar* mapBar() const;
     // The help pages' first page: in $GRIDOVA_HELP when set, else "help"
@@ -115,6 +118,8 @@ private:
     MapWindow* openDocument(const StartupOptions& options,
                             DocumentKind pendingKind = DocumentKind::Data);
     void buildMenus();
+    // "Язык...": the chooser, then the windows in the new language.
+    void chooseLanguage();
     void buildToolBar();
     void updateActions();
     void loadRecentFiles();

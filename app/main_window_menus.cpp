@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "app/dialogs/language_dialog.h"
 #include "app/main_window.h"
 #include "app/main_window_private.h"
 #include "app/map_window.h"
@@ -86,6 +87,29 @@ void MainWindow::buildMenus() {
         addAction(action);
         d_->actions.emplace_back(&item, action);
     }
+}
+
+void MainWindow::retranslate() {
+    for (const auto& [key, menu] : d_->menus) {
+        for (const MenuPopupEntry& popup : menuPopups()) {
+            if (popup.popup == key.second) menu->setTitle(uiText(popup.text));
+        }
+    }
+    for (const auto& [item, action] : d_->actions) action->setText(uiText(item->text));
+    if (d_->methodList != nullptr) {
+        for (std::size_t k = 0; k < methodChoices().size(); ++k) {
+            const MethodChoice& choice = methodChoices()[k];
+            d_->methodList->setItemText(
+                static_cast<int>(k),
+                choice.text != 0 ? uiText(choice.text) : QString::fromLatin1(choice.name));
+        }
+    }
+    refreshMapBar();
+    refreshActions();
+}
+
+void MainWindow::chooseLanguage() {
+    if (chooseLanguageAsked(this)) retranslate();
 }
 
 QMenu* MainWindow::popupMenu(MenuPopup popup, bool forMap) const {
@@ -231,6 +255,7 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::MapBar:
         case FrameCommand::ToolBar:
         case FrameCommand::About:
+        case FrameCommand::Language:
             return true;
         case FrameCommand::Contents:
             return !helpPage().isEmpty();
@@ -364,6 +389,9 @@ void MainWindow::runFrameCommand(FrameCommand command) {
             if (!opened) context_.warning(text(kCommandFailed));
             break;
         }
+        case FrameCommand::Language:
+            chooseLanguage();
+            break;
         case FrameCommand::About:
             QMessageBox::about(
                 this, QStringLiteral("Gridova"),

@@ -91,7 +91,7 @@ constexpr std::array kItems = {
     map(P::View, 9135, C::View3D, "", true),
     map(P::View, 9136, C::ViewOpenGL),
     // The language is chosen with or without a map.
-    MenuItem{P::View, 9134, C::Language, F::None, "", kBothMenus, true, false},
+    frame(P::View, 9134, F::Language, kBothMenus, "", true),
     // "Окна"
     frame(P::Windows, 9024, F::NewWindow, kMapMenu),
     frame(P::Windows, 9019, F::Cascade, kMapMenu),
@@ -143,7 +143,7 @@ constexpr std::array kToolBar = {
     button(C::DrawLine, "/"),
     button(C::ToggleColorFill, "≈"),
     gap(),
-    button(C::Language, "Aa"),
+    button(F::Language, "Aa"),
     place(ToolBarPlace::LayerList),
     button(F::MapBar, "≡"),
     place(ToolBarPlace::MethodList),

@@ -41,6 +41,7 @@ enum class FrameCommand {
     WindowList,  // the place of the list of windows
     About,
     Contents,
+    Language,  // "Язык...": the chooser "Выбор"
 };
 
 // The menus an item stands in.

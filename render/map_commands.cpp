@@ -219,7 +219,6 @@ constexpr std::array kCommands = {
     MapCommandEntry{C::ViewOpenGL, nullptr, nullptr},
     MapCommandEntry{C::PointEditor, nullptr, nullptr},
     MapCommandEntry{C::CoordinateInput, nullptr, nullptr},
-    MapCommandEntry{C::Language, nullptr, nullptr},
     MapCommandEntry{C::SolverSettings, A::needsGrid, nullptr},
     MapCommandEntry{C::GridSize, A::needsGrid, nullptr},
 };

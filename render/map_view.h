@@ -96,7 +96,6 @@ enum class MapCommand {
     ViewOpenGL,       // "Вид OpenGL"
     PointEditor,      // "Точки..."
     CoordinateInput,  // "Ввод координат"
-    Language,         // "Язык..."
     SolverSettings,  // "Установить параметры солвера системы линейных уравнений"
     GridSize,        // "Размеры сетки..."
 };

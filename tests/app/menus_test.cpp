@@ -231,7 +231,6 @@ std::vector<CommandCase> commandCases() {
          [](MapWindow& w) {
              return flag(w.coordinateWindow() != nullptr && w.coordinateWindow()->isVisible());
          }},
-        {C::Language, P::View, nullptr},
         {C::SolverSettings, P::Objects,
          [=](MapWindow& w) { return std::to_string(model(w).grid()->maxIterations); },
          [](MapWindow&, ScriptedChooser&) {

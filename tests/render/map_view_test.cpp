@@ -599,8 +599,8 @@ TEST_F(MapViewTest, EveryCommandGoesThroughTheTable) {
     }
     EXPECT_TRUE(host.opened.empty());
     ASSERT_TRUE(view.run(MapCommand::Grid));
-    ASSERT_TRUE(view.run(MapCommand::Language));
-    EXPECT_EQ(host.opened, (std::vector<MapCommand>{MapCommand::Grid, MapCommand::Language}));
+    ASSERT_TRUE(view.run(MapCommand::MapSize));
+    EXPECT_EQ(host.opened, (std::vector<MapCommand>{MapCommand::Grid, MapCommand::MapSize}));
 
     view.model().addPointSet(fixturePoints());
     ASSERT_EQ(view.applyMapType(MapType::Isolines), 0);

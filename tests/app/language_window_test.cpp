@@ -1,0 +1,107 @@
+// The language chosen at run time: "Язык..." lists the built-in texts and
+// the language files, and the open window's menus, tool bar list and map
+// bar take the new texts at once; back to "Russian" they return.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTreeWidget>
+#include <filesystem>
+#include <string>
+
+#include "app/dialogs/language_dialog.h"
+#include "app/map_bar.h"
+#include "platform/language.h"
+#include "resources/builtin_texts.h"
+#include "tests/app/main_window_fixtures.h"
+
+namespace gridova {
+namespace {
+
+using namespace apptest;
+
+class LanguageWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        // A language of every built-in text marked "EN:", conversions kept.
+        std::string lines = "# a test language\n";
+        for (const resources::BuiltinText& t : resources::builtinTexts()) {
+            std::string s = t.text;
+            std::string escaped;
+            for (char c : s) escaped += c == '\n' ? std::string("\\n") : std::string(1, c);
+            lines += std::to_string(t.number) + "\tEN:" + escaped + "\n";
+        }
+        std::filesystem::create_directories(inTestDir("lang"));
+        writeFile("lang/Marked.lng", lines);
+        setLanguageFolders({inTestDir("lang")});
+    }
+    void TearDown() override {
+        setLanguageTable(nullptr);
+        setLanguageFolders({});
+        MainWindowTest::TearDown();
+    }
+    void choose(const char* language) {
+        answerDialogs([language](QDialog& dialog) {
+            auto& d = dynamic_cast<LanguageDialog&>(dialog);
+            const auto found = d.list()->findItems(QString::fromUtf8(language), Qt::MatchExactly);
+            EXPECT_EQ(found.size(), 1);
+            if (!found.isEmpty()) d.list()->setCurrentItem(found.front());
+            return static_cast<int>(QDialog::Accepted);
+        });
+        window_->runFrameCommand(FrameCommand::Language);
+        settle();
+    }
+    std::string menuTitle(int k) const {
+        const QList<QAction*> menus = window_->menuBar()->actions();
+        for (QAction* a : menus) {
+            if (a->isVisible() && k-- == 0) return a->text().toStdString();
+        }
+        return {};
+    }
+};
+
+TEST_F(LanguageWindowTest, TheWindowTakesTheLanguageChosen) {
+    ASSERT_NE(openIsolines(dataPath_), nullptr);
+    const std::string file = menuTitle(0);
+    const std::string zoom = window_->actionFor(MapCommand::ZoomAll)->text().toStdString();
+    const std::string root = window_->mapBar()->findNode(MapBar::Node::Root)->text(0).toStdString();
+    ASSERT_FALSE(file.empty());
+
+    choose("Marked");
+    EXPECT_EQ(storedLanguage(), "Marked.lng");
+    EXPECT_EQ(menuTitle(0), "EN:" + file);
+    EXPECT_EQ(window_->actionFor(MapCommand::ZoomAll)->text().toStdString(), "EN:" + zoom);
+    EXPECT_EQ(window_->mapBar()->findNode(MapBar::Node::Root)->text(0).toStdString(), "EN:" + root);
+    EXPECT_EQ(window_->methodList()->itemText(0).toStdString().rfind("EN:", 0), 0u);
+
+    choose("Russian");
+    EXPECT_EQ(storedLanguage(), "Russian");
+    EXPECT_EQ(menuTitle(0), file);
+    EXPECT_EQ(window_->actionFor(MapCommand::ZoomAll)->text().toStdString(), zoom);
+    EXPECT_EQ(window_->mapBar()->findNode(MapBar::Node::Root)->text(0).toStdString(), root);
+}
+
+// A language file that went away: said, the built-in texts are used and the
+// profile keeps its choice.
+TEST_F(LanguageWindowTest, AFileThatCannotBeReadIsSaid) {
+    choose("Marked");
+    std::filesystem::remove(inTestDir("lang/Marked.lng"));
+    answerDialogs([](QDialog& dialog) {
+        auto& d = dynamic_cast<LanguageDialog&>(dialog);
+        // The list was made before the file went.
+        d.list()->addItem(QStringLiteral("Marked"));
+        d.list()->setCurrentRow(d.list()->count() - 1);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    window_->runFrameCommand(FrameCommand::Language);
+    ASSERT_FALSE(boxes_.warnings.empty());
+    EXPECT_NE(boxes_.warnings.back().find("Marked.lng"), std::string::npos);
+    EXPECT_EQ(languageTable(), nullptr);
+    EXPECT_EQ(storedLanguage(), "Marked.lng");
+}
+
+}  // namespace
+}  // namespace gridova
