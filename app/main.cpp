@@ -3,9 +3,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +13,7 @@
 
 #include "app/data_summary.h"
 #include "app/main_window.h"
+#include "app/qt_texts.h"
 #include "app/startup_run.h"
 #include "exchange/picture_writer.h"
 #include "platform/language.h"
@@ -98,15 +96,8 @@ int run(int argc, char** argv) {
     gridova::setLanguageFolders(
         {programDir, programDir + "/../share/gridova", std::string(GRIDOVA_DATA_DIR)});
     gridova::loadStartupLanguage();
-    // Without a language file the program's texts are Russian: so are the
-    // buttons and texts of Qt's standard dialogs, when their translation is
-    // installed.
-    QTranslator qtTexts;
-    if (!gridova::languageTable() &&
-        qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    // Without a language file the program's texts are Russian: so are Qt's.
+    gridova::followLanguageInQt();
     gridova::QtDeviceFactory factory;
     gridova::gdi::setDeviceFactory(&factory);
     const bool windowless =

@@ -20,6 +20,7 @@
 #include "app/main_window.h"
 #include "app/main_window_private.h"
 #include "app/map_window.h"
+#include "app/qt_texts.h"
 #include "app/ui_text.h"
 #include "data/data_table.h"
 #include "platform/messages.h"
@@ -109,7 +110,9 @@ void MainWindow::retranslate() {
 }
 
 void MainWindow::chooseLanguage() {
-    if (chooseLanguageAsked(this)) retranslate();
+    if (!chooseLanguageAsked(this)) return;
+    followLanguageInQt();
+    retranslate();
 }
 
 QMenu* MainWindow::popupMenu(MenuPopup popup, bool forMap) const {

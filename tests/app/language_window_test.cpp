@@ -13,6 +13,7 @@
 
 #include "app/dialogs/language_dialog.h"
 #include "app/map_bar.h"
+#include "app/qt_texts.h"
 #include "platform/language.h"
 #include "resources/builtin_texts.h"
 #include "tests/app/main_window_fixtures.h"
@@ -39,6 +40,9 @@ protected:
         setLanguageFolders({inTestDir("lang")});
     }
     void TearDown() override {
+        // Qt's own texts as the other tests have them (untranslated).
+        setLanguageTable(std::make_shared<const LanguageTable>());
+        followLanguageInQt();
         setLanguageTable(nullptr);
         setLanguageFolders({});
         MainWindowTest::TearDown();
@@ -77,7 +81,11 @@ TEST_F(LanguageWindowTest, TheWindowTakesTheLanguageChosen) {
     EXPECT_EQ(window_->mapBar()->findNode(MapBar::Node::Root)->text(0).toStdString(), "EN:" + root);
     EXPECT_EQ(window_->methodList()->itemText(0).toStdString().rfind("EN:", 0), 0u);
 
+    // Qt's standard buttons follow: English with a language file, Russian
+    // with the built-in texts (Debian's translation of Qt is installed).
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Cancel");
     choose("Russian");
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Отмена");
     EXPECT_EQ(storedLanguage(), "Russian");
     EXPECT_EQ(menuTitle(0), file);
     EXPECT_EQ(window_->actionFor(MapCommand::ZoomAll)->text().toStdString(), zoom);
