@@ -32,6 +32,7 @@ namespace {
 constexpr int kAllFilesFilter = 9022;  // "Все файлы (*.*)|*.*||"
 constexpr int kAboutText = 9152;       // "Gridova %s"
 constexpr int kCommandFailed = 9004;   // "Не удалось выполнить команду"
+constexpr int kTextIdle = 57345;       // "Готов"
 
 }  // namespace
 
@@ -105,6 +106,8 @@ void MainWindow::retranslate() {
                 choice.text != 0 ? uiText(choice.text) : QString::fromLatin1(choice.name));
         }
     }
+    // The idle text of the status bar.
+    d_->statusLabel->setText(QString::fromStdString(text(kTextIdle)));
     refreshMapBar();
     refreshActions();
 }

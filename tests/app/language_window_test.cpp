@@ -92,6 +92,39 @@ TEST_F(LanguageWindowTest, TheWindowTakesTheLanguageChosen) {
     EXPECT_EQ(window_->mapBar()->findNode(MapBar::Node::Root)->text(0).toStdString(), root);
 }
 
+// With the English file shipped beside the program every menu item is
+// English (no Cyrillic letter is left), and so are the message boxes.
+TEST_F(LanguageWindowTest, TheEnglishFileMakesTheMenusEnglish) {
+    ASSERT_NE(openIsolines(dataPath_), nullptr);
+    setLanguageFolders({std::filesystem::path(GRIDOVA_BINARY).parent_path().string()});
+    choose("English");
+    ASSERT_NE(languageTable(), nullptr);
+    const auto cyrillic = [](const QString& s) {
+        for (const QChar c : s) {
+            if (c.unicode() >= 0x0400 && c.unicode() <= 0x04FF) return true;
+        }
+        return false;
+    };
+    int items = 0;
+    for (QAction* top : window_->menuBar()->actions()) {
+        EXPECT_FALSE(cyrillic(top->text())) << top->text().toStdString();
+        if (top->menu() == nullptr) continue;
+        for (QAction* a : top->menu()->actions()) {
+            if (a->isSeparator()) continue;
+            ++items;
+            EXPECT_FALSE(cyrillic(a->text())) << a->text().toStdString();
+        }
+    }
+    EXPECT_GT(items, 40);
+    EXPECT_TRUE(saveScreenshot(*window_, "english_window.png"));
+    EXPECT_EQ(window_->actionFor(FrameCommand::Language)->text().toStdString(), "Language...");
+    EXPECT_FALSE(cyrillic(window_->statusText()));
+    boxes_.warnings.clear();
+    warning(formatText(text(202), {std::string("wells.dat")}));
+    ASSERT_EQ(boxes_.warnings.size(), 1u);
+    EXPECT_EQ(boxes_.warnings[0], "Cannot open file wells.dat for reading");
+}
+
 // A language file that went away: said, the built-in texts are used and the
 // profile keeps its choice.
 TEST_F(LanguageWindowTest, AFileThatCannotBeReadIsSaid) {

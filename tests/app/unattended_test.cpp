@@ -11,7 +11,11 @@
 #include <string>
 
 #include "objects/line_text_files.h"
+#include "platform/language.h"
+#include "platform/messages.h"
+#include "platform/profile.h"
 #include "render/startup_options.h"
+#include "resources/builtin_texts.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -25,6 +29,12 @@ struct RunResult {
 };
 
 RunResult runProgram(const std::string& args, const std::string& environment = {}) {
+    // The messages these tests read are the built-in ones: a first start
+    // would take the English file beside the program.
+    std::string chosen;
+    if (readProfileText(kLanguageSection, "File", chosen) != 0) {
+        writeProfileText(kLanguageSection, "File", kRussianLanguage);
+    }
     // No display: the program must choose the offscreen platform itself.
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
                                 environment + " " + std::string(GRIDOVA_BINARY) + " " + args +
@@ -317,6 +327,56 @@ TEST(CommandLine, SwitchesAndFiles) {
 
 namespace gridova {
 namespace {
+
+// The English file shipped beside the program has a text for every
+// built-in text and none besides, each taking the arguments the built-in
+// text takes; with it, a first start speaks English.
+TEST(EnglishLanguage, EveryBuiltinTextHasItsEnglishText) {
+    const fs::path shipped = fs::path(GRIDOVA_BINARY).parent_path() / "English.lng";
+    ASSERT_TRUE(fs::exists(shipped)) << shipped;
+    const std::optional<LanguageTable> english = readLanguageFile(shipped.string());
+    ASSERT_TRUE(english.has_value());
+    std::size_t builtins = 0;
+    for (const resources::BuiltinText& t : resources::builtinTexts()) {
+        ++builtins;
+        const auto it = english->find(t.number);
+        if (it == english->end()) {
+            ADD_FAILURE() << "no English text for " << t.number << " " << t.text;
+            continue;
+        }
+        EXPECT_FALSE(it->second.empty()) << t.number;
+        EXPECT_EQ(conversionsOf(it->second), conversionsOf(t.text)) << t.number;
+    }
+    for (const auto& [number, english_text] : *english) {
+        EXPECT_NE(resources::builtinText(number), nullptr)
+            << "an English text without a built-in one: " << number << " " << english_text;
+    }
+    EXPECT_EQ(english->size(), builtins);
+    // The source and the copy beside the program are the same.
+    EXPECT_EQ(
+        testing::readFile(shipped.string()),
+        testing::readFile(std::string(GRIDOVA_SOURCE_DIR) + "/resources/languages/English.lng"));
+
+    // A first start (no language kept) takes it: the program's messages
+    // are English.
+    removeProfileKey(kLanguageSection, "File");
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                                std::string(GRIDOVA_BINARY) +
+                                " -i none.lev -m isolines -h x.dat 2>&1";
+    std::string output;
+    if (std::FILE* p = ::popen(command.c_str(), "r")) {
+        std::array<char, 4096> buffer;
+        std::size_t n;
+        while ((n = std::fread(buffer.data(), 1, buffer.size(), p)) > 0)
+            output.append(buffer.data(), n);
+        ::pclose(p);
+    }
+    EXPECT_NE(output.find("Cannot open file"), std::string::npos) << output;
+    std::string kept;
+    readProfileText(kLanguageSection, "File", kept);
+    EXPECT_EQ(kept, "English.lng");
+    writeProfileText(kLanguageSection, "File", kRussianLanguage);
+}
 
 // The help page shipped beside the program names every switch the usage
 // text lists, and the build put it there.
