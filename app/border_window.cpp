@@ -1,4 +1,5 @@
 #include "app/border_window.h"
+#include "app/ui_text.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -34,12 +35,11 @@ constexpr int kMaxWidth = 20;
 BorderValueDialog::BorderValueDialog(const OptionalValue& value, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("borderValueDialog"));
-    setWindowTitle(QStringLiteral("Значение на границе"));
+    setWindowTitle(uiText("Значение на границе"));
     auto* note = new QLabel(
-        QStringLiteral("На границе можно задать значение, тогда изолиини получаются замкнутыми"),
-        this);
+        uiText("На границе можно задать значение, тогда изолиини получаются замкнутыми"), this);
     note->setWordWrap(true);
-    enabled_ = new QCheckBox(QStringLiteral("Учитывать значение на границе"), this);
+    enabled_ = new QCheckBox(uiText("Учитывать значение на границе"), this);
     enabled_->setChecked(value.present());
     value_ = new QLineEdit(fieldText(value.value), this);
     value_->setEnabled(value.present());
@@ -58,7 +58,7 @@ std::optional<OptionalValue> BorderValueDialog::choice() {
     if (!enabled_->isChecked()) return OptionalValue{};
     const auto v = fieldNumber(*value_);
     if (!v) {
-        refuseField(kNotANumber, QStringLiteral("Значение"), *value_);
+        refuseField(kNotANumber, uiText("Значение"), *value_);
         return std::nullopt;
     }
     return OptionalValue(*v);
@@ -75,21 +75,21 @@ void BorderValueDialog::accept() {
 BorderWindow::BorderWindow(CVexaView& view, QWidget* owner)
     : QDialog(owner, Qt::Tool), view_(view), owner_(owner) {
     setObjectName(QStringLiteral("borderWindow"));
-    setWindowTitle(QStringLiteral("Граница поля"));
+    setWindowTitle(uiText("Граница поля"));
     setModal(false);
-    auto* hint = new QLabel(QStringLiteral("Ввод точек границы левой кнопкой мыши. Правая кнопка "
-                                           "соединяет концы ломанной."),
-                            this);
+    auto* hint = new QLabel(
+        uiText("Ввод точек границы левой кнопкой мыши. Правая кнопка соединяет концы ломанной."),
+        this);
     hint->setWordWrap(true);
-    define_ = new QPushButton(QStringLiteral("Определить границу"), this);
-    add_ = new QPushButton(QStringLiteral("Добавить к объекту"), this);
-    delete_ = new QPushButton(QStringLiteral("Уничтожить границу"), this);
-    save_ = new QPushButton(QStringLiteral("Записать в файл"), this);
-    load_ = new QPushButton(QStringLiteral("Ввести из файла"), this);
-    colour_ = new QPushButton(QStringLiteral("Изменить цвет"), this);
-    value_ = new QPushButton(QStringLiteral("Значение"), this);
-    shown_ = new QCheckBox(QStringLiteral("Показать на карте"), this);
-    autoLoad_ = new QCheckBox(QStringLiteral("Автозагрузка"), this);
+    define_ = new QPushButton(uiText("Определить границу"), this);
+    add_ = new QPushButton(uiText("Добавить к объекту"), this);
+    delete_ = new QPushButton(uiText("Уничтожить границу"), this);
+    save_ = new QPushButton(uiText("Записать в файл"), this);
+    load_ = new QPushButton(uiText("Ввести из файла"), this);
+    colour_ = new QPushButton(uiText("Изменить цвет"), this);
+    value_ = new QPushButton(uiText("Значение"), this);
+    shown_ = new QCheckBox(uiText("Показать на карте"), this);
+    autoLoad_ = new QCheckBox(uiText("Автозагрузка"), this);
     width_ = new QSpinBox(this);
     width_->setRange(0, kMaxWidth);
     std::int32_t load = 0;
@@ -105,7 +105,7 @@ BorderWindow::BorderWindow(CVexaView& view, QWidget* owner)
     grid->addWidget(load_, 2, 1);
     grid->addWidget(colour_, 3, 0);
     auto* widthRow = new QHBoxLayout;
-    widthRow->addWidget(new QLabel(QStringLiteral("Толщина"), this));
+    widthRow->addWidget(new QLabel(uiText("Толщина"), this));
     widthRow->addWidget(width_);
     grid->addLayout(widthRow, 3, 1);
     auto* layout = new QVBoxLayout(this);

@@ -45,8 +45,8 @@ PointEditor::PointEditor(DataPointsWindow& owner) : QDialog(&owner, Qt::Tool), o
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("X"), x_);
     form->addRow(QStringLiteral("Y"), y_);
-    form->addRow(QStringLiteral("Значение"), value_);
-    form->addRow(QStringLiteral("Название"), name_);
+    form->addRow(uiText("Значение"), value_);
+    form->addRow(uiText("Название"), name_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &PointEditor::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &PointEditor::reject);
@@ -110,19 +110,19 @@ DataPointsWindow::DataPointsWindow(CVexaView& view, QWidget* owner)
     setObjectName(QStringLiteral("dataPointsWindow"));
     setModal(false);
     list_ = new QTableWidget(0, 4, this);
-    list_->setHorizontalHeaderLabels({QStringLiteral("X"), QStringLiteral("Y"),
-                                      QStringLiteral("Значение"), QStringLiteral("Название")});
+    list_->setHorizontalHeaderLabels(
+        {QStringLiteral("X"), QStringLiteral("Y"), uiText("Значение"), uiText("Название")});
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
-    apply_ = new QPushButton(QStringLiteral("Обновить"), this);
-    add_ = new QPushButton(QStringLiteral("Добавить"), this);
-    delete_ = new QPushButton(QStringLiteral("Удалить"), this);
-    replace_ = new QPushButton(QStringLiteral("Заменить"), this);
-    save_ = new QPushButton(QStringLiteral("Сохранить"), this);
-    addFile_ = new QPushButton(QStringLiteral("Доб. из файла"), this);
-    close_ = new QPushButton(QStringLiteral("Закрыть"), this);
+    apply_ = new QPushButton(uiText("Обновить"), this);
+    add_ = new QPushButton(uiText("Добавить"), this);
+    delete_ = new QPushButton(uiText("Удалить"), this);
+    replace_ = new QPushButton(uiText("Заменить"), this);
+    save_ = new QPushButton(uiText("Сохранить"), this);
+    addFile_ = new QPushButton(uiText("Доб. из файла"), this);
+    close_ = new QPushButton(uiText("Закрыть"), this);
     auto* buttons = new QGridLayout;
     buttons->addWidget(apply_, 0, 0);
     buttons->addWidget(add_, 0, 1);

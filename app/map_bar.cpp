@@ -115,7 +115,7 @@ std::vector<Line*> linesOf(Bush& group) {
 
 // "Присвоить значение...": the line's value, asked.
 bool assignValueAsked(QWidget* parent, MapModel& model, Line& line) {
-    IsolineValueDialog dialog(QStringLiteral("Присвоить значение"), line.value, parent);
+    IsolineValueDialog dialog(uiText("Присвоить значение"), line.value, parent);
     if (runDialog(dialog) != QDialog::Accepted) return false;
     const std::optional<double> value = dialog.level();
     if (!value) return false;

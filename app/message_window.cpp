@@ -1,4 +1,5 @@
 #include "app/message_window.h"
+#include "app/ui_text.h"
 
 #include <QListWidget>
 #include <QMetaObject>
@@ -35,7 +36,7 @@ void onWindowThread(QObject* window, Call call) {
 MessageWindow::MessageWindow(MessageLog& log, QWidget* owner)
     : QDialog(owner, Qt::Tool), log_(log), owner_(owner) {
     setObjectName(QStringLiteral("messageWindow"));
-    setWindowTitle(QStringLiteral("Сообщения"));
+    setWindowTitle(uiText("Сообщения"));
     setModal(false);
     list_ = new QListWidget(this);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -1,4 +1,5 @@
 #include "app/overview_window.h"
+#include "app/ui_text.h"
 
 #include <QLabel>
 #include <QMetaObject>
@@ -23,7 +24,7 @@ bool sameRect(const WorldRect& a, const WorldRect& b) {
 OverviewWindow::OverviewWindow(CVexaView& view, QWidget* owner)
     : QDialog(owner, Qt::Tool), view_(view), owner_(owner) {
     setObjectName(QStringLiteral("overviewWindow"));
-    setWindowTitle(QStringLiteral("Общий вид"));
+    setWindowTitle(uiText("Общий вид"));
     setModal(false);
     picture_ = new QLabel(this);
     picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);

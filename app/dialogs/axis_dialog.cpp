@@ -43,7 +43,7 @@ AxisDialog::AxisDialog(const MapAxis& axis, const WorldRect& map,
                        std::vector<const PointSet*> series, QWidget* parent)
     : QDialog(parent), start_(axis), map_(map), seriesSets_(std::move(series)) {
     setObjectName(QStringLiteral("axisDialog"));
-    setWindowTitle(QStringLiteral("Ось"));
+    setWindowTitle(uiText("Ось"));
     xy_ = new QComboBox(this);
     xy_->addItem(QStringLiteral("X"), MapAxis::kHorizontal);
     xy_->addItem(QStringLiteral("Y"), MapAxis::kVertical);
@@ -52,7 +52,7 @@ AxisDialog::AxisDialog(const MapAxis& axis, const WorldRect& map,
     fillSides();
     side_->setCurrentIndex(std::max(0, side_->findData(axis.locate)));
     series_ = new QComboBox(this);
-    series_->addItem(QStringLiteral("(нет)"));
+    series_->addItem(uiText("(нет)"));
     for (std::size_t k = 0; k < seriesSets_.size(); ++k) {
         series_->addItem(QString::fromStdString(seriesSets_[k]->name()));
         if (startSeries_ == 0 && showsSeries(axis, *seriesSets_[k])) {
@@ -61,41 +61,41 @@ AxisDialog::AxisDialog(const MapAxis& axis, const WorldRect& map,
     }
     series_->setCurrentIndex(startSeries_);
     title_ = new QLineEdit(QString::fromStdString(axis.title.value_or("")), this);
-    font_ = new QPushButton(QStringLiteral("Шрифт..."), this);
-    automatic_ = new QRadioButton(QStringLiteral("По умолчанию"), this);
-    step_ = new QRadioButton(QStringLiteral("Через шаг"), this);
-    previous_ = new QRadioButton(QStringLiteral("Предыдущие"), this);
+    font_ = new QPushButton(uiText("Шрифт..."), this);
+    automatic_ = new QRadioButton(uiText("По умолчанию"), this);
+    step_ = new QRadioButton(uiText("Через шаг"), this);
+    previous_ = new QRadioButton(uiText("Предыдущие"), this);
     (axis.autoTicks != 0 ? automatic_ : step_)->setChecked(true);
     first_ = new QLineEdit(fieldText(axis.initTicks), this);
     stepEdit_ = new QLineEdit(fieldText(axis.tickStep), this);
     count_ = new QLabel(this);
     last_ = new QLabel(this);
-    autoDigits_ = new QCheckBox(QStringLiteral("По умолчанию"), this);
+    autoDigits_ = new QCheckBox(uiText("По умолчанию"), this);
     autoDigits_->setChecked(axis.autoDecimalDigit != 0);
     digits_ = spinField(this, 0, 10, axis.decimalDigit);
-    show_ = new QCheckBox(QStringLiteral("Показывать"), this);
+    show_ = new QCheckBox(uiText("Показывать"), this);
     show_->setChecked(axis.visible != 0);
 
     auto* where = new QFormLayout;
-    where->addRow(QStringLiteral("Ось"), xy_);
-    where->addRow(QStringLiteral("Положение"), side_);
-    where->addRow(QStringLiteral("Серия"), series_);
+    where->addRow(uiText("Ось"), xy_);
+    where->addRow(uiText("Положение"), side_);
+    where->addRow(uiText("Серия"), series_);
     auto* titleRow = new QHBoxLayout;
     titleRow->addWidget(title_);
     titleRow->addWidget(font_);
-    where->addRow(QStringLiteral("Название"), titleRow);
-    auto* choice = new QGroupBox(QStringLiteral("Выбор разметки"), this);
+    where->addRow(uiText("Название"), titleRow);
+    auto* choice = new QGroupBox(uiText("Выбор разметки"), this);
     auto* choiceLayout = new QVBoxLayout(choice);
     choiceLayout->addWidget(automatic_);
     choiceLayout->addWidget(step_);
     choiceLayout->addWidget(previous_);
-    auto* steps = new QGroupBox(QStringLiteral("Задание через шаг"), this);
+    auto* steps = new QGroupBox(uiText("Задание через шаг"), this);
     auto* stepsForm = new QFormLayout(steps);
-    stepsForm->addRow(QStringLiteral("Минимальное значение"), first_);
-    stepsForm->addRow(QStringLiteral("Величина шага"), stepEdit_);
-    stepsForm->addRow(QStringLiteral("Число отметок"), count_);
-    stepsForm->addRow(QStringLiteral("Максимальное значение"), last_);
-    auto* digits = new QGroupBox(QStringLiteral("Число дробных цифр"), this);
+    stepsForm->addRow(uiText("Минимальное значение"), first_);
+    stepsForm->addRow(uiText("Величина шага"), stepEdit_);
+    stepsForm->addRow(uiText("Число отметок"), count_);
+    stepsForm->addRow(uiText("Максимальное значение"), last_);
+    auto* digits = new QGroupBox(uiText("Число дробных цифр"), this);
     auto* digitsLayout = new QHBoxLayout(digits);
     digitsLayout->addWidget(autoDigits_);
     digitsLayout->addWidget(digits_);
@@ -208,12 +208,12 @@ std::optional<MapAxis> AxisDialog::axis() {
     if (a.autoTicks == 0) {
         const auto first = fieldNumber(*first_);
         if (!first) {
-            refuseField(kNotANumber, QStringLiteral("Минимальное значение"), *first_);
+            refuseField(kNotANumber, uiText("Минимальное значение"), *first_);
             return std::nullopt;
         }
         const auto step = fieldNumber(*stepEdit_);
         if (!step || !(*step > 0)) {
-            refuseField(kNotPositive, QStringLiteral("Величина шага"), *stepEdit_);
+            refuseField(kNotPositive, uiText("Величина шага"), *stepEdit_);
             return std::nullopt;
         }
         a.initTicks = *first;

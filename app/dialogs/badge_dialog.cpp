@@ -30,38 +30,38 @@ constexpr int kMinAboveMax = 9178;  // "%s: больше наибольшего 
 BadgeDialog::BadgeDialog(const BadgeFormat& format, QWidget* parent)
     : QDialog(parent), start_(format), fontChosen_(format.font), textColor_(format.textColor) {
     setObjectName(QStringLiteral("badgeDialog"));
-    setWindowTitle(QStringLiteral("Изменить значок"));
+    setWindowTitle(uiText("Изменить значок"));
     const auto spin = [this](int lo, int hi, int value) { return spinField(this, lo, hi, value); };
-    show_ = new QCheckBox(QStringLiteral("Показывать"), this);
+    show_ = new QCheckBox(uiText("Показывать"), this);
     show_->setChecked(format.show != 0);
     radius_ = spin(0, kMaxRadius, format.badgeRadius);
-    pointColor_ = new ColorButton(QStringLiteral("Цвет..."), format.pointColor, this);
-    circles_ = new QCheckBox(QStringLiteral("Показывать"), this);
+    pointColor_ = new ColorButton(uiText("Цвет..."), format.pointColor, this);
+    circles_ = new QCheckBox(uiText("Показывать"), this);
     circles_->setChecked(format.valueShow != 0);
     minRadius_ = spin(0, kMaxRadius, format.minRadius);
     maxRadius_ = spin(0, kMaxRadius, format.maxRadius);
-    circleColor_ = new ColorButton(QStringLiteral("Цвет..."), format.circleColor, this);
+    circleColor_ = new ColorButton(uiText("Цвет..."), format.circleColor, this);
     text_ = new QComboBox(this);
     for (int number : {kNothing, kName, kValue, kNameAndValue}) text_->addItem(uiText(number));
     text_->setCurrentIndex((format.showLabel != 0 ? 1 : 0) + (format.showDigit != 0 ? 2 : 0));
     digits_ = spin(0, BadgeFormat::kMaxDigits, format.digits);
-    font_ = new QPushButton(QStringLiteral("Шрифт..."), this);
+    font_ = new QPushButton(uiText("Шрифт..."), this);
 
-    auto* badges = new QGroupBox(QStringLiteral("Значки точек"), this);
+    auto* badges = new QGroupBox(uiText("Значки точек"), this);
     auto* badgesForm = new QFormLayout(badges);
     badgesForm->addRow(show_);
-    badgesForm->addRow(QStringLiteral("Радиус значка"), radius_);
+    badgesForm->addRow(uiText("Радиус значка"), radius_);
     badgesForm->addRow(QString(), pointColor_);
-    auto* circles = new QGroupBox(QStringLiteral("Радиус значения параметра"), this);
+    auto* circles = new QGroupBox(uiText("Радиус значения параметра"), this);
     auto* circlesForm = new QFormLayout(circles);
     circlesForm->addRow(circles_);
-    circlesForm->addRow(QStringLiteral("Мин."), minRadius_);
-    circlesForm->addRow(QStringLiteral("Макс"), maxRadius_);
+    circlesForm->addRow(uiText("Мин."), minRadius_);
+    circlesForm->addRow(uiText("Макс"), maxRadius_);
     circlesForm->addRow(QString(), circleColor_);
-    auto* value = new QGroupBox(QStringLiteral("Цифровое значение параметра"), this);
+    auto* value = new QGroupBox(uiText("Цифровое значение параметра"), this);
     auto* valueForm = new QFormLayout(value);
     valueForm->addRow(text_);
-    valueForm->addRow(QStringLiteral("Число дробнных цифр"), digits_);
+    valueForm->addRow(uiText("Число дробнных цифр"), digits_);
     valueForm->addRow(QString(), font_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(badges);
@@ -78,7 +78,7 @@ BadgeDialog::BadgeDialog(const BadgeFormat& format, QWidget* parent)
 
 std::optional<BadgeFormat> BadgeDialog::format() {
     if (minRadius_->value() > maxRadius_->value()) {
-        warning(formatText(text(kMinAboveMax), {std::string("Мин.")}));
+        warning(formatText(text(kMinAboveMax), {uiText("Мин.").toStdString()}));
         minRadius_->setFocus();
         return std::nullopt;
     }

@@ -1,4 +1,5 @@
 #include "app/dialogs/color_scale_dialog.h"
+#include "app/ui_text.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -72,10 +73,10 @@ void holdRange(ColorScale& scale, std::optional<std::pair<double, double>> range
 
 ColorPositionDialog::ColorPositionDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("colorPositionDialog"));
-    setWindowTitle(QStringLiteral("Вставить цвета"));
+    setWindowTitle(uiText("Вставить цвета"));
     position_ = new QLineEdit(QStringLiteral("0"), this);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Вставить c позиции"), position_);
+    form->addRow(uiText("Вставить c позиции"), position_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(yesButtons(*this));
@@ -90,7 +91,7 @@ std::optional<int> ColorPositionDialog::position() {
         return std::nullopt;
     }
     if (*p < 0 || *p >= ColorScale::kMaxCount) {
-        refuseField(kNeedsWhole, QStringLiteral("Вставить c позиции"), *position_,
+        refuseField(kNeedsWhole, uiText("Вставить c позиции"), *position_,
                     ColorScale::kMaxCount - 1);
         return std::nullopt;
     }
@@ -108,14 +109,14 @@ void ColorPositionDialog::accept() {
 ColorScaleDialog::ColorScaleDialog(const ColorScale& scale, QWidget* parent)
     : QDialog(parent), scale_(scale), start_(scale) {
     setObjectName(QStringLiteral("colorScaleDialog"));
-    setWindowTitle(QStringLiteral("Шкала цветов"));
+    setWindowTitle(uiText("Шкала цветов"));
     scale_.changed = 0;
 
-    maxColor_ = new QPushButton(QStringLiteral("Максимум..."), this);
-    minColor_ = new QPushButton(QStringLiteral("Минимум..."), this);
-    save_ = new QPushButton(QStringLiteral("Записать в файл..."), this);
-    load_ = new QPushButton(QStringLiteral("Ввести из файла..."), this);
-    auto* colors = new QGroupBox(QStringLiteral("Цвета"), this);
+    maxColor_ = new QPushButton(uiText("Максимум..."), this);
+    minColor_ = new QPushButton(uiText("Минимум..."), this);
+    save_ = new QPushButton(uiText("Записать в файл..."), this);
+    load_ = new QPushButton(uiText("Ввести из файла..."), this);
+    auto* colors = new QGroupBox(uiText("Цвета"), this);
     auto* colorGrid = new QGridLayout(colors);
     colorGrid->addWidget(maxColor_, 0, 0);
     colorGrid->addWidget(minColor_, 0, 1);
@@ -123,31 +124,31 @@ ColorScaleDialog::ColorScaleDialog(const ColorScale& scale, QWidget* parent)
     colorGrid->addWidget(load_, 1, 1);
 
     digits_ = spinField(this, 0, ColorScale::kMaxDigits, scale.digit);
-    font_ = new QPushButton(QStringLiteral("Шрифт..."), this);
+    font_ = new QPushButton(uiText("Шрифт..."), this);
     auto* labels = new QHBoxLayout;
-    labels->addWidget(new QLabel(QStringLiteral("Число цифр дробной части"), this));
+    labels->addWidget(new QLabel(uiText("Число цифр дробной части"), this));
     labels->addWidget(digits_);
     labels->addWidget(font_);
 
-    left_ = radio(QStringLiteral("Левое"), scale.location == 0, this);
-    right_ = radio(QStringLiteral("Правое"), scale.location != 0, this);
-    maxUp_ = radio(QStringLiteral("Max вверху"), scale.upDown == 0, this);
-    maxDown_ = radio(QStringLiteral("Max внизу"), scale.upDown != 0, this);
+    left_ = radio(uiText("Левое"), scale.location == 0, this);
+    right_ = radio(uiText("Правое"), scale.location != 0, this);
+    maxUp_ = radio(uiText("Max вверху"), scale.upDown == 0, this);
+    maxDown_ = radio(uiText("Max внизу"), scale.upDown != 0, this);
     up_ = new QLineEdit(fieldText(scale.frUp), this);
     down_ = new QLineEdit(fieldText(scale.frDown), this);
     auto* fractions = new QFormLayout;
-    fractions->addRow(QStringLiteral("Сверху"), up_);
-    fractions->addRow(QStringLiteral("Снизу"), down_);
+    fractions->addRow(uiText("Сверху"), up_);
+    fractions->addRow(uiText("Снизу"), down_);
 
     count_ = spinField(this, 1, ColorScale::kDialogMaxCount,
                        std::min(scale.count(), ColorScale::kDialogMaxCount));
-    values_ = new QPushButton(QStringLiteral("Значения..."), this);
+    values_ = new QPushButton(uiText("Значения..."), this);
     auto* bands = new QHBoxLayout;
-    bands->addWidget(new QLabel(QStringLiteral("Число цветов"), this));
+    bands->addWidget(new QLabel(uiText("Число цветов"), this));
     bands->addWidget(count_);
     bands->addWidget(values_);
 
-    fixedRange_ = new QCheckBox(QStringLiteral("Установить значения"), this);
+    fixedRange_ = new QCheckBox(uiText("Установить значения"), this);
     fixedRange_->setChecked(scale.setMinMax != 0);
     min_ = new QLineEdit(fieldText(scale.minValue), this);
     max_ = new QLineEdit(fieldText(scale.maxValue), this);
@@ -157,7 +158,7 @@ ColorScaleDialog::ColorScaleDialog(const ColorScale& scale, QWidget* parent)
     range->addWidget(min_);
     range->addWidget(new QLabel(QStringLiteral("Max"), this));
     range->addWidget(max_);
-    show_ = new QCheckBox(QStringLiteral("Показать"), this);
+    show_ = new QCheckBox(uiText("Показать"), this);
     show_->setChecked(scale.visible != 0);
 
     preview_ = new QLabel(this);
@@ -167,9 +168,9 @@ ColorScaleDialog::ColorScaleDialog(const ColorScale& scale, QWidget* parent)
     auto* fields = new QVBoxLayout;
     fields->addWidget(colors);
     fields->addLayout(labels);
-    fields->addWidget(pairGroup(QStringLiteral("Расположение"), left_, right_, this));
+    fields->addWidget(pairGroup(uiText("Расположение"), left_, right_, this));
     fields->addLayout(fractions);
-    fields->addWidget(pairGroup(QStringLiteral("Порядок"), maxUp_, maxDown_, this));
+    fields->addWidget(pairGroup(uiText("Порядок"), maxUp_, maxDown_, this));
     fields->addLayout(bands);
     fields->addLayout(range);
     fields->addWidget(show_);
@@ -228,9 +229,9 @@ bool ColorScaleDialog::takeFields(bool say) {
         if (say) refuseField(kNeedsFraction, name, edit);
         return std::nullopt;
     };
-    const std::optional<double> up = fraction(*up_, QStringLiteral("Сверху"));
+    const std::optional<double> up = fraction(*up_, uiText("Сверху"));
     if (!up && say) return false;
-    const std::optional<double> down = fraction(*down_, QStringLiteral("Снизу"));
+    const std::optional<double> down = fraction(*down_, uiText("Снизу"));
     if (!down && say) return false;
     if (up) scale_.frUp = *up;
     if (down) scale_.frDown = *down;
@@ -270,7 +271,7 @@ void ColorScaleDialog::changeCount(int count) {
 }
 
 void ColorScaleDialog::editValues() {
-    NumberListDialog dialog(QStringLiteral("Значения"), scale_.boundaries(), this);
+    NumberListDialog dialog(uiText("Значения"), scale_.boundaries(), this);
     if (runDialog(dialog) != QDialog::Accepted) return;
     std::vector<double> values = dialog.numbers();
     std::sort(values.begin(), values.end());

@@ -1,4 +1,5 @@
 #include "app/dialogs/dialog_fields.h"
+#include "app/ui_text.h"
 
 #include <QColorDialog>
 #include <QDialog>
@@ -48,7 +49,7 @@ void refuseField(int message, const QString& field, QLineEdit& edit,
 
 QDialogButtonBox* yesButtons(QDialog& dialog, const QString& cancel) {
     auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(QStringLiteral("Да"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(uiText("Да"), QDialogButtonBox::AcceptRole);
     if (cancel.isEmpty()) {
         buttons->addButton(QDialogButtonBox::Cancel);
     } else {
@@ -91,10 +92,10 @@ void ColorButton::setColor(gdi::ColorRef color) {
 }
 
 ParameterSourceGroup::ParameterSourceGroup(QWidget* parent)
-    : QGroupBox(QStringLiteral("Источник параметров"), parent) {
-    defaults_ = new QRadioButton(QStringLiteral("По умолчанию"), this);
-    custom_ = new QRadioButton(QStringLiteral("Произвольные"), this);
-    previous_ = new QRadioButton(QStringLiteral("Предыдущие"), this);
+    : QGroupBox(uiText("Источник параметров"), parent) {
+    defaults_ = new QRadioButton(uiText("По умолчанию"), this);
+    custom_ = new QRadioButton(uiText("Произвольные"), this);
+    previous_ = new QRadioButton(uiText("Предыдущие"), this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(defaults_);
     layout->addWidget(custom_);

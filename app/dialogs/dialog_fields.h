@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -19,6 +20,10 @@ class QRadioButton;
 class QSpinBox;
 
 namespace gridova {
+
+// The names of the pen styles 0..4 in the lists of line and isoline looks.
+inline constexpr std::array<const char*, 5> kPenStyleNames{
+    "Сплошная", "Штрих", "Пунктир", "Штрих-пунктир", "Штрих-пунктир-пунктир"};
 
 // The field's number when its text passes the number test and is finite.
 std::optional<double> fieldNumber(const QLineEdit& edit);

@@ -26,13 +26,13 @@ constexpr int kGreater = 4;        // ">" opens selected
 FilterDialog::FilterDialog(double value, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("filterDialog"));
     setWindowTitle(uiText(kTitle));
-    on_ = new QCheckBox(QStringLiteral("Определить значаюшие величины как"), this);
+    on_ = new QCheckBox(uiText("Определить значаюшие величины как"), this);
     on_->setChecked(true);
     sign_ = new QComboBox(this);
     for (const char* s : {"<", "<=", "!= (<>)", ">=", ">"}) sign_->addItem(QString::fromLatin1(s));
     sign_->setCurrentIndex(kGreater);
     value_ = new QLineEdit(fieldText(value), this);
-    byDefault_ = new QCheckBox(QStringLiteral("Установить по умолчанию"), this);
+    byDefault_ = new QCheckBox(uiText("Установить по умолчанию"), this);
     auto* row = new QHBoxLayout;
     row->addWidget(sign_);
     row->addWidget(value_);
@@ -49,7 +49,7 @@ FilterDialog::FilterDialog(double value, QWidget* parent) : QDialog(parent) {
 std::optional<FilterDialog::Choice> FilterDialog::choice() {
     const auto v = fieldNumber(*value_);
     if (!v) {
-        refuseField(kNotANumber, QStringLiteral("Значение"), *value_);
+        refuseField(kNotANumber, uiText("Значение"), *value_);
         return std::nullopt;
     }
     return Choice{on_->isChecked(), sign_->currentIndex(), *v, byDefault_->isChecked()};

@@ -1,4 +1,5 @@
 #include "app/dialogs/font_dialog.h"
+#include "app/ui_text.h"
 
 #include <QCheckBox>
 #include <QFontComboBox>
@@ -33,27 +34,27 @@ std::int32_t FontDialog::heightOf(int points) {
 FontDialog::FontDialog(const gdi::LogFont& font, gdi::ColorRef color, QWidget* parent)
     : QDialog(parent), start_(font) {
     setObjectName(QStringLiteral("fontDialog"));
-    setWindowTitle(QStringLiteral("Шрифт"));
+    setWindowTitle(uiText("Шрифт"));
     face_ = new QFontComboBox(this);
     face_->setCurrentFont(
         QFont(QString::fromStdString(font.faceName.empty() ? "Arial" : font.faceName)));
     size_ = new QSpinBox(this);
     size_->setRange(kMinPoints, kMaxPoints);
     size_->setValue(pointsOf(font));
-    bold_ = new QCheckBox(QStringLiteral("Жирный"), this);
+    bold_ = new QCheckBox(uiText("Жирный"), this);
     bold_->setChecked(font.weight >= 600);
-    italic_ = new QCheckBox(QStringLiteral("Курсив"), this);
+    italic_ = new QCheckBox(uiText("Курсив"), this);
     italic_->setChecked(font.italic != 0);
-    underline_ = new QCheckBox(QStringLiteral("Подчёркнутый"), this);
+    underline_ = new QCheckBox(uiText("Подчёркнутый"), this);
     underline_->setChecked(font.underline != 0);
-    color_ = new ColorButton(QStringLiteral("Цвет..."), color, this);
-    sample_ = new QLabel(QStringLiteral("Пример текста"), this);
+    color_ = new ColorButton(uiText("Цвет..."), color, this);
+    sample_ = new QLabel(uiText("Пример текста"), this);
     sample_->setAlignment(Qt::AlignCenter);
     sample_->setMinimumHeight(60);
     sample_->setFrameShape(QFrame::StyledPanel);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Шрифт"), face_);
-    form->addRow(QStringLiteral("Размер"), size_);
+    form->addRow(uiText("Шрифт"), face_);
+    form->addRow(uiText("Размер"), size_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(bold_);

@@ -1,4 +1,5 @@
 #include "app/dialogs/grid_dialog.h"
+#include "app/ui_text.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -23,9 +24,9 @@ constexpr int kTooFewNodes = 9160;  // "%s: нужно не меньше %d уз
 constexpr const char* kGridFile = "EqNet.net";
 constexpr double kCellShare = 0.004901960784313725;  // 1/204 of the larger side
 
-const QString kNodesX = QStringLiteral("Число узлов по X");
-const QString kNodesY = QStringLiteral("Число узлов по Y");
-const QString kCell = QStringLiteral("Длина ячейки");
+const QString kNodesX = uiText("Число узлов по X");
+const QString kNodesY = uiText("Число узлов по Y");
+const QString kCell = uiText("Длина ячейки");
 
 }  // namespace
 
@@ -37,17 +38,17 @@ double GridDialog::proposedCellLength(const DRect& area) {
 GridDialog::GridDialog(const EqNet* current, const DRect& area, QWidget* parent)
     : QDialog(parent), area_(area) {
     setObjectName(QStringLiteral("gridDialog"));
-    setWindowTitle(QStringLiteral("Сетка модели"));
+    setWindowTitle(uiText("Сетка модели"));
     const bool hasGrid = current != nullptr && !current->empty();
     nodesX_ = new QLineEdit(QString::number(hasGrid ? current->nx() : EqNet::kDefaultNodes), this);
     nodesY_ = new QLineEdit(QString::number(hasGrid ? current->ny() : EqNet::kDefaultNodes), this);
-    square_ = new QCheckBox(QStringLiteral("Сетка с квадратными ячейками"), this);
+    square_ = new QCheckBox(uiText("Сетка с квадратными ячейками"), this);
     square_->setChecked(hasGrid && current->gridType == 1);
     cell_ = new QLineEdit(this);
     if (hasGrid && current->cellLength > 0) {
         cell_->setText(fieldText(current->cellLength));
     }
-    show_ = new QCheckBox(QStringLiteral("Показывать"), this);
+    show_ = new QCheckBox(uiText("Показывать"), this);
     show_->setChecked(hasGrid && current->showGrid != 0);
     auto* form = new QFormLayout;
     form->addRow(kNodesX, nodesX_);

@@ -76,27 +76,27 @@ std::vector<double> NumberListDialog::numbers() const {
 
 GridSizeDialog::GridSizeDialog(const EqNet& grid, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("gridSizeDialog"));
-    setWindowTitle(QStringLiteral("Размеры поля"));
+    setWindowTitle(uiText("Размеры поля"));
     nodesX_ = new QLineEdit(this);
     nodesY_ = new QLineEdit(this);
     cornerX_ = new QLineEdit(this);
     cornerY_ = new QLineEdit(this);
     cellX_ = new QLineEdit(this);
     cellY_ = new QLineEdit(this);
-    stepsXButton_ = new QPushButton(QStringLiteral("Разные по X"), this);
-    stepsYButton_ = new QPushButton(QStringLiteral("Разные по Y"), this);
-    save_ = new QPushButton(QStringLiteral("Записать в файл"), this);
-    load_ = new QPushButton(QStringLiteral("Ввести из файла"), this);
+    stepsXButton_ = new QPushButton(uiText("Разные по X"), this);
+    stepsYButton_ = new QPushButton(uiText("Разные по Y"), this);
+    save_ = new QPushButton(uiText("Записать в файл"), this);
+    load_ = new QPushButton(uiText("Ввести из файла"), this);
 
-    auto* nodes = new QGroupBox(QStringLiteral("Число узлов"), this);
+    auto* nodes = new QGroupBox(uiText("Число узлов"), this);
     auto* nodesForm = new QFormLayout(nodes);
     nodesForm->addRow(QStringLiteral("X"), nodesX_);
     nodesForm->addRow(QStringLiteral("Y"), nodesY_);
-    auto* corner = new QGroupBox(QStringLiteral("Координаты нижнего левого угла сетки"), this);
+    auto* corner = new QGroupBox(uiText("Координаты нижнего левого угла сетки"), this);
     auto* cornerForm = new QFormLayout(corner);
     cornerForm->addRow(QStringLiteral("X"), cornerX_);
     cornerForm->addRow(QStringLiteral("Y"), cornerY_);
-    auto* cells = new QGroupBox(QStringLiteral("Размеры ячеек"), this);
+    auto* cells = new QGroupBox(uiText("Размеры ячеек"), this);
     auto* cellsGrid = new QGridLayout(cells);
     cellsGrid->addWidget(new QLabel(QStringLiteral("X"), cells), 0, 0);
     cellsGrid->addWidget(cellX_, 0, 1);
@@ -147,8 +147,7 @@ std::optional<GridSizeDialog::Sizes> GridSizeDialog::sizes() {
     for (const bool alongX : {true, false}) {
         QLineEdit& countEdit = alongX ? *nodesX_ : *nodesY_;
         QLineEdit& cellEdit = alongX ? *cellX_ : *cellY_;
-        const QString name =
-            alongX ? QStringLiteral("Число узлов X") : QStringLiteral("Число узлов Y");
+        const QString name = alongX ? uiText("Число узлов X") : uiText("Число узлов Y");
         const auto count = fieldWhole(countEdit);
         if (!count || *count < kMinNodes) {
             refuseField(kTooFewNodes, name, countEdit);
@@ -159,8 +158,7 @@ std::optional<GridSizeDialog::Sizes> GridSizeDialog::sizes() {
             return std::nullopt;
         }
         std::vector<double>& steps = alongX ? s.stepsX : s.stepsY;
-        const QString cellName =
-            alongX ? QStringLiteral("Размер ячеек X") : QStringLiteral("Размер ячеек Y");
+        const QString cellName = alongX ? uiText("Размер ячеек X") : uiText("Размер ячеек Y");
         if (!cellEdit.text().trimmed().isEmpty()) {
             // One size for every cell.
             const auto cell = fieldNumber(cellEdit);
@@ -182,7 +180,7 @@ std::optional<GridSizeDialog::Sizes> GridSizeDialog::sizes() {
     }
     if (!EqNet::validCounts(static_cast<std::int64_t>(s.stepsX.size()) + 1,
                             static_cast<std::int64_t>(s.stepsY.size()) + 1)) {
-        refuseField(kTooManyNodes, QStringLiteral("Число узлов"), *nodesX_, EqNet::kMaxNodes);
+        refuseField(kTooManyNodes, uiText("Число узлов"), *nodesX_, EqNet::kMaxNodes);
         return std::nullopt;
     }
     const auto x = fieldNumber(*cornerX_);

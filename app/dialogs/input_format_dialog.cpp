@@ -1,4 +1,5 @@
 #include "app/dialogs/input_format_dialog.h"
+#include "app/ui_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,18 +30,18 @@ QComboBox* columnList(std::int32_t column, QWidget* parent) {
 
 InputFormatEditor::InputFormatEditor(const InputFormat& format, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("inputFormatDialog"));
-    setWindowTitle(QStringLiteral("Формат входного файла"));
+    setWindowTitle(uiText("Формат входного файла"));
     x_ = columnList(format.columnX, this);
     y_ = columnList(format.columnY, this);
     value_ = columnList(format.columnValue, this);
     name_ = columnList(format.columnLabel, this);
-    show_ = new QCheckBox(QStringLiteral("Показывать диалог"), this);
+    show_ = new QCheckBox(uiText("Показывать диалог"), this);
     show_->setChecked(format.showDialog == 1);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Координата X"), x_);
-    form->addRow(QStringLiteral("Координата Y"), y_);
-    form->addRow(QStringLiteral("Значение"), value_);
-    form->addRow(QStringLiteral("Название"), name_);
+    form->addRow(uiText("Координата X"), x_);
+    form->addRow(uiText("Координата Y"), y_);
+    form->addRow(uiText("Значение"), value_);
+    form->addRow(uiText("Название"), name_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -16,10 +16,10 @@ constexpr int kPointCount = 330;    // "Количество точек"
 constexpr int kNotPositive = 9159;  // "%s: нужно положительное число"
 constexpr int kNotANumber = 9161;   // "%s: нужно число"
 
-const QString kRadius = QStringLiteral("Радиус поиска");
-const QString kTolerance = QStringLiteral("Мин радиус");
-const QString kPower = QStringLiteral("Степень");
-const QString kNearest = QStringLiteral("Ближайшие точки");
+const QString kRadius = uiText("Радиус поиска");
+const QString kTolerance = uiText("Мин радиус");
+const QString kPower = uiText("Степень");
+const QString kNearest = uiText("Ближайшие точки");
 
 }  // namespace
 
@@ -28,7 +28,7 @@ InverseDistanceDialog::InverseDistanceDialog(const InverseDistanceSettings& sett
                                              QWidget* parent)
     : QDialog(parent), defaultValues_(defaults) {
     setObjectName(QStringLiteral("inverseDistanceDialog"));
-    setWindowTitle(QStringLiteral("Параметры метода обратного расстояния"));
+    setWindowTitle(uiText("Параметры метода обратного расстояния"));
     source_ = new ParameterSourceGroup(this);
     radius_ = new QLineEdit(this);
     tolerance_ = new QLineEdit(this);
@@ -45,7 +45,7 @@ InverseDistanceDialog::InverseDistanceDialog(const InverseDistanceSettings& sett
     layout->addWidget(source_);
     layout->addLayout(form);
     layout->addWidget(new QLabel(uiText(kPointCount) + ' ' + QString::number(points), this));
-    layout->addWidget(yesButtons(*this, QStringLiteral("Отменить")));
+    layout->addWidget(yesButtons(*this, uiText("Отменить")));
 
     source_->setSource(static_cast<int>(settings.source));
     show(defaults);

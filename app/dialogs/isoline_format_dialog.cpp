@@ -41,49 +41,46 @@ IsolineFormatDialog::IsolineFormatDialog(const IsolineFormat& format, const Line
       fontChosen_(format.font),
       textColor_(format.colorText) {
     setObjectName(QStringLiteral("isolineFormatDialog"));
-    setWindowTitle(QStringLiteral("Изменить вид изолинии"));
+    setWindowTitle(uiText("Изменить вид изолинии"));
     const auto spin = [this](int lo, int hi, int value) { return spinField(this, lo, hi, value); };
     width_ = spin(0, kMaxWidth, format.widthLine);
     style_ = new QComboBox(this);
-    for (const char* name :
-         {"Сплошная", "Штрих", "Пунктир", "Штрих-пунктир", "Штрих-пунктир-пунктир"}) {
-        style_->addItem(QString::fromUtf8(name));
-    }
+    for (const char* name : kPenStyleNames) style_->addItem(uiText(name));
     style_->setCurrentIndex(std::clamp(format.penStyle, 0, style_->count() - 1));
-    lineColor_ = new ColorButton(QStringLiteral("Цвет..."), format.colorLine, this);
-    labels_ = new QCheckBox(QStringLiteral("Показывать"), this);
+    lineColor_ = new ColorButton(uiText("Цвет..."), format.colorLine, this);
+    labels_ = new QCheckBox(uiText("Показывать"), this);
     labels_->setChecked(format.badgetShow != 0);
     orient_ = new QComboBox(this);
     for (const char* name : {"По умолчанию", "В сторону возрастания", "В сторону убывания"}) {
-        orient_->addItem(QString::fromUtf8(name));
+        orient_->addItem(uiText(name));
     }
     orient_->setCurrentIndex(std::clamp(static_cast<int>(format.orient), 0, 2));
     digits_ = spin(0, IsolineFormat::kMaxDigits, format.decimalDigit);
-    font_ = new QPushButton(QStringLiteral("Шрифт..."), this);
-    border_ = new ColorButton(QStringLiteral("Цвет бордюра..."), format.colorLabelLine, this);
-    fill_ = new ColorButton(QStringLiteral("Цвет значка..."), format.colorLabelPattern, this);
+    font_ = new QPushButton(uiText("Шрифт..."), this);
+    border_ = new ColorButton(uiText("Цвет бордюра..."), format.colorLabelLine, this);
+    fill_ = new ColorButton(uiText("Цвет значка..."), format.colorLabelPattern, this);
     first_ = spin(0, kMaxSpacing, format.initSpacing);
     spacing_ = spin(0, kMaxSpacing, format.spacing);
-    all_ = new QCheckBox(QStringLiteral("Все изолинии"), this);
+    all_ = new QCheckBox(uiText("Все изолинии"), this);
     preview_ = new QLabel(this);
     preview_->setFixedSize(kPreviewSize);
     preview_->setFrameShape(QFrame::StyledPanel);
 
-    auto* line = new QGroupBox(QStringLiteral("Линия"), this);
+    auto* line = new QGroupBox(uiText("Линия"), this);
     auto* lineForm = new QFormLayout(line);
-    lineForm->addRow(QStringLiteral("Ширина"), width_);
-    lineForm->addRow(QStringLiteral("Тип"), style_);
+    lineForm->addRow(uiText("Ширина"), width_);
+    lineForm->addRow(uiText("Тип"), style_);
     lineForm->addRow(QString(), lineColor_);
-    auto* label = new QGroupBox(QStringLiteral("Значок значения"), this);
+    auto* label = new QGroupBox(uiText("Значок значения"), this);
     auto* labelForm = new QFormLayout(label);
     labelForm->addRow(labels_);
-    labelForm->addRow(QStringLiteral("Направление"), orient_);
-    labelForm->addRow(QStringLiteral("Число дробных цифр"), digits_);
+    labelForm->addRow(uiText("Направление"), orient_);
+    labelForm->addRow(uiText("Число дробных цифр"), digits_);
     labelForm->addRow(QString(), font_);
     labelForm->addRow(QString(), border_);
     labelForm->addRow(QString(), fill_);
-    labelForm->addRow(QStringLiteral("От начала линии"), first_);
-    labelForm->addRow(QStringLiteral("Между"), spacing_);
+    labelForm->addRow(uiText("От начала линии"), first_);
+    labelForm->addRow(uiText("Между"), spacing_);
     auto* fields = new QHBoxLayout;
     fields->addWidget(line);
     fields->addWidget(label);

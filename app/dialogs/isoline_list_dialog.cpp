@@ -42,8 +42,8 @@ IsolineValueDialog::IsolineValueDialog(const QString& caption, double current, Q
     currentEdit->setReadOnly(true);
     new_ = new QLineEdit(shown, this);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Текущее значение"), currentEdit);
-    form->addRow(QStringLiteral("Новое значение"), new_);
+    form->addRow(uiText("Текущее значение"), currentEdit);
+    form->addRow(uiText("Новое значение"), new_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(yesButtons(*this));
@@ -69,21 +69,21 @@ void IsolineValueDialog::accept() {
 IsolineListDialog::IsolineListDialog(CVexaView& view, QWidget* parent)
     : QDialog(parent), view_(view) {
     setObjectName(QStringLiteral("isolineListDialog"));
-    setWindowTitle(QStringLiteral("Изолинии"));
+    setWindowTitle(uiText("Изолинии"));
     list_ = new QTableWidget(0, 2, this);
     list_->setHorizontalHeaderLabels({uiText(kNumberColumn), uiText(kValueColumn)});
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     list_->verticalHeader()->hide();
-    show_ = new QCheckBox(QStringLiteral("Показывать"), this);
-    remove_ = new QPushButton(QStringLiteral("Убрать"), this);
-    insert_ = new QPushButton(QStringLiteral("Вставить"), this);
-    value_ = new QPushButton(QStringLiteral("Значение"), this);
-    look_ = new QPushButton(QStringLiteral("Вид"), this);
-    new_ = new QPushButton(QStringLiteral("Новые"), this);
-    load_ = new QPushButton(QStringLiteral("Из файла"), this);
-    save_ = new QPushButton(QStringLiteral("Сохранить"), this);
+    show_ = new QCheckBox(uiText("Показывать"), this);
+    remove_ = new QPushButton(uiText("Убрать"), this);
+    insert_ = new QPushButton(uiText("Вставить"), this);
+    value_ = new QPushButton(uiText("Значение"), this);
+    look_ = new QPushButton(uiText("Вид"), this);
+    new_ = new QPushButton(uiText("Новые"), this);
+    load_ = new QPushButton(uiText("Из файла"), this);
+    save_ = new QPushButton(uiText("Сохранить"), this);
     auto* buttons = new QGridLayout;
     buttons->addWidget(remove_, 0, 0);
     buttons->addWidget(insert_, 0, 1);
@@ -172,7 +172,7 @@ bool insertIsolineAsked(QWidget* parent, MapModel& model, std::optional<int> bel
         proposed = (set->at(*below)->value + set->at(*below - 1)->value) / 2;
     }
     IsolineValueDialog dialog(uiText(kNewIsoline), proposed, parent);
-    dialog.setWindowTitle(QStringLiteral("Заменить изолинию"));
+    dialog.setWindowTitle(uiText("Заменить изолинию"));
     if (runDialog(dialog) != QDialog::Accepted) return false;
     const std::optional<double> level = dialog.level();
     return level && model.insertIsoline(*level);
@@ -187,7 +187,7 @@ bool IsolineListDialog::changeSelected() {
             levels.push_back(isoline->value);
     }
     for (double current : levels) {
-        IsolineValueDialog dialog(QStringLiteral("Заменить изолинию"), current, this);
+        IsolineValueDialog dialog(uiText("Заменить изолинию"), current, this);
         if (runDialog(dialog) != QDialog::Accepted) continue;
         const std::optional<double> level = dialog.level();
         if (!level) continue;

@@ -34,7 +34,7 @@ KrigingDialog::KrigingDialog(const KrigingSettings& settings, const KrigingDataS
                              QWidget* parent)
     : QDialog(parent), data_(summary) {
     setObjectName(QStringLiteral("krigingDialog"));
-    setWindowTitle(QStringLiteral("Параметры метода Kriging"));
+    setWindowTitle(uiText("Параметры метода Kriging"));
     source_ = new ParameterSourceGroup(this);
     model_ = new QComboBox(this);
     for (const char* name : {"Linear", "Spherical", "Exponential", "Gaussian"}) {
@@ -70,7 +70,7 @@ KrigingDialog::KrigingDialog(const KrigingSettings& settings, const KrigingDataS
     fromDataLayout->addLayout(fitButtons);
     fromDataLayout->addWidget(fitText_);
     layout->addWidget(fromData);
-    layout->addWidget(yesButtons(*this, QStringLiteral("Отменить")));
+    layout->addWidget(yesButtons(*this, uiText("Отменить")));
     connect(fit_, &QPushButton::clicked, this, &KrigingDialog::fitModel);
     connect(take_, &QPushButton::clicked, this, &KrigingDialog::takeFit);
     connect(model_, &QComboBox::currentIndexChanged, this, [this] {

@@ -1,4 +1,5 @@
 #include "app/dialogs/language_dialog.h"
+#include "app/ui_text.h"
 
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -24,7 +25,7 @@ std::string withoutExtension(const std::string& name) {
 
 LanguageDialog::LanguageDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("languageDialog"));
-    setWindowTitle(QStringLiteral("Выбор"));
+    setWindowTitle(uiText("Выбор"));
     list_ = new QListWidget(this);
     list_->addItem(
         QString::fromUtf8(kRussianLanguage.data(), static_cast<int>(kRussianLanguage.size())));

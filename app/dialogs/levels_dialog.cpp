@@ -27,15 +27,15 @@ constexpr int kNotPositive = 9159;    // "%s: нужно положительн�
 LevelsDialog::LevelsDialog(const LevelsDialogInput& input, QWidget* parent)
     : QDialog(parent), gridMax_(input.gridMax), automaticSteps_(input.automatic) {
     setObjectName(QStringLiteral("levelsDialog"));
-    setWindowTitle(QStringLiteral("Задание изолиний"));
+    setWindowTitle(uiText("Задание изолиний"));
     auto* range =
         new QLabel(QString::fromStdString(formatText(text(kMinimum), {input.gridMin}) + "\n" +
                                           formatText(text(kMaximum), {input.gridMax})),
                    this);
     auto* choice = new QGroupBox(this);
-    automatic_ = new QRadioButton(QStringLiteral("По умолчанию"), choice);
-    step_ = new QRadioButton(QStringLiteral("Через шаг"), choice);
-    previous_ = new QRadioButton(QStringLiteral("Предыдущие"), choice);
+    automatic_ = new QRadioButton(uiText("По умолчанию"), choice);
+    step_ = new QRadioButton(uiText("Через шаг"), choice);
+    previous_ = new QRadioButton(uiText("Предыдущие"), choice);
     auto* choiceLayout = new QVBoxLayout(choice);
     choiceLayout->addWidget(automatic_);
     choiceLayout->addWidget(step_);
@@ -44,9 +44,9 @@ LevelsDialog::LevelsDialog(const LevelsDialogInput& input, QWidget* parent)
     stepEdit_ = new QLineEdit(fieldText(input.automatic.step), this);
     countEdit_ = new QLineEdit(QString::number(input.automatic.count), this);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Изолиния с минимальным зачением"), firstEdit_);
-    form->addRow(QStringLiteral("Величина шага"), stepEdit_);
-    form->addRow(QStringLiteral("Число изолиний"), countEdit_);
+    form->addRow(uiText("Изолиния с минимальным зачением"), firstEdit_);
+    form->addRow(uiText("Величина шага"), stepEdit_);
+    form->addRow(uiText("Число изолиний"), countEdit_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(range);
     layout->addWidget(choice);
@@ -124,12 +124,12 @@ std::optional<LevelsDialogResult> LevelsDialog::result() {
         return std::nullopt;
     }
     if (!(*step > 0)) {
-        refuseField(kNotPositive, QStringLiteral("Величина шага"), *stepEdit_);
+        refuseField(kNotPositive, uiText("Величина шага"), *stepEdit_);
         return std::nullopt;
     }
     const auto count = fieldWhole(*countEdit_);
     if (!count || *count < 1) {
-        refuseField(kNotPositive, QStringLiteral("Число изолиний"), *countEdit_);
+        refuseField(kNotPositive, uiText("Число изолиний"), *countEdit_);
         return std::nullopt;
     }
     r.steps = {*first, *step, *count};

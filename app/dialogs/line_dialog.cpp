@@ -1,4 +1,5 @@
 #include "app/dialogs/line_dialog.h"
+#include "app/ui_text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,8 +47,6 @@ constexpr std::array<gdi::ColorRef, 16> kListColors{
 };
 // Hatch styles in the list's order: "////" first.
 constexpr std::array<std::int32_t, 6> kHatchOrder{3, 4, 5, 2, 0, 1};
-constexpr std::array<const char*, 5> kPenNames{"Сплошная", "Штрих", "Точки", "Штрих-точка",
-                                               "Штрих-точка-точка"};
 constexpr std::array<const char*, 4> kFillNames{"Без заливки", "Сплошная", "Сплошная и штриховка",
                                                 "Штриховка"};
 constexpr std::array<const char*, 6> kHatchNames{"Горизонтальная", "Вертикальная", "\\\\\\\\",
@@ -85,7 +84,7 @@ QIcon colorIcon(std::int32_t color) {
 }
 
 QString colorName(std::int32_t color) {
-    if (color < 0) return QStringLiteral("Палитра %1").arg(-color);
+    if (color < 0) return uiText("Палитра %1").arg(-color);
     const auto c = static_cast<gdi::ColorRef>(color);
     return QStringLiteral("%1, %2, %3").arg(gdi::redOf(c)).arg(gdi::greenOf(c)).arg(gdi::blueOf(c));
 }
@@ -147,24 +146,25 @@ void LineLook::writeDefaults() const {
 LineDialog::LineDialog(const std::vector<const Line*>& lines, const EqNet* grid, QWidget* parent)
     : QDialog(parent), start_(lines.empty() || lines.front() == nullptr ? Line() : *lines.front()) {
     setObjectName(QStringLiteral("lineDialog"));
-    setWindowTitle(QStringLiteral("Изменить вид линии"));
+    setWindowTitle(uiText("Изменить вид линии"));
     const LineStyle& s = start_.style;
     name_ = new QLineEdit(QString::fromStdString(start_.name.value_or("")), this);
     // A name is a line's own: the lines of a group keep theirs.
     name_->setEnabled(lines.size() == 1);
     width_ = spinField(this, 0, std::max(kMaxWidth, s.widthLine), s.widthLine);
     pen_ = new QComboBox(this);
-    for (int k = 0; k < static_cast<int>(kPenNames.size()); ++k) {
+    for (int k = 0; k < static_cast<int>(kPenStyleNames.size()); ++k) {
         LineStyle sample;
         sample.penStyle = k;
-        pen_->addItem(sampleIcon(sample, false), QString::fromUtf8(kPenNames[k]), k);
+        pen_->addItem(sampleIcon(sample, false),
+                      uiText(kPenStyleNames[static_cast<std::size_t>(k)]), k);
     }
     pen_->setIconSize(kSampleSize);
     selectData(*pen_, s.penStyle);
     color_ = colorList(s.colorLine);
     fill_ = new QComboBox(this);
     for (int k = 0; k < static_cast<int>(kFillNames.size()); ++k) {
-        fill_->addItem(QString::fromUtf8(kFillNames[k]), k);
+        fill_->addItem(uiText(kFillNames[static_cast<std::size_t>(k)]), k);
     }
     selectData(*fill_, s.typeDraw);
     fillColor_ = colorList(s.fillColor);
@@ -173,13 +173,13 @@ LineDialog::LineDialog(const std::vector<const Line*>& lines, const EqNet* grid,
         LineStyle sample;
         sample.typeDraw = LineStyle::kHatched;
         sample.hatch = h;
-        hatch_->addItem(sampleIcon(sample, true),
-                        QString::fromUtf8(kHatchNames[static_cast<std::size_t>(h)]), h);
+        hatch_->addItem(sampleIcon(sample, true), uiText(kHatchNames[static_cast<std::size_t>(h)]),
+                        h);
     }
     hatch_->setIconSize(kSampleSize);
     selectData(*hatch_, s.hatch);
     patternColor_ = colorList(s.patternColor);
-    all_ = new QCheckBox(QStringLiteral("Все линии"), this);
+    all_ = new QCheckBox(uiText("Все линии"), this);
 
     // The sums over the lines.
     double length = 0, area = 0, volume = 0;
@@ -206,14 +206,14 @@ LineDialog::LineDialog(const std::vector<const Line*>& lines, const EqNet* grid,
     preview_->setFrameShape(QFrame::StyledPanel);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Имя"), name_);
-    form->addRow(QStringLiteral("Ширина"), width_);
-    form->addRow(QStringLiteral("Тип линии"), pen_);
-    form->addRow(QStringLiteral("Цвет"), color_);
-    form->addRow(QStringLiteral("Заливка"), fill_);
-    form->addRow(QStringLiteral("Цвет заливки"), fillColor_);
-    form->addRow(QStringLiteral("Штриховка"), hatch_);
-    form->addRow(QStringLiteral("Цвет штриховки"), patternColor_);
+    form->addRow(uiText("Имя"), name_);
+    form->addRow(uiText("Ширина"), width_);
+    form->addRow(uiText("Тип линии"), pen_);
+    form->addRow(uiText("Цвет"), color_);
+    form->addRow(uiText("Заливка"), fill_);
+    form->addRow(uiText("Цвет заливки"), fillColor_);
+    form->addRow(uiText("Штриховка"), hatch_);
+    form->addRow(uiText("Цвет штриховки"), patternColor_);
     auto* sums = new QHBoxLayout;
     sums->addWidget(length_);
     sums->addWidget(area_);
@@ -242,7 +242,7 @@ QComboBox* LineDialog::colorList(std::int32_t color) {
     const auto automatic = static_cast<std::int32_t>(automaticColor());
     list->addItem(colorIcon(automatic), QStringLiteral("Automatic"), automatic);
     // "Другой...": any colour through the colour dialog.
-    list->addItem(QStringLiteral("Другой..."));
+    list->addItem(uiText("Другой..."));
     selectColor(*list, color);
     // The colour shown before "Другой..." was picked: the colour dialog
     // starts at it, and a cancelled dialog goes back to it.

@@ -1,4 +1,5 @@
 #include "app/dialogs/map_size_dialog.h"
+#include "app/ui_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,7 +70,7 @@ double& overlapOf(MultiPageSettings& m, int side) {
 // pixelMargins is left, top, right, bottom.
 constexpr std::array<std::size_t, 4> kPixelIndex{0, 2, 1, 3};
 
-QString sideName(int side) { return QString::fromUtf8(kSideNames[static_cast<std::size_t>(side)]); }
+QString sideName(int side) { return uiText(kSideNames[static_cast<std::size_t>(side)]); }
 
 }  // namespace
 
@@ -87,7 +88,7 @@ MapSizeDialog::MapSizeDialog(const MapSizeSettings& start, bool aspectLocked,
                              const ScreenMetrics& screen, QWidget* parent)
     : QDialog(parent), start_(start), aspectLocked_(aspectLocked), screen_(screen) {
     setObjectName(QStringLiteral("mapSizeDialog"));
-    setWindowTitle(QStringLiteral("Размеры карты"));
+    setWindowTitle(uiText("Размеры карты"));
     const PrintSetup& s = start.setup;
 
     format_ = new QComboBox(this);
@@ -95,26 +96,26 @@ MapSizeDialog::MapSizeDialog(const MapSizeSettings& start, bool aspectLocked,
         format_->addItem(QString::fromStdString(paperFormatText(k)), k);
     }
     format_->setCurrentIndex(std::clamp(s.page, 0, kPaperFormatCount - 1));
-    portrait_ = new QRadioButton(QStringLiteral("Портрет"), this);
-    landscape_ = new QRadioButton(QStringLiteral("Альбом"), this);
+    portrait_ = new QRadioButton(uiText("Портрет"), this);
+    landscape_ = new QRadioButton(uiText("Альбом"), this);
     (s.paperOrientation == 1 ? landscape_ : portrait_)->setChecked(true);
     width_ = new QLineEdit(QString::number(start.pageSize.cx), this);
     height_ = new QLineEdit(QString::number(start.pageSize.cy), this);
     auto* page = new QFormLayout;
-    page->addRow(QStringLiteral("Формат"), format_);
+    page->addRow(uiText("Формат"), format_);
     auto* orientation = new QHBoxLayout;
     orientation->addWidget(portrait_);
     orientation->addWidget(landscape_);
     page->addRow(orientation);
-    page->addRow(QStringLiteral("Ширина"), width_);
-    page->addRow(QStringLiteral("Высота"), height_);
+    page->addRow(uiText("Ширина"), width_);
+    page->addRow(uiText("Высота"), height_);
 
     // "Поля": per side the screen margin, the paper margin and the overlap.
-    auto* margins = new QGroupBox(QStringLiteral("Поля"), this);
+    auto* margins = new QGroupBox(uiText("Поля"), this);
     auto* grid = new QGridLayout(margins);
     grid->addWidget(new QLabel(QStringLiteral("Pixels"), this), 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Стр"), this), 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Накладка"), this), 0, 3);
+    grid->addWidget(new QLabel(uiText("Стр"), this), 0, 2);
+    grid->addWidget(new QLabel(uiText("Накладка"), this), 0, 3);
     MultiPageSettings multi = start.multiPage;
     PrintSetup setup = s;
     for (int side = 0; side < 4; ++side) {
@@ -128,18 +129,18 @@ MapSizeDialog::MapSizeDialog(const MapSizeSettings& start, bool aspectLocked,
         grid->addWidget(overlap_[k], side + 1, 3);
     }
 
-    auto* byCount = new QGroupBox(QStringLiteral("Многостраничная печать"), this);
-    multiPage_ = new QCheckBox(QStringLiteral("Применить"), this);
+    auto* byCount = new QGroupBox(uiText("Многостраничная печать"), this);
+    multiPage_ = new QCheckBox(uiText("Применить"), this);
     multiPage_->setChecked(start.multiPage.active != 0);
     across_ = spinField(this, 1, MultiPageSettings::kMaxCount, start.multiPage.horizontalCount);
     down_ = spinField(this, 1, MultiPageSettings::kMaxCount, start.multiPage.verticalCount);
     auto* countForm = new QFormLayout(byCount);
     countForm->addRow(multiPage_);
-    countForm->addRow(QStringLiteral("По горизонтали"), across_);
-    countForm->addRow(QStringLiteral("По вертикали"), down_);
+    countForm->addRow(uiText("По горизонтали"), across_);
+    countForm->addRow(uiText("По вертикали"), down_);
 
-    auto* byScale = new QGroupBox(QStringLiteral("Масштабная печать"), this);
-    scale_ = new QCheckBox(QStringLiteral("Применить"), this);
+    auto* byScale = new QGroupBox(uiText("Масштабная печать"), this);
+    scale_ = new QCheckBox(uiText("Применить"), this);
     scale_->setChecked(s.scale != 0);
     unitsX_ = new QLineEdit(fieldText(s.unitsPerInchX), this);
     unitsY_ = new QLineEdit(fieldText(s.unitsPerInchY), this);
@@ -156,7 +157,7 @@ MapSizeDialog::MapSizeDialog(const MapSizeSettings& start, bool aspectLocked,
     scaleGrid->addWidget(unitsX_, 2, 1);
     scaleGrid->addWidget(unitsYLabel_, 3, 0);
     scaleGrid->addWidget(unitsY_, 3, 1);
-    scaleGrid->addWidget(new QLabel(QStringLiteral("Ед листа"), this), 4, 0);
+    scaleGrid->addWidget(new QLabel(uiText("Ед листа"), this), 4, 0);
     scaleGrid->addWidget(units_, 4, 1);
 
     preview_ = new QLabel(this);
@@ -314,8 +315,7 @@ std::optional<MapSizeSettings> MapSizeDialog::settings() {
             if (used && (!v || *v < 0 || *v > 1)) {
                 refuseField(
                     kNeedsFraction,
-                    (edit == paper_[k] ? QStringLiteral("Стр ") : QStringLiteral("Накладка ")) +
-                        sideName(side),
+                    (edit == paper_[k] ? uiText("Стр ") : uiText("Накладка ")) + sideName(side),
                     *edit);
                 return std::nullopt;
             }
@@ -327,8 +327,7 @@ std::optional<MapSizeSettings> MapSizeDialog::settings() {
         for (QLineEdit* edit : {width_, height_}) {
             const std::optional<int> side = fieldWhole(*edit);
             if (!side || *side < 1 || *side > kMaxSide) {
-                refuseField(kNeedsPageSide,
-                            edit == width_ ? QStringLiteral("Ширина") : QStringLiteral("Высота"),
+                refuseField(kNeedsPageSide, edit == width_ ? uiText("Ширина") : uiText("Высота"),
                             *edit, kMaxSide);
                 return std::nullopt;
             }
@@ -338,15 +337,15 @@ std::optional<MapSizeSettings> MapSizeDialog::settings() {
     const std::optional<gdi::Size> paper = pageSizeForFormat(s.page, s, screen_);
     out.pageSize = paper ? *paper : gdi::Size{width_->text().toInt(), height_->text().toInt()};
     for (const auto& [side, edit, name] :
-         {std::tuple{out.pageSize.cx, width_, QStringLiteral("Ширина")},
-          std::tuple{out.pageSize.cy, height_, QStringLiteral("Высота")}}) {
+         {std::tuple{out.pageSize.cx, width_, uiText("Ширина")},
+          std::tuple{out.pageSize.cy, height_, uiText("Высота")}}) {
         if (side < 1 || side > kMaxSide) {
             refuseField(kNeedsPageSide, name, *edit, kMaxSide);
             return std::nullopt;
         }
     }
     if (!DrawingCanvas::pageSizeAllowed(out.pageSize)) {
-        refuseField(kPageTooLarge, QStringLiteral("Ширина × Высота"), *width_,
+        refuseField(kPageTooLarge, uiText("Ширина × Высота"), *width_,
                     DrawingCanvas::kMaxPagePixels);
         return std::nullopt;
     }

@@ -24,18 +24,18 @@ constexpr const char* kWarning =
 
 MethodDialog::MethodDialog(InterpolationMethod current, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("methodDialog"));
-    setWindowTitle(QStringLiteral("Метод интерполяции"));
+    setWindowTitle(uiText("Метод интерполяции"));
     list_ = new QListWidget(this);
     for (const MethodChoice& choice : methodChoices()) {
         list_->addItem(choice.text != 0 ? uiText(choice.text) : QString::fromLatin1(choice.name));
     }
     auto* warningText = new QLabel(QString::fromLatin1(kWarning), this);
     warningText->setWordWrap(true);
-    solver_ = new QPushButton(QStringLiteral("Солвер..."), this);
-    options_ = new QPushButton(QStringLiteral("Опции..."), this);
+    solver_ = new QPushButton(uiText("Солвер..."), this);
+    options_ = new QPushButton(uiText("Опции..."), this);
 
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("Выбрать"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(uiText("Выбрать"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QDialogButtonBox::Cancel);
     buttons->addButton(solver_, QDialogButtonBox::ActionRole);
     buttons->addButton(options_, QDialogButtonBox::ActionRole);

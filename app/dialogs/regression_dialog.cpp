@@ -1,4 +1,5 @@
 #include "app/dialogs/regression_dialog.h"
+#include "app/ui_text.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -22,7 +23,7 @@ RegressionDialog::RegressionDialog(const RegressionSettings& settings,
                                    const PolynomialRegression* fitted, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("regressionDialog"));
-    setWindowTitle(QStringLiteral("Полином регрессии"));
+    setWindowTitle(uiText("Полином регрессии"));
     RegressionSettings start = settings;
     if (fitted != nullptr && fitted->m() > 0) {
         start.degree = fitted->m() - 1;
@@ -30,11 +31,11 @@ RegressionDialog::RegressionDialog(const RegressionSettings& settings,
         start.width = fitted->width;
     }
     degree_ = new QLineEdit(QString::number(start.degree), this);
-    auto* line = new QGroupBox(QStringLiteral("Линия"), this);
+    auto* line = new QGroupBox(uiText("Линия"), this);
     width_ = new QLineEdit(QString::number(start.width), line);
-    color_ = new ColorButton(QStringLiteral("Цвет..."), start.color, line);
+    color_ = new ColorButton(uiText("Цвет..."), start.color, line);
     auto* lineForm = new QFormLayout(line);
-    lineForm->addRow(QStringLiteral("Ширина"), width_);
+    lineForm->addRow(uiText("Ширина"), width_);
     lineForm->addRow(QString(), color_);
 
     polynomial_ = new QLabel(this);
@@ -48,7 +49,7 @@ RegressionDialog::RegressionDialog(const RegressionSettings& settings,
     }
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Степень полинома"), degree_);
+    form->addRow(uiText("Степень полинома"), degree_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(line);
@@ -61,12 +62,12 @@ std::optional<RegressionSettings> RegressionDialog::settings() {
     RegressionSettings chosen;
     const auto degree = fieldWhole(*degree_);
     if (!degree || *degree < 0 || *degree > kMaxDegree) {
-        refuseField(kOutOfRange, QStringLiteral("Степень полинома"), *degree_, kMaxDegree);
+        refuseField(kOutOfRange, uiText("Степень полинома"), *degree_, kMaxDegree);
         return std::nullopt;
     }
     const auto width = fieldWhole(*width_);
     if (!width || *width < 0 || *width > kMaxWidth) {
-        refuseField(kOutOfRange, QStringLiteral("Ширина"), *width_, kMaxWidth);
+        refuseField(kOutOfRange, uiText("Ширина"), *width_, kMaxWidth);
         return std::nullopt;
     }
     chosen.degree = *degree;

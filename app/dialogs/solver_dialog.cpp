@@ -29,8 +29,8 @@ constexpr int kNotPositive = 9159;  // "%s: нужно положительно�
 
 SolverDialog::SolverDialog(const EqNet& grid, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("solverDialog"));
-    setWindowTitle(QStringLiteral("Характеристики солвера"));
-    auto* last = new QGroupBox(QStringLiteral("Показатели последнего запуска"), this);
+    setWindowTitle(uiText("Характеристики солвера"));
+    auto* last = new QGroupBox(uiText("Показатели последнего запуска"), this);
     lastRun_ = new QLabel(last);
     if (grid.lastRunValid != 0) {
         lastRun_->setText(
@@ -40,7 +40,7 @@ SolverDialog::SolverDialog(const EqNet& grid, QWidget* parent) : QDialog(parent)
     }
     (new QVBoxLayout(last))->addWidget(lastRun_);
 
-    auto* choice = new QGroupBox(QStringLiteral("Выбор солвера"), this);
+    auto* choice = new QGroupBox(uiText("Выбор солвера"), this);
     sor_ = new QRadioButton(QStringLiteral("SOR"), choice);
     lsor_ = new QRadioButton(QStringLiteral("LSOR"), choice);
     (grid.solver == 1 ? lsor_ : sor_)->setChecked(true);
@@ -48,14 +48,14 @@ SolverDialog::SolverDialog(const EqNet& grid, QWidget* parent) : QDialog(parent)
     choiceLayout->addWidget(sor_);
     choiceLayout->addWidget(lsor_);
 
-    auto* values = new QGroupBox(QStringLiteral("Задание параметров"), this);
+    auto* values = new QGroupBox(uiText("Задание параметров"), this);
     precision_ = new QLineEdit(fieldText(grid.precision), values);
     iterations_ = new QLineEdit(QString::number(grid.maxIterations), values);
     relaxation_ = new QLineEdit(fieldText(grid.relaxation), values);
     auto* form = new QFormLayout(values);
-    form->addRow(QStringLiteral("Допустимая ошибка"), precision_);
-    form->addRow(QStringLiteral("Макс. число итераций"), iterations_);
-    form->addRow(QStringLiteral("Коэффициент релаксации"), relaxation_);
+    form->addRow(uiText("Допустимая ошибка"), precision_);
+    form->addRow(uiText("Макс. число итераций"), iterations_);
+    form->addRow(uiText("Коэффициент релаксации"), relaxation_);
 
     auto* buttons = yesButtons(*this);
     auto* layout = new QVBoxLayout(this);
@@ -69,17 +69,17 @@ std::optional<SolverDialog::Values> SolverDialog::values() {
     // Every value must be positive.
     const auto precision = fieldNumber(*precision_);
     if (!precision || !(*precision > 0)) {
-        refuseField(kNotPositive, QStringLiteral("Допустимая ошибка"), *precision_);
+        refuseField(kNotPositive, uiText("Допустимая ошибка"), *precision_);
         return std::nullopt;
     }
     const auto iterations = fieldWhole(*iterations_);
     if (!iterations || *iterations <= 0) {
-        refuseField(kNotPositive, QStringLiteral("Макс. число итераций"), *iterations_);
+        refuseField(kNotPositive, uiText("Макс. число итераций"), *iterations_);
         return std::nullopt;
     }
     const auto relaxation = fieldNumber(*relaxation_);
     if (!relaxation || !(*relaxation > 0)) {
-        refuseField(kNotPositive, QStringLiteral("Коэффициент релаксации"), *relaxation_);
+        refuseField(kNotPositive, uiText("Коэффициент релаксации"), *relaxation_);
         return std::nullopt;
     }
     return Values{lsor_->isChecked() ? 1 : 0, *precision, *iterations, *relaxation};

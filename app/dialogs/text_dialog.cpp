@@ -1,4 +1,5 @@
 #include "app/dialogs/text_dialog.h"
+#include "app/ui_text.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -20,12 +21,12 @@ constexpr int kNeedsText = 9183;    // "%s: нужен текст"
 
 TextDialog::TextDialog(const MapText& text, QWidget* parent) : QDialog(parent), start_(text) {
     setObjectName(QStringLiteral("textDialog"));
-    setWindowTitle(QStringLiteral("Текст"));
+    setWindowTitle(uiText("Текст"));
     text_ = new QLineEdit(QString::fromStdString(text.text.value_or("")), this);
     text_->setMinimumWidth(320);
     x_ = new QLineEdit(fieldText(text.place[0]), this);
     y_ = new QLineEdit(fieldText(text.place[1]), this);
-    font_ = new QPushButton(QStringLiteral("Шрифт..."), this);
+    font_ = new QPushButton(uiText("Шрифт..."), this);
     connect(font_, &QPushButton::clicked, this, [this] {
         FontDialog dialog(start_.font.value_or(gdi::LogFont::pointFont("Arial", 100)), start_.color,
                           this);
@@ -35,7 +36,7 @@ TextDialog::TextDialog(const MapText& text, QWidget* parent) : QDialog(parent), 
         start_.color = dialog.color();
     });
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Текст"), text_);
+    form->addRow(uiText("Текст"), text_);
     auto* place = new QHBoxLayout;
     place->addWidget(x_);
     place->addWidget(y_);
@@ -48,7 +49,7 @@ TextDialog::TextDialog(const MapText& text, QWidget* parent) : QDialog(parent), 
 
 std::optional<MapText> TextDialog::text() {
     if (text_->text().trimmed().isEmpty()) {
-        refuseField(kNeedsText, QStringLiteral("Текст"), *text_);
+        refuseField(kNeedsText, uiText("Текст"), *text_);
         return std::nullopt;
     }
     const std::optional<double> x = fieldNumber(*x_);

@@ -1,4 +1,5 @@
 #include "app/dialogs/title_dialog.h"
+#include "app/ui_text.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -23,7 +24,7 @@ TitleDialog::TitleDialog(const MapTitle& title, const std::array<gdi::LogFont, k
                          QWidget* parent)
     : QDialog(parent), start_(title), fonts_(fonts) {
     setObjectName(QStringLiteral("titleDialog"));
-    setWindowTitle(QStringLiteral("Заголовок карты"));
+    setWindowTitle(uiText("Заголовок карты"));
     auto* grid = new QGridLayout;
     for (int k = 0; k < kLines; ++k) {
         const auto uk = static_cast<std::size_t>(k);
@@ -31,7 +32,7 @@ TitleDialog::TitleDialog(const MapTitle& title, const std::array<gdi::LogFont, k
             uk < title.lines.size() ? title.lines[uk].text : std::nullopt;
         lines_[uk] = new QLineEdit(QString::fromStdString(text.value_or("")), this);
         lines_[uk]->setMinimumWidth(320);
-        fontButtons_[uk] = new QPushButton(QStringLiteral("Шрифт..."), this);
+        fontButtons_[uk] = new QPushButton(uiText("Шрифт..."), this);
         grid->addWidget(lines_[uk], k, 0);
         grid->addWidget(fontButtons_[uk], k, 1);
         connect(fontButtons_[uk], &QPushButton::clicked, this, [this, uk] {
@@ -43,7 +44,7 @@ TitleDialog::TitleDialog(const MapTitle& title, const std::array<gdi::LogFont, k
             if (uk < start_.lines.size()) start_.lines[uk].color = dialog.color();
         });
     }
-    show_ = new QCheckBox(QStringLiteral("Показать заголовок"), this);
+    show_ = new QCheckBox(uiText("Показать заголовок"), this);
     show_->setChecked(title.show != 0);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

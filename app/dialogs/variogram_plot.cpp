@@ -1,4 +1,5 @@
 #include "app/dialogs/variogram_plot.h"
+#include "app/ui_text.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -98,12 +99,12 @@ void VariogramPlot::paintEvent(QPaintEvent*) {
     }
     p.drawText(
         QRectF(area.left(), area.bottom() + metrics.height() + 4, area.width(), metrics.height()),
-        Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("расстояние h"));
+        Qt::AlignHCenter | Qt::AlignTop, uiText("расстояние h"));
     p.save();
     p.translate(2, area.center().y());
     p.rotate(-90);
     p.drawText(QRectF(-area.height() / 2, 0, area.height(), metrics.height()),
-               Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("полудисперсия γ"));
+               Qt::AlignHCenter | Qt::AlignTop, uiText("полудисперсия γ"));
     p.restore();
 
     // The models.

@@ -3,7 +3,10 @@
 // bar take the new texts at once; back to "Russian" they return.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -119,6 +122,22 @@ TEST_F(LanguageWindowTest, TheEnglishFileMakesTheMenusEnglish) {
     EXPECT_TRUE(saveScreenshot(*window_, "english_window.png"));
     EXPECT_EQ(window_->actionFor(FrameCommand::Language)->text().toStdString(), "Language...");
     EXPECT_FALSE(cyrillic(window_->statusText()));
+    // A dialog too: its caption, labels, buttons and group titles.
+    std::vector<std::string> russian;
+    answerDialogs([&](QDialog& dialog) {
+        const auto look = [&](const QString& t) {
+            if (cyrillic(t)) russian.push_back(t.toStdString());
+        };
+        look(dialog.windowTitle());
+        for (const QLabel* l : dialog.findChildren<QLabel*>()) look(l->text());
+        for (const QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) look(b->text());
+        for (const QGroupBox* g : dialog.findChildren<QGroupBox*>()) look(g->title());
+        EXPECT_TRUE(saveScreenshot(dialog, "english_dialog.png"));
+        return static_cast<int>(QDialog::Rejected);
+    });
+    window_->actionFor(MapCommand::MapSize)->trigger();
+    EXPECT_TRUE(russian.empty()) << russian.front();
+
     boxes_.warnings.clear();
     warning(formatText(text(202), {std::string("wells.dat")}));
     ASSERT_EQ(boxes_.warnings.size(), 1u);
