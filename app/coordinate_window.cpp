@@ -44,7 +44,7 @@ CoordinateWindow::CoordinateWindow(CVexaView& view, QWidget* owner)
 void CoordinateWindow::openFor(Mode mode) {
     mode_ = mode;
     setWindowTitle(uiText(mode == Mode::AddToLine ? kAddPoint : kCoordinateInput));
-    ok_->setText(mode == Mode::AddToLine ? uiText("Добавить") : QStringLiteral("OK"));
+    ok_->setText(mode == Mode::AddToLine ? uiText("Добавить") : uiText("Да"));
     if (!isVisible()) {
         placeWindow(*this, kResource, owner_);
         show();

@@ -1,4 +1,5 @@
 #include "app/large_grid_progress.h"
+#include "app/ui_text.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -47,7 +48,7 @@ LargeGridProgress::LargeGridProgress(MapModel& model, std::unique_ptr<LargeGridR
     precision_ = new QLabel(precisionText(0), this);
     layout->addWidget(iteration_);
     layout->addWidget(precision_);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_ = new QPushButton(uiText(4), this);
     layout->addWidget(cancel_, 0, Qt::AlignRight);
     connect(cancel_, &QPushButton::clicked, this, [this] {
         if (run_ != nullptr) run_->requestStop();

@@ -102,8 +102,7 @@ void MainWindow::retranslate() {
         for (std::size_t k = 0; k < methodChoices().size(); ++k) {
             const MethodChoice& choice = methodChoices()[k];
             d_->methodList->setItemText(
-                static_cast<int>(k),
-                choice.text != 0 ? uiText(choice.text) : QString::fromLatin1(choice.name));
+                static_cast<int>(k), choice.text != 0 ? uiText(choice.text) : uiText(choice.name));
         }
     }
     // The idle text of the status bar.
@@ -207,7 +206,7 @@ void MainWindow::buildToolBar() {
                 d_->methodList->setFixedWidth(kMethodListWidth);
                 for (const MethodChoice& choice : methodChoices()) {
                     d_->methodList->addItem(choice.text != 0 ? uiText(choice.text)
-                                                             : QString::fromLatin1(choice.name));
+                                                             : uiText(choice.name));
                 }
                 // The open list shows the whole texts.
                 d_->methodList->view()->setMinimumWidth(

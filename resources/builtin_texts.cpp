@@ -494,6 +494,18 @@ constexpr BuiltinText kTexts[] = {
     {9347, "Горизонтальная"},
     {9348, "Вертикальная"},
     {9349, "Косая сетка"},
+    {9350, "Automatic"},
+    {9351, "Pixels"},
+    {9352, "Inch"},
+    {9353, "Cm"},
+    {9354, "Variogram"},
+    {9355, "Range"},
+    {9356, "Nugget"},
+    {9357, "Sill"},
+    {9358, "Kriging"},
+    {9359, "Block Kriging"},
+    {9360, "Data points only"},
+    {9361, "No apply"},
     {57345, "Готов"},
 };
 }  // namespace

@@ -44,10 +44,10 @@ KrigingDialog::KrigingDialog(const KrigingSettings& settings, const KrigingDataS
     nugget_ = new QLineEdit(this);
     sill_ = new QLineEdit(this);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Variogram"), model_);
-    form->addRow(QStringLiteral("Range "), range_);
-    form->addRow(QStringLiteral("Nugget"), nugget_);
-    form->addRow(QStringLiteral("Sill"), sill_);
+    form->addRow(uiText("Variogram"), model_);
+    form->addRow(uiText("Range"), range_);
+    form->addRow(uiText("Nugget"), nugget_);
+    form->addRow(uiText("Sill"), sill_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(source_);
     layout->addLayout(form);
@@ -169,17 +169,17 @@ void KrigingDialog::show(const KrigingSettings& s) {
 std::optional<KrigingEntry> KrigingDialog::entry() {
     const auto range = fieldNumber(*range_);
     if (!range || !(*range > Kriging::kMinRange)) {
-        refuseField(kNotPositive, QStringLiteral("Range"), *range_);
+        refuseField(kNotPositive, uiText("Range"), *range_);
         return std::nullopt;
     }
     const auto nugget = fieldNumber(*nugget_);
     if (!nugget || *nugget < 0) {
-        refuseField(kNotANumber, QStringLiteral("Nugget"), *nugget_);
+        refuseField(kNotANumber, uiText("Nugget"), *nugget_);
         return std::nullopt;
     }
     const auto sill = fieldNumber(*sill_);
     if (!sill || *sill < 0) {
-        refuseField(kNotANumber, QStringLiteral("Sill"), *sill_);
+        refuseField(kNotANumber, uiText("Sill"), *sill_);
         return std::nullopt;
     }
     KrigingEntry e;

@@ -240,7 +240,7 @@ QComboBox* LineDialog::colorList(std::int32_t color) {
         list->addItem(colorIcon(value), colorName(value), value);
     }
     const auto automatic = static_cast<std::int32_t>(automaticColor());
-    list->addItem(colorIcon(automatic), QStringLiteral("Automatic"), automatic);
+    list->addItem(colorIcon(automatic), uiText("Automatic"), automatic);
     // "Другой...": any colour through the colour dialog.
     list->addItem(uiText("Другой..."));
     selectColor(*list, color);

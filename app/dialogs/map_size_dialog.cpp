@@ -113,7 +113,7 @@ MapSizeDialog::MapSizeDialog(const MapSizeSettings& start, bool aspectLocked,
     // "Поля": per side the screen margin, the paper margin and the overlap.
     auto* margins = new QGroupBox(uiText("Поля"), this);
     auto* grid = new QGridLayout(margins);
-    grid->addWidget(new QLabel(QStringLiteral("Pixels"), this), 0, 1);
+    grid->addWidget(new QLabel(uiText("Pixels"), this), 0, 1);
     grid->addWidget(new QLabel(uiText("Стр"), this), 0, 2);
     grid->addWidget(new QLabel(uiText("Накладка"), this), 0, 3);
     MultiPageSettings multi = start.multiPage;
@@ -145,8 +145,8 @@ MapSizeDialog::MapSizeDialog(const MapSizeSettings& start, bool aspectLocked,
     unitsX_ = new QLineEdit(fieldText(s.unitsPerInchX), this);
     unitsY_ = new QLineEdit(fieldText(s.unitsPerInchY), this);
     units_ = new QComboBox(this);
-    units_->addItem(QStringLiteral("Inch"), 0);
-    units_->addItem(QStringLiteral("Cm"), 1);
+    units_->addItem(uiText("Inch"), 0);
+    units_->addItem(uiText("Cm"), 1);
     units_->setCurrentIndex(s.pageUnits == 1 ? 1 : 0);
     unitsLabel_ = new QLabel(this);
     unitsYLabel_ = new QLabel(QStringLiteral("Y:"), this);
@@ -304,8 +304,8 @@ std::optional<MapSizeSettings> MapSizeDialog::settings() {
         const auto k = static_cast<std::size_t>(side);
         const std::optional<int> pixels = fieldWhole(*pixels_[k]);
         if (!pixels || *pixels < 0 || *pixels > kMaxPixelMargin) {
-            refuseField(kNeedsWhole, QStringLiteral("Pixels ") + sideName(side), *pixels_[k],
-                        kMaxPixelMargin);
+            refuseField(kNeedsWhole, uiText("Pixels") + QLatin1Char(' ') + sideName(side),
+                        *pixels_[k], kMaxPixelMargin);
             return std::nullopt;
         }
         out.pixelMargins[kPixelIndex[k]] = *pixels;

@@ -1,6 +1,7 @@
 // Every text a window shows goes through the numbered texts: a Russian
 // literal in the windows' code is a built-in text (so that a language file
-// replaces it), and none is made into a QString behind the table's back.
+// replaces it), none is made into a QString behind the table's back, and
+// no word in Latin letters is given to a widget as it stands.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -84,6 +85,46 @@ std::vector<std::string> untranslated(const std::string& source,
     return found;
 }
 
+// Words in Latin letters given to a widget as they stand (a label, button,
+// list item, caption or a field's name in a message), but for the symbols
+// and names that are the same in every language.
+std::vector<std::string> latinWidgetTexts(const std::string& source) {
+    static const std::set<std::string, std::less<>> kSame{
+        "X", "Y", "X:", "Y:", "Min", "Max", "X, Y", "SOR", "LSOR", "Gridova", "Map Bar"};
+    static const char* const kWidgetCalls[] = {
+        "addItem(",     "addRow(",       "QLabel(",     "QPushButton(",
+        "QCheckBox(",   "QRadioButton(", "QGroupBox(",  "setText(",
+        "setTitle(",    "setToolTip(",   "addAction(",  "setWindowTitle(",
+        "refuseField(", "ColorButton(",  "addToolBar(", "QDockWidget("};
+    std::vector<std::string> found;
+    const std::string open = "QStringLiteral(\"";
+    for (std::size_t i = source.find(open); i != std::string::npos; i = source.find(open, i + 1)) {
+        const std::size_t start = i + open.size();
+        const std::size_t end = source.find('"', start);
+        if (end == std::string::npos) break;
+        const std::string text = source.substr(start, end - start);
+        bool letters = false;
+        for (const char c : text)
+            letters = letters || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        const std::size_t a = text.find_first_not_of(' '), b = text.find_last_not_of(' ');
+        const std::string word = a == std::string::npos ? "" : text.substr(a, b - a + 1);
+        if (!letters || kSame.count(word) != 0) continue;
+        // The call the literal is an argument of: the last open bracket's word.
+        const std::size_t from = i >= 80 ? i - 80 : 0;
+        const std::string before = source.substr(from, i - from);
+        const std::size_t statement = before.find_last_of(";{}");
+        const std::string call =
+            statement == std::string::npos ? before : before.substr(statement + 1);
+        for (const char* w : kWidgetCalls) {
+            if (call.find(w) != std::string::npos) {
+                found.push_back(text);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
 TEST(UiTexts, TheCheckFindsLiteralsOutsideTheTable) {
     const std::set<std::string, std::less<>> table{"Цвет..."};
     struct Case {
@@ -101,6 +142,16 @@ TEST(UiTexts, TheCheckFindsLiteralsOutsideTheTable) {
         SCOPED_TRACE(c.source);
         EXPECT_EQ(untranslated(c.source, table).size(), c.found);
     }
+    const Case latin[] = {
+        {R"(units_->addItem(QStringLiteral("Inch"), 0);)", 1},
+        {R"(form->addRow(QStringLiteral("X"), x_);)", 0},
+        {R"(setObjectName(QStringLiteral("mapSizeDialog"));)", 0},
+        {R"(refuseField(kNotANumber, QStringLiteral("Nugget"), *nugget_);)", 1},
+    };
+    for (const Case& c : latin) {
+        SCOPED_TRACE(c.source);
+        EXPECT_EQ(latinWidgetTexts(c.source).size(), c.found);
+    }
 }
 
 TEST(UiTexts, EveryRussianTextOfTheWindowsIsANumberedText) {
@@ -111,8 +162,12 @@ TEST(UiTexts, EveryRussianTextOfTheWindowsIsANumberedText) {
         const fs::path& p = entry.path();
         if (p.extension() != ".cpp" && p.extension() != ".h") continue;
         ++files;
-        for (const std::string& t : untranslated(testing::readFile(p.string()), table)) {
+        const std::string source = testing::readFile(p.string());
+        for (const std::string& t : untranslated(source, table)) {
             ADD_FAILURE() << p.filename().string() << ": \"" << t << "\"";
+        }
+        for (const std::string& t : latinWidgetTexts(source)) {
+            ADD_FAILURE() << p.filename().string() << ": \"" << t << "\" is not a numbered text";
         }
     }
     EXPECT_GT(files, 40u);
