@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -21,6 +22,7 @@
 #include "app/main_window_private.h"
 #include "app/map_window.h"
 #include "app/qt_texts.h"
+#include "app/retranslate.h"
 #include "app/ui_text.h"
 #include "data/data_table.h"
 #include "platform/messages.h"
@@ -112,9 +114,17 @@ void MainWindow::retranslate() {
 }
 
 void MainWindow::chooseLanguage() {
+    // The texts the windows show now, to find their numbers by.
+    const std::shared_ptr<const LanguageTable> before = languageTable();
     if (!chooseLanguageAsked(this)) return;
     followLanguageInQt();
     retranslate();
+    // The windows that stay open: tool windows, docks and the map windows'
+    // own windows.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this) retranslateWidgets(*w, before.get());
+    }
+    for (QDockWidget* dock : findChildren<QDockWidget*>()) retranslateWidgets(*dock, before.get());
 }
 
 QMenu* MainWindow::popupMenu(MenuPopup popup, bool forMap) const {

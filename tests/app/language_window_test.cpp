@@ -10,10 +10,13 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <filesystem>
 #include <string>
 
+#include "app/border_window.h"
+#include "app/data_points_window.h"
 #include "app/dialogs/language_dialog.h"
 #include "app/map_bar.h"
 #include "app/qt_texts.h"
@@ -142,6 +145,29 @@ TEST_F(LanguageWindowTest, TheEnglishFileMakesTheMenusEnglish) {
     warning(formatText(text(202), {std::string("wells.dat")}));
     ASSERT_EQ(boxes_.warnings.size(), 1u);
     EXPECT_EQ(boxes_.warnings[0], "Cannot open file wells.dat for reading");
+}
+
+// Windows that stay open take the new texts too: the border window's
+// caption and labels, and the data points window's table headers.
+TEST_F(LanguageWindowTest, OpenToolWindowsTakeTheNewTexts) {
+    MapWindow* w = openIsolines(dataPath_);
+    ASSERT_NE(w, nullptr);
+    w->runCommand(MapCommand::Border);
+    w->runCommand(MapCommand::PointEditor);
+    settle();
+    ASSERT_NE(w->borderWindow(), nullptr);
+    ASSERT_NE(w->dataPointsWindow(), nullptr);
+    const std::string caption = w->borderWindow()->windowTitle().toStdString();
+    const auto* table = w->dataPointsWindow()->findChild<QTableWidget*>();
+    ASSERT_NE(table, nullptr);
+    const std::string header = table->horizontalHeaderItem(2)->text().toStdString();
+
+    choose("Marked");
+    EXPECT_EQ(w->borderWindow()->windowTitle().toStdString(), "EN:" + caption);
+    EXPECT_EQ(table->horizontalHeaderItem(2)->text().toStdString(), "EN:" + header);
+    choose("Russian");
+    EXPECT_EQ(w->borderWindow()->windowTitle().toStdString(), caption);
+    EXPECT_EQ(table->horizontalHeaderItem(2)->text().toStdString(), header);
 }
 
 // A language file that went away: said, the built-in texts are used and the
