@@ -73,6 +73,7 @@ void MainWindow::buildMenus() {
             continue;
         }
         auto* action = new QAction(uiText(item.text), this);
+        if (const int prompt = promptOf(item); prompt != 0) action->setStatusTip(uiText(prompt));
         if (*item.keys != '\0') action->setShortcut(QKeySequence(QString::fromLatin1(item.keys)));
         action->setCheckable(item.checkable);
         const MenuItem* entry = &item;
@@ -99,7 +100,10 @@ void MainWindow::retranslate() {
             if (popup.popup == key.second) menu->setTitle(uiText(popup.text));
         }
     }
-    for (const auto& [item, action] : d_->actions) action->setText(uiText(item->text));
+    for (const auto& [item, action] : d_->actions) {
+        action->setText(uiText(item->text));
+        if (const int prompt = promptOf(*item); prompt != 0) action->setStatusTip(uiText(prompt));
+    }
     if (d_->methodList != nullptr) {
         for (std::size_t k = 0; k < methodChoices().size(); ++k) {
             const MethodChoice& choice = methodChoices()[k];

@@ -1,6 +1,7 @@
 #include "app/menu_table.h"
 
 #include <array>
+#include <utility>
 
 namespace gridova {
 namespace {
@@ -104,6 +105,25 @@ constexpr std::array kItems = {
     frame(P::Help, 9139, F::About, kBothMenus, "", true),
 };
 
+// The status-bar prompt of each item, by the item's text.
+constexpr std::array kPrompts = {
+    std::pair{9011, 9362}, std::pair{9012, 9363}, std::pair{9013, 9364}, std::pair{9014, 9365},
+    std::pair{9015, 9366}, std::pair{9106, 9367}, std::pair{9107, 9368}, std::pair{9016, 9369},
+    std::pair{9108, 9370}, std::pair{9109, 9371}, std::pair{9110, 9372}, std::pair{9111, 9373},
+    std::pair{9112, 9374}, std::pair{9126, 9375}, std::pair{9017, 9376}, std::pair{9113, 9377},
+    std::pair{9114, 9378}, std::pair{9115, 9379}, std::pair{9133, 9380}, std::pair{9116, 9381},
+    std::pair{9117, 9382}, std::pair{9172, 9383}, std::pair{9118, 9384}, std::pair{9119, 9385},
+    std::pair{9120, 9386}, std::pair{9121, 9387}, std::pair{9151, 9388}, std::pair{9122, 9389},
+    std::pair{9150, 9390}, std::pair{9148, 9391}, std::pair{9123, 9392}, std::pair{9124, 9393},
+    std::pair{9149, 9394}, std::pair{9125, 9395}, std::pair{9147, 9396}, std::pair{9141, 9397},
+    std::pair{9127, 9398}, std::pair{9128, 9399}, std::pair{9129, 9400}, std::pair{9137, 9401},
+    std::pair{9138, 9402}, std::pair{9130, 9403}, std::pair{9131, 9404}, std::pair{9132, 9405},
+    std::pair{9142, 9406}, std::pair{9143, 9407}, std::pair{9145, 9408}, std::pair{9144, 9409},
+    std::pair{9146, 9410}, std::pair{9135, 9411}, std::pair{9136, 9412}, std::pair{9134, 9413},
+    std::pair{9024, 9414}, std::pair{9019, 9415}, std::pair{9020, 9416}, std::pair{9025, 9417},
+    std::pair{9021, 9418}, std::pair{9140, 9419}, std::pair{9139, 9420},
+};
+
 constexpr ToolBarItem button(C command, const char* glyph) {
     return ToolBarItem{ToolBarPlace::Button, command, F::None, glyph};
 }
@@ -169,6 +189,13 @@ std::span<const MethodChoice> methodChoices() { return kMethods; }
 std::span<const MenuPopupEntry> menuPopups() { return kPopups; }
 
 std::span<const MenuItem> menuItems() { return kItems; }
+
+int promptOf(const MenuItem& item) {
+    for (const auto& [text, prompt] : kPrompts) {
+        if (text == item.text) return prompt;
+    }
+    return 0;
+}
 
 const MenuItem* menuItemFor(MapCommand command) {
     for (const MenuItem& item : kItems) {

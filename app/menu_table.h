@@ -71,6 +71,8 @@ struct MenuPopupEntry {
 };
 std::span<const MenuPopupEntry> menuPopups();
 std::span<const MenuItem> menuItems();
+// The number of the item's status-bar prompt; 0 for none.
+int promptOf(const MenuItem& item);
 
 // The menu item of a map command; nullptr for a command that no menu holds.
 const MenuItem* menuItemFor(MapCommand command);

@@ -19,6 +19,7 @@
 #include "app/data_points_window.h"
 #include "app/dialogs/language_dialog.h"
 #include "app/map_bar.h"
+#include "app/menu_table.h"
 #include "app/qt_texts.h"
 #include "platform/language.h"
 #include "resources/builtin_texts.h"
@@ -122,6 +123,13 @@ TEST_F(LanguageWindowTest, TheEnglishFileMakesTheMenusEnglish) {
         }
     }
     EXPECT_GT(items, 40);
+    // Each item's prompt for the status bar, in English too.
+    for (const MenuItem& item : menuItems()) {
+        QAction* a = item.map ? window_->actionFor(*item.map) : window_->actionFor(item.frame);
+        if (a == nullptr) continue;  // the places of the recent files and of the windows
+        EXPECT_FALSE(a->statusTip().isEmpty()) << a->text().toStdString();
+        EXPECT_FALSE(cyrillic(a->statusTip())) << a->statusTip().toStdString();
+    }
     EXPECT_TRUE(saveScreenshot(*window_, "english_window.png"));
     EXPECT_EQ(window_->actionFor(FrameCommand::Language)->text().toStdString(), "Language...");
     EXPECT_FALSE(cyrillic(window_->statusText()));
