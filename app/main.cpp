@@ -94,7 +94,7 @@ int run(int argc, char** argv) {
     // is installed.
     const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
     gridova::setLanguageFolders(
-        {programDir, programDir + "/../share/gridova", std::string(GRIDOVA_DATA_DIR)});
+        {programDir, programDir + "/" GRIDOVA_DATA_FROM_BIN, std::string(GRIDOVA_DATA_DIR)});
     gridova::loadStartupLanguage();
     // Without a language file the program's texts are Russian: so are Qt's.
     gridova::followLanguageInQt();

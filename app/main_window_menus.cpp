@@ -125,10 +125,20 @@ void MainWindow::chooseLanguage() {
     retranslate();
     // The windows that stay open: tool windows, docks and the map windows'
     // own windows.
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w != this) retranslateWidgets(*w, before.get());
+    // Each window once: a window inside another is done with it.
+    QList<QWidget*> roots = QApplication::topLevelWidgets();
+    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+        if (!roots.contains(dock)) roots.append(dock);
     }
-    for (QDockWidget* dock : findChildren<QDockWidget*>()) retranslateWidgets(*dock, before.get());
+    roots.removeAll(this);
+    for (QWidget* w : roots) {
+        // Found among another root's children already?
+        bool inner = false;
+        for (const QObject* up = w->parent(); up != nullptr && !inner; up = up->parent()) {
+            inner = roots.contains(qobject_cast<QWidget*>(const_cast<QObject*>(up)));
+        }
+        if (!inner) retranslateWidgets(*w, before.get());
+    }
 }
 
 QMenu* MainWindow::popupMenu(MenuPopup popup, bool forMap) const {
@@ -431,7 +441,8 @@ QString MainWindow::helpPage() {
         // Beside the program in the build, in the data folder of wherever
         // it was installed, or in the data folder it was built for.
         folders << QCoreApplication::applicationDirPath() + QStringLiteral("/help")
-                << QCoreApplication::applicationDirPath() + QStringLiteral("/../share/gridova/help")
+                << QCoreApplication::applicationDirPath() +
+                       QStringLiteral("/" GRIDOVA_DATA_FROM_BIN "/help")
                 << QStringLiteral(GRIDOVA_DATA_DIR "/help");
     }
     for (const QString& folder : folders) {

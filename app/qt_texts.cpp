@@ -11,10 +11,13 @@ namespace gridova {
 
 bool followLanguageInQt() {
     static QTranslator* russian = nullptr;
+    static bool installed = false;
     if (languageTable() != nullptr) {
-        if (russian != nullptr) QCoreApplication::removeTranslator(russian);
+        if (installed) QCoreApplication::removeTranslator(russian);
+        installed = false;
         return false;
     }
+    if (installed) return true;
     if (russian == nullptr) {
         auto* made = new QTranslator(QCoreApplication::instance());
         if (!made->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -24,7 +27,8 @@ bool followLanguageInQt() {
         }
         russian = made;
     }
-    return QCoreApplication::installTranslator(russian);
+    installed = QCoreApplication::installTranslator(russian);
+    return installed;
 }
 
 }  // namespace gridova

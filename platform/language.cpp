@@ -38,6 +38,8 @@ std::vector<std::string> gFolders;
 
 LanguageTable parseLanguageText(std::string_view text) {
     LanguageTable table;
+    // A byte-order mark before the first entry is not part of it.
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -51,7 +53,8 @@ LanguageTable parseLanguageText(std::string_view text) {
         std::size_t j = i;
         while (j < line.size() && !isSeparator(line[j])) ++j;
         const std::optional<std::int32_t> number = parseInteger(line.substr(i, j - i));
-        if (!number) continue;
+        // Texts are numbered 0..kMaxLanguageNumber; other numbers are no entries.
+        if (!number || *number < 0 || *number > kMaxLanguageNumber) continue;
         // The text: after the one separator that ended the number.
         const std::string_view rest = j < line.size() ? line.substr(j + 1) : std::string_view();
         table.emplace(*number, unescape(rest));  // the first of a number wins
@@ -135,13 +138,17 @@ bool loadLanguage(std::string_view fileName) {
     std::optional<LanguageTable> table = readLanguageFile(*path);
     if (!table) return false;
     setLanguageTable(std::make_shared<const LanguageTable>(std::move(*table)));
-    writeProfileText(kLanguageSection, "File", fileName);
+    // Written only when it changes: a start or a batch run leaves the
+    // profile alone.
+    if (storedLanguage() != fileName) writeProfileText(kLanguageSection, "File", fileName);
     return true;
 }
 
 void useRussian() {
     setLanguageTable(nullptr);
-    writeProfileText(kLanguageSection, "File", kRussianLanguage);
+    if (storedLanguage() != kRussianLanguage) {
+        writeProfileText(kLanguageSection, "File", kRussianLanguage);
+    }
 }
 
 std::string storedLanguage() {

@@ -28,6 +28,8 @@ inline constexpr std::string_view kEnglishLanguageFile = "English.lng";
 inline constexpr const char* kLanguageSection = "Language";
 // A language file larger than this is refused: no language holds so much.
 inline constexpr std::uintmax_t kMaxLanguageFileBytes = 16u * 1024 * 1024;
+// The largest number of a text; lines with larger numbers are no entries.
+inline constexpr std::int32_t kMaxLanguageNumber = 65535;
 
 // The entries of a language file's text.
 LanguageTable parseLanguageText(std::string_view text);

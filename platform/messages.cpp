@@ -131,27 +131,38 @@ std::string text(int number, std::string_view builtin) {
 }
 
 std::string conversionsOf(std::string_view format) {
+    // The grammar of formatText: flags, at most two digits of width, a
+    // point and at most two digits of precision, the sizes l and h, then
+    // the conversion; anything else is "?" (formatText writes it out).
     std::string kinds;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%') continue;
-        if (i + 1 < format.size() && format[i + 1] == '%') {
+    std::size_t i = 0;
+    while (i < format.size()) {
+        if (format[i] != '%') {
             ++i;
             continue;
         }
+        if (i + 1 < format.size() && format[i + 1] == '%') {
+            i += 2;
+            continue;
+        }
         std::size_t j = i + 1;
-        while (j < format.size() && (std::string_view("-+ #0123456789.lhqjzt").find(format[j]) !=
-                                     std::string_view::npos)) {
+        while (j < format.size() &&
+               std::string_view("-+ #0").find(format[j]) != std::string_view::npos)
             ++j;
+        for (int d = 0; d < 2 && j < format.size() && format[j] >= '0' && format[j] <= '9'; ++d)
+            ++j;
+        if (j < format.size() && format[j] == '.') {
+            ++j;
+            for (int d = 0; d < 2 && j < format.size() && format[j] >= '0' && format[j] <= '9'; ++d)
+                ++j;
         }
-        if (j >= format.size()) {
-            kinds += '?';  // a lone "%" at the end
-            break;
-        }
-        char c = format[j];
+        while (j < format.size() && (format[j] == 'l' || format[j] == 'h')) ++j;
+        char c = j < format.size() ? format[j] : '?';
+        if (std::string_view("diuxXcsfFgGeE").find(c) == std::string_view::npos) c = '?';
         if (c == 'i') c = 'd';
         if (c == 'g' || c == 'e' || c == 'G' || c == 'E' || c == 'F') c = 'f';
         kinds += c;
-        i = j;
+        i = j + 1;
     }
     return kinds;
 }

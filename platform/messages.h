@@ -33,8 +33,10 @@ std::shared_ptr<const LanguageTable> languageTable();
 std::string text(int number, std::string_view builtin);
 
 // The conversions of a format text in order, one letter each ("%s at
-// %5.2lf" gives "sf"): "%%" is none, the length letters do not count, d and
-// i are one kind, as are f, g and e; a lone "%" at the end counts as "?".
+// %5.2lf" gives "sf"), read as formatText reads them: "%%" is none, the
+// sizes l and h do not count, d and i are one kind, as are f, g and e, and
+// anything formatText would write out as it stands (a width of three
+// digits, "%n", "%zd", a lone "%") is "?".
 std::string conversionsOf(std::string_view format);
 
 // As above with the built-in text taken from the program's own table.

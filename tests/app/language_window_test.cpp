@@ -92,7 +92,11 @@ TEST_F(LanguageWindowTest, TheWindowTakesTheLanguageChosen) {
     // with the built-in texts (Debian's translation of Qt is installed).
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Cancel");
     choose("Russian");
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Отмена");
+    // Russian where Debian's translation of Qt is installed (the test
+    // command installs it).
+    if (followLanguageInQt()) {
+        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Отмена");
+    }
     EXPECT_EQ(storedLanguage(), "Russian");
     EXPECT_EQ(menuTitle(0), file);
     EXPECT_EQ(window_->actionFor(MapCommand::ZoomAll)->text().toStdString(), zoom);
@@ -135,7 +139,9 @@ TEST_F(LanguageWindowTest, TheEnglishFileMakesTheMenusEnglish) {
     EXPECT_FALSE(cyrillic(window_->statusText()));
     // A dialog too: its caption, labels, buttons and group titles.
     std::vector<std::string> russian;
+    int dialogs = 0;
     answerDialogs([&](QDialog& dialog) {
+        ++dialogs;
         const auto look = [&](const QString& t) {
             if (cyrillic(t)) russian.push_back(t.toStdString());
         };
@@ -147,6 +153,7 @@ TEST_F(LanguageWindowTest, TheEnglishFileMakesTheMenusEnglish) {
         return static_cast<int>(QDialog::Rejected);
     });
     window_->actionFor(MapCommand::MapSize)->trigger();
+    EXPECT_EQ(dialogs, 1);
     EXPECT_TRUE(russian.empty()) << russian.front();
 
     boxes_.warnings.clear();

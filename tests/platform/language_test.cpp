@@ -39,6 +39,11 @@ TEST(LanguageText, EntriesByNumber) {
         {"a last line without LF", "6 last", 6, "last"},
         {"a number too large for 32 bits is no number", "99999999999 big\n", -1, "<none>"},
         {"a backslash before anything else stays", "2 C:\\x\\\n", 2, "C:\\x\\"},
+        {"a byte-order mark before the first entry",
+         "\xEF\xBB\xBF"
+         "1 Yes\n",
+         1, "Yes"},
+        {"numbers beyond the texts' are no entries", "70000 far\n", -1, "<none>"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -69,7 +74,8 @@ TEST(LanguageText, ConversionsOfFormats) {
         {"%5.2lf%% and %i", "fd"},
         {"%lg or %e", "ff"},
         {"100%% done", ""},
-        {"%n", "n"},
+        {"%n", "?"},
+        {"%100d and %zd", "??"},
         {"ends with %", "?"},
     };
     for (const Case& c : cases) {
