@@ -73,12 +73,6 @@ using testing::writeFile;
 
 class DialogsTest : public MainWindowTest {};
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // "Интерполяция...": the method dialog starts at the grid's method, offers
 // "Солвер..." only for the equation systems, and "Выбрать" stores the
 // choice for the next build. "Характеристики солвера" refuses values that
@@ -153,12 +147,6 @@ TEST_F(DialogsTest, TheMethodAndSolverDialogsStoreTheirSettings) {
         << shown;
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // "Сетка...": counts below 6 are refused; square cells start from the
 // proposed length; OK lays the grid over the data, writes "EqNet.net" and
 // builds the map again on it.
@@ -202,12 +190,6 @@ TEST_F(DialogsTest, TheGridDialogLaysANewGrid) {
     ASSERT_NE(model.isolines(), nullptr);
     EXPECT_FALSE(model.isolines()->empty());
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 // "Граница...": a border drawn on the map while the window is open joins the
 // border and its file; the border value is kept; deleting asks about the
@@ -273,12 +255,6 @@ TEST_F(DialogsTest, TheBorderWindowDrawsKeepsAndDeletesTheBorder) {
     EXPECT_FALSE(std::filesystem::exists(inTestDir("Border.brd")));
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // Inverse distance with entered parameters: before the run its dialog shows
 // what the run would compute and takes what is entered; the method dialog's
 // "Опции..." enters them ahead of the run.
@@ -335,12 +311,6 @@ TEST_F(DialogsTest, TheInverseDistanceDialogEntersTheParametersOfTheRun) {
     readProfileInt("Inverse Distance", "Type Init", source);
     EXPECT_EQ(source, 2);  // "Предыдущие"
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 // Kriging with entered parameters: its dialog starts from the engine's
 // defaults (the data diagonal, nugget 1, sill 3), refuses a range that is not
@@ -429,12 +399,6 @@ TEST_F(DialogsTest, TheKrigingDialogFitsTheVariogramOfTheData) {
     EXPECT_EQ(range, fitted->range);
     EXPECT_EQ(sill, fitted->sill());
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 std::vector<std::string> rowTexts(const QTableWidget& list, int row) {
     std::vector<std::string> cells;
@@ -573,12 +537,6 @@ TEST_F(DialogsTest, TheDataPointsWindowEditsTheMainSet) {
     EXPECT_EQ(w->view().editingPoints, nullptr);
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // "Файл данных..." stores the columns chosen (Cancel keeps the old ones);
 // with "Показывать диалог" the dialog is asked before a data file is read,
 // and the points are built from the columns it gives.
@@ -635,12 +593,6 @@ TEST_F(DialogsTest, TheInputFormatDialogChoosesTheColumnsOfTheData) {
     EXPECT_EQ(set.points()[0].y, 20);
     EXPECT_EQ(set.points()[0].value.value, 3);
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 // "Размеры сетки...": counts below 2, cell sizes that are not positive and
 // corners that are not numbers are refused; "Да" gives the grid the steps
@@ -736,12 +688,6 @@ TEST_F(DialogsTest, TheGridSizeDialogChangesTheGridsSteps) {
     EXPECT_EQ(grid.nx(), 11);  // cancelled: unchanged
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // A map built again asks its levels in "Задание изолиний": "Через шаг" with
 // the first level and the step gives the count and those levels; a first
 // level that is not a number is said and the dialog stays; a cancel keeps
@@ -796,12 +742,6 @@ TEST_F(DialogsTest, TheLevelsDialogGivesTheLevelsOfAMapBuiltAgain) {
     w->view().reinterpolate();
     EXPECT_EQ(model.isolines()->values(), (std::vector<double>{10, 30, 50, 70}));
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 // "Изолинии": rows by number and value; "Вставить" proposes the level
 // between the selected row and the one above and traces it; "Значение"
@@ -871,12 +811,6 @@ TEST_F(DialogsTest, TheIsolineListEditsTheLevels) {
     EXPECT_EQ(model.isolines()->values(), (std::vector<double>{10, 20, 30, 50, 70}));
     EXPECT_EQ(chooser_.requests.back().extension, "ist");
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 int pixelsOf(const QImage& picture, QRgb color) {
     int n = 0;
@@ -951,12 +885,6 @@ TEST_F(DialogsTest, TheIsolineFormatDialogChangesTheLookOfIsolines) {
     EXPECT_EQ(stored.widthLine, 3);
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // "Изменить значок": the main set's badges take the look; a least radius
 // above the greatest is refused; the look is kept as the new sets'.
 TEST_F(DialogsTest, TheBadgeDialogChangesHowThePointsAreDrawn) {
@@ -1005,12 +933,6 @@ TEST_F(DialogsTest, TheBadgeDialogChangesHowThePointsAreDrawn) {
     EXPECT_GT(pixelsOf(map, qRgb(255, 0, 255)), 30 * 20);  // 30 markers of radius 6
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // "Заголовок карты": the three lines replaced, a line's font chosen (the
 // canvas's general font, kept in the profile), the title hidden and shown.
 TEST_F(DialogsTest, TheTitleDialogEditsTheTitle) {
@@ -1053,12 +975,6 @@ TEST_F(DialogsTest, TheTitleDialogEditsTheTitle) {
     EXPECT_EQ(w->view().mapTitle()->show, 0);
     EXPECT_EQ(w->view().mapTitle()->lines[1].text, "Май 2026");
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 // "Оси" > "Добавить ось...": the dialog "Ось" makes a Y axis on the right
 // with a title and ticks every 10 from 0 (it shows their number and the

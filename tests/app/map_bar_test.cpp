@@ -531,12 +531,6 @@ TEST_F(MapBarTest, PlaceAndVisibilityFromTheProfile) {
     EXPECT_EQ(visible, 1);
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // "Значения..." on the grid opens the node window: a click on the map picks
 // the nearest node and the window shows its column, row and value; closing
 // it ends the picking.
@@ -573,12 +567,6 @@ TEST_F(MapBarTest, TheNodeWindowShowsTheClickedNode) {
     EXPECT_FALSE(w->view().pickedNode().has_value());
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // Space and Backspace in the map step through the map bar's items; Enter
 // takes the typed point while a line is being entered.
 TEST_F(MapBarTest, KeysOfTheMapStepThroughTheBar) {
@@ -606,12 +594,6 @@ TEST_F(MapBarTest, KeysOfTheMapStepThroughTheBar) {
     ASSERT_EQ(w->view().enteredLine()->size(), 1u);
     EXPECT_EQ(w->view().enteredLine()->points()[0].x, 5.0);
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 // "Определить значающие элементы...": the nodes whose value fails the
 // comparison go out of the map, after every build; a value that is not a

@@ -412,12 +412,6 @@ TEST_F(MenusTest, NewWindowAndWindowsSideBySide) {
     EXPECT_EQ(a.right() + 1, b.left());
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // Each pop-up of the map window's menu opened over the window, as a
 // picture: written to $GRIDOVA_SCREENSHOT_DIR when it is set (to look at),
 // else to the test's folder. Every pop-up holds items and draws them.
@@ -473,12 +467,6 @@ TEST_F(MenusTest, EveryPopupOpensOverTheMap) {
     barMenu->hide();
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // The position under the mouse goes to the coordinate pane; the status
 // text keeps its own message.
 TEST_F(MenusTest, TheCoordinatePaneFollowsTheMouse) {
@@ -496,12 +484,6 @@ TEST_F(MenusTest, TheCoordinatePaneFollowsTheMouse) {
     EXPECT_EQ(shown.find("e-"), std::string::npos) << shown;
     EXPECT_EQ(window_->statusText().toStdString(), "Готов");
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 // The tool bar holds the menu items' own actions, in the table's order,
 // and the two lists.
@@ -573,12 +555,6 @@ TEST_F(MenusTest, TheMethodListSetsTheGridsMethod) {
     EXPECT_EQ(list->currentIndex(), 6);
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // "?" → "Contents" opens the shipped help page in the desktop's browser.
 TEST_F(MenusTest, ContentsOpensTheHelpPage) {
     const QByteArray before = qgetenv("GRIDOVA_HELP");
@@ -605,12 +581,6 @@ TEST_F(MenusTest, ContentsOpensTheHelpPage) {
         qputenv("GRIDOVA_HELP", before);
     }
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 // A session with the mouse and the menus: a zoom rectangle dragged and the
 // history stepped back and forth, a line drawn and its cross-section in a
@@ -686,12 +656,6 @@ TEST_F(MenusTest, ASessionWithTheMouseAndTheMenus) {
     window_->refreshActions();
     EXPECT_TRUE(window_->actionFor(MapCommand::ToggleColorFill)->isChecked());
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 // No item that is enabled on a map with data does nothing: each one asks
 // for a file, changes a map, opens a window, fills the clipboard, shows or
@@ -796,12 +760,6 @@ TEST_F(MenusTest, NoEnabledItemDoesNothing) {
     }
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // "Показать часть карты" opens the zoom window "Общий вид" with the whole
 // map; a click there centres the zoom rectangle; closing it, or "Показать
 // всю карту", shows the whole map again.
@@ -865,12 +823,6 @@ TEST_F(MenusTest, TheZoomWindowShowsTheWholeMapAndMovesTheRectangle) {
     EXPECT_FALSE(overview->isVisible());
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // The coordinate window: typed points join the line being drawn, a typed
 // position is marked on the map, and the window follows the mouse.
 TEST_F(MenusTest, TheCoordinateWindowTypesPointsAndMarksPositions) {
@@ -922,12 +874,6 @@ TEST_F(MenusTest, TheCoordinateWindowTypesPointsAndMarksPositions) {
     settle();
     EXPECT_FALSE(coordinates->isVisible());
 }
-
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
 
 // "Тип карты...": the "Карты" dialog starts at the type shown; OK builds the
 // chosen type and, with "Установить как изначальную", keeps it as the type

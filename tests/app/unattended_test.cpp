@@ -322,12 +322,6 @@ TEST(CommandLine, SwitchesAndFiles) {
     EXPECT_FALSE(parseCommandLine({"x.dat", "-v"}, start, error).has_value());
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 // The English file shipped beside the program has a text for every
 // built-in text and none besides, each taking the arguments the built-in
 // text takes; with it, a first start speaks English.

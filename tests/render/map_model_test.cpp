@@ -166,12 +166,6 @@ TEST(MapModelChanges, ALargeGridRunTakenOverIsBuiltWhenCompleted) {
     model.removeObserver(&log);
 }
 
-}  // namespace
-}  // namespace gridova
-
-namespace gridova {
-namespace {
-
 std::size_t linesIn(const Bush& group) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < group.itemCount(); ++i) n += group.item(i).line() != nullptr;
