@@ -34,7 +34,7 @@
 namespace gridova {
 namespace {
 
-constexpr int kPictureFilter = 275;    // "256 цветной GIF (*.gif)|*.gif|..."
+constexpr int kPictureFilter = 9421;  // "256 цветной GIF (*.gif)|*.gif|...|Документ PDF..."
 constexpr int kAskSaveLines = 377;     // "Сохранить линии?"
 constexpr int kDocumentFilter = 520;   // "Документ Gridova(*.GDV)|*.GDV|..."
 constexpr int kAskSaveDocument = 523;  // "Сохранить документ?"

@@ -186,6 +186,14 @@ public:
     virtual Dib dib() const = 0;
 };
 
+// A device that records a drawing into a file: nothing reaches the file
+// until `finish`, which writes it whole (beside the target, renamed over it)
+// and says whether it did. A device dropped unfinished writes nothing.
+class FileDevice : public Device {
+public:
+    virtual bool finish() = 0;
+};
+
 // Makes devices (the application installs the Qt one).
 class DeviceFactory {
 public:
@@ -193,6 +201,14 @@ public:
     // A memory bitmap of this size filled with the colour; nothing when it
     // cannot be made.
     virtual std::unique_ptr<BitmapDevice> createBitmap(Size size, ColorRef fill) = 0;
+    // A page of this size in pixels (96 dots per inch) recorded into a
+    // document file of the format ("svg", "pdf"); nothing for a format the
+    // factory does not write.
+    virtual std::unique_ptr<FileDevice> createDocument(std::string_view format,
+                                                       const std::string& path, Size page) {
+        (void)format, (void)path, (void)page;
+        return nullptr;
+    }
 };
 
 void setDeviceFactory(DeviceFactory* factory);

@@ -103,6 +103,69 @@ std::string cp1251ToUtf8(std::string_view bytes) {
     return out;
 }
 
+std::string utf8ToCp1251(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::uint32_t cp;
+        const std::size_t len = decodeUtf8(utf8, i, cp);
+        i += len == 0 ? 1 : len;
+        if (len == 0) {
+            out += '?';
+        } else if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else {
+            char byte = '?';
+            for (std::size_t k = 0; k < 128; ++k) {
+                if (kCp1251High[k] == cp && cp != 0xFFFD) {
+                    byte = static_cast<char>(0x80 + k);
+                    break;
+                }
+            }
+            out += byte;
+        }
+    }
+    return out;
+}
+
+std::u16string utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::uint32_t cp;
+        const std::size_t len = decodeUtf8(utf8, i, cp);
+        i += len == 0 ? 1 : len;
+        if (len == 0) cp = 0xFFFD;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (cp >> 10));
+            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size() * 2);
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        std::uint32_t cp = utf16[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00u);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        appendUtf8(out, cp);
+    }
+    return out;
+}
+
 std::string toUtf8(std::string_view bytes) {
     return isValidUtf8(bytes) ? std::string(bytes) : cp1251ToUtf8(bytes);
 }

@@ -16,6 +16,15 @@ bool isValidUtf8(std::string_view bytes);
 // The Windows-1251 bytes converted to UTF-8.
 std::string cp1251ToUtf8(std::string_view bytes);
 
+// UTF-8 in Windows-1251 (what 8-bit metafile text records hold): a
+// character the code page lacks becomes '?', as does a broken sequence.
+std::string utf8ToCp1251(std::string_view utf8);
+
+// UTF-8 in UTF-16 (what wide text records hold) and back; a broken sequence
+// or a lone surrogate becomes U+FFFD.
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(std::u16string_view utf16);
+
 // The bytes as UTF-8: unchanged when valid, converted from Windows-1251 when
 // not.
 std::string toUtf8(std::string_view bytes);

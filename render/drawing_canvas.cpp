@@ -220,6 +220,17 @@ void DrawingCanvas::beginExternal(gdi::Device* device) {
     setTarget(device);
 }
 
+void DrawingCanvas::beginRecording(gdi::Device* device) {
+    const gdi::Size page = device->size();
+    if (background_ != gdi::rgb(255, 255, 255)) {
+        device->fillRect({0, 0, page.cx, page.cy}, background_);
+    }
+    device->clipTo({0, 0, page.cx, page.cy});
+    device->setBackgroundMode(gdi::BackgroundMode::Transparent);
+    backgroundMode_ = gdi::BackgroundMode::Transparent;
+    beginExternal(device);
+}
+
 void DrawingCanvas::endExternal() {
     external_ = nullptr;
     setTarget(saved_);

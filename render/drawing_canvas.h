@@ -118,6 +118,12 @@ public:
     // Draws on a device of the caller's (tests, previews): it becomes the
     // target and its size the drawing area until endExternal.
     void beginExternal(gdi::Device* device);
+    // A picture recorded on a device (metafiles, documents) as the memory
+    // picture is drawn: its page filled with the background colour unless
+    // that is white (so that a picture pasted into a document shows what is
+    // under it), clipped to the page, transparent background. Ends with
+    // endExternal.
+    void beginRecording(gdi::Device* device);
     void endExternal();
 
     gdi::Device* target() const { return target_; }

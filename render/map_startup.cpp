@@ -51,6 +51,23 @@ bool isPictureName(const std::string& path) { return pictureFormatOf(path) != nu
 bool CVexaView::exportPictureByName(const std::string& path) {
     // Any other extension writes nothing.
     if (!isPictureName(path)) return false;
+    const PictureFormat* format = pictureFormatOf(path);
+    if (format->record != nullptr) {
+        // Text is measured as a memory picture would draw it.
+        gdi::DeviceFactory* factory = gdi::deviceFactory();
+        std::unique_ptr<gdi::BitmapDevice> measure =
+            factory != nullptr ? factory->createBitmap({1, 1}, canvas().backgroundColor())
+                               : nullptr;
+        std::unique_ptr<gdi::FileDevice> device =
+            format->record(path, canvas().pageSize(), measure.get());
+        if (device == nullptr) {
+            context().warning(formatText(text(201), {path}));
+            return false;
+        }
+        recordOn(*device);
+        // A file that cannot be written is said by finish.
+        return device->finish();
+    }
     std::int32_t quality = kDefaultJpegQuality;
     readProfileInt("JPEG", "Quality", quality);
     const std::optional<gdi::Dib> picture = drawPicture();

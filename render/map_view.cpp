@@ -97,6 +97,14 @@ void CVexaView::mapModelChanged(unsigned changes) {
     invalidateMap();
 }
 
+void CVexaView::recordOn(gdi::Device& device) {
+    DrawingCanvas& c = canvas();
+    c.beginRecording(&device);
+    drawMap();
+    c.endExternal();
+    invalidateMap();
+}
+
 // --- Map types -------------------------------------------------------------------------------
 
 int CVexaView::applyMapType(MapType type) {

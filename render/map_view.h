@@ -346,6 +346,9 @@ public:
     std::optional<gdi::Dib> drawPicture(gdi::Size size);
     // A full drawing onto a device of the caller's.
     void drawOn(gdi::Device& device);
+    // A full drawing recorded as a picture on a device of page size
+    // (metafiles, documents; see DrawingCanvas::beginRecording).
+    void recordOn(gdi::Device& device);
     // The whole map, whatever the zoom window shows, with the zoom
     // rectangle framed (dashed) while the zoom window is open: the picture
     // of the overview window "Общий вид".

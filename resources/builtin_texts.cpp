@@ -565,6 +565,13 @@ constexpr BuiltinText kTexts[] = {
     {9418, "Упорядочить значки свёрнутых окон"},
     {9419, "Открыть справку"},
     {9420, "Сведения о программе и её версии"},
+    // The picture types of the map's save dialog: those of message 275 and
+    // the documents.
+    {9421,
+     "256 цветной GIF (*.gif)|*.gif|JPEG (*.jpg)|*.jpg|Метафайл (*.wmf)|*.wmf|Расширенный метафайл "
+     "(*.emf)|*.emf|Bitmap (*.bmp)|*.bmp|PNG-файл(*.png)|*.png|Рисунок SVG (*.svg)|*.svg|Документ "
+     "PDF (*.pdf)|*.pdf|Все файлы (*.*)|*.*||"},
+    {9422, "Нельзя прочитать файл %s"},
     {57345, "Готов"},
 };
 }  // namespace

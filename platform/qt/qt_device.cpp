@@ -1,5 +1,7 @@
 #include "platform/qt/qt_device.h"
 
+#include "platform/qt/qt_document_device.h"
+
 #include <QFontMetrics>
 #include <QPen>
 #include <QPolygon>
@@ -322,6 +324,7 @@ void QtPainterDeviceOn<Base>::clearClip() {
 
 template class QtPainterDeviceOn<gdi::Device>;
 template class QtPainterDeviceOn<gdi::BitmapDevice>;
+template class QtPainterDeviceOn<gdi::FileDevice>;
 
 namespace detail {
 
@@ -352,6 +355,15 @@ std::unique_ptr<gdi::BitmapDevice> QtDeviceFactory::createBitmap(gdi::Size size,
     if (size.cx <= 0 || size.cy <= 0) return nullptr;
     auto device = std::make_unique<QtImageDevice>(size, fill);
     if (device->isNull()) return nullptr;
+    return device;
+}
+
+std::unique_ptr<gdi::FileDevice> QtDeviceFactory::createDocument(std::string_view format,
+                                                                 const std::string& path,
+                                                                 gdi::Size page) {
+    if (format != "svg" && format != "pdf") return nullptr;
+    auto device = std::make_unique<QtDocumentDevice>(format, path, page);
+    if (!device->isValid()) return nullptr;
     return device;
 }
 

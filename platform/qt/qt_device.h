@@ -95,6 +95,10 @@ public:
 class QtDeviceFactory final : public gdi::DeviceFactory {
 public:
     std::unique_ptr<gdi::BitmapDevice> createBitmap(gdi::Size size, gdi::ColorRef fill) override;
+    // "svg" and "pdf" (QtDocumentDevice).
+    std::unique_ptr<gdi::FileDevice> createDocument(std::string_view format,
+                                                    const std::string& path,
+                                                    gdi::Size page) override;
 };
 
 // QImage <-> device-independent bitmap (24 bits, bottom-up).

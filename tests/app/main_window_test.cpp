@@ -203,22 +203,27 @@ TEST_F(MainWindowTest, SaveAsksForThePathOnceAndTheDocumentReopens) {
     EXPECT_EQ(reopened->view().model().mainPoints()->size(), 30u);
 }
 
-TEST_F(MainWindowTest, SavePictureWritesTheRasterTypes) {
+TEST_F(MainWindowTest, SavePictureWritesEveryTypeOfTheList) {
     MapWindow* w = openIsolines(dataPath_);
     ASSERT_NE(w, nullptr);
     struct Case {
         const char* chosen;
         const char* written;  // nullptr: nothing is written
         const char* storedExtension;
+        std::string signature;  // of a file Qt does not read as a picture
     };
     const Case cases[] = {
-        {"map.png", "map.png", "png"},
-        {"map.BMP", "map.BMP", "BMP"},
+        {"map.png", "map.png", "png", ""},
+        {"map.BMP", "map.BMP", "BMP", ""},
         // Without an extension the stored one is added.
-        {"plain", "plain.BMP", "BMP"},
-        {"map.gif", "map.gif", "gif"},
-        // In the list of types, but not written by this program.
-        {"map.wmf", nullptr, "gif"},
+        {"plain", "plain.BMP", "BMP", ""},
+        {"map.gif", "map.gif", "gif", ""},
+        {"map.wmf", "map.wmf", "wmf", std::string("\xD7\xCD\xC6\x9A", 4)},
+        {"map.emf", "map.emf", "emf", std::string("\x01\0\0\0", 4)},
+        {"map.svg", "map.svg", "svg", "<?xml"},
+        {"map.pdf", "map.pdf", "pdf", "%PDF"},
+        // Not a type of the list.
+        {"map.tif", nullptr, "pdf", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chosen);
@@ -230,7 +235,11 @@ TEST_F(MainWindowTest, SavePictureWritesTheRasterTypes) {
         EXPECT_EQ(chooser_.requests.back().extension, previous);
         EXPECT_EQ(profileText("Graphic", "Extnsion"), c.storedExtension);
         EXPECT_EQ(profileText("Graphic", "Directory"), testDir().string());
-        if (c.written != nullptr) {
+        if (c.written != nullptr && !c.signature.empty()) {
+            EXPECT_EQ(testing::readFile(inTestDir(c.written)).substr(0, c.signature.size()),
+                      c.signature);
+            EXPECT_TRUE(boxes_.warnings.empty());
+        } else if (c.written != nullptr) {
             const QImage picture(QString::fromStdString(inTestDir(c.written)));
             EXPECT_EQ(picture.size(), QSize(800, 800));
             EXPECT_TRUE(boxes_.warnings.empty());

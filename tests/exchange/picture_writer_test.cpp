@@ -30,8 +30,12 @@ TEST_P(PictureByName, TheExtensionPicksTheFormat) {
     const bool written =
         writePictureByName(testing::toDib(testing::contourMap(7, 5), 24), path, kQuality);
     EXPECT_TRUE(boxes.warnings.empty());
-    // The registry that the start-up check asks agrees with the writer.
-    EXPECT_EQ(pictureFormatOf(path) != nullptr, written);
+    // The registry that the start-up check asks agrees with the writer; the
+    // vector formats are drawn on a recorder, not written from pixels.
+    const PictureFormat* format = pictureFormatOf(path);
+    const bool recorded = format != nullptr && format->record != nullptr;
+    EXPECT_EQ(format != nullptr && !recorded, written);
+    EXPECT_EQ(recorded, std::string(c.name).ends_with("IsRecorded"));
     if (c.signature.empty()) {
         EXPECT_FALSE(written);
         EXPECT_EQ(testing::filesInTestDir(), std::vector<std::string>{"maps.v1"});
@@ -47,8 +51,10 @@ INSTANTIATE_TEST_SUITE_P(Names, PictureByName,
                                            NameCase{"JpgMixedCase", "map.Jpg", "\xFF\xD8\xFF"},
                                            NameCase{"Png", "map.png", "\x89PNG\r\n\x1A\n"},
                                            NameCase{"JpegIsNotJpg", "map.jpeg", ""},
-                                           NameCase{"EmfNotYet", "map.emf", ""},
-                                           NameCase{"WmfNotYet", "map.wmf", ""},
+                                           NameCase{"EmfIsRecorded", "map.emf", ""},
+                                           NameCase{"WmfIsRecorded", "map.WMF", ""},
+                                           NameCase{"SvgIsRecorded", "map.svg", ""},
+                                           NameCase{"PdfIsRecorded", "map.pdf", ""},
                                            NameCase{"Unknown", "map.tif", ""},
                                            NameCase{"NoExtension", "map", ""},
                                            NameCase{"DotOnlyInTheFolder", "maps.v1/map", ""},
