@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "app/border_window.h"
@@ -13,6 +14,8 @@
 #include "app/data_points_window.h"
 #include "app/dialogs/dialog_fields.h"
 #include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/digit_output_dialog.h"
+#include "app/dialogs/jpeg_quality_dialog.h"
 #include "app/dialogs/levels_dialog.h"
 #include "app/dialogs/map_dialogs.h"
 #include "app/dialogs/method_editor.h"
@@ -22,12 +25,14 @@
 #include "app/map_bar.h"
 #include "app/node_window.h"
 #include "app/overview_window.h"
+#include "exchange/dxf_lines.h"
 #include "exchange/grid_export.h"
 #include "grid/equation_method.h"
 #include "objects/line_text_files.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_device.h"
+#include "platform/text_codec.h"
 #include "render/map_commands.h"
 #include "render/map_widget.h"
 
@@ -40,11 +45,14 @@ constexpr int kDocumentFilter = 520;   // "Документ Gridova(*.GDV)|*.GDV
 constexpr int kAskSaveDocument = 523;  // "Сохранить документ?"
 constexpr int kUnknownPicture = 9007;  // "Неизвестный тип картинки: файл %s не записан"
 constexpr int kFileFilter = 203;  // " (*.%s)|*.%s|Все файлы (*.*)|*.*||"
+constexpr int kLinesFilter = 370;  // "Текстовый файл (*.lxt)|*.lxt|...|Autocad dxf(*.dxf)|..."
 
 constexpr const char* kDirectoryKey = "Directory";
 constexpr const char* kExtensionKey = "Extnsion";
 constexpr const char* kLinesExtension = "lxt";
 constexpr const char* kDataExtension = "dat";
+constexpr const char* kDxfExtension = "dxf";
+constexpr const char* kJpegExtension = "jpg";
 
 std::string fileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
@@ -57,6 +65,11 @@ std::string withExtension(std::string path, const std::string& extension) {
         path += extension;
     }
     return path;
+}
+
+// The extension of the path, compared without ASCII case.
+bool hasExtension(const std::string& path, std::string_view extension) {
+    return asciiLower(extensionOf(path)) == extension;
 }
 
 std::string directoryOfChosen(const std::string& path) {
@@ -202,8 +215,24 @@ bool MapWindow::saveLines() {
     return lines == nullptr || saveLines(*lines);
 }
 
-bool MapWindow::writeText(const std::string& out) {
-    std::unique_ptr<OutputFile> file = chooseAndOpenTextWrite(kLinesExtension);
+std::optional<std::string> MapWindow::chooseLinesFile(bool forOpen) {
+    FileRequest request;
+    request.forOpen = forOpen;
+    request.extension = kLinesExtension;
+    request.filter = text(kLinesFilter);
+    readProfileText(kGraphicSection, kDirectoryKey, request.directory);
+    const std::optional<std::string> chosen = chooseFileFor(request);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    const std::string path = forOpen ? *chosen : withExtension(*chosen, kLinesExtension);
+    writeProfileText(kGraphicSection, kDirectoryKey, directoryOfChosen(path));
+    // A file opened without an extension leaves the kept one.
+    const std::string extension = extensionOf(path);
+    if (!extension.empty()) writeProfileText(kGraphicSection, kExtensionKey, extension);
+    return path;
+}
+
+bool MapWindow::writeText(const std::string& path, const std::string& out) {
+    std::unique_ptr<OutputFile> file = openTextWrite(path);
     if (!file) return false;
     if (std::fwrite(out.data(), 1, out.size(), file->file()) != out.size()) {
         warning(formatText(text(201), {file->name()}));
@@ -213,21 +242,29 @@ bool MapWindow::writeText(const std::string& out) {
 }
 
 bool MapWindow::saveLines(const Bush& group) {
+    const std::optional<std::string> path = chooseLinesFile(false);
+    if (!path) return false;
+    if (hasExtension(*path, kDxfExtension)) return writeDxfGroup(*path, group);
     std::string out;
     appendGroupText(out, group);
-    return writeText(out);
+    return writeText(*path, out);
 }
 
 bool MapWindow::saveLine(const Line& line) {
+    const std::optional<std::string> path = chooseLinesFile(false);
+    if (!path) return false;
+    if (hasExtension(*path, kDxfExtension)) return writeDxfLine(*path, line);
     std::string out;
     appendLineText(out, line);
-    return writeText(out);
+    return writeText(*path, out);
 }
 
 bool MapWindow::importLines(Bush& group) {
-    const std::optional<std::string> path = chooseFile(true, kLinesExtension);
-    if (!path || path->empty()) return false;
-    if (!readLineFile(*path, group)) return false;
+    const std::optional<std::string> path = chooseLinesFile(true);
+    if (!path) return false;
+    const bool read =
+        hasExtension(*path, kDxfExtension) ? readDxfFile(*path, group) : readLineFile(*path, group);
+    if (!read) return false;
     view_->model().notify(kLinesChanged);
     return true;
 }
@@ -333,7 +370,13 @@ bool MapWindow::savePicture() {
     request.forOpen = false;
     request.extension = kDefaultPictureExtension;
     readProfileText(kGraphicSection, kDirectoryKey, request.directory);
-    readProfileText(kGraphicSection, kExtensionKey, request.extension);
+    // The line files keep their extension in the same key: only a picture
+    // type is proposed here.
+    std::string kept;
+    if (readProfileText(kGraphicSection, kExtensionKey, kept) == 0 &&
+        isPictureName("picture." + kept)) {
+        request.extension = kept;
+    }
     request.filter = text(kPictureFilter);
     const std::string stem =
         !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string();
@@ -347,6 +390,9 @@ bool MapWindow::savePicture() {
         return false;
     }
     writeProfileText(kGraphicSection, kExtensionKey, extensionOf(path));
+    // A JPEG's quality is asked each time; the writer takes it from the
+    // profile.
+    if (hasExtension(path, kJpegExtension) && !runJpegQualityDialog(this)) return false;
     return view_->exportPictureByName(path);
 }
 
@@ -358,8 +404,9 @@ namespace {
 // The commands this window carries out itself.
 bool windowCommand(MapCommand command) {
     return command == MapCommand::SavePicture || command == MapCommand::PasteData ||
-           command == MapCommand::WriteGridGrd || command == MapCommand::CoordinateInput ||
-           command == MapCommand::Border || command == MapCommand::PointEditor;
+           command == MapCommand::WriteGridText || command == MapCommand::WriteGridGrd ||
+           command == MapCommand::CoordinateInput || command == MapCommand::Border ||
+           command == MapCommand::PointEditor;
 }
 
 }  // namespace
@@ -373,7 +420,7 @@ CommandState MapWindow::commandState(MapCommand command) const {
     if (command == MapCommand::PasteData) {
         state.enabled = state.enabled && view_->context().clipboard().text().has_value();
     }
-    if (command == MapCommand::WriteGridGrd) {
+    if (command == MapCommand::WriteGridText || command == MapCommand::WriteGridGrd) {
         const EqNet* grid = view_->model().grid();
         state.enabled = state.enabled && grid != nullptr && grid->hasValues();
     }
@@ -392,6 +439,9 @@ bool MapWindow::openDialog(MapCommand command, CVexaView& view) {
             return true;
         case MapCommand::PasteData:
             pasteData();
+            return true;
+        case MapCommand::WriteGridText:
+            writeGridText();
             return true;
         case MapCommand::WriteGridGrd:
             writeGridGrd();
@@ -450,10 +500,12 @@ bool MapWindow::pasteData() {
 
 namespace {
 
-// The export's file comes from the file dialog, named after the document.
+// The export's file comes from the file dialog, named after the document;
+// the text export's number format from "Формат выходного файла".
 class ExportFileDialogs final : public GridExportDialogs {
 public:
-    explicit ExportFileDialogs(std::string stem) : stem_(std::move(stem)) {}
+    ExportFileDialogs(std::string stem, QWidget* parent)
+        : stem_(std::move(stem)), parent_(parent) {}
     std::optional<std::string> chooseFile(std::string_view extension) override {
         FileRequest request;
         request.forOpen = false;
@@ -464,21 +516,33 @@ public:
         if (!chosen || chosen->empty()) return std::nullopt;
         return withExtension(*chosen, request.extension);
     }
-    // The text export's format dialog is not here: only the binary file
-    // is written through these dialogs.
-    std::optional<DigitOutput> editFormat(const DigitOutput&) override { return std::nullopt; }
+    std::optional<DigitOutput> editFormat(const DigitOutput& format) override {
+        return askDigitOutput(parent_, format);
+    }
 
 private:
     std::string stem_;
+    QWidget* parent_;
 };
 
 }  // namespace
+
+bool MapWindow::writeGridText() {
+    const EqNet* grid = view_->model().grid();
+    if (grid == nullptr || !grid->hasValues()) return false;
+    // The export stores the accepted format and says what it wrote.
+    ExportFileDialogs dialogs(
+        !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string(),
+        this);
+    return exportText(*grid, std::nullopt, std::nullopt, &dialogs).written;
+}
 
 bool MapWindow::writeGridGrd() {
     const EqNet* grid = view_->model().grid();
     if (grid == nullptr || !grid->hasValues()) return false;
     ExportFileDialogs dialogs(
-        !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string());
+        !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string(),
+        this);
     return exportGrd(*grid, std::nullopt, std::nullopt, &dialogs).written;
 }
 

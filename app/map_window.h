@@ -64,7 +64,8 @@ public:
     bool save();
     // "Запомнить документ как...".
     bool saveAs();
-    // "Запомнить картинку...".
+    // "Запомнить картинку...": a ".jpg" asks its quality after the file
+    // ("Степень сжатия JPEG"); cancelled, nothing is written.
     bool savePicture();
     // The file a save writes to without asking ("" none yet).
     std::string savePath() const;
@@ -81,6 +82,10 @@ public:
     // "Запись в GRD файл": the grid's values to a GRD file chosen by the
     // user. False when nothing was written.
     bool writeGridGrd();
+    // "Запись числ. данных": the grid's values to a text file chosen by the
+    // user, in the number format of "Формат выходного файла". False when
+    // nothing was written.
+    bool writeGridText();
     // "Записать площади..." / "Записать объемы...": a text file ("txt") of
     // the main set's points with the area of each point's polygon, or the
     // grid's volume over it, in place of the value.
@@ -89,10 +94,14 @@ public:
     // data file chosen by the user as a new point set of the map.
     bool addDataFile(bool asMain);
     // "Cохранить...": a group of lines, or one line, to a line file chosen
-    // by the user.
+    // by the user: DXF for a ".dxf" name (any case), else our text form.
+    // The dialog offers the line types (message 370) and starts in the
+    // folder of "Graphic" "Directory"; the folder and the extension chosen
+    // are kept there.
     bool saveLines(const Bush& group);
     bool saveLine(const Line& line);
-    // "Импортировать линии...": a line file chosen by the user into the group.
+    // "Импортировать линии...": a line file chosen by the user into the
+    // group, read as DXF for a ".dxf" name, else as our text form.
     bool importLines(Bush& group);
 
     // The progress of a large-grid run going on in this window; nullptr
@@ -140,7 +149,10 @@ private:
     bool saveLines();
     void mapModelChanged(unsigned changes) override;
     void startLargeGridProgress(std::unique_ptr<LargeGridRun> run);
-    bool writeText(const std::string& text);
+    // The line file's dialog; the path with the default extension added
+    // when saving, nothing when cancelled.
+    std::optional<std::string> chooseLinesFile(bool forOpen);
+    bool writeText(const std::string& path, const std::string& text);
 
     MainWindow* main_;
     std::shared_ptr<CVexaDoc> doc_;

@@ -57,10 +57,10 @@ bool kindReadable(DocumentKind kind) {
         case DocumentKind::Coordinates:
         case DocumentKind::Triangles:
         case DocumentKind::Document:
+        case DocumentKind::Metafile:
             return true;
         case DocumentKind::Array:
         case DocumentKind::Picture:
-        case DocumentKind::Metafile:
         case DocumentKind::GridFile:
             return false;
     }

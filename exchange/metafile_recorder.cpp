@@ -733,7 +733,9 @@ int WmfRecorder::unitsPerInch(gdi::Size page) {
 WmfRecorder::WmfRecorder(gdi::Size page, std::string path, gdi::Device* measure)
     : MetafileRecorder(page, std::move(path), measure),
       scale_(unitsPerInch(page) / 96.0),
-      box_{units(page.cx), units(page.cy)} {
+      // Truncated, as the page's frame converts to thousandths of an inch.
+      box_{static_cast<std::int32_t>(std::int64_t{page.cx} * unitsPerInch(page) / 96),
+           static_cast<std::int32_t>(std::int64_t{page.cy} * unitsPerInch(page) / 96)} {
     // The records are in the units of the placeable header's box, the
     // window of the anisotropic mapping that readers scale to the box.
     std::size_t r = begin(meta::SetMapMode);

@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/dib.h"
 #include "platform/files.h"
@@ -35,7 +36,10 @@ namespace gridova {
 class Clipboard {
 public:
     virtual ~Clipboard() = default;
-    virtual void setPicture(const gdi::Dib& picture) = 0;
+    // The picture as pixels and, when given, as an enhanced metafile (the
+    // file's bytes), which documents paste as a drawing.
+    virtual void setPicture(const gdi::Dib& picture,
+                            const std::vector<std::uint8_t>& metafile = {}) = 0;
     virtual void setText(const std::string& text) = 0;
     // The text it holds; none when it holds no text.
     virtual std::optional<std::string> text() = 0;
@@ -44,20 +48,25 @@ public:
 // A clipboard of the program's own, in memory.
 class MemoryClipboard final : public Clipboard {
 public:
-    void setPicture(const gdi::Dib& picture) override {
+    void setPicture(const gdi::Dib& picture,
+                    const std::vector<std::uint8_t>& metafile = {}) override {
         picture_ = picture;
+        metafile_ = metafile;
         text_.reset();
     }
     void setText(const std::string& text) override {
         text_ = text;
         picture_.reset();
+        metafile_.clear();
     }
     std::optional<std::string> text() override { return text_; }
     const std::optional<gdi::Dib>& picture() const { return picture_; }
+    const std::vector<std::uint8_t>& metafile() const { return metafile_; }
 
 private:
     std::optional<std::string> text_;
     std::optional<gdi::Dib> picture_;
+    std::vector<std::uint8_t> metafile_;
 };
 
 class AppContext {

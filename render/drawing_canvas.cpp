@@ -229,10 +229,12 @@ void DrawingCanvas::beginRecording(gdi::Device* device) {
     device->setBackgroundMode(gdi::BackgroundMode::Transparent);
     backgroundMode_ = gdi::BackgroundMode::Transparent;
     beginExternal(device);
+    recording_ = true;
 }
 
 void DrawingCanvas::endExternal() {
     external_ = nullptr;
+    recording_ = false;
     setTarget(saved_);
     saved_ = nullptr;
 }

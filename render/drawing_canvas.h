@@ -30,6 +30,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/metafile_player.h"
 #include "platform/gdi.h"
 
 namespace gridova {
@@ -105,7 +106,8 @@ public:
     bool createMemMetaCDC(gdi::Size size);
     // Ends the picture and gives its pixels; the previous target returns.
     std::optional<gdi::Dib> closeMemMetaCDC();
-    bool pictureActive() const { return picture_ != nullptr; }
+    // A picture is drawn: in memory, or recorded (beginRecording).
+    bool pictureActive() const { return picture_ != nullptr || recording_; }
     // Drawing for the window: no picture, printer or device of the caller.
     bool drawsForWindow() const {
         return picture_ == nullptr && printer_ == nullptr && external_ == nullptr;
@@ -264,6 +266,12 @@ public:
     // The picture scaled by min(area width / w, area height / h) and centred
     // in the drawing area.
     void drawFittedPicture(const gdi::Dib& picture, gdi::BitmapOp op = gdi::BitmapOp::Copy);
+    // A metafile played into the same fitted box; the canvas's pens, brush,
+    // font and colours are set again afterwards, the clip is cleared.
+    void drawFittedMetafile(const MetafilePicture& picture);
+    // The box a picture of this size takes in the drawing area: scaled by
+    // the smaller of the two ratios and centred; empty for an empty size.
+    gdi::Rect fittedBox(gdi::Size picture) const;
 
     void captureMouse();
     void releaseMouse();
@@ -282,6 +290,7 @@ private:
     std::unique_ptr<gdi::BitmapDevice> picture_;
     std::unique_ptr<gdi::BitmapDevice> measuring_;
     gdi::Device* printer_ = nullptr;
+    bool recording_ = false;  // the external device records a picture
     gdi::Device* external_ = nullptr;
     gdi::Device* target_ = nullptr;
     gdi::Device* saved_ = nullptr;  // the target before a picture or direct drawing

@@ -142,17 +142,31 @@ void DrawingCanvas::clearClip() {
     if (target_ != nullptr) target_->clearClip();
 }
 
-void DrawingCanvas::drawFittedPicture(const gdi::Dib& picture, gdi::BitmapOp op) {
-    if (target_ == nullptr || !picture.valid()) return;
+gdi::Rect DrawingCanvas::fittedBox(gdi::Size picture) const {
+    if (picture.cx <= 0 || picture.cy <= 0) return {};
     const gdi::Rect area = drawingArea();
-    const double k = std::min(static_cast<double>(area.width()) / picture.width,
-                              static_cast<double>(area.height()) / picture.height);
-    if (!(k > 0)) return;
-    const int w = static_cast<int>(picture.width * k);
-    const int h = static_cast<int>(picture.height * k);
+    const double k = std::min(static_cast<double>(area.width()) / picture.cx,
+                              static_cast<double>(area.height()) / picture.cy);
+    if (!(k > 0)) return {};
+    const int w = static_cast<int>(picture.cx * k);
+    const int h = static_cast<int>(picture.cy * k);
     const int x = area.left + (area.width() - w) / 2;
     const int y = area.top + (area.height() - h) / 2;
-    target_->drawBitmap(picture, {x, y, x + w, y + h}, op);
+    return {x, y, x + w, y + h};
+}
+
+void DrawingCanvas::drawFittedPicture(const gdi::Dib& picture, gdi::BitmapOp op) {
+    if (target_ == nullptr || !picture.valid()) return;
+    const gdi::Rect box = fittedBox({picture.width, picture.height});
+    if (box.width() > 0 && box.height() > 0) target_->drawBitmap(picture, box, op);
+}
+
+void DrawingCanvas::drawFittedMetafile(const MetafilePicture& picture) {
+    if (target_ == nullptr) return;
+    const gdi::Rect box = fittedBox(picture.size);
+    if (box.width() <= 0 || box.height() <= 0) return;
+    playMetafile(picture, *target_, box);
+    applyState();
 }
 
 void DrawingCanvas::captureMouse() {

@@ -1,5 +1,7 @@
 #include "render/map_commands.h"
 
+#include "exchange/metafile_recorder.h"
+
 #include <array>
 #include <optional>
 
@@ -173,7 +175,16 @@ struct MapCommandActions {
             v.window() != nullptr ? v.window()->clientSize() : v.canvas().pageSize();
         if (client.cx <= 0 || client.cy <= 0) return true;
         const std::optional<gdi::Dib> picture = v.drawPicture(client);
-        if (picture) v.context().clipboard().setPicture(*picture);
+        if (!picture) return true;
+        // The same map recorded as an enhanced metafile, text measured as
+        // the picture drew it.
+        gdi::DeviceFactory* factory = gdi::deviceFactory();
+        std::unique_ptr<gdi::BitmapDevice> measure =
+            factory != nullptr ? factory->createBitmap({1, 1}, v.canvas().backgroundColor())
+                               : nullptr;
+        EmfRecorder metafile(client, {}, measure.get(), "whatever");
+        v.recordOn(metafile);
+        v.context().clipboard().setPicture(*picture, metafile.bytes());
         return true;
     }
 };

@@ -3,6 +3,7 @@
 // map is made; the start-up picture.
 #include <algorithm>
 
+#include "exchange/metafile_player.h"
 #include "exchange/picture_writer.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
@@ -20,6 +21,9 @@ constexpr int kDefaultJpegQuality = 75;
 void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
     model_.buildFromDocument(doc, options);
     if (doc.kind == DocumentKind::Document) readDocument(doc.documentPath);
+    // A metafile document shows its picture (a file that is no metafile was
+    // said by the reader, and the map stays empty).
+    if (doc.kind == DocumentKind::Metafile) documentMetafile = readMetafile(doc.picturePath);
     model_.mapChanged = false;
 
     // The start-up map type, else the default one of the profile.

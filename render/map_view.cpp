@@ -250,6 +250,7 @@ void CVexaView::drawMap() {
     // 12.
     if (background) background->draw(c);
     if (documentPicture && !paged) c.drawFittedPicture(*documentPicture);
+    if (documentMetafile && !paged) c.drawFittedMetafile(*documentMetafile);
     // 13.
     if (axes) axes->draw(c);
     // 14.

@@ -198,6 +198,8 @@ public:
     std::unique_ptr<MapBackgroundLayer> background;
     // The picture of a picture document, fitted into the drawing area.
     std::optional<gdi::Dib> documentPicture;
+    // The metafile of a metafile document, played into the same place.
+    std::optional<MetafilePicture> documentMetafile;
     // A title layer of these lines replaces the title.
     void setTitle(MapTitle title);
     // The colour bar's bands of the last drawing, world units (hit tests).

@@ -8,8 +8,16 @@
 
 namespace gridova {
 
-void QtClipboard::setPicture(const gdi::Dib& picture) {
-    QGuiApplication::clipboard()->setImage(imageFromDib(picture));
+void QtClipboard::setPicture(const gdi::Dib& picture, const std::vector<std::uint8_t>& metafile) {
+    auto* data = new QMimeData;
+    data->setImageData(imageFromDib(picture));
+    if (!metafile.empty()) {
+        const QByteArray bytes(reinterpret_cast<const char*>(metafile.data()),
+                               static_cast<qsizetype>(metafile.size()));
+        data->setData(QStringLiteral("image/x-emf"), bytes);
+        data->setData(QStringLiteral("image/emf"), bytes);
+    }
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void QtClipboard::setText(const std::string& text) {

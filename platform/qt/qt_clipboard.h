@@ -7,7 +7,10 @@ namespace gridova {
 
 class QtClipboard final : public Clipboard {
 public:
-    void setPicture(const gdi::Dib& picture) override;
+    // The pixels as an image (PNG for other programs) and the metafile as
+    // "image/x-emf" and "image/emf".
+    void setPicture(const gdi::Dib& picture,
+                    const std::vector<std::uint8_t>& metafile = {}) override;
     void setText(const std::string& text) override;
     std::optional<std::string> text() override;
 };

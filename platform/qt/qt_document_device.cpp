@@ -46,6 +46,13 @@ QtDocumentDevice::QtDocumentDevice(std::string_view format, std::string path, gd
       QtPainterDeviceOn<gdi::FileDevice>(painter, page),
       path_(std::move(path)) {}
 
+void QtDocumentDevice::setFont(const gdi::LogFont& font) {
+    QtPainterDeviceOn<gdi::FileDevice>::setFont(font);
+    measure_.setFont(font);
+}
+
+gdi::Size QtDocumentDevice::textExtent(std::string_view utf8) { return measure_.textExtent(utf8); }
+
 bool QtDocumentDevice::finish() {
     if (!painter.isActive()) return false;
     if (!painter.end()) return false;

@@ -35,9 +35,14 @@ public:
     QtDocumentDevice(std::string_view format, std::string path, gdi::Size page);
     bool isValid() const { return painter.isActive(); }
     bool finish() override;
+    // Text is measured as on a memory picture, so that the page is laid out
+    // as the raster export lays it out.
+    void setFont(const gdi::LogFont& font) override;
+    gdi::Size textExtent(std::string_view utf8) override;
 
 private:
     std::string path_;
+    QtImageDevice measure_{{1, 1}, gdi::rgb(255, 255, 255)};
 };
 
 }  // namespace gridova

@@ -38,6 +38,7 @@
 #include "app/dialogs/badge_dialog.h"
 #include "app/dialogs/color_scale_dialog.h"
 #include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/digit_output_dialog.h"
 #include "app/dialogs/font_dialog.h"
 #include "app/dialogs/grid_dialog.h"
 #include "app/dialogs/grid_size_dialog.h"
@@ -212,7 +213,20 @@ std::vector<CommandCase> commandCases() {
                  return static_cast<int>(QDialog::Accepted);
              });
          }},
-        {C::WriteGridText, P::File, nullptr},
+        {C::WriteGridText, P::File,
+         [](MapWindow&) {
+             return fs::exists(inTestDir("menu.txt"))
+                        ? testing::readFile(inTestDir("menu.txt")).substr(0, 4)
+                        : std::string();
+         },
+         [](MapWindow&, ScriptedChooser& chooser) {
+             chooser.paths = {inTestDir("menu.txt")};
+             // The format dialog as it opens.
+             answerDialogs([](QDialog& dialog) {
+                 EXPECT_NE(dynamic_cast<DigitOutputDialog*>(&dialog), nullptr);
+                 return static_cast<int>(QDialog::Accepted);
+             });
+         }},
         {C::WriteGridGrd, P::File,
          [](MapWindow&) {
              return fs::exists(inTestDir("menu.grd"))
