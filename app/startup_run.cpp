@@ -25,6 +25,10 @@ int writeStartupOutputs(CVexaView& view, const StartupOptions& options) {
         case MapModel::MapProblem::None:
             break;
     }
+    // A metafile document that is no metafile was said when it was read.
+    if (view.model().documentKind == DocumentKind::Metafile && !view.documentMetafile) {
+        return kExitInputFailed;
+    }
     int status = kExitDone;
     if (!options.valuesFile.empty()) {
         const EqNet* grid = view.model().grid();

@@ -257,6 +257,25 @@ TEST_F(MainWindowTest, SavePictureWritesEveryTypeOfTheList) {
               files);
 }
 
+// A map saved as a metafile opens again as a map window showing it.
+TEST_F(MainWindowTest, AMetafileOpensAsAMapShowingItsPicture) {
+    MapWindow* w = openMap(dataPath_, 2);  // colour isolines
+    ASSERT_NE(w, nullptr);
+    for (const char* name : {"saved.wmf", "saved.emf"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(w->view().exportPictureByName(inTestDir(name)));
+        MapWindow* shown = openMap(inTestDir(name), -1);
+        ASSERT_NE(shown, nullptr);
+        ASSERT_NE(shown, w);
+        ASSERT_TRUE(shown->view().documentMetafile.has_value());
+        EXPECT_EQ(shown->view().documentMetafile->size, gdi::Size(800, 800));
+        EXPECT_TRUE(boxes_.warnings.empty());
+        subWindowOf(shown)->showMaximized();
+        settle();
+        EXPECT_TRUE(saveScreenshot(*window_, std::string("metafile_document_") + name + ".png"));
+    }
+}
+
 TEST(FileFilterTest, ProgramFiltersBecomeQtNameFilters) {
     struct Case {
         const char* what;

@@ -76,7 +76,24 @@ TEST(UnattendedRun, CommandLines) {
     testing::writeFile("surface.grd", "DSAA\n2 2\n0 1\n0 1\n0 1\n0 1\n1 0\n");
     testing::writeFile("huge.dat", hugeDataText("1e308", "1.2e308", "1.5e308"));
     testing::writeFile("span.dat", hugeDataText("-1.5e308", "1e308", "1.5e308"));
+    testing::writeFile("fake.emf", "a text that is no picture");
     const CommandCase cases[] = {
+        {"an enhanced metafile", "-m color_isolines -g map.emf -h data.dat", 0, {"map.emf"}, {}},
+        {"a Windows metafile", "-m color_isolines -g map.WMF -h data.dat", 0, {"map.WMF"}, {}},
+        {"metafiles opened as maps", "-g back.png map.emf", 0, {"back.png"}, {}},
+        {"a Windows metafile opened as a map", "-g back2.png map.WMF", 0, {"back2.png"}, {}},
+        {"a metafile that is no metafile",
+         "-g fake.png fake.emf",
+         1,
+         {},
+         {"fake.png"},
+         "не является метафайлом"},
+        {"a vector picture into a missing folder",
+         "-m isolines -g nowhere/map.svg -h data.dat",
+         3,
+         {},
+         {"nowhere"},
+         "Нельзя записать в файл"},
         {"isolines, picture and values",
          "-m isolines -g map.png -v grid.txt -h data.dat",
          0,

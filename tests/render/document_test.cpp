@@ -1,7 +1,12 @@
 // The map document: opening files by kind, the document file written and
 // read by the map view, the first display of a data file.
 #include <gtest/gtest.h>
+
+#include <QImage>
+
 #include <sys/resource.h>
+#include "exchange/metafile_recorder.h"
+#include "platform/qt/qt_device.h"
 
 #include <cmath>
 #include <csignal>
@@ -73,6 +78,34 @@ TEST(DocumentKinds, ExtensionsWinOverTheCommand) {
                          Case{"arr.txt", DocumentKind::Array, DocumentKind::Array},
                          Case{"pic.emf", DocumentKind::Data, DocumentKind::Metafile}}) {
         EXPECT_EQ(kindForPath(c.path, c.pending), c.kind) << c.path;
+    }
+}
+
+// A metafile opens as a map showing its picture, fitted into the drawing
+// area: a picture twice as wide as high fills the width of a square page,
+// centred, with the page's background above and below.
+TEST_F(DocumentTest, AMetafileShowsItsPictureFitted) {
+    const std::string path = (testing::testDir() / "wide.emf").string();
+    {
+        EmfRecorder picture({200, 100}, path, nullptr);
+        picture.fillRect({0, 0, 200, 100}, gdi::rgb(10, 200, 30));
+        ASSERT_TRUE(picture.finish());
+    }
+    CVexaDoc doc;
+    ASSERT_TRUE(doc.open(path));
+    EXPECT_EQ(doc.kind, DocumentKind::Metafile);
+    CVexaView view;
+    view.initialUpdate(doc, StartupOptions{});
+    ASSERT_TRUE(view.documentMetafile.has_value());
+    const std::optional<gdi::Dib> drawn = view.drawPicture({400, 400});
+    ASSERT_TRUE(drawn.has_value());
+    const QImage image = imageFromDib(*drawn);
+    // The picture: 400 × 200 from y = 100 to 300.
+    for (const QPoint p : {QPoint(12, 110), QPoint(200, 200), QPoint(388, 290)}) {
+        EXPECT_EQ(image.pixelColor(p), QColor(10, 200, 30)) << p.x() << "," << p.y();
+    }
+    for (const QPoint p : {QPoint(200, 95), QPoint(200, 305)}) {
+        EXPECT_EQ(image.pixelColor(p), QColor(255, 255, 255)) << p.x() << "," << p.y();
     }
 }
 

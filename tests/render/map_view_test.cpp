@@ -22,6 +22,7 @@
 #include "render/map_view.h"
 #include "tests/common/picture_compare.h"
 #include "tests/common/test_env.h"
+#include "tests/exchange/metafile_walker.h"
 #include "tests/render/map_view_fixtures.h"
 
 namespace gridova {
@@ -581,6 +582,12 @@ TEST_F(MapViewTest, CopyGoesToTheClipboardOfTheViewsContext) {
     EXPECT_EQ(clipboard.picture()->width, 160);
     EXPECT_EQ(clipboard.picture()->height, 120);
     EXPECT_FALSE(processContext().clipboard().text().has_value());
+    // Beside the pixels, the same map as an enhanced metafile of that size.
+    const test::MetafileWalk walk = test::walkEmf(clipboard.metafile());
+    EXPECT_TRUE(walk.ok()) << test::describeWalk(walk);
+    EXPECT_EQ(walk.emf.description.substr(0, 8), "whatever");
+    EXPECT_EQ(walk.emf.bounds, (test::WalkedRect{0, 0, 159, 119}));
+    EXPECT_GT(walk.shapes.size(), 10u);
 }
 
 // The table answers for every command: a disabled command does nothing, a
