@@ -1,6 +1,7 @@
 #include "exchange/metafile_player.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -26,6 +27,13 @@ constexpr std::size_t kMaxSavedStates = 1024;
 constexpr int kMaxWmfSlots = 65535;
 // The largest bitmap drawn, in pixels.
 constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 26;
+// The longest text drawn, in characters (longer ones are cut).
+constexpr std::size_t kMaxTextCharacters = 8192;
+// EMF object indexes above this are not kept (the header's count of
+// handles is 16-bit).
+constexpr std::uint32_t kMaxEmfObject = 0xFFFF;
+// Boxes taken out of the clip region that are kept and set again.
+constexpr std::size_t kMaxExclusions = 64;
 
 // Little-endian fields of a byte span, every read checked.
 class Reader {
@@ -53,6 +61,20 @@ private:
 };
 
 using Object = std::variant<std::monostate, gdi::Pen, gdi::Brush, gdi::LogFont>;
+
+// A font record's numbers (height, width, escapement, orientation, weight)
+// and its eight bytes (italic ... pitch and family), as both formats keep
+// them.
+void setFontFields(gdi::LogFont& f, const std::array<std::int32_t, 5>& numbers,
+                   std::span<const std::uint8_t> b) {
+    f.height = numbers[0];
+    f.width = numbers[1];
+    f.escapement = numbers[2];
+    f.orientation = numbers[3];
+    f.weight = numbers[4];
+    f.italic = b[0], f.underline = b[1], f.strikeOut = b[2], f.charSet = b[3];
+    f.outPrecision = b[4], f.clipPrecision = b[5], f.quality = b[6], f.pitchAndFamily = b[7];
+}
 
 // A device-independent bitmap from a record's header and bits; nothing for
 // a kind we do not draw or sizes that do not fit.
@@ -122,6 +144,8 @@ public:
             state_.winExtY = picture.height;
             state_.vpExtX = picture.width;
             state_.vpExtY = picture.height;
+            state_.vpOrgX = picture.left;
+            state_.vpOrgY = picture.top;
         }
         device_.clipTo(box_);
         device_.setBackgroundMode(gdi::BackgroundMode::Opaque);
@@ -145,6 +169,9 @@ public:
 private:
     struct State {
         bool anisotropic = false;
+        // The fixed metric modes (2 to 6): device pixels per unit, y upward;
+        // 0 for the others.
+        double metricX = 0, metricY = 0;
         double winOrgX = 0, winOrgY = 0, winExtX = 1, winExtY = 1;
         double vpOrgX = 0, vpOrgY = 0, vpExtX = 1, vpExtY = 1;
         gdi::Pen pen;
@@ -157,15 +184,18 @@ private:
         std::uint32_t textAlign = 0;
         gdi::Rect clip;
         bool clipped = false;
+        std::vector<gdi::Rect> excluded;
         gdi::Point position;
     };
 
     // --- Mapping -------------------------------------------------------------------
     double viewportX(double x) const {
+        if (state_.metricX != 0) return (x - state_.winOrgX) * state_.metricX + state_.vpOrgX;
         if (!state_.anisotropic || state_.winExtX == 0) return x - state_.winOrgX + state_.vpOrgX;
         return (x - state_.winOrgX) * state_.vpExtX / state_.winExtX + state_.vpOrgX;
     }
     double viewportY(double y) const {
+        if (state_.metricY != 0) return (state_.winOrgY - y) * state_.metricY + state_.vpOrgY;
         if (!state_.anisotropic || state_.winExtY == 0) return y - state_.winOrgY + state_.vpOrgY;
         return (y - state_.winOrgY) * state_.vpExtY / state_.winExtY + state_.vpOrgY;
     }
@@ -190,7 +220,16 @@ private:
     }
 
     // --- State ---------------------------------------------------------------------
-    void applyPen() {
+    // The pen and font reach the device just before a drawing needs them:
+    // a file that selects fonts without end makes no fonts.
+    void applyPen() { penDirty_ = true; }
+    void applyFont() { fontDirty_ = true; }
+    void ready() {
+        if (penDirty_) setDevicePen();
+        if (fontDirty_) setDeviceFont();
+    }
+    void setDevicePen() {
+        penDirty_ = false;
         gdi::Pen pen = state_.pen;
         if (pen.width > 0) {
             pen.width = std::max(
@@ -198,7 +237,8 @@ private:
         }
         device_.setPen(pen);
     }
-    void applyFont() {
+    void setDeviceFont() {
+        fontDirty_ = false;
         gdi::LogFont font = state_.font;
         const double s = scaleY();
         font.height =
@@ -220,16 +260,21 @@ private:
         applyClip();
     }
     void applyClip() {
-        if (!state_.clipped) {
-            device_.clipTo(box_);
-            return;
+        gdi::Rect region = box_;
+        if (state_.clipped) {
+            const gdi::Rect& c = state_.clip;
+            region = {std::max(c.left, box_.left), std::max(c.top, box_.top),
+                      std::min(c.right, box_.right), std::min(c.bottom, box_.bottom)};
+            if (region.width() <= 0 || region.height() <= 0) {
+                region = {box_.left, box_.top, box_.left, box_.top};
+            }
         }
-        const gdi::Rect& c = state_.clip;
-        gdi::Rect both{std::max(c.left, box_.left), std::max(c.top, box_.top),
-                       std::min(c.right, box_.right), std::min(c.bottom, box_.bottom)};
-        if (both.width() <= 0 || both.height() <= 0)
-            both = {box_.left, box_.top, box_.left, box_.top};
-        device_.clipTo(both);
+        device_.clipTo(region);
+        for (const gdi::Rect& r : state_.excluded) device_.excludeClip(r);
+    }
+    void excludeClip(const gdi::Rect& r) {
+        if (state_.excluded.size() < kMaxExclusions) state_.excluded.push_back(r);
+        device_.excludeClip(r);
     }
     void intersectClip(const gdi::Rect& r) {
         if (state_.clipped) {
@@ -243,11 +288,19 @@ private:
         applyClip();
     }
     void saveState() {
-        if (saved_.size() < kMaxSavedStates) saved_.push_back(state_);
+        if (saved_.size() < kMaxSavedStates) {
+            saved_.push_back(state_);
+        } else {
+            ++droppedSaves_;  // restored first, as nothing
+        }
     }
     void restoreState(std::int32_t which) {
         // Negative: that many back; positive: the state saved as number
         // `which` (counted from 1).
+        if (which == -1 && droppedSaves_ > 0) {
+            --droppedSaves_;
+            return;
+        }
         std::size_t keep;
         if (which < 0) {
             const std::size_t back = static_cast<std::size_t>(-static_cast<std::int64_t>(which));
@@ -304,8 +357,11 @@ private:
                 select(gdi::Pen{gdi::PenStyle::Null, 0, 0});
                 break;
             default:
-                if ((index & 0x7FFFFFFF) >= 10 && (index & 0x7FFFFFFF) <= 17)
+                // The stock fonts; 15 is the default palette.
+                if ((index & 0x7FFFFFFF) >= 10 && (index & 0x7FFFFFFF) <= 17 &&
+                    (index & 0x7FFFFFFF) != 15) {
                     select(gdi::LogFont{});
+                }
                 break;
         }
     }
@@ -327,50 +383,68 @@ private:
     }
 
     // --- Drawing -------------------------------------------------------------------
-    void text(gdi::Point at, const std::string& utf8) {
+    void text(gdi::Point at, std::string utf8) {
         if (utf8.empty()) return;
+        ready();
+        if (utf8Length(utf8) > kMaxTextCharacters) {
+            utf8 = std::string(firstCharacters(utf8, kMaxTextCharacters));
+        }
         const std::uint32_t align = state_.textAlign;
         const bool needsSize = (align & 0x06) != 0 || (align & 0x18) != 0;
         if (needsSize) {
             const gdi::Size size = device_.textExtent(utf8);
+            std::int64_t x = at.x, y = at.y;
             if ((align & 0x06) == 0x06) {
-                at.x -= size.cx / 2;
+                x -= size.cx / 2;
             } else if ((align & 0x06) == 0x02) {
-                at.x -= size.cx;
+                x -= size.cx;
             }
             if ((align & 0x18) == 0x18) {
-                at.y -= size.cy * 4 / 5;  // the baseline, about where it is
+                y -= size.cy * 4 / 5;  // the baseline, about where it is
             } else if ((align & 0x18) == 0x08) {
-                at.y -= size.cy;
+                y -= size.cy;
             }
+            at = {toDevice(static_cast<double>(x)), toDevice(static_cast<double>(y))};
         }
         device_.textOut(at, utf8);
     }
     // Several polygons filled as one with the alternate rule: joined at
     // their first points, so that each joint is passed twice and leaves no
     // trace in the fill; the outlines are drawn apart.
+    // Rings are never empty (the records' empty ones are left out).
     void polyPolygon(const std::vector<std::vector<gdi::Point>>& rings) {
         if (rings.empty()) return;
+        ready();
         if (rings.size() == 1) {
-            device_.polygon(rings[0].data(), rings[0].size());
+            draw().polygon(rings[0].data(), rings[0].size());
             return;
         }
         std::vector<gdi::Point> joined;
         for (const auto& ring : rings) {
-            if (ring.empty()) continue;
             joined.insert(joined.end(), ring.begin(), ring.end());
             joined.push_back(ring.front());
             joined.push_back(rings.front().front());
         }
         device_.setPen({gdi::PenStyle::Null, 0, 0});
-        device_.polygon(joined.data(), joined.size());
-        applyPen();
+        draw().polygon(joined.data(), joined.size());
+        setDevicePen();
         for (const auto& ring : rings) {
             if (ring.size() < 2) continue;
             std::vector<gdi::Point> closed = ring;
             closed.push_back(ring.front());
-            device_.polyline(closed.data(), closed.size());
+            draw().polyline(closed.data(), closed.size());
         }
+    }
+
+    // An object an EMF record makes at its index (0 is the file itself).
+    void keep(std::uint32_t index, Object object) {
+        if (index > 0 && index <= kMaxEmfObject) objects_[index] = std::move(object);
+    }
+
+    // The device for a drawing: the pen and font it needs set first.
+    gdi::Device& draw() {
+        ready();
+        return device_;
     }
 
     void skip(std::uint32_t type) {
@@ -393,6 +467,8 @@ private:
     std::set<int> freeSlots_;  // WMF: slots freed below nextSlot_
     int nextSlot_ = 0;
     MetafilePlay report_;
+    bool penDirty_ = true, fontDirty_ = true;
+    std::size_t droppedSaves_ = 0;
 };
 
 // --- The enhanced metafile ---------------------------------------------------------
@@ -445,10 +521,19 @@ bool Player::playEmfRecord(const Reader& r, std::size_t at, std::uint32_t type,
     switch (type) {
         case emr::Header:
             return true;
-        case emr::SetMapMode:
+        case emr::SetMapMode: {
             if (!need(12)) return false;
-            state_.anisotropic = r.u32(at + 8) == 7 || r.u32(at + 8) == 8;
+            // The metric modes: millimetres a unit, y upward.
+            static constexpr double kMillimetres[] = {0.1, 0.01, 0.254, 0.0254, 25.4 / 1440};
+            const std::uint32_t mode = r.u32(at + 8);
+            state_.anisotropic = mode == 7 || mode == 8;
+            const bool metric = mode >= 2 && mode <= 6;
+            state_.metricX = metric ? kMillimetres[mode - 2] * picture_.pixelsPerMmX : 0;
+            state_.metricY = metric ? kMillimetres[mode - 2] * picture_.pixelsPerMmY : 0;
+            applyPen();
+            applyFont();
             return true;
+        }
         case emr::SetWindowExtEx:
         case emr::SetWindowOrgEx:
         case emr::SetViewportExtEx:
@@ -506,7 +591,7 @@ bool Player::playEmfRecord(const Reader& r, std::size_t at, std::uint32_t type,
         case emr::LineTo:
             if (!need(16)) return false;
             state_.position = point(r.i32(at + 8), r.i32(at + 12));
-            device_.lineTo(state_.position);
+            draw().lineTo(state_.position);
             return true;
         case emr::Polyline:
         case emr::Polygon:
@@ -516,9 +601,9 @@ bool Player::playEmfRecord(const Reader& r, std::size_t at, std::uint32_t type,
             const bool small = type == emr::Polyline16 || type == emr::Polygon16;
             if (!points(28, r.u32(at + 24), small, pts)) return false;
             if (type == emr::Polygon || type == emr::Polygon16) {
-                device_.polygon(pts.data(), pts.size());
+                draw().polygon(pts.data(), pts.size());
             } else {
-                device_.polyline(pts.data(), pts.size());
+                draw().polyline(pts.data(), pts.size());
             }
             return true;
         }
@@ -538,6 +623,7 @@ bool Player::playEmfRecord(const Reader& r, std::size_t at, std::uint32_t type,
             for (std::uint32_t i = 0; i < polys; ++i) {
                 const std::uint32_t n = r.u32(at + 32 + std::size_t{i} * 4);
                 if (n > pts.size() - from) return false;
+                if (n == 0) continue;
                 rings.emplace_back(pts.begin() + static_cast<std::ptrdiff_t>(from),
                                    pts.begin() + static_cast<std::ptrdiff_t>(from + n));
                 from += n;
@@ -545,7 +631,7 @@ bool Player::playEmfRecord(const Reader& r, std::size_t at, std::uint32_t type,
             if (type == 8 || type == 91) {
                 polyPolygon(rings);
             } else {
-                for (const auto& ring : rings) device_.polyline(ring.data(), ring.size());
+                for (const auto& ring : rings) draw().polyline(ring.data(), ring.size());
             }
             return true;
         }
@@ -555,40 +641,33 @@ bool Player::playEmfRecord(const Reader& r, std::size_t at, std::uint32_t type,
             if (!need(type == emr::RoundRect ? 32 : 24)) return false;
             const gdi::Rect b = rect(r.i32(at + 8), r.i32(at + 12), r.i32(at + 16), r.i32(at + 20));
             if (type == emr::Rectangle) {
-                device_.rectangle(b);
+                draw().rectangle(b);
             } else if (type == emr::Ellipse) {
-                device_.ellipse(b);
+                draw().ellipse(b);
             } else {
-                device_.roundRect(b, static_cast<std::int32_t>(r.i32(at + 24) * scaleX()),
-                                  static_cast<std::int32_t>(r.i32(at + 28) * scaleY()));
+                draw().roundRect(b, toDevice(std::abs(r.i32(at + 24) * scaleX())),
+                                 toDevice(std::abs(r.i32(at + 28) * scaleY())));
             }
             return true;
         }
         case emr::CreatePen:
             if (!need(28)) return false;
-            objects_[r.u32(at + 8)] = penOf(r.u32(at + 12), r.i32(at + 16), r.u32(at + 24));
+            keep(r.u32(at + 8), penOf(r.u32(at + 12), r.i32(at + 16), r.u32(at + 24)));
             return true;
         case 95:  // EMR_EXTCREATEPEN: the pen's style, width and colour
             if (!need(44)) return false;
-            objects_[r.u32(at + 8)] = penOf(r.u32(at + 28), r.i32(at + 32), r.u32(at + 40));
+            keep(r.u32(at + 8), penOf(r.u32(at + 28), r.i32(at + 32), r.u32(at + 40)));
             return true;
         case emr::CreateBrushIndirect:
             if (!need(24)) return false;
-            objects_[r.u32(at + 8)] = brushOf(r.u32(at + 12), r.u32(at + 16), r.u32(at + 20));
+            keep(r.u32(at + 8), brushOf(r.u32(at + 12), r.u32(at + 16), r.u32(at + 20)));
             return true;
         case emr::ExtCreateFontIndirectW: {
             if (!need(12 + 92)) return false;
             gdi::LogFont f;
             const std::size_t p = at + 12;
-            f.height = r.i32(p);
-            f.width = r.i32(p + 4);
-            f.escapement = r.i32(p + 8);
-            f.orientation = r.i32(p + 12);
-            f.weight = r.i32(p + 16);
-            const auto b = r.span(p + 20, 8);
-            f.italic = b[0], f.underline = b[1], f.strikeOut = b[2], f.charSet = b[3];
-            f.outPrecision = b[4], f.clipPrecision = b[5], f.quality = b[6],
-            f.pitchAndFamily = b[7];
+            setFontFields(f, {r.i32(p), r.i32(p + 4), r.i32(p + 8), r.i32(p + 12), r.i32(p + 16)},
+                          r.span(p + 20, 8));
             std::u16string face;
             for (std::size_t i = 0; i < 32; ++i) {
                 const char16_t c = r.u16(p + 28 + i * 2);
@@ -598,7 +677,7 @@ bool Player::playEmfRecord(const Reader& r, std::size_t at, std::uint32_t type,
             f.faceName = utf16ToUtf8(face);
             if (f.faceName.size() > gdi::LogFont::kMaxFaceName)
                 f.faceName.resize(gdi::LogFont::kMaxFaceName);
-            objects_[r.u32(at + 8)] = f;
+            keep(r.u32(at + 8), f);
             return true;
         }
         case emr::SelectObject: {
@@ -620,7 +699,13 @@ bool Player::playEmfRecord(const Reader& r, std::size_t at, std::uint32_t type,
             const std::int32_t px = r.i32(at + 36), py = r.i32(at + 40);
             const std::uint32_t chars = r.u32(at + 44);
             const std::uint32_t offString = r.u32(at + 48);
-            if (offString > size || chars > (size - offString) / 2) return false;
+            if (offString < 76 || offString > size || chars > (size - offString) / 2) return false;
+            // Glyph indexes are no characters.
+            if ((r.u32(at + 52) & 0x10) != 0) {
+                --report_.records;
+                skip(type);
+                return true;
+            }
             std::u16string wide;
             wide.reserve(chars);
             for (std::uint32_t i = 0; i < chars; ++i)
@@ -642,8 +727,10 @@ bool Player::playEmfRecord(const Reader& r, std::size_t at, std::uint32_t type,
             }
             std::optional<gdi::Dib> dib =
                 dibOf(r.span(at + offInfo, cbInfo), r.span(at + offBits, cbBits));
-            if (!dib || cxSrc != dib->width || cySrc != dib->height || r.i32(at + 32) != 0 ||
-                r.i32(at + 36) != 0) {
+            // Palette indexes (usage 1) and parts of a bitmap are not drawn.
+            if (!dib || r.u32(at + 64) != 0 || cxSrc != dib->width || cySrc != dib->height ||
+                r.i32(at + 32) != 0 || r.i32(at + 36) != 0) {
+                --report_.records;
                 skip(type);
                 return true;
             }
@@ -667,6 +754,7 @@ bool Player::playEmfRecord(const Reader& r, std::size_t at, std::uint32_t type,
             // are not drawn.
             if (r.u32(at + 8) == 0 && r.u32(at + 12) == 5) {
                 state_.clipped = false;
+                state_.excluded.clear();
                 applyClip();
             } else {
                 skip(type);
@@ -806,7 +894,7 @@ bool Player::playWmfRecord(const Reader& r, std::size_t at, std::uint16_t functi
             if (function == meta::MoveTo) {
                 device_.moveTo(state_.position);
             } else {
-                device_.lineTo(state_.position);
+                draw().lineTo(state_.position);
             }
             return true;
         case meta::Polyline:
@@ -814,9 +902,9 @@ bool Player::playWmfRecord(const Reader& r, std::size_t at, std::uint16_t functi
             if (!need(8)) return false;
             if (!readPoints(8, static_cast<std::uint16_t>(r.i16(p)))) return false;
             if (function == meta::Polygon) {
-                device_.polygon(pts.data(), pts.size());
+                draw().polygon(pts.data(), pts.size());
             } else {
-                device_.polyline(pts.data(), pts.size());
+                draw().polyline(pts.data(), pts.size());
             }
             return true;
         }
@@ -831,6 +919,7 @@ bool Player::playWmfRecord(const Reader& r, std::size_t at, std::uint16_t functi
             std::size_t from = 0;
             for (std::size_t i = 0; i < polys; ++i) {
                 const std::size_t n = r.u16(p + 2 + i * 2);
+                if (n == 0) continue;
                 rings.emplace_back(pts.begin() + static_cast<std::ptrdiff_t>(from),
                                    pts.begin() + static_cast<std::ptrdiff_t>(from + n));
                 from += n;
@@ -842,15 +931,15 @@ bool Player::playWmfRecord(const Reader& r, std::size_t at, std::uint16_t functi
         case meta::Ellipse:
             if (!need(14)) return false;
             if (function == meta::Rectangle) {
-                device_.rectangle(boxAt(p));
+                draw().rectangle(boxAt(p));
             } else {
-                device_.ellipse(boxAt(p));
+                draw().ellipse(boxAt(p));
             }
             return true;
         case meta::RoundRect:
             if (!need(18)) return false;
-            device_.roundRect(boxAt(p + 4), static_cast<std::int32_t>(r.i16(p + 2) * scaleX()),
-                              static_cast<std::int32_t>(r.i16(p) * scaleY()));
+            draw().roundRect(boxAt(p + 4), toDevice(std::abs(r.i16(p + 2) * scaleX())),
+                             toDevice(std::abs(r.i16(p) * scaleY())));
             return true;
         case meta::CreatePenIndirect:
         case meta::CreateBrushIndirect:
@@ -871,15 +960,8 @@ bool Player::playWmfRecord(const Reader& r, std::size_t at, std::uint16_t functi
             } else if (function == meta::CreateFontIndirect) {
                 if (!need(6 + 18)) return false;
                 gdi::LogFont f;
-                f.height = r.i16(p);
-                f.width = r.i16(p + 2);
-                f.escapement = r.i16(p + 4);
-                f.orientation = r.i16(p + 6);
-                f.weight = r.i16(p + 8);
-                const auto b = r.span(p + 10, 8);
-                f.italic = b[0], f.underline = b[1], f.strikeOut = b[2], f.charSet = b[3];
-                f.outPrecision = b[4], f.clipPrecision = b[5], f.quality = b[6],
-                f.pitchAndFamily = b[7];
+                setFontFields(f, {r.i16(p), r.i16(p + 2), r.i16(p + 4), r.i16(p + 6), r.i16(p + 8)},
+                              r.span(p + 10, 8));
                 std::string face;
                 for (std::size_t i = p + 18; i < at + size && face.size() < 32; ++i) {
                     const auto c = static_cast<char>(r.span(i, 1)[0]);
@@ -952,9 +1034,11 @@ bool Player::playWmfRecord(const Reader& r, std::size_t at, std::uint16_t functi
             std::uint32_t colours = info.u32(32);
             if (depth <= 8 && depth > 0 && (colours == 0 || colours > (1u << depth)))
                 colours = 1u << depth;
-            if (depth > 8) colours = 0;
+            // Deeper bitmaps may still have a table of the colours they use.
+            if (depth > 8 && colours > 65536) colours = 0;
             const std::uint64_t bitsAt = std::uint64_t{headerSize} + std::uint64_t{colours} * 4;
             if (headerSize < 40 || bitsAt > dibSize) {
+                --report_.records;
                 skip(function);
                 return true;
             }
@@ -979,7 +1063,7 @@ bool Player::playWmfRecord(const Reader& r, std::size_t at, std::uint16_t functi
             return true;
         case meta::ExcludeClipRect:
             if (!need(14)) return false;
-            device_.excludeClip(boxAt(p));
+            excludeClip(boxAt(p));
             return true;
         case meta::SaveDC:
             saveState();
@@ -1014,6 +1098,8 @@ bool parseEmfHeader(MetafilePicture& picture, std::string* error) {
     // Hundredths of a millimetre to pixels of the reference device, and to
     // pixels at 96 dots per inch for the picture's own size.
     const double pxX = devX / (mmX * 100.0), pxY = devY / (mmY * 100.0);
+    picture.pixelsPerMmX = pxX * 100.0;
+    picture.pixelsPerMmY = pxY * 100.0;
     picture.left = fl * pxX;
     picture.top = ft * pxY;
     picture.width = (static_cast<double>(fr) - fl + 1) * pxX;

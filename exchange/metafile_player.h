@@ -34,6 +34,9 @@ struct MetafilePicture {
     // units (EMF: the frame in device pixels; WMF: the placeable box, or
     // what the records reach without one) and units per inch (WMF).
     double left = 0, top = 0, width = 1, height = 1;
+    // EMF: pixels a millimetre of the reference device (the metric mapping
+    // modes).
+    double pixelsPerMmX = 96 / 25.4, pixelsPerMmY = 96 / 25.4;
 };
 
 // The largest metafile read: 256 MiB.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #include "exchange/little_endian.h"
@@ -47,57 +48,41 @@ void MetafileRecorder::forgetSelections() {
     fileRop_.reset();
 }
 
-void MetafileRecorder::realize(bool pen, bool brush, bool font) {
+void MetafileRecorder::realizeObject(bool same, int& slot, bool& selected,
+                                     const std::function<void(int)>& create) {
     // A new object is created and selected before the one it replaces is
     // deleted, so that no deleted object is ever selected.
+    if (!same) {
+        const int made = takeSlot();
+        create(made);
+        writeSelect(made);
+        if (slot >= 0) {
+            writeDelete(slot);
+            freeSlot(slot);
+        }
+        slot = made;
+    } else if (!selected) {
+        writeSelect(slot);
+    }
+    selected = true;
+}
+
+void MetafileRecorder::realize(bool pen, bool brush, bool font) {
     if (pen) {
         const gdi::Pen want = effectivePen(pen_);
-        if (!filePen_ || !(*filePen_ == want)) {
-            const int slot = takeSlot();
-            writeCreatePen(slot, want);
-            writeSelect(slot);
-            if (penSlot_ >= 0) {
-                writeDelete(penSlot_);
-                freeSlot(penSlot_);
-            }
-            penSlot_ = slot;
-            filePen_ = want;
-        } else if (!penSelected_) {
-            writeSelect(penSlot_);
-        }
-        penSelected_ = true;
+        realizeObject(filePen_ == want, penSlot_, penSelected_,
+                      [&](int slot) { writeCreatePen(slot, want); });
+        filePen_ = want;
     }
     if (brush) {
-        if (!fileBrush_ || !(*fileBrush_ == brush_)) {
-            const int slot = takeSlot();
-            writeCreateBrush(slot, brush_);
-            writeSelect(slot);
-            if (brushSlot_ >= 0) {
-                writeDelete(brushSlot_);
-                freeSlot(brushSlot_);
-            }
-            brushSlot_ = slot;
-            fileBrush_ = brush_;
-        } else if (!brushSelected_) {
-            writeSelect(brushSlot_);
-        }
-        brushSelected_ = true;
+        realizeObject(fileBrush_ == brush_, brushSlot_, brushSelected_,
+                      [&](int slot) { writeCreateBrush(slot, brush_); });
+        fileBrush_ = brush_;
     }
     if (font) {
-        if (!fileFont_ || !(*fileFont_ == font_)) {
-            const int slot = takeSlot();
-            writeCreateFont(slot, font_);
-            writeSelect(slot);
-            if (fontSlot_ >= 0) {
-                writeDelete(fontSlot_);
-                freeSlot(fontSlot_);
-            }
-            fontSlot_ = slot;
-            fileFont_ = font_;
-        } else if (!fontSelected_) {
-            writeSelect(fontSlot_);
-        }
-        fontSelected_ = true;
+        realizeObject(fileFont_ == font_, fontSlot_, fontSelected_,
+                      [&](int slot) { writeCreateFont(slot, font_); });
+        fileFont_ = font_;
     }
     realizeColors(font);
 }
@@ -185,7 +170,10 @@ gdi::Size MetafileRecorder::textExtent(std::string_view utf8) {
 void MetafileRecorder::textOut(gdi::Point p, std::string_view utf8) {
     if (utf8.empty()) return;
     realize(false, false, true);
-    // The advance of each character: the growth of the measured width.
+    // The advance of each character: the growth of the measured width
+    // (pairs kerned as drawn); a long text, character by character.
+    constexpr std::size_t kMeasuredWhole = 256;
+    const bool whole = utf8Length(utf8) <= kMeasuredWhole;
     std::vector<std::int32_t> advances;
     std::int32_t before = 0;
     std::size_t i = 0;
@@ -194,9 +182,13 @@ void MetafileRecorder::textOut(gdi::Point p, std::string_view utf8) {
         while (next < utf8.size() && (static_cast<unsigned char>(utf8[next]) & 0xC0) == 0x80) {
             ++next;
         }
-        const std::int32_t width = textExtent(utf8.substr(0, next)).cx;
-        advances.push_back(std::max(0, width - before));
-        before = width;
+        if (whole) {
+            const std::int32_t width = textExtent(utf8.substr(0, next)).cx;
+            advances.push_back(std::max(0, width - before));
+            before = width;
+        } else {
+            advances.push_back(textExtent(utf8.substr(i, next - i)).cx);
+        }
         i = next;
     }
     const gdi::Size extent = textExtent(utf8);
@@ -397,6 +389,9 @@ void EmfRecorder::writeCreateFont(int slot, const gdi::LogFont& font) {
         records_.push_back(b);
     }
     std::u16string face = utf8ToUtf16(font.faceName);
+    // At most 31 units, not ending in the first half of a pair.
+    if (face.size() > 31) face.resize(31);
+    if (!face.empty() && face.back() >= 0xD800 && face.back() <= 0xDBFF) face.pop_back();
     face.resize(31);
     face.push_back(0);
     for (char16_t c : face) gridova::put16(records_, c);
@@ -574,10 +569,12 @@ void EmfRecorder::writeExcludeClip(const gdi::Rect& box) {
 
 std::vector<std::uint8_t> EmfRecorder::fileBytes() {
     std::vector<std::uint8_t> description;
+    std::uint32_t descriptionCharacters = 0;
     if (!description_.empty()) {
         std::u16string wide = utf8ToUtf16(description_);
         wide.push_back(0);
         wide.push_back(0);
+        descriptionCharacters = static_cast<std::uint32_t>(wide.size());
         for (char16_t c : wide) gridova::put16(description, c);
         padTo4(description);
     }
@@ -606,7 +603,7 @@ std::vector<std::uint8_t> EmfRecorder::fileBytes() {
     gridova::put32(out, count_ + 2);  // with the header and the end
     gridova::put16(out, static_cast<std::uint32_t>(slotCount() + 1));
     gridova::put16(out, 0);
-    gridova::put32(out, static_cast<std::uint32_t>(description.size() / 2));
+    gridova::put32(out, descriptionCharacters);
     gridova::put32(out, description.empty() ? 0 : kHeaderSize);
     gridova::put32(out, 0);  // palette entries
     gridova::put32(out, static_cast<std::uint32_t>(kReferencePixels.cx));
@@ -727,7 +724,7 @@ std::vector<gdi::Point> clipPolygon16(std::vector<DoublePoint> poly) {
 int WmfRecorder::unitsPerInch(gdi::Size page) {
     const std::int64_t side = std::max<std::int64_t>({page.cx, page.cy, 1});
     if (side * 1000 / 96 <= kMax16) return 1000;
-    return static_cast<int>(std::int64_t{kMax16} * 96 / side);
+    return static_cast<int>(std::max<std::int64_t>(1, std::int64_t{kMax16} * 96 / side));
 }
 
 WmfRecorder::WmfRecorder(gdi::Size page, std::string path, gdi::Device* measure)

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -106,12 +107,12 @@ protected:
     const gdi::Size& page() const { return page_; }
 
 private:
-    struct Selected {
-        int slot = -1;  // -1: nothing of ours selected
-        bool inFile = false;
-    };
     // Selects what a drawing needs: the pen, the brush and/or the font.
     void realize(bool pen, bool brush, bool font);
+    // One kind of object: a new one made at a free slot unless the file has
+    // the one wanted (`same`), which is then selected again if need be.
+    void realizeObject(bool same, int& slot, bool& selected,
+                       const std::function<void(int)>& create);
     void realizeColors(bool text);
     int takeSlot();
     void freeSlot(int slot);

@@ -328,6 +328,110 @@ TEST(MetafilePlayer, DamagedFilesEndThePlayAndUnknownRecordsAreSkipped) {
     EXPECT_TRUE(playMetafile(*picture, device, {0, 0, kPage.cx, kPage.cy}).damaged);
 }
 
+// Files of other programs, built record by record: where their shapes land
+// in the box was worked out by hand.
+std::vector<std::uint8_t> littleEndian(std::initializer_list<std::int64_t> words, int bytes) {
+    std::vector<std::uint8_t> out;
+    for (const std::int64_t w : words) {
+        for (int k = 0; k < bytes; ++k) out.push_back(static_cast<std::uint8_t>(w >> (8 * k)));
+    }
+    return out;
+}
+
+// A Windows metafile with a placeable box from (100, 100) to (300, 200) at
+// 96 units an inch: a picture of 200 × 100 pixels.
+std::vector<std::uint8_t> wmfWithBox(const std::vector<std::vector<std::int64_t>>& records) {
+    std::vector<std::int64_t> head = {0xCDD7, 0x9AC6, 0, 100, 100, 300, 200, 96, 0, 0};
+    std::int64_t sum = 0;
+    for (std::int64_t w : head) sum ^= w;
+    head.push_back(sum);
+    std::vector<std::uint8_t> out;
+    for (std::int64_t w : head) {
+        const auto b = littleEndian({w}, 2);
+        out.insert(out.end(), b.begin(), b.end());
+    }
+    std::vector<std::uint8_t> body;
+    std::size_t largest = 3;
+    for (const auto& r : records) {
+        // Size in words, then the function and the parameters.
+        const auto size = littleEndian({static_cast<std::int64_t>(2 + r.size())}, 4);
+        body.insert(body.end(), size.begin(), size.end());
+        for (std::int64_t w : r) {
+            const auto b = littleEndian({w}, 2);
+            body.insert(body.end(), b.begin(), b.end());
+        }
+        largest = std::max(largest, 2 + r.size());
+    }
+    const auto eof = littleEndian({3, 0, 0}, 2);
+    body.insert(body.end(), eof.begin(), eof.end());
+    const auto header = littleEndian({1, 9, 0x300}, 2);
+    out.insert(out.end(), header.begin(), header.end());
+    const auto words = littleEndian({static_cast<std::int64_t>((18 + body.size()) / 2)}, 4);
+    out.insert(out.end(), words.begin(), words.end());
+    const auto objects = littleEndian({4}, 2);
+    out.insert(out.end(), objects.begin(), objects.end());
+    const auto maxRecord = littleEndian({static_cast<std::int64_t>(largest)}, 4);
+    out.insert(out.end(), maxRecord.begin(), maxRecord.end());
+    const auto members = littleEndian({0}, 2);
+    out.insert(out.end(), members.begin(), members.end());
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+std::vector<std::string> played(const std::vector<std::uint8_t>& bytes, const gdi::Rect& box,
+                                std::string_view only) {
+    std::optional<MetafilePicture> picture = parseMetafile(bytes);
+    if (!picture) return {"not parsed"};
+    gdi::RecordingDevice device({1000, 1000});
+    const MetafilePlay play = playMetafile(*picture, device, box);
+    if (play.damaged) return {"damaged"};
+    return device.callsOf(only);
+}
+
+TEST(MetafilePlayer, ForeignWindowsMetafilesMapTheirWindowOntoTheBox) {
+    // META_RECTANGLE is bottom, right, top, left.
+    const std::vector<std::int64_t> leftHalf = {metafile::meta::Rectangle, 200, 200, 100, 100};
+    // The box's corner is the picture's corner.
+    std::vector<std::uint8_t> file = wmfWithBox({leftHalf});
+    std::optional<MetafilePicture> picture = parseMetafile(file);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->size, gdi::Size(200, 100));
+    EXPECT_EQ(played(file, {0, 0, 400, 200}, "rectangle"),
+              std::vector<std::string>{"rectangle 0,0 200,200"});
+    // A window of its own, y upward: (0, 0) at the bottom left, 1000 units
+    // across and 500 up fill the picture.
+    file = wmfWithBox({{metafile::meta::SetWindowOrg, 500, 0},
+                       {metafile::meta::SetWindowExt, -500, 1000},
+                       {metafile::meta::Rectangle, 0, 500, 250, 0}});
+    EXPECT_EQ(played(file, {0, 0, 400, 200}, "rectangle"),
+              std::vector<std::string>{"rectangle 0,100 200,200"});
+}
+
+TEST(MetafilePlayer, ForeignEnhancedMetafiles) {
+    // Our own frame and header, then records of another program's kinds.
+    EmfRecorder frame({200, 100}, "unused", nullptr);
+    const std::vector<std::uint8_t> empty = frame.bytes();
+    const auto withRecords = [&](const std::vector<std::uint8_t>& records) {
+        std::vector<std::uint8_t> bytes(empty.begin(), empty.end() - 20);
+        bytes.insert(bytes.end(), records.begin(), records.end());
+        bytes.insert(bytes.end(), empty.end() - 20, empty.end());
+        return bytes;
+    };
+    // MM_HIMETRIC: hundredths of a millimetre, y upward. From the top left
+    // corner, 2540 units right (an inch, 96 pixels) and 1270 down (48).
+    std::vector<std::uint8_t> records = littleEndian({17, 12, 3}, 4);  // SETMAPMODE HIMETRIC
+    auto rect = littleEndian({43, 24, 0, 0, 2540, -1270}, 4);
+    records.insert(records.end(), rect.begin(), rect.end());
+    EXPECT_EQ(played(withRecords(records), {0, 0, 200, 100}, "rectangle"),
+              std::vector<std::string>{"rectangle 0,0 96,48"});
+    // A poly-polygon whose first ring is empty: the other ring is drawn.
+    records = littleEndian({91, 32 + 8 + 12, 0, 0, 0, 0, 2, 3, 0, 3}, 4);
+    const auto points = littleEndian({10, 10, 50, 10, 30, 40}, 2);
+    records.insert(records.end(), points.begin(), points.end());
+    EXPECT_EQ(played(withRecords(records), {0, 0, 200, 100}, "polygon"),
+              std::vector<std::string>{"polygon 3 10,10 50,10 30,40"});
+}
+
 TEST(MetafilePlayer, FilesThatAreNoMetafilesAreRefusedWithTheirReason) {
     WmfRecorder wmf(kPage, "unused", nullptr);
     std::vector<std::uint8_t> badChecksum = wmf.bytes();
