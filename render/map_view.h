@@ -53,6 +53,7 @@
 #include "render/map_title.h"
 #include "render/map_tools.h"
 #include "render/map_type.h"
+#include "render/print_layout.h"
 #include "render/scale_bar.h"
 #include "render/startup_options.h"
 #include "render/triangle_layer.h"
@@ -236,6 +237,18 @@ public:
     // A double click at this world point, offered first to a window that
     // takes positions (the point editor); true when it took it.
     std::function<bool(double x, double y)> positionPicked;
+    // --- Printing (render/map_printing.cpp) -------------------------------------------
+    // The tiles a print of this map makes on pages of this size in screen
+    // pixels (none: one page showing the whole map; see print_layout.h).
+    PrintTiles preparePrinting(gdi::Size page, const ScreenMetrics& screen) const;
+    // The number of pages of those tiles.
+    static int pageCount(const PrintTiles& tiles) {
+        return tiles.tiles.empty() ? 1 : static_cast<int>(tiles.tiles.size());
+    }
+    // Draws page `index` (from 0) on a printer's device whose page is
+    // `page` screen pixels: the whole map fitted, or the page's tile.
+    void printPage(gdi::Device& device, gdi::Size page, const PrintTiles& tiles, int index);
+
     // Paged printing: the world rectangle of the page being printed, its
     // number counted from 1 and the number of pages across.
     std::optional<WorldRect> printedPage;
