@@ -189,5 +189,33 @@ TEST(MapPrinting, EachPageShowsItsTile) {
     EXPECT_NE(pages[0], pages[1]);
 }
 
+// The colour bar is printed once: on the first page when it stands left of
+// the map, on the last page of the first row when it stands right.
+TEST(MapPrinting, TheColourBarIsOnItsPage) {
+    struct Case {
+        std::int32_t location;
+        int pageWithBar;
+    };
+    for (const Case c : {Case{0, 0}, Case{1, 2}}) {
+        SCOPED_TRACE(c.location);
+        for (int page = 0; page < 6; ++page) {
+            // A view of its own for each page: the bar's bands are those of
+            // its last drawing.
+            CVexaView view;
+            view.model().addPointSet(testing::fixturePoints());
+            ASSERT_EQ(view.applyMapType(MapType::ColorIsolines), 0);
+            ASSERT_NE(view.model().grid(), nullptr);
+            view.model().grid()->colorScale.location = c.location;
+            view.multiPage = counts(3, 2);
+            view.aspectRatio = 0;
+            const PrintTiles tiles = view.preparePrinting({400, 300}, {});
+            ASSERT_EQ(tiles.across, 3);
+            gdi::RecordingDevice device({400, 300});
+            view.printPage(device, {400, 300}, tiles, page);
+            EXPECT_EQ(!view.colorBarBands().empty(), page == c.pageWithBar) << page;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace gridova
