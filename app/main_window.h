@@ -22,6 +22,7 @@ class QMenu;
 class QToolBar;
 class QAction;
 class QLabel;
+class QPrinter;
 
 namespace gridova {
 
@@ -108,6 +109,9 @@ public:
     QToolBar* toolBar() const;
     QComboBox* methodList() const;
     QComboBox* layerList() const;
+    // The printer of "Печать..", "Выбор принтера..." and the preview (made
+    // when first asked for): kept, so its setup holds for the next print.
+    QPrinter& printer() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -130,6 +134,11 @@ private:
     void arrangeIcons();
     // "Столбцами": the windows side by side.
     void tileSideBySide();
+    // "Печать..", "Выбор принтера..." and "Предварительный просмотр" of
+    // the map window (app/map_print.cpp prints).
+    void printMapAsked(MapWindow& window);
+    void printSetupAsked();
+    void printPreviewAsked(MapWindow& window);
     // The map bar shows the active map once the events in hand are done.
     void refreshMapBar();
 

@@ -10,16 +10,22 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStyle>
 #include <QUrl>
 #include <algorithm>
 
+#include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/language_dialog.h"
 #include "app/main_window.h"
 #include "app/main_window_private.h"
+#include "app/map_print.h"
 #include "app/map_window.h"
 #include "app/qt_texts.h"
 #include "app/retranslate.h"
@@ -27,6 +33,7 @@
 #include "data/data_table.h"
 #include "platform/messages.h"
 #include "render/map_document_file.h"
+#include "render/map_widget.h"
 
 namespace gridova {
 namespace {
@@ -35,6 +42,7 @@ constexpr int kAllFilesFilter = 9022;  // "Все файлы (*.*)|*.*||"
 constexpr int kAboutText = 9152;       // "Gridova %s"
 constexpr int kCommandFailed = 9004;   // "Не удалось выполнить команду"
 constexpr int kTextIdle = 57345;       // "Готов"
+constexpr int kPrintPreview = 9450;    // "Предварительный просмотр"
 
 }  // namespace
 
@@ -295,6 +303,9 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::Cascade:
         case FrameCommand::Tile:
         case FrameCommand::Column:
+        case FrameCommand::PrintSetup:
+        case FrameCommand::Print:
+        case FrameCommand::PrintPreview:
             return map;
         case FrameCommand::ArrangeIcons:
             // Only minimised windows have icons to line up.
@@ -306,8 +317,6 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
             return true;
         // Their windows and dialogs are not built yet: shown, never dead.
         case FrameCommand::OpenArray:
-        case FrameCommand::PrintSetup:
-        case FrameCommand::Print:
         case FrameCommand::None:
         case FrameCommand::RecentFiles:
         case FrameCommand::WindowList:
@@ -421,6 +430,15 @@ void MainWindow::runFrameCommand(FrameCommand command) {
         case FrameCommand::Language:
             chooseLanguage();
             break;
+        case FrameCommand::PrintSetup:
+            printSetupAsked();
+            break;
+        case FrameCommand::Print:
+            printMapAsked(*window);
+            break;
+        case FrameCommand::PrintPreview:
+            printPreviewAsked(*window);
+            break;
         case FrameCommand::About:
             QMessageBox::about(
                 this, QStringLiteral("Gridova"),
@@ -430,6 +448,54 @@ void MainWindow::runFrameCommand(FrameCommand command) {
         default:
             break;
     }
+}
+
+// --- Printing ----------------------------------------------------------------------------------
+
+QPrinter& MainWindow::printer() const {
+    if (!d_->printer) {
+        d_->printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // The margins of the map's print settings are taken from the paper's
+        // edge (app/map_print.h).
+        d_->printer->setFullPage(true);
+    }
+    return *d_->printer;
+}
+
+void MainWindow::printSetupAsked() {
+    QPageSetupDialog dialog(&printer(), this);
+    runDialog(dialog);
+}
+
+void MainWindow::printMapAsked(MapWindow& window) {
+    QPrinter& device = printer();
+    device.setDocName(window.windowTitle());
+    // Every page unless the user picks a range this time.
+    device.setPrintRange(QPrinter::AllPages);
+    device.setFromTo(0, 0);
+    QPrintDialog dialog(&device, this);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setMinMax(1, mapPrintPageCount(window.view(), device));
+    if (runDialog(dialog) != QDialog::Accepted) return;
+    printMap(window.view(), device);
+    window.mapWidget().update();
+}
+
+void MainWindow::printPreviewAsked(MapWindow& window) {
+    QPrinter& device = printer();
+    device.setDocName(window.windowTitle());
+    device.setPrintRange(QPrinter::AllPages);
+    device.setFromTo(0, 0);
+    QPrintPreviewDialog dialog(&device, this);
+    dialog.setWindowTitle(uiText(kPrintPreview));
+    // The preview may end with printing: on the printer it hands over.
+    CVexaView& view = window.view();
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+            [&view](QPrinter* target) { printMap(view, *target); });
+    runDialog(dialog);
+    window.mapWidget().update();
 }
 
 QString MainWindow::helpPage() {

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMetaObject>
 #include <QPointer>
+#include <QPrinter>
 #include <QThread>
 #include <QToolBar>
 #include <array>
@@ -51,9 +52,10 @@ struct MainWindow::Private final : public StatusBar {
     MapBar* mapBar = nullptr;
     MessageWindow* messages = nullptr;
     QToolBar* toolBar = nullptr;
-    QComboBox* layerList = nullptr;   // the layers of an array document
-    QComboBox* methodList = nullptr;  // the grid's method
-    bool mapBarPending = false;       // a rebuild of the map bar is on its way
+    QComboBox* layerList = nullptr;     // the layers of an array document
+    QComboBox* methodList = nullptr;    // the grid's method
+    bool mapBarPending = false;         // a rebuild of the map bar is on its way
+    std::unique_ptr<QPrinter> printer;  // made when first asked for
 
     // The map view reports the coordinates under the mouse here; the scopes
     // of long operations "Ждите..." and "Готов".

@@ -46,6 +46,7 @@ constexpr std::array kItems = {
     map(P::File, 9109, C::WriteGridGrd),
     frame(P::File, 9110, F::PrintSetup, kMapMenu, "", true),
     frame(P::File, 9111, F::Print, kMapMenu, "Ctrl+P"),
+    frame(P::File, 9450, F::PrintPreview, kMapMenu),
     map(P::File, 9112, C::MapSize),
     frame(P::File, 9126, F::InputFormat, kNoDocumentMenu, "", true),
     frame(P::File, 0, F::RecentFiles, kBothMenus),
@@ -121,7 +122,7 @@ constexpr std::array kPrompts = {
     std::pair{9142, 9406}, std::pair{9143, 9407}, std::pair{9145, 9408}, std::pair{9144, 9409},
     std::pair{9146, 9410}, std::pair{9135, 9411}, std::pair{9136, 9412}, std::pair{9134, 9413},
     std::pair{9024, 9414}, std::pair{9019, 9415}, std::pair{9020, 9416}, std::pair{9025, 9417},
-    std::pair{9021, 9418}, std::pair{9140, 9419}, std::pair{9139, 9420},
+    std::pair{9021, 9418}, std::pair{9140, 9419}, std::pair{9139, 9420}, std::pair{9450, 9451},
 };
 
 constexpr ToolBarItem button(C command, const char* glyph) {

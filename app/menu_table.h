@@ -27,7 +27,8 @@ enum class FrameCommand {
     OpenArray,
     PrintSetup,
     Print,
-    RecentFiles,  // the place of the recent files
+    PrintPreview,  // "Предварительный просмотр"
+    RecentFiles,   // the place of the recent files
     Exit,
     MapBar,
     ToolBar,

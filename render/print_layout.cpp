@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/message_log.h"
+#include "platform/messages.h"
 
 namespace gridova {
 namespace {
@@ -12,6 +13,9 @@ namespace {
 // of the map's edge and would make a page of a sliver. Starts that close
 // to the edge (this share of the map's size) count as at the edge.
 constexpr double kEdgeTolerance = 1e-9;
+
+constexpr int kNeedsUnits = 9424;  // "Масштабная печать: единиц на дюйм должно быть больше 0"
+constexpr int kNoRoomLeft = 9425;  // "Масштабная печать: накладки занимают всю страницу"
 
 // Lays the tiles out: steps u across and v down, each tile widened by the
 // overlaps (world units) on its four sides, at most `maxRows` rows and
@@ -72,7 +76,7 @@ PrintTiles tilesByScale(const WorldRect& map, const MultiPageSettings& overlaps,
     const double unitsY = keepAspect ? setup.unitsPerInchX : setup.unitsPerInchY;
     if (!(unitsX > 0) || !(unitsY > 0)) {
         PrintTiles none;
-        none.problem = "units per inch must be above 0";
+        none.problem = text(kNeedsUnits);
         return none;
     }
     double ppiX = screen.pixelsPerInchX, ppiY = screen.pixelsPerInchY;
@@ -95,7 +99,7 @@ PrintTiles tilesByScale(const WorldRect& map, const MultiPageSettings& overlaps,
     const double u = tileWidth - left - right, v = tileHeight - top - bottom;
     if (!(u >= 1e-30) || !(v >= 1e-30)) {
         PrintTiles none;
-        none.problem = "the overlaps fill the page";
+        none.problem = text(kNoRoomLeft);
         return none;
     }
     return layOut(map, u, v, left, right, top, bottom, kMaxTiles, kMaxTiles);

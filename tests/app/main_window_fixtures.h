@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPrinter>
 #include <QTest>
 #include <cstdlib>
 #include <deque>
@@ -163,6 +164,10 @@ protected:
         window_.reset();
         window_ = std::make_unique<MainWindow>();
         setFileChooser(&chooser_);
+        // A print goes to a file of the test, never to a printer of the
+        // machine.
+        window_->printer().setOutputFormat(QPrinter::PdfFormat);
+        window_->printer().setOutputFileName(QString::fromStdString(inTestDir("printed.pdf")));
         window_->resize(1000, 800);
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
