@@ -227,8 +227,16 @@ void CVexaView::drawMap() {
     // 8.
     ColorScale* scale = model_.grid() ? &model_.grid()->colorScale : nullptr;
     const bool bar = scale != nullptr && scale->visible != 0;
+    // A print over pages shows the bar once: on the first page when it is
+    // left of the map, on the last page of the first row when right.
+    const bool barHere =
+        bar && (!paged || (scale->location == 0 ? printedPageNumber == 1
+                                                : printedPageNumber == printedPagesAcross));
+    // Printing to scale cannot give the bar room (the margins are locked):
+    // it stands inside the page's edge, over the map.
+    const bool barInside = paged && c.marginsLocked();
     int barWidth = 0;
-    if (bar && !paged) {
+    if (barHere) {
         barWidth = std::max(0, measureColorBar(c, *scale, &colorBarBands_));
         if (scale->location == 0) {
             c.addMargins(barWidth, 0, 0, 0);
@@ -279,14 +287,13 @@ void CVexaView::drawMap() {
     // 23.
     if (model_.grid()) drawGridLines(c, *model_.grid());
     // 24.
-    if (bar) {
-        const bool onThisPage =
-            !paged || (scale->location == 0 ? printedPageNumber == 1
-                                            : printedPageNumber == printedPagesAcross);
-        if (onThisPage) {
-            scale->left = scale->location == 0 ? mapRect_.left - barWidth : mapRect_.right + 2;
-            drawColorBar(c, *scale, &colorBarBands_);
+    if (barHere) {
+        if (scale->location == 0) {
+            scale->left = barInside ? mapRect_.left : mapRect_.left - barWidth;
+        } else {
+            scale->left = barInside ? mapRect_.right - barWidth : mapRect_.right + 2;
         }
+        drawColorBar(c, *scale, &colorBarBands_);
     }
     // 25. The overview of the whole map shows the zoom rectangle; a
     // drawing of the window tells the zoom window that the map changed.

@@ -217,5 +217,25 @@ TEST(MapPrinting, TheColourBarIsOnItsPage) {
     }
 }
 
+// Printing to scale leaves the map no margins: the bar stands inside the
+// page's right edge, where it is printed, not beyond it.
+TEST(MapPrinting, ToScaleTheColourBarStaysOnThePage) {
+    CVexaView view;
+    view.model().addPointSet(testing::fixturePoints());
+    ASSERT_EQ(view.applyMapType(MapType::ColorIsolines), 0);
+    view.printSetup.scale = 1;
+    const DRect world = view.computeWorldRect();
+    // Two pages across: the map twice a page's width at 96 pixels an inch.
+    view.printSetup.unitsPerInchX = world.width() * 96 / (2 * 400) * 1.01;
+    const PrintTiles tiles = view.preparePrinting({400, 300}, {});
+    ASSERT_EQ(tiles.across, 2);
+    gdi::RecordingDevice device({400, 300});
+    view.printPage(device, {400, 300}, tiles, 1);
+    ASSERT_FALSE(view.colorBarBands().empty());
+    const int left = view.model().grid()->colorScale.left;
+    EXPECT_GT(left, 300);
+    EXPECT_LT(left, 400);
+}
+
 }  // namespace
 }  // namespace gridova
