@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
 #include <cmath>
 
+#include "platform/qt/qt_device.h"
 #include "platform/recording_device.h"
 #include "render/map_view.h"
 #include "tests/common/test_env.h"
@@ -235,6 +238,52 @@ TEST(MapPrinting, ToScaleTheColourBarStaysOnThePage) {
     const int left = view.model().grid()->colorScale.left;
     EXPECT_GT(left, 300);
     EXPECT_LT(left, 400);
+}
+
+// Pages printed to scale join into the picture of the whole map at that
+// scale: two pages of 400 × 300 side by side show what one page of 800 ×
+// 300 shows, without a gap or a strip twice (the pages' frames and the
+// colour bar, which the last page of the row carries, aside).
+TEST(MapPrinting, PagesToScaleJoinIntoTheWholeMap) {
+    CVexaView view;
+    view.model().addPointSet(testing::fixturePoints());
+    ASSERT_EQ(view.applyMapType(MapType::ColorIsolines), 0);
+    view.model().grid()->colorScale.visible = 0;
+    view.printSetup.scale = 1;
+    view.aspectRatio = 0;
+    const DRect world = view.computeWorldRect();
+    // The map 800 pixels wide, 300 high.
+    view.printSetup.unitsPerInchX = world.width() * 96 / 800;
+    view.printSetup.unitsPerInchY = world.height() * 96 / 300;
+    const auto print = [&](gdi::Size page, int index) {
+        const PrintTiles tiles = view.preparePrinting(page, {});
+        QtImageDevice device(page, gdi::rgb(255, 255, 255));
+        view.printPage(device, page, tiles, index);
+        return std::make_pair(CVexaView::pageCount(tiles), device.finishedImage().copy());
+    };
+    const auto [wholePages, whole] = print({800, 300}, 0);
+    ASSERT_EQ(wholePages, 1);
+    const auto [leftPages, left] = print({400, 300}, 0);
+    const auto [rightPages, right] = print({400, 300}, 1);
+    ASSERT_EQ(leftPages, 2);
+    QImage joined(800, 300, QImage::Format_RGB32);
+    {
+        QPainter p(&joined);
+        p.drawImage(0, 0, left);
+        p.drawImage(400, 0, right);
+    }
+    long differing = 0;
+    for (int y = 2; y < 298; ++y) {
+        for (int x = 2; x < 798; ++x) {
+            if (std::abs(x - 400) <= 2) continue;  // the pages' own frames
+            const QRgb a = whole.pixel(x, y), b = joined.pixel(x, y);
+            if (std::abs(qRed(a) - qRed(b)) > 24 || std::abs(qGreen(a) - qGreen(b)) > 24 ||
+                std::abs(qBlue(a) - qBlue(b)) > 24) {
+                ++differing;
+            }
+        }
+    }
+    EXPECT_LT(differing, 800 * 300 / 100) << differing;
 }
 
 }  // namespace
