@@ -2,12 +2,27 @@
 // printer's device.
 #include "render/map_view.h"
 
+#include <cmath>
+
 namespace gridova {
 
 PrintTiles CVexaView::preparePrinting(gdi::Size page, const ScreenMetrics& screen) const {
     const DRect world = computeWorldRect();
-    return printTiles(WorldRect{world.minX, world.minY, world.maxX, world.maxY}, multiPage,
-                      printSetup, aspectRatio != 0, page, screen);
+    const WorldRect map{world.minX, world.minY, world.maxX, world.maxY};
+    PrintTiles tiles = printTiles(map, multiPage, printSetup, aspectRatio != 0, page, screen);
+    // A single tile by counts that is the whole map (to the rounding of its
+    // steps) is printed as the map on one page. (To scale, the one page
+    // keeps the scale.)
+    if (multiPage.active != 0 && tiles.tiles.size() == 1) {
+        const WorldRect& t = tiles.tiles.front();
+        const double ex = 1e-9 * std::abs(map.xmax - map.xmin);
+        const double ey = 1e-9 * std::abs(map.ymax - map.ymin);
+        if (std::abs(t.xmin - map.xmin) <= ex && std::abs(t.xmax - map.xmax) <= ex &&
+            std::abs(t.ymin - map.ymin) <= ey && std::abs(t.ymax - map.ymax) <= ey) {
+            tiles.tiles.clear();
+        }
+    }
+    return tiles;
 }
 
 void CVexaView::printPage(gdi::Device& device, gdi::Size page, const PrintTiles& tiles, int index) {

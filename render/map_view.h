@@ -239,7 +239,8 @@ public:
     std::function<bool(double x, double y)> positionPicked;
     // --- Printing (render/map_printing.cpp) -------------------------------------------
     // The tiles a print of this map makes on pages of this size in screen
-    // pixels (none: one page showing the whole map; see print_layout.h).
+    // pixels (none: one page showing the whole map, also when the only tile
+    // by counts is the whole map; see print_layout.h).
     PrintTiles preparePrinting(gdi::Size page, const ScreenMetrics& screen) const;
     // The number of pages of those tiles.
     static int pageCount(const PrintTiles& tiles) {

@@ -192,6 +192,27 @@ TEST(MapPrinting, EachPageShowsItsTile) {
     EXPECT_NE(pages[0], pages[1]);
 }
 
+// One tile by counts (1 × 1, with or without overlaps, which the map cuts
+// off) prints the page that printing without tiles prints. (Keeping the
+// aspect ratio, the tile would take the page's proportions instead.)
+TEST(MapPrinting, OneTileIsTheFittedPage) {
+    const auto page = [](const MultiPageSettings& settings) {
+        CVexaView view;
+        view.model().addPointSet(testing::fixturePoints());
+        EXPECT_EQ(view.applyMapType(MapType::ColorIsolines), 0);
+        view.aspectRatio = 0;
+        view.multiPage = settings;
+        const PrintTiles tiles = view.preparePrinting({400, 300}, {});
+        EXPECT_EQ(CVexaView::pageCount(tiles), 1);
+        gdi::RecordingDevice device({400, 300});
+        view.printPage(device, {400, 300}, tiles, 0);
+        return device.calls();
+    };
+    const std::vector<std::string> fitted = page(MultiPageSettings{});
+    EXPECT_EQ(page(counts(1, 1)), fitted);
+    EXPECT_EQ(page(counts(1, 1, 0.1, 0.1, 0.1, 0.1)), fitted);
+}
+
 // The colour bar is printed once: on the first page when it stands left of
 // the map, on the last page of the first row when it stands right.
 TEST(MapPrinting, TheColourBarIsOnItsPage) {
