@@ -1,0 +1,375 @@
+// Grid import: text and binary grid files written by hand, our own binary
+// export read back, files written by GDAL (tests/exchange/
+// make_grid_fixtures.sh) against the values of their source worked out by
+// hand, and a table of damaged files.
+#include "exchange/grid_import.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "exchange/grid_export.h"
+#include "grid/eq_net.h"
+#include "platform/messages.h"
+#include "tests/common/test_env.h"
+
+namespace gridova {
+namespace {
+
+const std::string kBadFormat = "Bad format has been detected in ";
+
+// Boxes that keep the warnings.
+class SeenBoxes final : public Boxes {
+public:
+    SeenBoxes() { setBoxes(this); }
+    ~SeenBoxes() override { setBoxes(nullptr); }
+    void information(const std::string&, const std::string&) override {}
+    void warning(const std::string&, const std::string& text) override { warnings.push_back(text); }
+    Answer question(const std::string&, const std::string&) override { return Answer::No; }
+
+    std::vector<std::string> warnings;
+};
+
+// A binary grid packed byte by byte, little-endian.
+class Packer {
+public:
+    Packer& bytes(std::string_view s) {
+        out.append(s);
+        return *this;
+    }
+    Packer& int16(std::int16_t v) {
+        const auto u = static_cast<std::uint16_t>(v);
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+        return *this;
+    }
+    Packer& bits32(std::uint32_t v) {
+        for (int k = 0; k < 4; ++k) out.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+        return *this;
+    }
+    Packer& bits64(std::uint64_t v) {
+        bits32(static_cast<std::uint32_t>(v));
+        return bits32(static_cast<std::uint32_t>(v >> 32));
+    }
+    Packer& real(double v) { return bits64(std::bit_cast<std::uint64_t>(v)); }
+    Packer& single(float v) { return bits32(std::bit_cast<std::uint32_t>(v)); }
+
+    std::string out;
+};
+
+// The header of a binary grid.
+Packer binaryHeader(std::int16_t nx, std::int16_t ny, double xlo = 0, double xhi = 10,
+                    double ylo = 0, double yhi = 5) {
+    Packer p;
+    p.bytes("DSBB").int16(nx).int16(ny).real(xlo).real(xhi).real(ylo).real(yhi).real(-1).real(1);
+    return p;
+}
+
+// --- Text grid ---------------------------------------------------------------------
+
+// 3 columns × 2 rows over 0..10 × 0..5, written by hand: the first row (at
+// ylo) holds 1 2 3, the second 4.5 -5e-1 6E2; the rows wrap over lines and
+// use tabs and CR LF line ends, and the first line runs on after "DSAA".
+TEST(GridImportText, ReadsValuesAndExtentRowByRow) {
+    SeenBoxes boxes;
+    const std::string file =
+        "DSAA written by hand\r\n"
+        "3\t2\r\n"
+        "0 10\r\n"
+        "0 5\n"
+        "-0.5 600\n"
+        "1 2\n"
+        "3 4.5\n"
+        "  -5e-1\t6E2\n";
+    GridFileKind kind = GridFileKind::Bad;
+    const auto g = readGridBytes(file, "hand.grd", &kind);
+    ASSERT_TRUE(g.has_value());
+    EXPECT_EQ(kind, GridFileKind::TextGrid);
+    EXPECT_EQ(g->nx, 3);
+    EXPECT_EQ(g->ny, 2);
+    EXPECT_EQ(g->xlo, 0.0);
+    EXPECT_EQ(g->xhi, 10.0);
+    EXPECT_EQ(g->ylo, 0.0);
+    EXPECT_EQ(g->yhi, 5.0);
+    EXPECT_EQ(g->zlo, -0.5);
+    EXPECT_EQ(g->zhi, 600.0);
+    EXPECT_EQ(g->values, (std::vector<double>{1, 2, 3, 4.5, -0.5, 600}));
+    EXPECT_EQ(g->at(0, 2), 3.0);
+    EXPECT_EQ(g->at(1, 0), 4.5);
+    EXPECT_TRUE(boxes.warnings.empty());
+}
+
+// Coordinates of seven digits before the point and values beyond float
+// precision come back as the nearest doubles (a float would give 5432123.5).
+TEST(GridImportText, ReadsNumbersAsDoubles) {
+    const std::string file =
+        "DSAA\n"
+        "2 1\n"
+        "5432123.4 5432223.4\n"
+        "6100000.1 6100010.1\n"
+        "0 1\n"
+        "1234567.89 0.1\n";
+    const auto g = readGridBytes(file, "utm.grd");
+    ASSERT_TRUE(g.has_value());
+    EXPECT_EQ(g->xlo, 5432123.4);
+    EXPECT_EQ(g->xhi, 5432223.4);
+    EXPECT_EQ(g->ylo, 6100000.1);
+    EXPECT_EQ(g->yhi, 6100010.1);
+    EXPECT_EQ(g->values, (std::vector<double>{1234567.89, 0.1}));
+}
+
+// A text value above 1e30 is kept as read and is a blank; 1e30 itself is
+// not.
+TEST(GridImportText, KeepsBlanksAsRead) {
+    const auto g = readGridBytes("DSAA\n3 1\n0 1\n0 1\n0 1\n1.70141e38 1e30 -1.70141e38\n", "b");
+    ASSERT_TRUE(g.has_value());
+    EXPECT_EQ(g->values[0], 1.70141e38);
+    EXPECT_TRUE(isBlank(g->values[0]));
+    EXPECT_FALSE(isBlank(g->values[1]));
+    EXPECT_FALSE(isBlank(g->values[2]));
+}
+
+// --- Binary grid -------------------------------------------------------------------
+
+// 2 × 2 values packed by hand; the blank 1.70141e38 (float bits 0x7EFFFFEE)
+// reads as a blank, the others exactly, the first row at ylo.
+TEST(GridImportBinary, ReadsPackedFileWithBlank) {
+    SeenBoxes boxes;
+    Packer p = binaryHeader(2, 2, 5432123.4, 5432223.4, -20, -10);
+    p.single(0.5f).single(-2.25f).bits32(0x7EFFFFEE).single(1e6f);
+    GridFileKind kind = GridFileKind::Bad;
+    const auto g = readGridBytes(p.out, "packed.grd", &kind);
+    ASSERT_TRUE(g.has_value());
+    EXPECT_EQ(kind, GridFileKind::BinaryGrid);
+    EXPECT_EQ(g->nx, 2);
+    EXPECT_EQ(g->ny, 2);
+    EXPECT_EQ(g->xlo, 5432123.4);
+    EXPECT_EQ(g->xhi, 5432223.4);
+    EXPECT_EQ(g->ylo, -20.0);
+    EXPECT_EQ(g->yhi, -10.0);
+    EXPECT_EQ(g->zlo, -1.0);
+    EXPECT_EQ(g->zhi, 1.0);
+    EXPECT_EQ(g->at(0, 0), 0.5);
+    EXPECT_EQ(g->at(0, 1), -2.25);
+    EXPECT_TRUE(isBlank(g->at(1, 0)));
+    EXPECT_NEAR(g->at(1, 0), 1.70141e38, 1e32);
+    EXPECT_EQ(g->at(1, 1), 1e6);
+    EXPECT_TRUE(boxes.warnings.empty());
+}
+
+// Plus infinity is above the blank limit: a blank, not a broken file.
+TEST(GridImportBinary, PlusInfinityIsBlank) {
+    Packer p = binaryHeader(1, 1);
+    p.single(std::numeric_limits<float>::infinity());
+    const auto g = readGridBytes(p.out, "inf.grd");
+    ASSERT_TRUE(g.has_value());
+    EXPECT_TRUE(isBlank(g->values[0]));
+}
+
+// Our own export read back: every node's value at float precision, the
+// node outside the area a blank, the extreme nodes as the extent.
+TEST(GridImportBinary, ReadsOurExport) {
+    auto net = std::make_unique<EqNet>();
+    net->setSteps({0.5, 1.5, 1}, {2, 0.25});  // 4 × 3 nodes, uneven steps
+    std::vector<double> v;
+    for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 4; ++i) v.push_back(i / 3.0 - j * 1234.567);
+    }
+    ASSERT_EQ(net->SetValues(v), 0);
+    net->mask().assign(12, kMaskInside);
+    net->mask()[1 + 2 * 4] = kMaskOutside;
+
+    const std::string path = (testing::testDir() / "ours.grd").string();
+    const DRect all(net->nodeX().front(), net->nodeY().front(), net->nodeX().back(),
+                    net->nodeY().back());
+    ASSERT_TRUE(exportGrd(*net, path, all).written);
+
+    const auto g = readGridFile(path);
+    ASSERT_TRUE(g.has_value());
+    ASSERT_EQ(g->nx, 4);
+    ASSERT_EQ(g->ny, 3);
+    EXPECT_EQ(g->xlo, net->nodeX().front());
+    EXPECT_EQ(g->xhi, net->nodeX().back());
+    EXPECT_EQ(g->ylo, net->nodeY().front());
+    EXPECT_EQ(g->yhi, net->nodeY().back());
+    for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 4; ++i) {
+            SCOPED_TRACE(::testing::Message() << "node " << i << ", " << j);
+            if (i == 1 && j == 2) {
+                EXPECT_TRUE(isBlank(g->at(j, i)));
+            } else {
+                EXPECT_EQ(g->at(j, i), static_cast<double>(static_cast<float>(v[j * 4 + i])));
+            }
+        }
+    }
+}
+
+// --- Files written by GDAL ---------------------------------------------------------
+
+const std::string kFixtures = std::string(GRIDOVA_SOURCE_DIR) + "/tests/fixtures/grid_import/";
+
+// The source (gdal_source.asc) by hand: cells of 10 from (5432100, 6100000),
+// nodes at the cell centres, its rows top first; row 0 here is the bottom
+// row. The blank stands where the source has NODATA.
+void expectGdalSource(const ImportedGrid& g) {
+    EXPECT_EQ(g.nx, 4);
+    EXPECT_EQ(g.ny, 3);
+    EXPECT_EQ(g.xlo, 5432105.0);
+    EXPECT_EQ(g.xhi, 5432135.0);
+    EXPECT_EQ(g.ylo, 6100005.0);
+    EXPECT_EQ(g.yhi, 6100025.0);
+    EXPECT_EQ(g.zlo, -1.25);
+    EXPECT_EQ(g.zhi, 40.0);
+    const double bottom[] = {-1.25, 0, 7, 8};
+    const double middle[] = {10, 20, 0 /* blank */, 40};
+    const double top[] = {1.5, 2.5, 3.5, 4.5};
+    const double* rows[] = {bottom, middle, top};
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            SCOPED_TRACE(::testing::Message() << "row " << r << ", column " << c);
+            if (r == 1 && c == 2) {
+                EXPECT_TRUE(isBlank(g.at(r, c)));
+            } else {
+                EXPECT_EQ(g.at(r, c), rows[r][c]);
+            }
+        }
+    }
+}
+
+TEST(GridImportGdal, TextGrid) {
+    SeenBoxes boxes;
+    GridFileKind kind = GridFileKind::Bad;
+    const auto g = readGridFile(kFixtures + "gdal_text.grd", &kind);
+    ASSERT_TRUE(g.has_value());
+    EXPECT_EQ(kind, GridFileKind::TextGrid);
+    expectGdalSource(*g);
+    EXPECT_TRUE(boxes.warnings.empty());
+}
+
+TEST(GridImportGdal, BinaryGrid) {
+    SeenBoxes boxes;
+    GridFileKind kind = GridFileKind::Bad;
+    const auto g = readGridFile(kFixtures + "gdal_binary.grd", &kind);
+    ASSERT_TRUE(g.has_value());
+    EXPECT_EQ(kind, GridFileKind::BinaryGrid);
+    expectGdalSource(*g);
+    EXPECT_TRUE(boxes.warnings.empty());
+}
+
+// --- Kinds and damaged files -------------------------------------------------------
+
+struct DamagedCase {
+    const char* name;
+    std::string bytes;
+    GridFileKind kind;
+    bool warned;  // the bad format warning, else no message at all
+};
+
+std::string truncated(std::size_t length) {
+    Packer p = binaryHeader(3, 4);
+    for (int k = 0; k < 12; ++k) p.single(static_cast<float>(k));
+    return p.out.substr(0, length);
+}
+
+std::string binaryWithValue(float v) {
+    Packer p = binaryHeader(2, 1);
+    return p.single(1).single(v).out;
+}
+
+std::string binaryWithExtent(double xlo, double xhi, double ylo, double yhi) {
+    Packer p = binaryHeader(1, 1, xlo, xhi, ylo, yhi);
+    return p.single(1).out;
+}
+
+const std::string kGoodText = "DSAA\n2 1\n0 1\n0 1\n0 1\n7 8\n";
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+std::vector<DamagedCase> damagedCases() {
+    using K = GridFileKind;
+    return {
+        {"empty", "", K::Bad, true},
+        {"three bytes", "DSB", K::Bad, true},
+        {"binary header cut", truncated(40), K::BinaryGrid, true},
+        {"binary header only", truncated(56), K::BinaryGrid, true},
+        {"binary last value cut", truncated(56 + 4 * 12 - 1), K::BinaryGrid, true},
+        {"binary negative nx", binaryHeader(-3, 1).single(1).out, K::BinaryGrid, true},
+        {"binary zero ny", binaryHeader(1, 0).single(1).out, K::BinaryGrid, true},
+        {"binary huge count, short file", binaryHeader(32767, 32767).single(1).single(2).out,
+         K::BinaryGrid, true},
+        {"binary xhi equals xlo", binaryWithExtent(3, 3, 0, 1), K::BinaryGrid, true},
+        {"binary yhi below ylo", binaryWithExtent(0, 1, 1, 0), K::BinaryGrid, true},
+        {"binary NaN extent", binaryWithExtent(kNaN, 1, 0, 1), K::BinaryGrid, true},
+        {"binary infinite extent", binaryWithExtent(0, 1, 0, kInf), K::BinaryGrid, true},
+        {"binary NaN value", binaryWithValue(std::numeric_limits<float>::quiet_NaN()),
+         K::BinaryGrid, true},
+        {"binary minus infinity", binaryWithValue(-std::numeric_limits<float>::infinity()),
+         K::BinaryGrid, true},
+        {"text word for a value", "DSAA\n2 1\n0 1\n0 1\n0 1\n7 seven\n", K::TextGrid, true},
+        {"text number glued to a word", "DSAA\n2 1\n0 1\n0 1\n0 1\n7 8x\n", K::TextGrid, true},
+        {"text value missing", "DSAA\n3 1\n0 1\n0 1\n0 1\n7 8\n", K::TextGrid, true},
+        {"text header cut", "DSAA\n2 1\n0 1\n0\n", K::TextGrid, true},
+        {"text no line after DSAA", "DSAA 2 1 0 1 0 1 0 1 7 8", K::TextGrid, true},
+        {"text fractional nx", "DSAA\n2.5 1\n0 1\n0 1\n0 1\n7 8\n", K::TextGrid, true},
+        {"text negative ny", "DSAA\n2 -1\n0 1\n0 1\n0 1\n7 8\n", K::TextGrid, true},
+        {"text zero nx", "DSAA\n0 1\n0 1\n0 1\n0 1\n", K::TextGrid, true},
+        {"text xhi equals xlo", "DSAA\n2 1\n1 1\n0 1\n0 1\n7 8\n", K::TextGrid, true},
+        {"text huge count, short file", "DSAA\n2000000000 2000000000\n0 1\n0 1\n0 1\n7 8\n",
+         K::TextGrid, true},
+        {"text overflowing value", "DSAA\n2 1\n0 1\n0 1\n0 1\n7 1e999\n", K::TextGrid, true},
+        {"first byte X", "X" + kGoodText.substr(1), K::Bad, true},
+        {"fourth byte Z", "DSAZ" + kGoodText.substr(4), K::Bad, true},
+        {"DSAC", "DSAC" + kGoodText.substr(4), K::NotRead, false},
+        {"DSAD", "DSAD" + kGoodText.substr(4), K::NotRead, false},
+        {"DSAE", "DSAE" + kGoodText.substr(4), K::Volume, false},
+        {"VSAF", "VSAF", K::Volume, false},
+        {"DSAG", "DSAG", K::Volume, false},
+    };
+}
+
+TEST(GridImportDamaged, GiveNothing) {
+    for (const DamagedCase& c : damagedCases()) {
+        SCOPED_TRACE(c.name);
+        SeenBoxes boxes;
+        GridFileKind kind = GridFileKind::TextGrid;
+        const auto g = readGridBytes(c.bytes, "broken.grd", &kind);
+        EXPECT_FALSE(g.has_value());
+        EXPECT_EQ(kind, c.kind);
+        if (c.warned) {
+            EXPECT_EQ(boxes.warnings, std::vector<std::string>{kBadFormat + "broken.grd"});
+        } else {
+            EXPECT_TRUE(boxes.warnings.empty());
+        }
+    }
+}
+
+// The cases above fail for what they name, not for anything else: the
+// good files they are made from read, also with a first byte 'V' and with
+// the binary grid complete.
+TEST(GridImportDamaged, TheirSourcesRead) {
+    SeenBoxes boxes;
+    EXPECT_TRUE(readGridBytes(kGoodText, "good").has_value());
+    EXPECT_TRUE(readGridBytes("VSAA" + kGoodText.substr(4), "good").has_value());
+    EXPECT_TRUE(readGridBytes(truncated(56 + 4 * 12), "good").has_value());
+    EXPECT_TRUE(readGridBytes(binaryWithValue(2), "good").has_value());
+    EXPECT_TRUE(readGridBytes(binaryWithExtent(0, 1, 0, 1), "good").has_value());
+    EXPECT_TRUE(boxes.warnings.empty());
+}
+
+TEST(GridImportFile, MissingFileShowsMessage202) {
+    SeenBoxes boxes;
+    const std::string path = (testing::testDir() / "none.grd").string();
+    GridFileKind kind = GridFileKind::TextGrid;
+    EXPECT_FALSE(readGridFile(path, &kind).has_value());
+    EXPECT_EQ(kind, GridFileKind::Bad);
+    EXPECT_EQ(boxes.warnings,
+              std::vector<std::string>{"Нельзя открыть файл " + path + " для считывания"});
+}
+
+}  // namespace
+}  // namespace gridova
