@@ -29,6 +29,11 @@ int writeStartupOutputs(CVexaView& view, const StartupOptions& options) {
     if (view.model().documentKind == DocumentKind::Metafile && !view.documentMetafile) {
         return kExitInputFailed;
     }
+    // So is a grid file that gives no grid.
+    if (view.model().documentKind == DocumentKind::GridFile &&
+        view.model().mainPoints() == nullptr) {
+        return kExitInputFailed;
+    }
     int status = kExitDone;
     if (!options.valuesFile.empty()) {
         const EqNet* grid = view.model().grid();

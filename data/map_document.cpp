@@ -58,10 +58,10 @@ bool kindReadable(DocumentKind kind) {
         case DocumentKind::Triangles:
         case DocumentKind::Document:
         case DocumentKind::Metafile:
+        case DocumentKind::GridFile:
             return true;
         case DocumentKind::Array:
         case DocumentKind::Picture:
-        case DocumentKind::GridFile:
             return false;
     }
     return false;
@@ -121,8 +121,11 @@ bool CVexaDoc::open(const std::string& file, DocumentKind pending) {
             readTriangles(path, triangles);
             changeToFileDirectory();
             break;
-        case DocumentKind::Array:
         case DocumentKind::GridFile:
+            // Read by the view that shows it (exchange/grid_import.h).
+            changeToFileDirectory();
+            break;
+        case DocumentKind::Array:
             break;
     }
     return true;

@@ -40,6 +40,8 @@
 
 namespace gridova {
 
+struct ImportedGrid;
+
 // Which objects of a model changed (bits of MapModelObserver's argument).
 enum MapChange : unsigned {
     kPointsChanged = 1u << 0,     // the point tree or the main set
@@ -238,6 +240,13 @@ public:
     // files; lines of named coordinates; the points of a triangle network.
     // A document file is read by MapDocumentFile.
     void buildFromDocument(CVexaDoc& doc, const StartupOptions& options);
+    // A grid file's first display (render/map_grid_import.cpp): its nodes
+    // as the hidden main point set (a blank node without a value), the
+    // map's grid over its extent with two more nodes each side and the
+    // filter value 1e20, and a green frame through the midpoints of the
+    // grid's outer node columns and rows as the border. False, and nothing
+    // changed, for fewer than two nodes either way.
+    bool takeImportedGrid(const ImportedGrid& grid);
     // One more data set from a file, as a point set of the map.
     // nullptr when the file gave no point.
     PointSet* addDataFile(CVexaDoc& doc, const std::string& path);

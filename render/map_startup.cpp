@@ -3,6 +3,7 @@
 // map is made; the start-up picture.
 #include <algorithm>
 
+#include "exchange/grid_import.h"
 #include "exchange/metafile_player.h"
 #include "exchange/picture_writer.h"
 #include "platform/messages.h"
@@ -24,6 +25,12 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
     // A metafile document shows its picture (a file that is no metafile was
     // said by the reader, and the map stays empty).
     if (doc.kind == DocumentKind::Metafile) documentMetafile = readMetafile(doc.picturePath);
+    // A grid file shows its nodes (a file that is no grid was said by the
+    // reader, and the map stays empty).
+    if (doc.kind == DocumentKind::GridFile) {
+        if (std::optional<ImportedGrid> grid = readGridFile(doc.path))
+            model_.takeImportedGrid(*grid);
+    }
     model_.mapChanged = false;
 
     // The start-up map type, else the default one of the profile.

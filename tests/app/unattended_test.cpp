@@ -77,6 +77,7 @@ TEST(UnattendedRun, CommandLines) {
     testing::writeFile("huge.dat", hugeDataText("1e308", "1.2e308", "1.5e308"));
     testing::writeFile("span.dat", hugeDataText("-1.5e308", "1e308", "1.5e308"));
     testing::writeFile("fake.emf", "a text that is no picture");
+    testing::writeFile("bad.grd", "DSAA\n2 2\n0 1\n0 1\n0 1\n1 zero 2 3\n");
     const CommandCase cases[] = {
         {"an enhanced metafile", "-m color_isolines -g map.emf -h data.dat", 0, {"map.emf"}, {}},
         {"a Windows metafile", "-m color_isolines -g map.WMF -h data.dat", 0, {"map.WMF"}, {}},
@@ -144,12 +145,13 @@ TEST(UnattendedRun, CommandLines) {
          {"lev3.png"},
          "больше 100000 уровней"},
         {"a levels file", "-i three.lev -m isolines -g lev4.png -h data.dat", 0, {"lev4.png"}, {}},
-        {"a grid file, not read yet",
-         "-m isolines -g grd.png -h surface.grd",
+        {"a grid file", "-m isolines -g grd.png -h surface.grd", 0, {"grd.png"}, {}},
+        {"a grid file that is no grid",
+         "-m isolines -g bad.png -h bad.grd",
          1,
          {},
-         {"grd.png"},
-         "пока не открывает"},
+         {"bad.png"},
+         "Bad format has been detected in"},
         {"an array, not read yet",
          "-a -m isolines -g arr.png -h data.dat",
          1,

@@ -109,6 +109,54 @@ TEST_F(DocumentTest, AMetafileShowsItsPictureFitted) {
     }
 }
 
+// A grid file opens as a map of its nodes: a hidden point per node (a blank
+// node without a value), the map's grid over the file's extent with two more
+// nodes each side, and a green frame through the midpoints of the grid's
+// outer node columns and rows.
+TEST_F(DocumentTest, AGridFileShowsItsNodes) {
+    const std::string path =
+        testing::writeFile("surface.grd", "DSAA\n3 2\n0 10\n0 5\n1 9\n1 2 3\n4 1.70141e38 9\n");
+    CVexaDoc doc;
+    ASSERT_TRUE(doc.open(path));
+    EXPECT_EQ(doc.kind, DocumentKind::GridFile);
+    CVexaView view;
+    view.initialUpdate(doc, StartupOptions{});
+    const PointSet* points = view.model().mainPoints();
+    ASSERT_NE(points, nullptr);
+    EXPECT_EQ(points->visible, 0);
+    ASSERT_EQ(points->size(), 6u);
+    // Row after row from ylo: X 0, 5, 10 and Y 0, 5.
+    const double xs[] = {0, 5, 10, 0, 5, 10}, ys[] = {0, 0, 0, 5, 5, 5};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(points->points()[i].x, xs[i]) << i;
+        EXPECT_EQ(points->points()[i].y, ys[i]) << i;
+    }
+    EXPECT_EQ(points->points()[0].value, OptionalValue(1));
+    EXPECT_EQ(points->points()[4].value, OptionalValue());  // the blank
+    const EqNet* grid = view.model().grid();
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->nx(), 7);
+    EXPECT_EQ(grid->ny(), 6);
+    EXPECT_EQ(grid->filterValue, 1e20);
+    // Two cells beyond the file's nodes each side: the grid's inner nodes
+    // are the file's (X -10, -5, 0, 5, 10, 15, 20; Y -10 ... 15 by 5), and
+    // the frame runs through the midpoints of its outer node columns and
+    // rows: X -7.5 and 17.5, Y -7.5 and 12.5.
+    EXPECT_EQ(grid->nodeX().front(), -10);
+    EXPECT_EQ(grid->nodeX()[2], 0);
+    EXPECT_EQ(grid->nodeX()[4], 10);
+    ASSERT_NE(view.model().border(), nullptr);
+    ASSERT_EQ(view.model().border()->size(), 1u);
+    const Line& frame = view.model().border()->lines()[0];
+    EXPECT_TRUE(frame.isClosed());
+    ASSERT_EQ(frame.size(), 5u);
+    EXPECT_EQ(frame.points()[0].x, -7.5);
+    EXPECT_EQ(frame.points()[0].y, -7.5);
+    EXPECT_EQ(frame.points()[2].x, 17.5);
+    EXPECT_EQ(frame.points()[2].y, 12.5);
+    EXPECT_EQ(frame.style.colorLine, static_cast<std::int32_t>(gdi::rgb(0, 255, 0)));
+}
+
 TEST_F(DocumentTest, AMissingFileDoesNotOpen) {
     CVexaDoc doc;
     EXPECT_FALSE(doc.open((testing::testDir() / "missing.dat").string()));
