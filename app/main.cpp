@@ -35,7 +35,7 @@ void printUsage(std::ostream& out) {
            "  -i FILE     isoline levels\n"
         << "  -g FILE     save the first map as a picture (" << gridova::pictureExtensionList()
         << ")\n"
-           "  -v FILE     write the grid values\n"
+           "  -v FILE     write the grid values (.grd: binary grid file, else text)\n"
            "  -h          with -g or -v: end after that work\n"
            "  -b FILE     border file instead of Border.brd\n"
            "  -n FILE     grid file instead of EqNet.net\n"

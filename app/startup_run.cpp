@@ -1,8 +1,10 @@
 #include "app/startup_run.h"
 
 #include "exchange/grid_export.h"
+#include "platform/files.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
+#include "platform/text_codec.h"
 
 namespace gridova {
 
@@ -10,6 +12,15 @@ namespace {
 
 constexpr int kNoValuesToWrite = 9006;  // "В сетке нет значений: файл %s не записан"
 constexpr int kUnknownPicture = 9007;  // "Неизвестный тип картинки: файл %s не записан"
+
+// The values in the layout the name asks for: ".grd" (any case) the binary
+// grid file, any other name the text of the "Digit Output" settings.
+bool writeStartupValues(const EqNet& grid, const std::string& path) {
+    if (asciiLower(extensionOf(path)) == "grd") {
+        return exportGrd(grid, path, std::nullopt).written;
+    }
+    return exportText(grid, path, std::nullopt).written;
+}
 
 }  // namespace
 
@@ -40,7 +51,7 @@ int writeStartupOutputs(CVexaView& view, const StartupOptions& options) {
         if (grid == nullptr || !grid->hasValues()) {
             warning(formatText(text(kNoValuesToWrite), {options.valuesFile}));
             status = kExitOutputFailed;
-        } else if (!exportText(*grid, options.valuesFile, std::nullopt).written) {
+        } else if (!writeStartupValues(*grid, options.valuesFile)) {
             status = kExitOutputFailed;
         }
     }

@@ -79,6 +79,11 @@ TEST(UnattendedRun, CommandLines) {
     testing::writeFile("fake.emf", "a text that is no picture");
     testing::writeFile("bad.grd", "DSAA\n2 2\n0 1\n0 1\n0 1\n1 zero 2 3\n");
     const CommandCase cases[] = {
+        {"values as a binary grid file",
+         "-m isolines -v values.GRD -h data.dat",
+         0,
+         {"values.GRD"},
+         {}},
         {"an enhanced metafile", "-m color_isolines -g map.emf -h data.dat", 0, {"map.emf"}, {}},
         {"a Windows metafile", "-m color_isolines -g map.WMF -h data.dat", 0, {"map.WMF"}, {}},
         {"metafiles opened as maps", "-g back.png map.emf", 0, {"back.png"}, {}},
@@ -182,6 +187,8 @@ TEST(UnattendedRun, CommandLines) {
             EXPECT_NE(r.output.find(c.says), std::string::npos) << c.what << "\n" << r.output;
         }
     }
+    // A ".grd" name gets the binary grid file, not text.
+    EXPECT_EQ(testing::readFile((dir / "values.GRD").string()).substr(0, 4), "DSBB");
     // The values at the end of the range are numbers, every one of them
     // within the data's range (the equation system keeps to it).
     {
