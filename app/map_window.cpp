@@ -341,8 +341,7 @@ bool MapWindow::saveAs() {
     if (!current.empty()) {
         request.fileName = fileNameOf(current);
     } else if (!secondary_) {
-        const std::string stem =
-            !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string();
+        const std::string stem = documentStem();
         if (!stem.empty()) request.fileName = stem + '.' + CVexaDoc::kExtension;
     }
     const std::optional<std::string> chosen = chooseFileFor(request);
@@ -365,6 +364,10 @@ bool MapWindow::saveAs() {
     return true;
 }
 
+std::string MapWindow::documentStem() const {
+    return !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string();
+}
+
 bool MapWindow::savePicture() {
     FileRequest request;
     request.forOpen = false;
@@ -378,8 +381,7 @@ bool MapWindow::savePicture() {
         request.extension = kept;
     }
     request.filter = text(kPictureFilter);
-    const std::string stem =
-        !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string();
+    const std::string stem = documentStem();
     if (!stem.empty()) request.fileName = stem + '.' + request.extension;
     const std::optional<std::string> chosen = chooseFileFor(request);
     if (!chosen || chosen->empty()) return false;
@@ -531,18 +533,14 @@ bool MapWindow::writeGridText() {
     const EqNet* grid = view_->model().grid();
     if (grid == nullptr || !grid->hasValues()) return false;
     // The export stores the accepted format and says what it wrote.
-    ExportFileDialogs dialogs(
-        !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string(),
-        this);
+    ExportFileDialogs dialogs(documentStem(), this);
     return exportText(*grid, std::nullopt, std::nullopt, &dialogs).written;
 }
 
 bool MapWindow::writeGridGrd() {
     const EqNet* grid = view_->model().grid();
     if (grid == nullptr || !grid->hasValues()) return false;
-    ExportFileDialogs dialogs(
-        !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string(),
-        this);
+    ExportFileDialogs dialogs(documentStem(), this);
     return exportGrd(*grid, std::nullopt, std::nullopt, &dialogs).written;
 }
 

@@ -67,6 +67,9 @@ public:
     // "Запомнить картинку...": a ".jpg" asks its quality after the file
     // ("Степень сжатия JPEG"); cancelled, nothing is written.
     bool savePicture();
+    // The name files written from this map propose: the document's name,
+    // else its title without the extension.
+    std::string documentStem() const;
     // The file a save writes to without asking ("" none yet).
     std::string savePath() const;
 

@@ -531,7 +531,10 @@ void DrawingCanvas::selectRotatedFont(int escapement) {
 }
 
 gdi::Device* DrawingCanvas::measuringDevice() {
-    if (target_ != nullptr) return target_;
+    return target_ != nullptr ? target_ : pictureMeasure();
+}
+
+gdi::Device* DrawingCanvas::pictureMeasure() {
     if (measuring_ == nullptr) {
         if (gdi::DeviceFactory* factory = gdi::deviceFactory()) {
             measuring_ = factory->createBitmap({1, 1}, kWhite);

@@ -120,6 +120,10 @@ public:
     // Draws on a device of the caller's (tests, previews): it becomes the
     // target and its size the drawing area until endExternal.
     void beginExternal(gdi::Device* device);
+    // A memory bitmap of the canvas's own that measures text as memory
+    // pictures draw it (recorders of metafiles measure with it); nothing
+    // without a device factory.
+    gdi::Device* pictureMeasure();
     // A picture recorded on a device (metafiles, documents) as the memory
     // picture is drawn: its page filled with the background colour unless
     // that is white (so that a picture pasted into a document shows what is

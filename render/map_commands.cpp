@@ -178,11 +178,7 @@ struct MapCommandActions {
         if (!picture) return true;
         // The same map recorded as an enhanced metafile, text measured as
         // the picture drew it.
-        gdi::DeviceFactory* factory = gdi::deviceFactory();
-        std::unique_ptr<gdi::BitmapDevice> measure =
-            factory != nullptr ? factory->createBitmap({1, 1}, v.canvas().backgroundColor())
-                               : nullptr;
-        EmfRecorder metafile(client, {}, measure.get(), "whatever");
+        EmfRecorder metafile(client, {}, v.canvas().pictureMeasure(), "whatever");
         v.recordOn(metafile);
         v.context().clipboard().setPicture(*picture, metafile.bytes());
         return true;

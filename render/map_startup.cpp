@@ -65,12 +65,8 @@ bool CVexaView::exportPictureByName(const std::string& path) {
     const PictureFormat* format = pictureFormatOf(path);
     if (format->record != nullptr) {
         // Text is measured as a memory picture would draw it.
-        gdi::DeviceFactory* factory = gdi::deviceFactory();
-        std::unique_ptr<gdi::BitmapDevice> measure =
-            factory != nullptr ? factory->createBitmap({1, 1}, canvas().backgroundColor())
-                               : nullptr;
         std::unique_ptr<gdi::FileDevice> device =
-            format->record(path, canvas().pageSize(), measure.get());
+            format->record(path, canvas().pageSize(), canvas().pictureMeasure());
         if (device == nullptr) {
             context().warning(formatText(text(201), {path}));
             return false;

@@ -241,24 +241,20 @@ void expectGdalSource(const ImportedGrid& g) {
     }
 }
 
-TEST(GridImportGdal, TextGrid) {
-    SeenBoxes boxes;
-    GridFileKind kind = GridFileKind::Bad;
-    const auto g = readGridFile(kFixtures + "gdal_text.grd", &kind);
-    ASSERT_TRUE(g.has_value());
-    EXPECT_EQ(kind, GridFileKind::TextGrid);
-    expectGdalSource(*g);
-    EXPECT_TRUE(boxes.warnings.empty());
-}
-
-TEST(GridImportGdal, BinaryGrid) {
-    SeenBoxes boxes;
-    GridFileKind kind = GridFileKind::Bad;
-    const auto g = readGridFile(kFixtures + "gdal_binary.grd", &kind);
-    ASSERT_TRUE(g.has_value());
-    EXPECT_EQ(kind, GridFileKind::BinaryGrid);
-    expectGdalSource(*g);
-    EXPECT_TRUE(boxes.warnings.empty());
+// Both grids GDAL wrote from the same source read as that source.
+TEST(GridImportGdal, TextAndBinaryGrids) {
+    const std::pair<const char*, GridFileKind> files[] = {
+        {"gdal_text.grd", GridFileKind::TextGrid}, {"gdal_binary.grd", GridFileKind::BinaryGrid}};
+    for (const auto& [file, expectedKind] : files) {
+        SCOPED_TRACE(file);
+        SeenBoxes boxes;
+        GridFileKind kind = GridFileKind::Bad;
+        const auto g = readGridFile(kFixtures + file, &kind);
+        ASSERT_TRUE(g.has_value());
+        EXPECT_EQ(kind, expectedKind);
+        expectGdalSource(*g);
+        EXPECT_TRUE(boxes.warnings.empty());
+    }
 }
 
 // --- Kinds and damaged files -------------------------------------------------------
