@@ -39,10 +39,11 @@ namespace gridova {
 namespace {
 
 constexpr int kAllFilesFilter = 9022;  // "Все файлы (*.*)|*.*||"
-constexpr int kAboutText = 9152;       // "Gridova %s"
-constexpr int kCommandFailed = 9004;   // "Не удалось выполнить команду"
-constexpr int kTextIdle = 57345;       // "Готов"
-constexpr int kPrintPreview = 9450;    // "Предварительный просмотр"
+constexpr int kGridsFilter = 9459;  // "Все файлы (*.*)|*.*|Сетки и растры (...)|...||"
+constexpr int kAboutText = 9152;      // "Gridova %s"
+constexpr int kCommandFailed = 9004;  // "Не удалось выполнить команду"
+constexpr int kTextIdle = 57345;      // "Готов"
+constexpr int kPrintPreview = 9450;   // "Предварительный просмотр"
 
 }  // namespace
 
@@ -228,8 +229,14 @@ void MainWindow::buildToolBar() {
                 d_->layerList = new QComboBox(d_->toolBar);
                 d_->layerList->setObjectName(QStringLiteral("layerList"));
                 d_->layerList->setFixedWidth(kLayerListWidth);
-                // Only array documents have layers; they open in M2-J.
+                // Only arrays of several layers have a choice.
                 d_->layerList->setEnabled(false);
+                connect(d_->layerList, &QComboBox::activated, this, [this](int index) {
+                    if (MapWindow* window = activeMapWindow()) {
+                        window->view().showArrayLayer(index + 1);
+                        refreshActions();
+                    }
+                });
                 d_->toolBar->addWidget(d_->layerList);
                 break;
             case ToolBarPlace::MethodList:
@@ -287,6 +294,7 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::NewMap:
         case FrameCommand::Open:
         case FrameCommand::OpenTriangles:
+        case FrameCommand::OpenArray:
         case FrameCommand::Exit:
         case FrameCommand::StatusBar:
         case FrameCommand::MapBar:
@@ -316,7 +324,6 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
         case FrameCommand::InputFormat:
             return true;
         // Their windows and dialogs are not built yet: shown, never dead.
-        case FrameCommand::OpenArray:
         case FrameCommand::None:
         case FrameCommand::RecentFiles:
         case FrameCommand::WindowList:
@@ -337,6 +344,18 @@ void MainWindow::refreshActions() {
         }
         const QSignalBlocker quiet(d_->methodList);
         d_->methodList->setCurrentIndex(index);
+    }
+    // The layer list shows the layers of the active array.
+    if (d_->layerList != nullptr) {
+        const MapModel* model = window != nullptr ? &window->view().model() : nullptr;
+        const int layers = model != nullptr ? model->arrayLayers() : 0;
+        const QSignalBlocker quiet(d_->layerList);
+        if (d_->layerList->count() != layers) {
+            d_->layerList->clear();
+            for (int k = 1; k <= layers; ++k) d_->layerList->addItem(QString::number(k));
+        }
+        d_->layerList->setEnabled(layers > 1);
+        d_->layerList->setCurrentIndex(layers > 0 ? model->arrayLayer() - 1 : -1);
     }
     for (const auto& [item, action] : d_->actions) {
         if (item->map) {
@@ -372,16 +391,19 @@ void MainWindow::runFrameCommand(FrameCommand command) {
             DataTable::editInputFormat();
             break;
         case FrameCommand::Open:
-        case FrameCommand::OpenTriangles: {
+        case FrameCommand::OpenTriangles:
+        case FrameCommand::OpenArray: {
             FileRequest request;
             request.forOpen = true;
-            request.filter = text(kAllFilesFilter);
+            // "Открыть..." offers the grids and rasters too.
+            request.filter = text(command == FrameCommand::Open ? kGridsFilter : kAllFilesFilter);
             if (const auto path = chooseFileFor(request)) {
                 StartupOptions options;
                 options.file = *path;
                 openDocument(options, command == FrameCommand::OpenTriangles
                                           ? DocumentKind::Triangles
-                                          : DocumentKind::Data);
+                                      : command == FrameCommand::OpenArray ? DocumentKind::Array
+                                                                           : DocumentKind::Data);
             }
             break;
         }

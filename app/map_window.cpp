@@ -1,5 +1,7 @@
 #include "app/map_window.h"
 
+#include "app/dialogs/array_dimensions_dialog.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -101,6 +103,10 @@ MapWindow::MapWindow(MainWindow* mainWindow, std::shared_ptr<CVexaDoc> document,
     // its progress and stays responsive.
     view_->model().extraHooks.largeGridStarted = [this](std::unique_ptr<LargeGridRun> run) {
         startLargeGridProgress(std::move(run));
+    };
+    // How an array's values fold is asked in the dimensions dialog.
+    view_->arrayLayoutAsker = [this](const std::vector<double>& values, ArrayLayout start) {
+        return askArrayLayout(this, values, std::move(start), doc_->directory);
     };
     view_->mouseMoved = [this](double x, double y) {
         if (coordinates_ != nullptr && coordinates_->isVisible()) coordinates_->showMouse(x, y);

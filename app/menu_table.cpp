@@ -68,6 +68,9 @@ constexpr std::array kItems = {
     map(P::Objects, 9122, C::Digitizing),
     map(P::Objects, 9150, C::CrossSection, "", true),
     map(P::Objects, 9148, C::MirrorPoints),
+    map(P::Objects, 9428, C::SmoothSeries, "", true),
+    map(P::Objects, 9429, C::SeriesOutliers),
+    map(P::Objects, 9438, C::SaveSeries),
     // "Формат"
     check(P::Format, 9123, C::ToggleColorFill),
     check(P::Format, 9124, C::ToggleColorBar),
@@ -123,6 +126,7 @@ constexpr std::array kPrompts = {
     std::pair{9146, 9410}, std::pair{9135, 9411}, std::pair{9136, 9412}, std::pair{9134, 9413},
     std::pair{9024, 9414}, std::pair{9019, 9415}, std::pair{9020, 9416}, std::pair{9025, 9417},
     std::pair{9021, 9418}, std::pair{9140, 9419}, std::pair{9139, 9420}, std::pair{9450, 9451},
+    std::pair{9428, 9455}, std::pair{9429, 9456}, std::pair{9438, 9457},
 };
 
 constexpr ToolBarItem button(C command, const char* glyph) {

@@ -1,6 +1,9 @@
 #include "app/startup_run.h"
 
 #include "exchange/grid_export.h"
+#if GRIDOVA_HAVE_GDAL
+#include "exchange/gdal_raster.h"
+#endif
 #include "platform/files.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
@@ -12,12 +15,25 @@ namespace {
 
 constexpr int kNoValuesToWrite = 9006;  // "В сетке нет значений: файл %s не записан"
 constexpr int kUnknownPicture = 9007;  // "Неизвестный тип картинки: файл %s не записан"
+#if !GRIDOVA_HAVE_GDAL
+constexpr int kNoGdal = 9448;  // "Программа собрана без GDAL: файл GeoTIFF %s не записан"
+#endif
 
 // The values in the layout the name asks for: ".grd" (any case) the binary
-// grid file, any other name the text of the "Digit Output" settings.
+// grid file, ".tif" and ".tiff" a GeoTIFF (when GDAL is built in), any other
+// name the text of the "Digit Output" settings.
 bool writeStartupValues(const EqNet& grid, const std::string& path) {
-    if (asciiLower(extensionOf(path)) == "grd") {
+    const std::string extension = asciiLower(extensionOf(path));
+    if (extension == "grd") {
         return exportGrd(grid, path, std::nullopt).written;
+    }
+    if (extension == "tif" || extension == "tiff") {
+#if GRIDOVA_HAVE_GDAL
+        return writeGeoTiff(grid, path);
+#else
+        warning(formatText(text(kNoGdal), {path}));
+        return false;
+#endif
     }
     return exportText(grid, path, std::nullopt).written;
 }

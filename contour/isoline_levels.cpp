@@ -7,6 +7,7 @@
 #include "contour/isoline_tracer.h"
 #include "data/line_source.h"
 #include "data/nice_value.h"
+#include "data/number_reader.h"
 #include "data/tokenizer.h"
 #include "platform/files.h"
 #include "platform/messages.h"
@@ -25,8 +26,6 @@ constexpr double kFirstAbove = 0.025;
 // The step is the roundest number between range / 15 and range / 9.
 constexpr double kMostSteps = 15.0;
 constexpr double kFewestSteps = 9.0;
-
-constexpr char kCommentMark = '*';
 
 constexpr int kTextReadError = 9002;  // "Ошибка чтения файла %s: прочитано только начало"
 constexpr int kTextLevelsUnused = 9030;  // "Уровни изолиний из файла %s не взяты: ..."
@@ -150,20 +149,15 @@ namespace {
 
 std::optional<std::vector<double>> readLevels(LineSource& lines, const std::string& path) {
     std::vector<double> numbers;
-    std::string_view line;
-    while (lines.next(line)) {
-        if (line.empty() || line.front() == kCommentMark) continue;
-        Tokenizer tokens(line);
-        while (tokens.hasNext()) {
-            const auto v = parseNumber(tokens.next());
-            if (!v) continue;
-            if (numbers.size() == kMaxFileLevels) {
-                warning(formatText(text(kTextTooManyLevels),
-                                   {path, static_cast<std::int64_t>(kMaxFileLevels)}));
-                return std::nullopt;
-            }
-            numbers.push_back(*v);
-        }
+    const bool whole = forEachNumber(lines, [&](double v) {
+        if (numbers.size() == kMaxFileLevels) return false;
+        numbers.push_back(v);
+        return true;
+    });
+    if (!whole) {
+        warning(formatText(text(kTextTooManyLevels),
+                           {path, static_cast<std::int64_t>(kMaxFileLevels)}));
+        return std::nullopt;
     }
     if (lines.failure() == LineSource::Failure::OutOfMemory) {
         outOfMemory();

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "data/number_reader.h"
 #include "platform/files.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
@@ -16,6 +17,10 @@ namespace {
 
 constexpr int kCannotOpen = 202;  // "Нельзя открыть файл %s для считывания"
 constexpr int kNotReadableYet = 9033;  // "Файл %s: такие файлы программа пока не открывает"
+constexpr int kNoNumbers = 9427;  // "В файле %s нет чисел"
+
+constexpr const char* kRasterExtensions[] = {".tif", ".tiff", ".asc", ".nc", ".img",
+                                             ".dem", ".hgt",  ".vrt", ".bil"};
 
 std::string lowerExtension(std::string_view path) {
     return asciiLower(std::filesystem::path(path).extension().string());
@@ -31,6 +36,10 @@ DocumentKind kindForPath(std::string_view path, DocumentKind pending) {
     if (ext == ".wmf" || ext == ".emf") return DocumentKind::Metafile;
     if (ext == ".cor") return DocumentKind::Coordinates;
     if (ext == ".grd") return DocumentKind::GridFile;
+    // Rasters of other programs are read as grids too (through GDAL).
+    for (const char* raster : kRasterExtensions) {
+        if (ext == raster) return DocumentKind::GridFile;
+    }
     if (ext == ".gdv") return DocumentKind::Document;
     return pending;
 }
@@ -59,8 +68,8 @@ bool kindReadable(DocumentKind kind) {
         case DocumentKind::Document:
         case DocumentKind::Metafile:
         case DocumentKind::GridFile:
-            return true;
         case DocumentKind::Array:
+            return true;
         case DocumentKind::Picture:
             return false;
     }
@@ -125,8 +134,18 @@ bool CVexaDoc::open(const std::string& file, DocumentKind pending) {
             // Read by the view that shows it (exchange/grid_import.h).
             changeToFileDirectory();
             break;
-        case DocumentKind::Array:
+        case DocumentKind::Array: {
+            // "Dimensn.arr" is looked for beside the array.
+            changeToFileDirectory();
+            std::optional<std::vector<double>> numbers = readNumbers(path);
+            if (!numbers) return false;
+            if (numbers->empty()) {
+                warning(formatText(text(kNoNumbers), {file}));
+                return false;
+            }
+            array = std::move(*numbers);
             break;
+        }
     }
     return true;
 }

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "data/array_layout.h"
 #include "data/data_table.h"
 #include "data/triangles_file.h"
 
@@ -21,7 +23,7 @@ enum class DocumentKind : std::int32_t {
     Coordinates = 3,  // ".cor"
     Triangles = 4,    // a TRIANGLES file
     Metafile = 5,     // ".wmf", ".emf"
-    GridFile = 6,     // ".grd"
+    GridFile = 6,     // ".grd", and rasters (".tif", ".asc", ".nc", ...)
     Document = 7,     // ".gdv"
 };
 
@@ -29,9 +31,8 @@ enum class DocumentKind : std::int32_t {
 // the kind of the command that opened it.
 DocumentKind kindForPath(std::string_view path, DocumentKind pending);
 
-// Whether files of the kind can be read. Arrays, pictures, metafiles and
-// grid files have no reader yet: opening one says so (message 9033) and
-// opens nothing. A reader that lands takes its kind off this list.
+// Whether files of the kind can be read. Pictures have no reader yet:
+// opening one says so (message 9033) and opens nothing.
 bool kindReadable(DocumentKind kind);
 
 class CVexaDoc {
@@ -44,8 +45,9 @@ public:
     CVexaDoc& operator=(const CVexaDoc&) = delete;
 
     // Reads the file by its kind. False when the file cannot be opened
-    // (warning 202), its kind cannot be read yet (warning 9033) or a table
-    // cannot be added; the document is then not to be shown.
+    // (warning 202), its kind cannot be read yet (warning 9033), a table
+    // cannot be added or an array file gives no number (9427); the document
+    // is then not to be shown.
     bool open(const std::string& path, DocumentKind pending = DocumentKind::Data);
 
     // Appends the table; the new count, or -1.
@@ -67,6 +69,10 @@ public:
     // The network of a TRIANGLES file (kind 4); empty when it could not be
     // read.
     TriangleNetwork triangles;
+    // The numbers of an array file (kind 1), and how they fold once the
+    // first map of the document has asked (its later windows take it).
+    std::vector<double> array;
+    std::optional<ArrayLayout> arrayLayout;
 
 private:
     std::vector<std::unique_ptr<DataTable>> tables_;

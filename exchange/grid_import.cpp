@@ -7,14 +7,21 @@
 #include <limits>
 #include <new>
 
+#if GRIDOVA_HAVE_GDAL
+#include "exchange/gdal_raster.h"
+#endif
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
+#include "platform/text_codec.h"
 
 namespace gridova {
 namespace {
 
 constexpr int kBadFormat = 9470;  // "Bad format has been detected in %s"
+#if !GRIDOVA_HAVE_GDAL
+constexpr int kNoGdal = 9460;  // "Программа собрана без GDAL: растр %s не прочитан"
+#endif
 
 constexpr std::size_t kBinaryHeaderBytes = 56;
 constexpr std::size_t kBinaryValueBytes = 4;
@@ -230,6 +237,16 @@ std::optional<ImportedGrid> readGridFile(const std::string& path, GridFileKind* 
         return std::nullopt;
     }
     return readGridBytes(bytes, path, kind);
+}
+
+std::optional<ImportedGrid> readGridDocument(const std::string& path) {
+    if (asciiLower(extensionOf(path)) == "grd") return readGridFile(path);
+#if GRIDOVA_HAVE_GDAL
+    return readRasterGrid(path);
+#else
+    warning(formatText(text(kNoGdal), {path}));
+    return std::nullopt;
+#endif
 }
 
 }  // namespace gridova

@@ -71,6 +71,11 @@ inline constexpr std::uint64_t kMaxGridFileBytes = std::uint64_t{1} << 30;
 // out broken; Bad for a file that cannot be opened or read, or is too large.
 std::optional<ImportedGrid> readGridFile(const std::string& path, GridFileKind* kind = nullptr);
 
+// A grid document: a ".grd" file (any case) by readGridFile, any other
+// file as a raster through GDAL (exchange/gdal_raster.h); without GDAL,
+// message 9460 and nothing.
+std::optional<ImportedGrid> readGridDocument(const std::string& path);
+
 // Reads a file's bytes; messages name the file `nameForMessages`; `kind` as
 // above.
 std::optional<ImportedGrid> readGridBytes(std::string_view bytes,

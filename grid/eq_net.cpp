@@ -152,7 +152,8 @@ std::unique_ptr<EqNet> EqNet::fromCellLength(const DRect& area, double a) {
 }
 
 std::unique_ptr<EqNet> EqNet::fromCellWidths(const std::vector<double>& p,
-                                             const std::vector<double>& q) {
+                                             const std::vector<double>& q, double originX,
+                                             double originY) {
     auto grid = std::make_unique<EqNet>();
     if (p.empty() || q.empty()) return grid;
     const auto steps = [](const std::vector<double>& w) {
@@ -162,7 +163,7 @@ std::unique_ptr<EqNet> EqNet::fromCellWidths(const std::vector<double>& p,
         s[w.size()] = w.back() / 2;
         return s;
     };
-    grid->setLayout(steps(p), steps(q), 0.0, 0.0);
+    grid->setLayout(steps(p), steps(q), originX, originY);
     grid->gridType = 0;
     grid->cellLength = 1.0;
     return grid;

@@ -104,9 +104,10 @@ public:
     // a file of another kind, nothing for a file that cannot be opened).
     static std::unique_ptr<EqNet> fromFile(const std::string& path);
     // Nodes on both outer edges and at every cell centre of cells of the
-    // given widths.
+    // given widths, the lower-left corner at the origin.
     static std::unique_ptr<EqNet> fromCellWidths(const std::vector<double>& widthsX,
-                                                 const std::vector<double>& widthsY);
+                                                 const std::vector<double>& widthsY,
+                                                 double originX = 0, double originY = 0);
     // One node per cell of a C × R array whose first and last cell centres
     // are given, plus a frame of nodes around it.
     static std::unique_ptr<EqNet> sizedToArray(std::int32_t columns, std::int32_t rows,

@@ -3,8 +3,11 @@
 #include "exchange/metafile_recorder.h"
 
 #include <array>
+#include <cstdio>
 #include <optional>
 
+#include "objects/array_series.h"
+#include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 
@@ -15,6 +18,7 @@ struct MapCommandActions {
     static constexpr int kReinterpolate = 487;  // "Переинтерполировать заново?"
     static constexpr int kCommandFailed = 9004;  // "Не удалось выполнить команду"
     static constexpr int kSectionMissesValues = 9005;
+    static constexpr const char* kSeriesExtension = "txt";
 
     using State = CommandState;
 
@@ -58,6 +62,12 @@ struct MapCommandActions {
     }
     static State isolineListState(const CVexaView& v) { return {gridHasValues(v), false}; }
     static State needsGrid(const CVexaView& v) { return {hasGrid(v), false}; }
+    static State seriesState(const CVexaView& v) { return {v.model().series() != nullptr, false}; }
+    // Only a smoothed series has a table to write.
+    static State smoothedState(const CVexaView& v) {
+        const ArraySeries* series = v.model().series();
+        return {series != nullptr && series->smoothed() != nullptr, false};
+    }
 
     // --- Actions ---------------------------------------------------------------------------
     static bool toggleGridLines(CVexaView& v) {
@@ -169,6 +179,16 @@ struct MapCommandActions {
         }
         return true;
     }
+    // The smoothed series beside the one it smooths, to a text file.
+    static bool saveSeries(CVexaView& v) {
+        const std::string table = v.model().seriesTable();
+        if (table.empty()) return true;
+        const std::unique_ptr<OutputFile> file = chooseAndOpenTextWrite(kSeriesExtension);
+        if (file == nullptr) return true;
+        std::fwrite(table.data(), 1, table.size(), file->file());
+        commitOrWarn(*file);
+        return true;
+    }
     // The map at the window's size: what the user sees is what is copied.
     static bool copyToClipboard(CVexaView& v) {
         const gdi::Size client =
@@ -228,6 +248,9 @@ constexpr std::array kCommands = {
     MapCommandEntry{C::CoordinateInput, nullptr, nullptr},
     MapCommandEntry{C::SolverSettings, A::needsGrid, nullptr},
     MapCommandEntry{C::GridSize, A::needsGrid, nullptr},
+    MapCommandEntry{C::SmoothSeries, A::seriesState, nullptr},
+    MapCommandEntry{C::SeriesOutliers, A::seriesState, nullptr},
+    MapCommandEntry{C::SaveSeries, A::smoothedState, A::saveSeries},
 };
 
 constexpr bool inOrder() {
@@ -237,7 +260,7 @@ constexpr bool inOrder() {
     return true;
 }
 static_assert(inOrder(), "every command once, in the order of MapCommand");
-static_assert(kCommands.size() == static_cast<std::size_t>(MapCommand::GridSize) + 1,
+static_assert(kCommands.size() == static_cast<std::size_t>(MapCommand::SaveSeries) + 1,
               "every command has its entry");
 
 }  // namespace

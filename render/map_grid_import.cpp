@@ -9,8 +9,6 @@ namespace gridova {
 
 namespace {
 
-// Nodes added around the file's nodes, each way.
-constexpr std::int32_t kExtraNodes = 4;
 // Values above this are left out of the grid by its filter.
 constexpr double kFilterValue = 1e20;
 
@@ -38,25 +36,12 @@ bool MapModel::takeImportedGrid(const ImportedGrid& g) {
     PointSet& added = addPointSet(std::move(set));
     setMainPoints(&added);
 
-    grid_ = EqNet::fromCounts(DRect(g.xlo, g.ylo, g.xhi, g.yhi), g.nx + kExtraNodes,
-                              g.ny + kExtraNodes);
+    grid_ = EqNet::fromCounts(DRect(g.xlo, g.ylo, g.xhi, g.yhi), g.nx + kImportExtraNodes,
+                              g.ny + kImportExtraNodes);
     if (!grid_) return false;
     grid_->filterValue = kFilterValue;
 
-    // The frame: through the midpoints of the first two and of the last two
-    // node columns and rows of the map's grid.
-    const std::vector<double>& xs = grid_->nodeX();
-    const std::vector<double>& ys = grid_->nodeY();
-    const double x1 = (xs[0] + xs[1]) / 2, x2 = (xs[xs.size() - 2] + xs.back()) / 2;
-    const double y1 = (ys[0] + ys[1]) / 2, y2 = (ys[ys.size() - 2] + ys.back()) / 2;
-    Line frame;
-    for (const auto& [x, y] : {std::pair{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}})
-        frame.addPoint(x, y);
-    frame.close();
-    frame.style.colorLine = static_cast<std::int32_t>(gdi::rgb(0, 255, 0));
-    auto border = std::make_unique<LineList>();
-    border->add(std::move(frame));
-    setBorder(std::move(border));
+    frameGridNodes();
     notify(kEverythingChanged);
     return true;
 }

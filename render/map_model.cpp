@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "contour/band_builder.h"
+#include "exchange/grid_import.h"
+#include "objects/array_series.h"
 #include "objects/line_text_files.h"
 #include "platform/files.h"
 #include "platform/messages.h"
@@ -621,9 +623,19 @@ void MapModel::loadDefaultFiles(const StartupOptions& options, bool always) {
         gridPath = EqNet::kFileName;
     }
     if (!gridPath.empty()) {
-        std::unique_ptr<EqNet> grid = EqNet::fromFile(gridPath);
+        std::unique_ptr<EqNet> grid = gridFromFile(gridPath);
         if (grid && !grid->empty()) grid_ = std::move(grid);
     }
+}
+
+std::unique_ptr<EqNet> MapModel::gridFromFile(const std::string& path) {
+    if (asciiLower(extensionOf(path)) == "net") return EqNet::fromFile(path);
+    // A grid file or a raster: its nodes become the grid's inner nodes, as
+    // when it is opened as a map.
+    const std::optional<ImportedGrid> g = readGridDocument(path);
+    if (!g || g->nx < 2 || g->ny < 2) return nullptr;
+    return EqNet::fromCounts(DRect(g->xlo, g->ylo, g->xhi, g->yhi), g->nx + kImportExtraNodes,
+                             g->ny + kImportExtraNodes);
 }
 
 PointSet* MapModel::addDataFile(CVexaDoc& doc, const std::string& path) {

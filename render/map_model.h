@@ -41,6 +41,8 @@
 namespace gridova {
 
 struct ImportedGrid;
+struct ArrayLayout;
+class ArraySeries;
 
 // Which objects of a model changed (bits of MapModelObserver's argument).
 enum MapChange : unsigned {
@@ -216,6 +218,8 @@ public:
     MapSettings settings;
     MapKeptSettings kept;
     DataKind dataKind = DataKind::Points;
+    // The values of an array document (data kind 1).
+    const std::vector<double>* arrayValues = nullptr;
     // Inputs of a digitized picture (data kind 2).
     const std::vector<double>* pictureValues = nullptr;
     std::int32_t pictureColumns = 0, pictureRows = 0, pictureSmoothing = 0;
@@ -247,6 +251,30 @@ public:
     // grid's outer node columns and rows as the border. False, and nothing
     // changed, for fewer than two nodes either way.
     bool takeImportedGrid(const ImportedGrid& grid);
+    // An array without coordinates (render/map_array.cpp): for a layout of
+    // one row and one layer, a series graph (a group "Series" of the object
+    // tree); otherwise the first layer's cells as the hidden main point set
+    // at their centres, the grid with nodes at the cell centres and on the
+    // outer edges from the layout's origin, and the green frame of a grid
+    // file as the border. The values stay the caller's: they must outlive
+    // the model. False, and nothing changed, when the layout does not fold
+    // the values.
+    bool takeArray(const std::vector<double>& values, const ArrayLayout& layout);
+    // The array's layer (from 1) gives the main points their values; the
+    // map is not built again here. False when there is no such layer.
+    bool showArrayLayer(std::int32_t layer);
+    std::int32_t arrayLayers() const { return arrayValues != nullptr ? kept.array[2] : 0; }
+    std::int32_t arrayLayer() const { return kept.array[3]; }
+    // The series of a one-row array; nullptr for other maps.
+    const ArraySeries* series() const { return series_.get(); }
+    // The last series of the chain is smoothed with the window, or gets
+    // its normalised values and marks; the graph is drawn again. False
+    // when nothing was made.
+    bool smoothSeries(std::int32_t window);
+    bool markSeries(double threshold);
+    // The last smoothed series beside the one it smooths, as the lines of
+    // a text file; empty when nothing is smoothed.
+    std::string seriesTable() const;
     // One more data set from a file, as a point set of the map.
     // nullptr when the file gave no point.
     PointSet* addDataFile(CVexaDoc& doc, const std::string& path);
@@ -395,6 +423,17 @@ public:
 private:
     friend class MapDocumentFile;  // reads and writes the document's sections
 
+    // Nodes added around a grid file's nodes, each way.
+    static constexpr std::int32_t kImportExtraNodes = 4;
+    // The grid of the start-up switch "n": a ".net" file, else a grid file
+    // or a raster whose nodes become the grid's inner nodes; nullptr when
+    // it cannot be read (the reader said why).
+    static std::unique_ptr<EqNet> gridFromFile(const std::string& path);
+    // The green frame around the grid's inner nodes becomes the border.
+    void frameGridNodes();
+    bool takeSeries(const std::vector<double>& values);
+    void showSeries();
+
     // The border (the switch's file, else "Border.brd" when it is to be
     // loaded) and the grid (the switch's file, else "EqNet.net").
     void loadDefaultFiles(const StartupOptions& options, bool always);
@@ -434,6 +473,8 @@ private:
     std::unique_ptr<LineList> border_;
     std::unique_ptr<LineList> network_;  // map type 6
     std::unique_ptr<Bush> objectTree_;
+    std::unique_ptr<ArraySeries> series_;
+    Bush* seriesGraph_ = nullptr;  // the series' group in the object tree
     std::unique_ptr<MapTitle> title_;
     std::unique_ptr<Bush> pointTree_;
     // A group tree kept from a document with its links to the point tree.

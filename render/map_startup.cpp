@@ -25,13 +25,19 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
     // A metafile document shows its picture (a file that is no metafile was
     // said by the reader, and the map stays empty).
     if (doc.kind == DocumentKind::Metafile) documentMetafile = readMetafile(doc.picturePath);
-    // A grid file shows its nodes (a file that is no grid was said by the
-    // reader, and the map stays empty).
+    // A grid file or a raster shows its nodes (a file that is no grid was
+    // said by the reader, and the map stays empty).
     if (doc.kind == DocumentKind::GridFile) {
-        if (std::optional<ImportedGrid> grid = readGridFile(doc.path))
+        if (std::optional<ImportedGrid> grid = readGridDocument(doc.path))
             model_.takeImportedGrid(*grid);
     }
+    if (doc.kind == DocumentKind::Array) takeDocumentArray(doc);
     model_.mapChanged = false;
+    // A series graph is all an array of one row shows.
+    if (model_.series() != nullptr) {
+        invalidateMap();
+        return;
+    }
 
     // The start-up map type, else the default one of the profile.
     int type = -1;
@@ -52,7 +58,57 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
     if (model_.extent()) model_.layDefaultGrid(computeWorldRect());
     // What was just built is what was opened: nothing to save yet.
     model_.mapChanged = false;
+    // An array or a grid file laid as a map asks in a window what map to
+    // make of it (the map list, starting at colour isolines).
+    const bool laid = (doc.kind == DocumentKind::Array || doc.kind == DocumentKind::GridFile) &&
+                      model_.mainPoints() != nullptr;
+    if (laid && type < 0 && host_ != nullptr) {
+        model_.settings.mapType = MapType::ColorIsolines;
+        run(MapCommand::MapType);
+    }
     invalidateMap();
+}
+
+void CVexaView::takeDocumentArray(CVexaDoc& doc) {
+    if (doc.array.empty()) return;
+    const auto count = static_cast<std::int64_t>(doc.array.size());
+    if (!doc.arrayLayout) {
+        ArrayLayout layout = ArrayLayout::forValues(count);
+        if (arrayLayoutAsker) {
+            std::optional<ArrayLayout> chosen = arrayLayoutAsker(doc.array, layout);
+            if (!chosen) return;
+            layout = std::move(*chosen);
+        } else {
+            // Unattended: the layout kept beside the array when it fits
+            // (else message 178 and one row).
+            readDimensionFile(doc.directory.empty() ? std::string(ArrayLayout::kFileName)
+                                                    : doc.directory + "/" + ArrayLayout::kFileName,
+                              count, layout);
+        }
+        doc.arrayLayout = std::move(layout);
+    }
+    if (!model_.takeArray(doc.array, *doc.arrayLayout)) return;
+    if (model_.series() != nullptr) {
+        // A graph: values and positions have their own scales, read from
+        // an axis below and one to the left.
+        aspectRatio = 0;
+        AxesLayer& layer = axesLayer();
+        if (layer.axes().empty()) {
+            for (const auto& [xy, side] : {std::pair{MapAxis::kHorizontal, MapAxis::kBottom},
+                                           {MapAxis::kVertical, MapAxis::kLeft}}) {
+                MapAxis axis;
+                axis.xy = xy;
+                setAxisLocate(axis, side);
+                layer.add(std::move(axis));
+            }
+        }
+    }
+}
+
+bool CVexaView::showArrayLayer(std::int32_t layer) {
+    if (!model_.showArrayLayer(layer)) return false;
+    reinterpolate();
+    return true;
 }
 
 // --- Start-up outputs -----------------------------------------------------------------------

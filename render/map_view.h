@@ -37,6 +37,7 @@
 
 #include "contour/isoline_levels.h"
 #include "contour/isoline_set.h"
+#include "data/array_layout.h"
 #include "data/drect.h"
 #include "data/map_document.h"
 #include "data/point_set.h"
@@ -99,6 +100,9 @@ enum class MapCommand {
     CoordinateInput,  // "Ввод координат"
     SolverSettings,  // "Установить параметры солвера системы линейных уравнений"
     GridSize,        // "Размеры сетки..."
+    SmoothSeries,    // "Сгладить серию..."
+    SeriesOutliers,  // "Выбросы серии..."
+    SaveSeries,      // "Записать серию..."
 };
 
 struct CommandState {
@@ -237,6 +241,19 @@ public:
     // A double click at this world point, offered first to a window that
     // takes positions (the point editor); true when it took it.
     std::function<bool(double x, double y)> positionPicked;
+    // Asks how the values of an array document fold (the dimensions
+    // dialog), starting from the layout given; none when the user declined.
+    // Without it (unattended runs) "Dimensn.arr" beside the array is taken
+    // when it fits, else one row of all the values.
+    std::function<std::optional<ArrayLayout>(const std::vector<double>& values, ArrayLayout start)>
+        arrayLayoutAsker;
+    // The array's layer (from 1) is shown and the map built again for its
+    // values; false when there is no such layer.
+    bool showArrayLayer(std::int32_t layer);
+    // The array of the document as the map (MapModel::takeArray), folded
+    // as the document's first map was asked, else as arrayLayoutAsker
+    // answers.
+    void takeDocumentArray(CVexaDoc& doc);
     // --- Printing (render/map_printing.cpp) -------------------------------------------
     // The tiles a print of this map makes on pages of this size in screen
     // pixels (none: one page showing the whole map, also when the only tile

@@ -5,7 +5,7 @@ GRIDOVA_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-svg-dev libqt6opengl6-dev libgl-dev libegl-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xauth libcgal-dev libopenblas-dev liblapack-dev
-  libjpeg62-turbo-dev libpng-dev zlib1g-dev libgif-dev
+  libjpeg62-turbo-dev libpng-dev zlib1g-dev libgif-dev libgdal-dev
   fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev clang-format desktop-file-utils
 )

@@ -16,7 +16,7 @@
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/file_dialog.h"
 #include "app/ui_text.h"
-#include "data/tokenizer.h"
+#include "data/number_reader.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 
@@ -58,18 +58,7 @@ NumberListDialog::NumberListDialog(const QString& title, const std::vector<doubl
 }
 
 std::vector<double> NumberListDialog::numbers() const {
-    std::vector<double> numbers;
-    const std::string all = text_->toPlainText().toStdString();
-    std::size_t start = 0;
-    while (start <= all.size()) {
-        const std::size_t end = std::min(all.find('\n', start), all.size());
-        Tokenizer tokens(std::string_view(all).substr(start, end - start));
-        while (tokens.hasNext()) {
-            if (const auto v = parseNumber(tokens.next())) numbers.push_back(*v);
-        }
-        start = end + 1;
-    }
-    return numbers;
+    return readNumbersFromText(text_->toPlainText().toStdString());
 }
 
 // --- "Размеры поля" ---------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "app/dialogs/map_size_dialog.h"
 #include "app/dialogs/map_type_dialog.h"
 #include "app/dialogs/method_dialog.h"
+#include "app/dialogs/series_dialog.h"
 #include "app/dialogs/solver_dialog.h"
 #include "app/dialogs/title_dialog.h"
 
@@ -30,6 +31,8 @@ const std::array kDialogs{
     std::pair{MapCommand::MapSize, &runMapSizeDialog},
     std::pair{MapCommand::Interpolation, &runMethodDialog},
     std::pair{MapCommand::SolverSettings, &runSolverDialog},
+    std::pair{MapCommand::SmoothSeries, &runSmoothSeriesDialog},
+    std::pair{MapCommand::SeriesOutliers, &runSeriesOutliersDialog},
 };
 
 }  // namespace

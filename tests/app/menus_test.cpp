@@ -263,6 +263,10 @@ std::vector<CommandCase> commandCases() {
                  return static_cast<int>(QDialog::Accepted);
              });
          }},
+        // A map of data has no series (array_window_test has).
+        {C::SmoothSeries, P::Objects, nullptr},
+        {C::SeriesOutliers, P::Objects, nullptr},
+        {C::SaveSeries, P::Objects, nullptr},
     };
 }
 

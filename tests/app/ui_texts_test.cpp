@@ -90,7 +90,7 @@ std::vector<std::string> untranslated(const std::string& source,
 // and names that are the same in every language.
 std::vector<std::string> latinWidgetTexts(const std::string& source) {
     static const std::set<std::string, std::less<>> kSame{
-        "X", "Y", "X:", "Y:", "Min", "Max", "X, Y", "SOR", "LSOR", "Gridova", "Map Bar"};
+        "X", "Y", "Z", "X:", "Y:", "Min", "Max", "X, Y", "SOR", "LSOR", "Gridova", "Map Bar"};
     static const char* const kWidgetCalls[] = {
         "addItem(",     "addRow(",       "QLabel(",     "QPushButton(",
         "QCheckBox(",   "QRadioButton(", "QGroupBox(",  "setText(",

@@ -1,6 +1,10 @@
 // The unattended map production: the program run with switches, without a
 // display, checked by its exit status and the files it leaves.
 #include <gtest/gtest.h>
+
+#if GRIDOVA_HAVE_GDAL
+#include "exchange/gdal_raster.h"
+#endif
 #include <sys/wait.h>
 
 #include <array>
@@ -78,6 +82,12 @@ TEST(UnattendedRun, CommandLines) {
     testing::writeFile("span.dat", hugeDataText("-1.5e308", "1e308", "1.5e308"));
     testing::writeFile("fake.emf", "a text that is no picture");
     testing::writeFile("bad.grd", "DSAA\n2 2\n0 1\n0 1\n0 1\n1 zero 2 3\n");
+    fs::create_directories(dir / "row");
+    fs::create_directories(dir / "misfit");
+    testing::writeFile("row/row.txt", "1 4 2 8 5 7 3\n");
+    testing::writeFile("misfit/misfit.txt", "1 2 3 4 5 6 7 8 9 10\n");
+    testing::writeFile("misfit/Dimensn.arr", "ArrayDimension:00\n4 3 1\n1\n1\n1\n1\n1\n1\n1\n");
+    testing::writeFile("words.txt", "no numbers here\n* 1 2 3\n");
     const CommandCase cases[] = {
         {"values as a binary grid file",
          "-m isolines -v values.GRD -h data.dat",
@@ -157,12 +167,23 @@ TEST(UnattendedRun, CommandLines) {
          {},
          {"bad.png"},
          "Bad format has been detected in"},
-        {"an array, not read yet",
-         "-a -m isolines -g arr.png -h data.dat",
+        {"a 1D array is a series graph",
+         "-a -m color_isolines -g series.png -h row/row.txt",
+         0,
+         {"series.png"},
+         {}},
+        {"an array whose Dimensn.arr does not fit it",
+         "-a -m isolines -g misfit.png -h misfit/misfit.txt",
+         0,
+         {"misfit.png"},
+         {},
+         "Определите размерность массива заново"},
+        {"an array without numbers",
+         "-a -m isolines -g empty.png -h words.txt",
          1,
          {},
-         {"arr.png"},
-         "пока не открывает"},
+         {"empty.png"},
+         "нет чисел"},
         {"values near the end of the number range",
          "-m color_isolines -v huge.txt -g huge.png -h huge.dat",
          0,
@@ -246,6 +267,67 @@ TEST(UnattendedRun, EveryMapTypeLeavesTheMessageLogEmpty) {
         }
     }
 }
+
+// An array folds as the "Dimensn.arr" beside it says: 4 columns of width
+// 10 from X = 100 and 3 rows of height 2 from Y = -1. The map's grid has a
+// node at every cell centre (and on the outer edges): the grid's inner
+// nodes written by "-v" are the array's values, top row first.
+TEST(UnattendedRun, AnArrayFoldsAsItsDimensionFileSays) {
+    fs::create_directories(testing::testDir() / "grid");
+    testing::writeFile("grid/cells.txt", "* rows from the bottom\n1 2 3 4\n5 6 7 8\n9 10 11 12\n");
+    testing::writeFile("grid/Dimensn.arr",
+                       "ArrayDimension:01\n4 3 1\n100 -1\n10\n10\n10\n10\n2\n2\n2\n");
+    const RunResult r =
+        runProgram("-a -m color_isolines -g cells.png -v cells.txt -h grid/cells.txt");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.output, "");
+    std::istringstream values(testing::readFile((testing::testDir() / "cells.txt").string()));
+    std::string header;
+    std::getline(values, header);
+    EXPECT_EQ(header, "* X = 4  Y = 3");
+    std::vector<double> read;
+    for (double v = 0; values >> v;) read.push_back(v);
+    EXPECT_EQ(read, (std::vector<double>{9, 10, 11, 12, 5, 6, 7, 8, 1, 2, 3, 4}));
+    EXPECT_TRUE(fs::exists(testing::testDir() / "cells.png"));
+}
+
+#if GRIDOVA_HAVE_GDAL
+// A raster opens as a map of its pixels' centres and its values go out as
+// a GeoTIFF whose inner pixels are the raster's (the grid has one more
+// node each side); "-n" lays the grid of data over the raster's nodes.
+TEST(UnattendedRun, ARasterIsAMapAndAGrid) {
+    const std::string raster =
+        (fs::path(GRIDOVA_SOURCE_DIR) / "tests/fixtures/gdal/north_up.tif").string();
+    const RunResult r = runProgram("-m color_isolines -g raster.png -v raster.tif -h " + raster);
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(fs::exists(testing::testDir() / "raster.png"));
+    const std::optional<ImportedGrid> in = readRasterGrid(raster);
+    const std::optional<ImportedGrid> out =
+        readRasterGrid((testing::testDir() / "raster.tif").string());
+    ASSERT_TRUE(in && out);
+    ASSERT_EQ(out->nx, in->nx + 2);
+    ASSERT_EQ(out->ny, in->ny + 2);
+    EXPECT_DOUBLE_EQ(out->xlo, in->xlo - 2.5);
+    EXPECT_DOUBLE_EQ(out->yhi, in->yhi + 1.25);
+    for (std::int32_t row = 0; row < in->ny; ++row) {
+        for (std::int32_t column = 0; column < in->nx; ++column) {
+            if (isBlank(in->at(row, column))) continue;
+            // Float32 pixels against the grid's doubles.
+            EXPECT_NEAR(out->at(row + 1, column + 1), in->at(row, column), 1e-6)
+                << row << "," << column;
+        }
+    }
+
+    // Points inside the raster's extent interpolated on its lattice.
+    testing::writeFile("inside.dat", "1001 1997 1\n1009 1997 2\n1005 1999.4 3\n1002 1999 4\n");
+    const RunResult n = runProgram("-n " + raster + " -m isolines -v inside.txt -h inside.dat");
+    ASSERT_EQ(n.status, 0) << n.output;
+    std::istringstream values(testing::readFile((testing::testDir() / "inside.txt").string()));
+    std::string header;
+    std::getline(values, header);
+    EXPECT_EQ(header, "* X = 6  Y = 5");
+}
+#endif
 
 // A relative $GRIDOVA_PROFILE is a file in the folder the program was
 // started in, although the program then moves into the data's folder.

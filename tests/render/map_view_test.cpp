@@ -593,14 +593,15 @@ TEST_F(MapViewTest, CopyGoesToTheClipboardOfTheViewsContext) {
 // The table answers for every command: a disabled command does nothing, a
 // command without an action of its own opens its dialog, the others act.
 TEST_F(MapViewTest, EveryCommandGoesThroughTheTable) {
-    ASSERT_EQ(mapCommands().size(), static_cast<std::size_t>(MapCommand::GridSize) + 1);
+    ASSERT_EQ(mapCommands().size(), static_cast<std::size_t>(MapCommand::SaveSeries) + 1);
     CVexaView view;
     DialogRecorder host;
     view.setHost(&host);
     // Without a grid or isolines the grid's commands are disabled.
     for (const MapCommand c :
          {MapCommand::ToggleGridLines, MapCommand::ToggleColorBar, MapCommand::ToggleColorFill,
-          MapCommand::IsolineList, MapCommand::CrossSection, MapCommand::MirrorPoints}) {
+          MapCommand::IsolineList, MapCommand::CrossSection, MapCommand::MirrorPoints,
+          MapCommand::SmoothSeries, MapCommand::SeriesOutliers, MapCommand::SaveSeries}) {
         EXPECT_FALSE(view.state(c).enabled) << static_cast<int>(c);
         EXPECT_FALSE(view.run(c)) << static_cast<int>(c);
     }

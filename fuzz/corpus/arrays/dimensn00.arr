@@ -1,0 +1,4 @@
+ArrayDimension:00
+2 1 1
+1
+1
