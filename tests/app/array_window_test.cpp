@@ -64,6 +64,7 @@ TEST_F(ArrayWindowTest, TheDimensionsDialogFoldsTheValuesAndKeepsTheLayout) {
         d.originXEdit()->setText(QStringLiteral("100"));
         d.cellWidthEdit()->setText(QStringLiteral("10"));
         d.topToBottomCheck()->setChecked(true);
+        saveScreenshot(d, "array_dimensions.png");
         return static_cast<int>(QDialog::Accepted);
     });
     MapWindow* w = openArray("twelve.txt", "1 2 3 4\n5 6 7 8\n9 10 11 12\n");
@@ -159,6 +160,7 @@ TEST_F(ArrayWindowTest, TheLayerListShowsEachLayer) {
     ASSERT_NE(model.grid(), nullptr);
     ASSERT_TRUE(model.grid()->hasValues());
     EXPECT_GT(model.grid()->minValue(), 100);
+    saveScreenshot(*window_, "array_layer2.png");
 
     // A map of data has no layers to choose.
     ASSERT_NE(openIsolines(dataPath_), nullptr);
@@ -202,6 +204,7 @@ TEST_F(ArrayWindowTest, ASingleRowIsASeriesGraphWithItsCommands) {
     outliers->trigger();
     settle();
     EXPECT_TRUE(model.series()->smoothed()->marks().has_value());
+    saveScreenshot(*window_, "array_series.png");
 
     window_->refreshActions();
     ASSERT_TRUE(save->isEnabled());
