@@ -36,7 +36,12 @@ bool FileLineSource::fill() {
     }
     try {
         if (buffer_.empty()) {
-            buffer_.resize(kBlockSize);
+            // A small file takes a block of its size (what is left of it
+            // from here, and room to see its end).
+            const std::uint64_t left = size_ > consumed_ ? size_ - consumed_ : 0;
+            buffer_.resize(size_ == 0 ? kBlockSize
+                                      : static_cast<std::size_t>(std::clamp<std::uint64_t>(
+                                            left + 1, kLeastBlock, kBlockSize)));
         } else if (end_ == buffer_.size()) {
             buffer_.resize(std::min(buffer_.size() * 2, kMaxLineBytes + kBlockSize));
         }

@@ -42,6 +42,7 @@ protected:
 class FileLineSource final : public LineSource {
 public:
     static constexpr std::size_t kBlockSize = 1 << 20;
+    static constexpr std::size_t kLeastBlock = 4096;
 
     explicit FileLineSource(std::FILE* file);
     bool next(std::string_view& line) override;

@@ -66,6 +66,8 @@ std::optional<std::vector<double>> readNumbers(const std::string& path, std::siz
 }
 
 std::vector<double> readNumbersFromText(std::string_view text) {
+    // A UTF-8 byte-order mark is not part of the first line (as in files).
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::vector<double> numbers;
     TextLineSource lines(text);
     forEachNumber(lines, [&](double v) {
