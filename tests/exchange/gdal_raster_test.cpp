@@ -436,6 +436,38 @@ TEST(GdalRasterWrite, SameNodesAsTheBinaryGridExport) {
     }
 }
 
+// GDAL's own binary grid reader (GSBG) takes our binary grid file as the
+// same raster as our GeoTIFF: the same geotransform (pixels centred on the
+// nodes) and the same values, the nodes outside the area as its no-data.
+TEST(GdalRasterWrite, GdalReadsOurBinaryGridFileAsTheGrid) {
+    const auto net = sampleGrid();
+    const std::string grd = (testing::testDir() / "ours.grd").string();
+    ASSERT_TRUE(exportGrd(*net, grd, std::nullopt).written);
+    GDALAllRegister();
+    std::unique_ptr<void, DatasetCloser> ds(GDALOpen(grd.c_str(), GA_ReadOnly));
+    ASSERT_NE(ds, nullptr);
+    EXPECT_STREQ(GDALGetDriverShortName(GDALGetDatasetDriver(ds.get())), "GSBG");
+    ASSERT_EQ(GDALGetRasterXSize(ds.get()), 4);
+    ASSERT_EQ(GDALGetRasterYSize(ds.get()), 3);
+    double gt[6];
+    ASSERT_EQ(GDALGetGeoTransform(ds.get(), gt), CE_None);
+    EXPECT_EQ(std::vector<double>(gt, gt + 6),
+              (std::vector<double>{1001.25, 2.5, 0, 2004.375, 0, -1.25}));
+    GDALRasterBandH band = GDALGetRasterBand(ds.get(), 1);
+    int hasNoData = 0;
+    const double noData = GDALGetRasterNoDataValue(band, &hasNoData);
+    std::vector<double> pixels(12);
+    ASSERT_EQ(GDALRasterIO(band, GF_Read, 0, 0, 4, 3, pixels.data(), 4, 3, GDT_Float64, 0, 0),
+              CE_None);
+    // The node holding 1e35 is written as it is: a value above 1e30 is no
+    // value to the programs that read these files.
+    for (double& p : pixels) {
+        if ((hasNoData != 0 && p == noData) || p > 1e30) p = kBlank;
+    }
+    const std::vector<double> expected = {13, 23, 33, 43, 12, kBlank, 32, 42, 11, 21, kBlank, 41};
+    EXPECT_EQ(pixels, expected);
+}
+
 // Unequal steps are refused before any file is touched; steps equal within
 // a relative 1e-9 are written.
 TEST(GdalRasterWrite, OnlyEqualSteps) {
