@@ -12,6 +12,7 @@
 #include "data/array_layout.h"
 #include "data/data_table.h"
 #include "data/triangles_file.h"
+#include "data/volume_data.h"
 
 namespace gridova {
 
@@ -73,6 +74,9 @@ public:
     // first map of the document has asked (its later windows take it).
     std::vector<double> array;
     std::optional<ArrayLayout> arrayLayout;
+    // The lattice of a volume file (kind 6), read by the first map of the
+    // document and kept for the volume view.
+    std::shared_ptr<const VolumeData> volume;
 
 private:
     std::vector<std::unique_ptr<DataTable>> tables_;

@@ -1,6 +1,7 @@
 #include "exchange/grid_import.h"
 
 #include <sys/types.h>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -210,8 +211,10 @@ std::optional<ImportedGrid> readGridBytes(std::string_view bytes,
     return grid;
 }
 
-std::optional<ImportedGrid> readGridFile(const std::string& path, GridFileKind* kind) {
-    if (kind != nullptr) *kind = GridFileKind::Bad;
+namespace {
+
+// The whole file, up to kMaxGridFileBytes; nothing (said) otherwise.
+std::optional<std::string> readWholeFile(const std::string& path) {
     FilePtr file = openBinaryRead(path);
     if (!file) return std::nullopt;
     std::FILE* f = file.get();
@@ -236,11 +239,113 @@ std::optional<ImportedGrid> readGridFile(const std::string& path, GridFileKind* 
         badFormat(path);
         return std::nullopt;
     }
-    return readGridBytes(bytes, path, kind);
+    return bytes;
 }
 
-std::optional<ImportedGrid> readGridDocument(const std::string& path) {
-    if (asciiLower(extensionOf(path)) == "grd") return readGridFile(path);
+// --- Volume files ----------------------------------------------------------------
+
+constexpr std::size_t kVolumeNameBytes = 32;
+constexpr std::size_t kVolumeItemBytes = 4;
+
+std::optional<VolumeData> readVolume(std::string_view bytes) {
+    VolumeData v;
+    v.kind = bytes[3];
+    std::size_t at = 4;
+    const auto int32At = [&](std::size_t where) {
+        return static_cast<std::int32_t>(get32(bytes, where));
+    };
+    if (bytes.size() < at + 4) return std::nullopt;
+    const std::int32_t count = int32At(at);
+    at += 4;
+    // Every variable's name must be there before anything is allocated.
+    if (count < 1 || static_cast<std::uint64_t>(count) > (bytes.size() - at) / kVolumeNameBytes) {
+        return std::nullopt;
+    }
+    v.variables.resize(static_cast<std::size_t>(count));
+    for (VolumeVariable& variable : v.variables) {
+        std::string_view name = bytes.substr(at, kVolumeNameBytes);
+        name = name.substr(0, std::min(name.find_first_of("\r\n"), name.size()));
+        // Padding of NULs is no part of the name.
+        name = name.substr(0, std::min(name.find('\0'), name.size()));
+        variable.name = std::string(name);
+        at += kVolumeNameBytes;
+    }
+    if (bytes.size() < at + 12) return std::nullopt;
+    v.nx = int32At(at);
+    v.ny = int32At(at + 4);
+    v.nz = int32At(at + 8);
+    at += 12;
+    if (v.nx < 1 || v.ny < 1 || v.nz < 1) return std::nullopt;
+    // The records must all be in the file. Each factor is below 2^31 and
+    // the file below 2^30 bytes: multiplied one at a time, each product is
+    // checked while it is far below 2^64.
+    const std::uint64_t left = (bytes.size() - at) / kVolumeItemBytes;
+    std::uint64_t nodes = 1;
+    for (const std::int32_t n : {v.nx, v.ny, v.nz}) {
+        nodes *= static_cast<std::uint64_t>(n);
+        if (nodes > left) return std::nullopt;
+    }
+    const std::uint64_t items = static_cast<std::uint64_t>(count) + (v.kind == 'F' ? 2 : 3);
+    if (items > left || nodes * items > left) return std::nullopt;
+
+    const auto n = static_cast<std::size_t>(nodes);
+    v.x.resize(n);
+    v.y.resize(n);
+    v.z.resize(n);
+    for (VolumeVariable& variable : v.variables) variable.values.resize(n);
+    const auto item = [&](std::uint64_t k) {
+        return std::bit_cast<float>(
+            get32(bytes, at + static_cast<std::size_t>(k) * kVolumeItemBytes));
+    };
+    std::size_t node = 0;
+    std::uint64_t k = 0;
+    for (std::int32_t layer = 0; layer < v.nz; ++layer) {
+        for (std::int32_t row = 0; row < v.ny; ++row) {
+            for (std::int32_t column = 0; column < v.nx; ++column, ++node) {
+                v.x[node] = item(k++);
+                v.y[node] = item(k++);
+                // "F" numbers the layers; "E" and "G" give a Z.
+                v.z[node] = v.kind == 'F' ? static_cast<float>(layer + 1) : item(k++);
+                for (VolumeVariable& variable : v.variables) variable.values[node] = item(k++);
+            }
+        }
+    }
+    return v;
+}
+
+}  // namespace
+
+std::optional<ImportedGrid> readGridFile(const std::string& path, GridFileKind* kind) {
+    if (kind != nullptr) *kind = GridFileKind::Bad;
+    const std::optional<std::string> bytes = readWholeFile(path);
+    if (!bytes) return std::nullopt;
+    return readGridBytes(*bytes, path, kind);
+}
+
+std::optional<VolumeData> readVolumeBytes(std::string_view bytes,
+                                          const std::string& nameForMessages) {
+    std::optional<VolumeData> volume;
+    if (bytes.size() <= kMaxGridFileBytes && gridFileKind(bytes) == GridFileKind::Volume) {
+        try {
+            volume = readVolume(bytes);
+        } catch (const std::bad_alloc&) {
+            outOfMemory();
+            return std::nullopt;
+        }
+    }
+    if (!volume) badFormat(nameForMessages);
+    return volume;
+}
+
+std::optional<VolumeData> readVolumeFile(const std::string& path) {
+    const std::optional<std::string> bytes = readWholeFile(path);
+    if (!bytes) return std::nullopt;
+    return readVolumeBytes(*bytes, path);
+}
+
+std::optional<ImportedGrid> readGridDocument(const std::string& path, GridFileKind* kind) {
+    if (kind != nullptr) *kind = GridFileKind::Bad;
+    if (asciiLower(extensionOf(path)) == "grd") return readGridFile(path, kind);
 #if GRIDOVA_HAVE_GDAL
     return readRasterGrid(path);
 #else

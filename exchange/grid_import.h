@@ -32,6 +32,8 @@
 #include <string_view>
 #include <vector>
 
+#include "data/volume_data.h"
+
 namespace gridova {
 
 struct ImportedGrid {
@@ -74,7 +76,14 @@ std::optional<ImportedGrid> readGridFile(const std::string& path, GridFileKind* 
 // A grid document: a ".grd" file (any case) by readGridFile, any other
 // file as a raster through GDAL (exchange/gdal_raster.h); without GDAL,
 // message 9460 and nothing.
-std::optional<ImportedGrid> readGridDocument(const std::string& path);
+std::optional<ImportedGrid> readGridDocument(const std::string& path, GridFileKind* kind = nullptr);
+
+// A volume file's contents; a file that is no volume file, has no
+// variable or fewer than one node a way, or does not hold every record
+// gives warning 9470 and nothing.
+std::optional<VolumeData> readVolumeFile(const std::string& path);
+std::optional<VolumeData> readVolumeBytes(std::string_view bytes,
+                                          const std::string& nameForMessages);
 
 // Reads a file's bytes; messages name the file `nameForMessages`; `kind` as
 // above.

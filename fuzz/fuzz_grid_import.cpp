@@ -1,4 +1,4 @@
-// Feeds one input to the grid file reader as a file's bytes. What reads
+// Feeds one input to the grid file and volume file readers as a file's bytes. What reads
 // must be a grid the rest of the program can use: at least one column and
 // row, a value for every node, finite extents with the high end above the
 // low end, every value a number (a blank at most) and the kind a grid kind.
@@ -31,6 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     gridova::GridFileKind kind = gridova::GridFileKind::Bad;
     const auto grid = gridova::readGridBytes(bytes, "input", &kind);
     check(kind == gridova::gridFileKind(bytes));
+    // The same bytes as a volume file: every variable and coordinate has a
+    // value per node, and the records were in the bytes.
+    if (const auto volume = gridova::readVolumeBytes(bytes, "input")) {
+        check(kind == gridova::GridFileKind::Volume);
+        check(volume->nx >= 1 && volume->ny >= 1 && volume->nz >= 1 && !volume->variables.empty());
+        const std::uint64_t nodes = static_cast<std::uint64_t>(volume->nx) *
+                                    static_cast<std::uint64_t>(volume->ny) *
+                                    static_cast<std::uint64_t>(volume->nz);
+        check(volume->x.size() == nodes && volume->y.size() == nodes && volume->z.size() == nodes);
+        for (const auto& variable : volume->variables) check(variable.values.size() == nodes);
+        check(nodes * (volume->variables.size() + 2) * 4 <= size);
+    }
     if (!grid) return 0;
     check(kind == gridova::GridFileKind::TextGrid || kind == gridova::GridFileKind::BinaryGrid);
     check(grid->nx >= 1 && grid->ny >= 1);

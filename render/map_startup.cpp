@@ -16,6 +16,8 @@ namespace gridova {
 namespace {
 
 constexpr int kDefaultJpegQuality = 75;
+// "Файл %s: объёмные данные %d × %d × %d (переменных: %d) прочитаны, карта их не показывает"
+constexpr int kVolumeNotMapped = 9461;
 
 }  // namespace
 
@@ -28,8 +30,19 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
     // A grid file or a raster shows its nodes (a file that is no grid was
     // said by the reader, and the map stays empty).
     if (doc.kind == DocumentKind::GridFile) {
-        if (std::optional<ImportedGrid> grid = readGridDocument(doc.path))
+        GridFileKind kind = GridFileKind::Bad;
+        if (std::optional<ImportedGrid> grid = readGridDocument(doc.path, &kind)) {
             model_.takeImportedGrid(*grid);
+        } else if (kind == GridFileKind::Volume && !doc.volume) {
+            // Kept for the volume view; the map has nothing to show of it.
+            if (std::optional<VolumeData> volume = readVolumeFile(doc.path)) {
+                context().warning(formatText(
+                    text(kVolumeNotMapped), {doc.path, std::int64_t{volume->nx},
+                                             std::int64_t{volume->ny}, std::int64_t{volume->nz},
+                                             static_cast<std::int64_t>(volume->variables.size())}));
+                doc.volume = std::make_shared<const VolumeData>(std::move(*volume));
+            }
+        }
     }
     if (doc.kind == DocumentKind::Array) takeDocumentArray(doc);
     model_.mapChanged = false;

@@ -613,6 +613,8 @@ constexpr BuiltinText kTexts[] = {
      "(*.grd;*.tif;*.tiff;*.asc;*.nc;*.img;*.dem;*.hgt;*.vrt)|*.grd;*.tif;*.tiff;*.asc;*.nc;*.img;*"
      ".dem;*.hgt;*.vrt||"},
     {9460, "Программа собрана без GDAL: растр %s не прочитан"},
+    {9461,
+     "Файл %s: объёмные данные %d × %d × %d (переменных: %d) прочитаны, карта их не показывает"},
     {9470, "Bad format has been detected in %s"},
     {57345, "Готов"},
 };

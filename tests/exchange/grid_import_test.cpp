@@ -369,3 +369,102 @@ TEST(GridImportFile, MissingFileShowsMessage202) {
 
 }  // namespace
 }  // namespace gridova
+
+namespace gridova {
+namespace {
+
+// A volume file of the kind with `variables` named in 32-byte fields and
+// the records of nx × ny × nz nodes: node n (counted layer after layer,
+// row after row) at X = n, Y = 10 n, Z = 100 n (kinds E and G), and value
+// 1000 v + n of variable v.
+std::string volumeFile(char kind, const std::vector<std::string>& variables, std::int32_t nx,
+                       std::int32_t ny, std::int32_t nz) {
+    Packer p;
+    p.bytes(std::string("DSB") + kind).bits32(static_cast<std::uint32_t>(variables.size()));
+    for (const std::string& name : variables) {
+        std::string field = name;
+        field.resize(32, '\0');
+        p.bytes(field);
+    }
+    p.bits32(static_cast<std::uint32_t>(nx))
+        .bits32(static_cast<std::uint32_t>(ny))
+        .bits32(static_cast<std::uint32_t>(nz));
+    const std::int32_t nodes = nx * ny * nz;
+    for (std::int32_t n = 0; n < nodes; ++n) {
+        p.single(static_cast<float>(n)).single(static_cast<float>(10 * n));
+        if (kind != 'F') p.single(static_cast<float>(100 * n));
+        for (std::size_t v = 0; v < variables.size(); ++v) {
+            p.single(static_cast<float>(1000 * static_cast<int>(v) + n));
+        }
+    }
+    return p.out;
+}
+
+TEST(VolumeFile, RecordsOfEachKindAreReadPerNode) {
+    SeenBoxes boxes;
+    for (const char kind : {'E', 'F', 'G'}) {
+        SCOPED_TRACE(kind);
+        const auto v =
+            readVolumeBytes(volumeFile(kind, {"Porosity\r\nrest", "Pressure"}, 3, 2, 2), "v.grd");
+        ASSERT_TRUE(v.has_value());
+        EXPECT_EQ(v->kind, kind);
+        EXPECT_EQ(std::tuple(v->nx, v->ny, v->nz), std::tuple(3, 2, 2));
+        ASSERT_EQ(v->variables.size(), 2u);
+        EXPECT_EQ(v->variables[0].name, "Porosity");  // up to the line end
+        EXPECT_EQ(v->variables[1].name, "Pressure");
+        ASSERT_EQ(v->x.size(), 12u);
+        EXPECT_EQ(v->x[7], 7.0f);
+        EXPECT_EQ(v->y[7], 70.0f);
+        // Kind F numbers the layers; node 7 is in the second layer.
+        EXPECT_EQ(v->z[7], kind == 'F' ? 2.0f : 700.0f);
+        EXPECT_EQ(v->variables[0].values[11], 11.0f);
+        EXPECT_EQ(v->variables[1].values[11], 1011.0f);
+    }
+    EXPECT_TRUE(boxes.warnings.empty());
+}
+
+TEST(VolumeFile, DamagedFilesGiveNothing) {
+    const std::string good = volumeFile('G', {"A"}, 2, 2, 2);
+    Packer huge;
+    huge.bytes("VXXE")
+        .bits32(1)
+        .bytes(std::string(32, 'n'))
+        .bits32(1 << 30)
+        .bits32(1 << 30)
+        .bits32(1 << 30);
+    // 1101004800 × 2^30 × 1077936128 wraps 64 bits (found by fuzzing).
+    Packer wrapping;
+    wrapping.bytes("DSBF")
+        .bits32(1)
+        .bytes(std::string(32, 'n'))
+        .bits32(1101004800)
+        .bits32(1u << 30)
+        .bits32(1077936128)
+        .bytes(std::string(32, '\0'));
+    Packer manyNames;
+    manyNames.bytes("DXXE").bits32(0x7FFFFFFF).bytes(std::string(64, 'n'));
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"one record short", good.substr(0, good.size() - 4)},
+        {"no variable", volumeFile('E', {}, 2, 2, 2)},
+        {"a count of nodes of 0", volumeFile('E', {"A"}, 2, 0, 2)},
+        {"counts whose records could not be in any file", huge.out},
+        {"counts whose product wraps", wrapping.out},
+        {"more names than bytes", manyNames.out},
+        {"a grid, not a volume", "DSAA\n2 2\n0 1\n0 1\n0 1\n1 2 3 4\n"},
+        {"cut in the header", good.substr(0, 10)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SeenBoxes boxes;
+        EXPECT_FALSE(readVolumeBytes(c.bytes, "v.grd").has_value());
+        ASSERT_EQ(boxes.warnings.size(), 1u);
+        EXPECT_EQ(boxes.warnings[0], kBadFormat + "v.grd");
+    }
+}
+
+}  // namespace
+}  // namespace gridova

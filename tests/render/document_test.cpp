@@ -2,6 +2,8 @@
 // read by the map view, the first display of a data file.
 #include <gtest/gtest.h>
 
+#include <bit>
+
 #include <QImage>
 
 #include <sys/resource.h>
@@ -155,6 +157,33 @@ TEST_F(DocumentTest, AGridFileShowsItsNodes) {
     EXPECT_EQ(frame.points()[2].x, 17.5);
     EXPECT_EQ(frame.points()[2].y, 12.5);
     EXPECT_EQ(frame.style.colorLine, static_cast<std::int32_t>(gdi::rgb(0, 255, 0)));
+}
+
+// A volume file is kept by the document for the volume view; the map says
+// it shows nothing of it.
+TEST_F(DocumentTest, AVolumeFileIsKeptForTheVolumeView) {
+    std::string bytes = "DSBF";
+    const auto put32 = [&](std::uint32_t v) {
+        for (int k = 0; k < 4; ++k) bytes.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+    };
+    put32(1);
+    std::string name = "Temperature";
+    name.resize(32, '\0');
+    bytes += name;
+    for (std::uint32_t n : {2u, 1u, 1u}) put32(n);
+    for (float f : {0.0f, 0.0f, 15.5f, 1.0f, 0.0f, 16.5f}) put32(std::bit_cast<std::uint32_t>(f));
+    const std::string path = testing::writeFile("block.grd", bytes);
+    CVexaDoc doc;
+    ASSERT_TRUE(doc.open(path));
+    CVexaView view;
+    view.initialUpdate(doc, StartupOptions{});
+    ASSERT_NE(doc.volume, nullptr);
+    EXPECT_EQ(doc.volume->nx, 2);
+    ASSERT_EQ(doc.volume->variables.size(), 1u);
+    EXPECT_EQ(doc.volume->variables[0].name, "Temperature");
+    EXPECT_EQ(doc.volume->variables[0].values[1], 16.5f);
+    EXPECT_EQ(view.model().mainPoints(), nullptr);
+    EXPECT_NE(testing::lastLogged().find("2 × 1 × 1"), std::string::npos) << testing::lastLogged();
 }
 
 TEST_F(DocumentTest, AMissingFileDoesNotOpen) {
