@@ -1,6 +1,7 @@
 #include "app/startup_run.h"
 
 #include "exchange/grid_export.h"
+#include "view3d/relief_view.h"
 #if GRIDOVA_HAVE_GDAL
 #include "exchange/gdal_raster.h"
 #endif
@@ -14,6 +15,8 @@ namespace gridova {
 namespace {
 
 constexpr int kNoValuesToWrite = 9006;  // "В сетке нет значений: файл %s не записан"
+// "В сетке нет значений для 3D: файл %s не записан"
+constexpr int kNoValuesForRelief = 9462;
 constexpr int kUnknownPicture = 9007;  // "Неизвестный тип картинки: файл %s не записан"
 #if !GRIDOVA_HAVE_GDAL
 constexpr int kNoGdal = 9448;  // "Программа собрана без GDAL: файл GeoTIFF %s не записан"
@@ -72,7 +75,20 @@ int writeStartupOutputs(CVexaView& view, const StartupOptions& options) {
         }
     }
     if (!options.pictureFile.empty()) {
-        if (!view.exportPictureByName(options.pictureFile)) {
+        // The 3D relief of the map's grid, on a page of the map's size.
+        std::unique_ptr<CVexa3DView> relief;
+        if (options.pictureView == PictureView::Relief) {
+            relief = std::make_unique<CVexa3DView>();
+            relief->readProfile();
+            relief->canvas().setPageSize(view.canvas().pageSize());
+            relief->build(view.model());
+            if (relief->empty()) {
+                warning(formatText(text(kNoValuesForRelief), {options.pictureFile}));
+                return kExitOutputFailed;
+            }
+        }
+        CanvasView& shown = relief ? static_cast<CanvasView&>(*relief) : view;
+        if (!shown.exportPictureByName(options.pictureFile)) {
             if (!isPictureName(options.pictureFile)) {
                 warning(formatText(text(kUnknownPicture), {options.pictureFile}));
             }

@@ -3,15 +3,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "exchange/picture_writer.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
+#include "platform/text_codec.h"
 
 namespace gridova {
 
 namespace {
 
 constexpr std::int32_t kMaxPageSide = DrawingCanvas::kMaxPageSide;
+constexpr int kCannotWrite = 201;  // "Нельзя записать в файл %s"
+constexpr int kDefaultJpegQuality = 75;
 
 std::int32_t truncSide(double v) {
     if (!(v > 0)) return 0;
@@ -362,6 +366,60 @@ void CanvasView::eraseRubberBand() {
         canvas_.setRasterOp(gdi::RasterOp::CopyPen);
     }
     canvas_.endDirectDrawing();
+}
+
+// --- Pictures -----------------------------------------------------------------------------
+
+std::optional<gdi::Dib> CanvasView::drawPicture() { return drawPicture(canvas_.pageSize()); }
+
+std::optional<gdi::Dib> CanvasView::drawPicture(gdi::Size size) {
+    if (!canvas_.createMemMetaCDC(size)) return std::nullopt;
+    drawMap();
+    std::optional<gdi::Dib> picture = canvas_.closeMemMetaCDC();
+    // The transform was the picture's: the window draws anew.
+    invalidateMap();
+    return picture;
+}
+
+void CanvasView::recordOn(gdi::Device& device) {
+    canvas_.beginRecording(&device);
+    drawMap();
+    canvas_.endExternal();
+    invalidateMap();
+}
+
+void CanvasView::drawOn(gdi::Device& device) {
+    canvas_.beginExternal(&device);
+    drawMap();
+    canvas_.endExternal();
+    invalidateMap();
+}
+
+void CanvasView::viewWarning(const std::string& text) { warning(text); }
+
+bool CanvasView::exportPictureByName(const std::string& path) {
+    // Any other extension writes nothing.
+    const PictureFormat* format = pictureFormatOf(path);
+    if (format == nullptr) return false;
+    if (format->record != nullptr) {
+        // Text is measured as a memory picture would draw it.
+        std::unique_ptr<gdi::FileDevice> device =
+            format->record(path, canvas_.pageSize(), canvas_.pictureMeasure());
+        if (device == nullptr) {
+            viewWarning(formatText(text(kCannotWrite), {path}));
+            return false;
+        }
+        recordOn(*device);
+        // A file that cannot be written is said by finish.
+        return device->finish();
+    }
+    std::int32_t quality = kDefaultJpegQuality;
+    readProfileInt("JPEG", "Quality", quality);
+    const std::optional<gdi::Dib> picture = drawPicture();
+    if (!picture) return false;
+    const bool written = writePictureByName(*picture, path, std::clamp(quality, 0, 100));
+    if (!written) viewWarning(formatText(text(kCannotWrite), {path}));
+    return written;
 }
 
 }  // namespace gridova

@@ -170,6 +170,31 @@ public:
     // Stores the screen margins in the view's section.
     void writePixelMargins() const;
 
+    // --- Mouse and keys (the window's, in device pixels) --------------------------------
+    virtual void mouseLeftDown(gdi::Point) {}
+    virtual void mouseLeftUp(gdi::Point) {}
+    virtual void mouseRightDown(gdi::Point) {}
+    virtual void mouseMove(gdi::Point) {}
+    virtual void mouseLeftDoubleClick(gdi::Point) {}
+    virtual void keyEscape() {}
+    virtual void keyStep(bool /*forward*/) {}
+    virtual void keyEnter() {}
+
+    // --- Pictures -------------------------------------------------------------------
+    // The drawing as a picture of the page size (or of `size`); nothing when
+    // no memory picture can be made.
+    std::optional<gdi::Dib> drawPicture();
+    std::optional<gdi::Dib> drawPicture(gdi::Size size);
+    // The drawing on a recording device (a metafile: text measured as a
+    // memory picture would draw it), or on any device of the page size.
+    void recordOn(gdi::Device& device);
+    void drawOn(gdi::Device& device);
+    // Writes the drawing to a picture file of the extension's format (the
+    // raster ones as a picture of the page size, JPEG at the profile's
+    // quality, the vector ones recorded); false for any other extension or
+    // when it could not be written (message 201).
+    bool exportPictureByName(const std::string& path);
+
     // --- Printing -----------------------------------------------------------------
     void beginPrinting(gdi::Device* printer, gdi::Size printable);
     void endPrinting();
@@ -208,6 +233,8 @@ protected:
     void afterFullDrawing();
     // Reads a key of the view's section.
     void readViewInt(std::string_view key, std::int32_t& value) const;
+    // Shows a warning (the view's context, when it has one).
+    virtual void viewWarning(const std::string& text);
 
 private:
     void eraseRubberBand();

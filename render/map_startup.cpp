@@ -15,7 +15,6 @@ namespace gridova {
 
 namespace {
 
-constexpr int kDefaultJpegQuality = 75;
 // "Файл %s: объёмные данные %d × %d × %d (переменных: %d) прочитаны, карта их не показывает"
 constexpr int kVolumeNotMapped = 9461;
 
@@ -127,30 +126,5 @@ bool CVexaView::showArrayLayer(std::int32_t layer) {
 // --- Start-up outputs -----------------------------------------------------------------------
 
 bool isPictureName(const std::string& path) { return pictureFormatOf(path) != nullptr; }
-
-bool CVexaView::exportPictureByName(const std::string& path) {
-    // Any other extension writes nothing.
-    if (!isPictureName(path)) return false;
-    const PictureFormat* format = pictureFormatOf(path);
-    if (format->record != nullptr) {
-        // Text is measured as a memory picture would draw it.
-        std::unique_ptr<gdi::FileDevice> device =
-            format->record(path, canvas().pageSize(), canvas().pictureMeasure());
-        if (device == nullptr) {
-            context().warning(formatText(text(201), {path}));
-            return false;
-        }
-        recordOn(*device);
-        // A file that cannot be written is said by finish.
-        return device->finish();
-    }
-    std::int32_t quality = kDefaultJpegQuality;
-    readProfileInt("JPEG", "Quality", quality);
-    const std::optional<gdi::Dib> picture = drawPicture();
-    if (!picture) return false;
-    const bool written = writePictureByName(*picture, path, std::clamp(quality, 0, 100));
-    if (!written) context().warning(formatText(text(201), {path}));
-    return written;
-}
 
 }  // namespace gridova

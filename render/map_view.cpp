@@ -97,13 +97,7 @@ void CVexaView::mapModelChanged(unsigned changes) {
     invalidateMap();
 }
 
-void CVexaView::recordOn(gdi::Device& device) {
-    DrawingCanvas& c = canvas();
-    c.beginRecording(&device);
-    drawMap();
-    c.endExternal();
-    invalidateMap();
-}
+void CVexaView::viewWarning(const std::string& text) { context().warning(text); }
 
 // --- Map types -------------------------------------------------------------------------------
 
@@ -411,18 +405,6 @@ void CVexaView::drawOverlays() {
     drawEnteredLine();
 }
 
-std::optional<gdi::Dib> CVexaView::drawPicture() { return drawPicture(canvas().pageSize()); }
-
-std::optional<gdi::Dib> CVexaView::drawPicture(gdi::Size size) {
-    DrawingCanvas& c = canvas();
-    if (!c.createMemMetaCDC(size)) return std::nullopt;
-    drawMap();
-    std::optional<gdi::Dib> picture = c.closeMemMetaCDC();
-    // The transform was the picture's: the window draws anew.
-    invalidateMap();
-    return picture;
-}
-
 std::optional<MapOverview> CVexaView::drawOverview(gdi::Size size) {
     DrawingCanvas& c = canvas();
     if (!c.createMemMetaCDC(size)) return std::nullopt;
@@ -451,14 +433,6 @@ std::optional<MapOverview> CVexaView::drawOverview(gdi::Size size) {
 void CVexaView::zoomTo(const WorldRect& rect) {
     if (!zoom_.isOpen() || !(rect.xmin < rect.xmax) || !(rect.ymin < rect.ymax)) return;
     zoom_.push(rect);
-    invalidateMap();
-}
-
-void CVexaView::drawOn(gdi::Device& device) {
-    DrawingCanvas& c = canvas();
-    c.beginExternal(&device);
-    drawMap();
-    c.endExternal();
     invalidateMap();
 }
 

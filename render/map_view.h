@@ -310,16 +310,16 @@ public:
     void takeCrossSection(CrossSection section);
 
     // --- Mouse and keys ----------------------------------------------------------------
-    void mouseLeftDown(gdi::Point p);
-    void mouseLeftUp(gdi::Point p);
-    void mouseRightDown(gdi::Point p);
-    void mouseMove(gdi::Point p);
-    void mouseLeftDoubleClick(gdi::Point p);
-    void keyEscape();
+    void mouseLeftDown(gdi::Point p) override;
+    void mouseLeftUp(gdi::Point p) override;
+    void mouseRightDown(gdi::Point p) override;
+    void mouseMove(gdi::Point p) override;
+    void mouseLeftDoubleClick(gdi::Point p) override;
+    void keyEscape() override;
     // Space (forward) and Backspace step through the map bar's items.
-    void keyStep(bool forward);
+    void keyStep(bool forward) override;
     // Enter confirms the coordinate entry while a line is being entered.
-    void keyEnter();
+    void keyEnter() override;
     bool lineDrawing() const { return lineDrawing_; }
     // "Добавить линию": starts drawing a line that will join the group
     // (not a new group of its own).
@@ -344,10 +344,6 @@ public:
     // "EqNet.net", joined points, further data files; lines of named
     // coordinates; a document file), then the start-up or default map type.
     void initialUpdate(CVexaDoc& doc, const StartupOptions& options);
-    // The map drawn into a picture of the page size and written in the
-    // format its extension names (".gif", ".bmp", ".jpg", ".png"); false
-    // for any other extension or a failed write.
-    bool exportPictureByName(const std::string& path);
     // Remembers that the start-up picture was written (kept in documents;
     // nothing depends on it).
     void markPictureSaved() { model_.kept.pictureSaved = 1; }
@@ -373,15 +369,6 @@ public:
     void markChanged();
 
     // --- Pictures ------------------------------------------------------------------------
-    // A full drawing into a memory picture of the canvas's page size, or of
-    // the size given.
-    std::optional<gdi::Dib> drawPicture();
-    std::optional<gdi::Dib> drawPicture(gdi::Size size);
-    // A full drawing onto a device of the caller's.
-    void drawOn(gdi::Device& device);
-    // A full drawing recorded as a picture on a device of page size
-    // (metafiles, documents; see DrawingCanvas::beginRecording).
-    void recordOn(gdi::Device& device);
     // The whole map, whatever the zoom window shows, with the zoom
     // rectangle framed (dashed) while the zoom window is open: the picture
     // of the overview window "Общий вид".
@@ -393,6 +380,7 @@ public:
 protected:
     friend struct MapCommandActions;  // the actions of the command table (map_commands.h)
     void drawMap() override;
+    void viewWarning(const std::string& text) override;
     void drawOverlays() override;
 
 private:

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 #include "platform/qt/qt_device.h"
-#include "render/map_view.h"
+#include "render/canvas_view.h"
 
 namespace gridova {
 
@@ -19,7 +19,7 @@ gdi::Point devicePoint(const QMouseEvent* event) {
 
 }  // namespace
 
-MapWidget::MapWidget(CVexaView& view, QWidget* parent) : QWidget(parent), view_(view) {
+MapWidget::MapWidget(CanvasView& view, QWidget* parent) : QWidget(parent), view_(view) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);

@@ -1,4 +1,5 @@
-// The map widget: hosts a map view (`CVexaView`) on screen.
+// The map widget: hosts a canvas view (the map view `CVexaView`, the 3D
+// view) on screen.
 //
 // What the window shows lives in a front picture of the client size: a
 // paint of the view copies its memory bitmap there and draws the overlays
@@ -21,16 +22,14 @@ class QPainter;
 
 namespace gridova {
 
-class CVexaView;
-
 class MapWidget final : public QWidget, public ViewWindow {
     Q_OBJECT
 public:
     // The view is the caller's and must outlive the widget.
-    explicit MapWidget(CVexaView& view, QWidget* parent = nullptr);
+    explicit MapWidget(CanvasView& view, QWidget* parent = nullptr);
     ~MapWidget() override;
 
-    CVexaView& view() { return view_; }
+    CanvasView& view() { return view_; }
     // The picture the window shows (tests read it).
     const QImage& frontPicture() const { return front_; }
     // Paint events that made the view paint (full drawing or not).
@@ -58,7 +57,7 @@ protected:
 private:
     void ensureFront();
 
-    CVexaView& view_;
+    CanvasView& view_;
     QImage front_;
     std::unique_ptr<QPainter> directPainter_;
     std::unique_ptr<gdi::Device> directDevice_;

@@ -42,6 +42,23 @@ std::optional<StartupOptions> parseCommandLine(const std::vector<std::string>& a
     bool haveFile = false;
     for (std::size_t k = 0; k < args.size(); ++k) {
         const std::string& arg = args[k];
+        // Our own long switch: which view the picture of "g" shows.
+        if (arg == "--view") {
+            if (k + 1 >= args.size()) {
+                error.message = "the switch " + arg + " needs a value";
+                return std::nullopt;
+            }
+            const std::string view = asciiLower(args[++k]);
+            if (view == "map") {
+                o.pictureView = PictureView::Map;
+            } else if (view == "relief") {
+                o.pictureView = PictureView::Relief;
+            } else {
+                error.message = "unknown view " + args[k];
+                return std::nullopt;
+            }
+            continue;
+        }
         const char letter = switchLetter(arg);
         if (letter == 0) {
             if (!arg.empty() && arg[0] == '-' && arg.size() > 1 && arg != "-") {

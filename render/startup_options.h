@@ -17,6 +17,10 @@
 
 namespace gridova {
 
+// What the picture of "g" shows: the map, or (switch "--view relief") the
+// 3D block relief of the map's grid.
+enum class PictureView { Map, Relief };
+
 struct StartupOptions {
     bool openAsArray = false;   // "a"
     bool trace = false;         // "d"
@@ -29,8 +33,9 @@ struct StartupOptions {
     std::string colorFile;      // "c"
     // "m": 0..4 by name (any other name is a usage error); none when absent.
     std::optional<int> mapType;
-    std::string file;                     // the file to open
-    std::vector<std::string> extraFiles;  // more data sets
+    PictureView pictureView = PictureView::Map;  // "--view map|relief"
+    std::string file;                            // the file to open
+    std::vector<std::string> extraFiles;         // more data sets
 
     // "h" together with "g" or "v": the work is done and the program ends.
     bool unattended() const {
