@@ -47,6 +47,17 @@ bool triangleFaces(const Point3& a, const Point3& b, const Point3& c) {
     return -(u.z * v.x - u.x * v.z) > 0;
 }
 
+// Does the quadrilateral cover no area in device pixels?
+bool flatOnScreen(const gdi::Point* q) {
+    long long twice = 0;
+    for (int k = 0; k < 4; ++k) {
+        const gdi::Point& a = q[k];
+        const gdi::Point& b = q[(k + 1) % 4];
+        twice += static_cast<long long>(a.x) * b.y - static_cast<long long>(b.x) * a.y;
+    }
+    return twice == 0;
+}
+
 }  // namespace
 
 void Relief3DSettings::readProfile() {
@@ -211,6 +222,9 @@ void CVexa3DView::drawMap() {
 
 void CVexa3DView::drawRelief(DrawingCanvas& c, bool* stopped) {
     WaitCancelScope wait(text(kDrawing), true, scene_.prisms.size() > kWaitAboveColumns);
+    // The opaque relief's outline pen is set once, and again after drop
+    // lines took the pen.
+    bool outlinePen = settings_.transparent == 0;
     for (const std::uint32_t k : scene_.order) {
         if (wait.cancelled()) {
             information(text(kStopped));
@@ -218,8 +232,15 @@ void CVexa3DView::drawRelief(DrawingCanvas& c, bool* stopped) {
             return;
         }
         const Prism3D& prism = scene_.prisms[k];
-        if (settings_.topSurface != 0) drawPrism(c, prism);
-        drawDropLines(c, prism);
+        if (settings_.topSurface != 0) {
+            if (outlinePen) {
+                c.setPenWidth(settings_.width);
+                c.setColorPen(settings_.colorGrid);
+                outlinePen = false;
+            }
+            drawPrism(c, prism);
+        }
+        if (drawDropLines(c, prism)) outlinePen = true;
     }
 }
 
@@ -266,20 +287,22 @@ void CVexa3DView::drawPrism(DrawingCanvas& c, const Prism3D& prism) {
         if (!fold.empty()) c.polyline(fold.data(), fold.size());
         return;
     }
-    c.setPenWidth(settings_.width);
-    c.setColorPen(settings_.colorGrid);
+    // The outline pen is the relief's (drawRelief set it).
     c.setColorBrush(color);
     c.polygon(faceOf(Prism3D::kTop), 4);
     if (!fold.empty()) c.polygon(fold.data(), fold.size());
+    c.deleteBrush();
     if (settings_.sides == 0) return;
     c.setColorBrush(settings_.colorSides);
     for (const int f : {0, 1, 2, 3, Prism3D::kBottom}) {
-        if (prism.faces(f)) c.polygon(faceOf(f), 4);
+        // A side seen edge on, or too low to cover a pixel, draws nothing.
+        if (prism.faces(f) && !flatOnScreen(faceOf(f))) c.polygon(face.data(), 4);
     }
+    c.deleteBrush();
 }
 
-void CVexa3DView::drawDropLines(DrawingCanvas& c, const Prism3D& prism) {
-    if (settings_.pointsShow == 0 || prism.badgeCount == 0) return;
+bool CVexa3DView::drawDropLines(DrawingCanvas& c, const Prism3D& prism) {
+    if (settings_.pointsShow == 0 || prism.badgeCount == 0) return false;
     c.setPenWidth(settings_.pointsLinesWidth);
     c.setColorPen(settings_.pointsLinesColor);
     for (std::uint32_t k = 0; k < prism.badgeCount; ++k) {
@@ -288,6 +311,7 @@ void CVexa3DView::drawDropLines(DrawingCanvas& c, const Prism3D& prism) {
         c.line(c.toDevice(drop.view[0].x, drop.view[0].z),
                c.toDevice(drop.view[1].x, drop.view[1].z));
     }
+    return true;
 }
 
 void CVexa3DView::drawPlane(DrawingCanvas& c) {
@@ -305,6 +329,7 @@ void CVexa3DView::drawPlane(DrawingCanvas& c) {
             if (l.fill) {
                 c.setColorBrush(*l.fill);
                 c.polygon(points.data(), points.size());
+                c.deleteBrush();
             } else {
                 c.polyline(points.data(), points.size());
             }

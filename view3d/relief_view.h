@@ -92,7 +92,8 @@ private:
     std::optional<WorldRect> boundingRect() const;
     void drawRelief(DrawingCanvas& c, bool* stopped);
     void drawPrism(DrawingCanvas& c, const Prism3D& prism);
-    void drawDropLines(DrawingCanvas& c, const Prism3D& prism);
+    // True when it drew (and took the pen).
+    bool drawDropLines(DrawingCanvas& c, const Prism3D& prism);
     void drawPlane(DrawingCanvas& c);
     void drawBadges(DrawingCanvas& c);
 

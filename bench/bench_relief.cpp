@@ -1,0 +1,103 @@
+// The 3D block relief of a 500 × 500 grid (250,000 columns) with 20
+// isolines on its plane, drawn into a 1000 × 1000 picture:
+//
+//   BM_BuildScene     the columns and the plane from the map
+//   BM_TurnAndSort    a new angle: every column transformed, the sort
+//   BM_Picture        a full drawing into the picture
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "contour/isoline_levels.h"
+#include "platform/qt/qt_device.h"
+#include "render/map_model.h"
+#include "view3d/relief_view.h"
+
+namespace {
+
+using namespace gridova;
+
+constexpr std::int32_t kNodes = 500;
+constexpr int kLevels = 20;
+
+double surface(double x, double y) {
+    return std::sin(0.09 * x) * std::cos(0.07 * y) + 0.5 * std::sin(0.03 * x + 0.05 * y);
+}
+
+struct Fixture {
+    Fixture() {
+        gdi::setDeviceFactory(&factory);
+        auto grid = std::make_unique<EqNet>();
+        const std::vector<double> steps(kNodes - 1, 1.0);
+        grid->setSteps(steps, steps);
+        std::vector<double> values(static_cast<std::size_t>(kNodes) * kNodes);
+        for (std::int32_t j = 0; j < kNodes; ++j) {
+            for (std::int32_t i = 0; i < kNodes; ++i) {
+                values[static_cast<std::size_t>(i + j * kNodes)] = surface(i, j);
+            }
+        }
+        grid->SetValues(values);
+        grid->computeMask(nullptr);
+        auto set = std::make_unique<IsolineSet>();
+        const double lo = grid->minValue(), hi = grid->maxValue();
+        for (int k = 0; k < kLevels; ++k) set->levels.push_back(lo + (k + 1) * (hi - lo) / 21);
+        traceSetLevels(*grid, *set);
+        model.setGrid(std::move(grid));
+        model.setIsolines(std::move(set));
+        view.build(model);
+    }
+    ~Fixture() { gdi::setDeviceFactory(nullptr); }
+
+    QtDeviceFactory factory;
+    MapModel model;
+    CVexa3DView view;
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+void BM_BuildScene(benchmark::State& state) {
+    Fixture& f = fixture();
+    for (auto _ : state) {
+        CVexa3DView view;
+        view.build(f.model);
+        benchmark::DoNotOptimize(view.scene().prisms.data());
+    }
+}
+BENCHMARK(BM_BuildScene)->Unit(benchmark::kMillisecond);
+
+void BM_TurnAndSort(benchmark::State& state) {
+    Fixture& f = fixture();
+    int angle = 30;
+    for (auto _ : state) {
+        angle = angle == 30 ? 31 : 30;
+        f.view.setAnglesDegrees(-60, 0, angle);
+    }
+}
+BENCHMARK(BM_TurnAndSort)->Unit(benchmark::kMillisecond);
+
+void BM_Picture(benchmark::State& state) {
+    Fixture& f = fixture();
+    for (auto _ : state) {
+        const auto picture = f.view.drawPicture({1000, 1000});
+        benchmark::DoNotOptimize(picture);
+    }
+}
+BENCHMARK(BM_Picture)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
