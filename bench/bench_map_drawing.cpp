@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "contour/isoline_levels.h"
+#include "bench/surface_grid.h"
 #include "platform/qt/qt_device.h"
 #include "render/map_view.h"
 
@@ -27,9 +27,7 @@ constexpr std::int32_t kNodes = 500;
 constexpr int kLevels = 20;
 constexpr int kPoints = 10'000;
 
-double surface(double x, double y) {
-    return std::sin(0.09 * x) * std::cos(0.07 * y) + 0.5 * std::sin(0.03 * x + 0.05 * y);
-}
+using bench::surface;
 
 class NullWindow final : public ViewWindow {
 public:
@@ -56,21 +54,8 @@ public:
 struct Fixture {
     Fixture() {
         gdi::setDeviceFactory(&factory);
-        auto grid = std::make_unique<EqNet>();
-        const std::vector<double> steps(kNodes - 1, 1.0);
-        grid->setSteps(steps, steps);
-        std::vector<double> values(static_cast<std::size_t>(kNodes) * kNodes);
-        for (std::int32_t j = 0; j < kNodes; ++j) {
-            for (std::int32_t i = 0; i < kNodes; ++i) {
-                values[static_cast<std::size_t>(i + j * kNodes)] = surface(i, j);
-            }
-        }
-        grid->SetValues(values);
-        grid->computeMask(nullptr);
-        auto set = std::make_unique<IsolineSet>();
-        const double lo = grid->minValue(), hi = grid->maxValue();
-        for (int k = 0; k < kLevels; ++k) set->levels.push_back(lo + (k + 1) * (hi - lo) / 21);
-        traceSetLevels(*grid, *set);
+        auto grid = bench::surfaceGrid(kNodes);
+        auto set = bench::surfaceIsolines(*grid, kLevels);
 
         PointSet points;
         std::uint32_t seed = 7;
