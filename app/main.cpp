@@ -43,6 +43,8 @@ void printUsage(std::ostream& out) {
            "  -c FILE     colour file for the colour scale\n"
            "  -m TYPE     map type: locate_points, isolines, color_isolines,\n"
            "              color_cells, circle_values\n"
+           "  --view VIEW what the -g picture shows: map (the default) or relief\n"
+           "              (the 3D block relief of the map's grid)\n"
            "further DATAFILEs are added to the map as more point sets\n";
 }
 

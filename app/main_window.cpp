@@ -21,6 +21,7 @@
 #include "app/main_window_private.h"
 #include "app/map_window.h"
 #include "app/qt_progress.h"
+#include "app/relief_window.h"
 #include "app/startup_run.h"
 #include "app/ui_text.h"
 #include "platform/files.h"
@@ -172,6 +173,37 @@ MapWindow* MainWindow::addMapWindow(std::shared_ptr<CVexaDoc> document, bool sec
     });
     QMdiSubWindow* sub = area_->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    return window;
+}
+
+Relief3DWindow* MainWindow::activeReliefWindow() const {
+    QMdiSubWindow* sub = area_ != nullptr ? area_->currentSubWindow() : nullptr;
+    return sub != nullptr ? qobject_cast<Relief3DWindow*>(sub->widget()) : nullptr;
+}
+
+std::vector<Relief3DWindow*> MainWindow::reliefWindows() const {
+    std::vector<Relief3DWindow*> result;
+    if (area_ == nullptr) return result;
+    for (QMdiSubWindow* sub : area_->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* w = qobject_cast<Relief3DWindow*>(sub->widget())) result.push_back(w);
+    }
+    return result;
+}
+
+Relief3DWindow* MainWindow::openReliefWindow(MapWindow& from) {
+    auto* window = new Relief3DWindow(this, from);
+    QMdiSubWindow* sub = area_->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow* current = area_->currentSubWindow();
+    if (current != nullptr && current->isMaximized()) {
+        sub->showMaximized();
+    } else {
+        const QSize room = area_->viewport()->size();
+        sub->resize(std::max(400, room.width() * 3 / 4), std::max(300, room.height() * 3 / 4));
+        sub->show();
+    }
+    area_->setActiveSubWindow(sub);
+    updateActions();
     return window;
 }
 

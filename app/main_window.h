@@ -29,6 +29,7 @@ namespace gridova {
 class MapBar;
 class MessageWindow;
 class MapWindow;
+class Relief3DWindow;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -56,6 +57,11 @@ public:
     // The map window that has the focus, or nullptr.
     MapWindow* activeMapWindow() const;
     std::vector<MapWindow*> mapWindows() const;
+    // "Вид 3D": a 3D window of the map window's grid, shown and active.
+    Relief3DWindow* openReliefWindow(MapWindow& from);
+    // The 3D window that has the focus, or nullptr; every 3D window.
+    Relief3DWindow* activeReliefWindow() const;
+    std::vector<Relief3DWindow*> reliefWindows() const;
     // The recent files, newest first (kept in the profile).
     const std::vector<std::string>& recentFiles() const { return recent_; }
     // Asks every map window its closing questions; false when one refuses.
@@ -71,7 +77,7 @@ public:
     void rememberFile(const std::string& path);
     // Numbers the captions of documents shown in several windows.
     void updateCaptions();
-    // A map window closed: the captions and the menu follow (later, once
+    // A map window (or a 3D window) closed: the captions and the menu follow (later, once
     // the window has left the area).
     void mapWindowClosed();
     // The status text and the coordinate pane's text as shown.
@@ -139,6 +145,9 @@ private:
     void printMapAsked(MapWindow& window);
     void printSetupAsked();
     void printPreviewAsked(MapWindow& window);
+    // The same for a 3D window: its whole view on one page.
+    void printReliefAsked(Relief3DWindow& window);
+    void printReliefPreviewAsked(Relief3DWindow& window);
     // The map bar shows the active map once the events in hand are done.
     void refreshMapBar();
 

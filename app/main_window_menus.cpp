@@ -28,6 +28,7 @@
 #include "app/map_print.h"
 #include "app/map_window.h"
 #include "app/qt_texts.h"
+#include "app/relief_window.h"
 #include "app/retranslate.h"
 #include "app/ui_text.h"
 #include "data/data_table.h"
@@ -88,7 +89,11 @@ void MainWindow::buildMenus() {
         const MenuItem* entry = &item;
         connect(action, &QAction::triggered, this, [this, entry] {
             if (entry->map) {
-                if (MapWindow* w = activeMapWindow()) w->runCommand(*entry->map);
+                if (MapWindow* w = activeMapWindow()) {
+                    w->runCommand(*entry->map);
+                } else if (Relief3DWindow* r = activeReliefWindow()) {
+                    r->runCommand(*entry->map);
+                }
             } else {
                 runFrameCommand(entry->frame);
             }
@@ -281,15 +286,24 @@ QComboBox* MainWindow::layerList() const { return d_->layerList; }
 // --- States -------------------------------------------------------------------------------------
 
 void MainWindow::updateActions() {
-    const bool map = activeMapWindow() != nullptr;
+    // A 3D window shares the map's menus; its own items show only for it.
+    const bool relief = activeReliefWindow() != nullptr;
+    const bool map = activeMapWindow() != nullptr || relief;
     for (const auto& [key, menu] : d_->menus) {
         menu->menuAction()->setVisible((key.first == kMapMenu) == map);
+    }
+    for (const auto& [item, action] : d_->actions) {
+        if (item->frame == FrameCommand::ReliefRotation ||
+            item->frame == FrameCommand::ReliefFormat) {
+            action->setVisible(relief);
+        }
     }
     refreshActions();
 }
 
 bool MainWindow::frameCommandEnabled(FrameCommand command) const {
     const bool map = activeMapWindow() != nullptr;
+    const bool relief = activeReliefWindow() != nullptr;
     switch (command) {
         case FrameCommand::NewMap:
         case FrameCommand::Open:
@@ -304,17 +318,22 @@ bool MainWindow::frameCommandEnabled(FrameCommand command) const {
             return true;
         case FrameCommand::Contents:
             return !helpPage().isEmpty();
-        case FrameCommand::Close:
         case FrameCommand::SaveDocument:
         case FrameCommand::SaveDocumentAs:
         case FrameCommand::NewWindow:
+            return map;
+        // A 3D window is closed, arranged and printed as a map is.
+        case FrameCommand::Close:
         case FrameCommand::Cascade:
         case FrameCommand::Tile:
         case FrameCommand::Column:
         case FrameCommand::PrintSetup:
         case FrameCommand::Print:
         case FrameCommand::PrintPreview:
-            return map;
+            return map || relief;
+        case FrameCommand::ReliefRotation:
+        case FrameCommand::ReliefFormat:
+            return relief;
         case FrameCommand::ArrangeIcons:
             // Only minimised windows have icons to line up.
             for (QMdiSubWindow* sub : area_->subWindowList()) {
@@ -357,10 +376,12 @@ void MainWindow::refreshActions() {
         d_->layerList->setEnabled(layers > 1);
         d_->layerList->setCurrentIndex(layers > 0 ? model->arrayLayer() - 1 : -1);
     }
+    Relief3DWindow* relief = activeReliefWindow();
     for (const auto& [item, action] : d_->actions) {
         if (item->map) {
-            const CommandState state =
-                window != nullptr ? window->commandState(*item->map) : CommandState{false, false};
+            const CommandState state = window != nullptr   ? window->commandState(*item->map)
+                                       : relief != nullptr ? relief->commandState(*item->map)
+                                                           : CommandState{false, false};
             action->setEnabled(state.enabled);
             if (action->isCheckable()) action->setChecked(state.checked);
         } else {
@@ -383,6 +404,7 @@ void MainWindow::refreshActions() {
 void MainWindow::runFrameCommand(FrameCommand command) {
     if (!frameCommandEnabled(command)) return;
     MapWindow* window = activeMapWindow();
+    Relief3DWindow* relief = activeReliefWindow();
     switch (command) {
         case FrameCommand::NewMap:
             newMap();
@@ -456,10 +478,24 @@ void MainWindow::runFrameCommand(FrameCommand command) {
             printSetupAsked();
             break;
         case FrameCommand::Print:
-            printMapAsked(*window);
+            if (window != nullptr) {
+                printMapAsked(*window);
+            } else {
+                printReliefAsked(*relief);
+            }
             break;
         case FrameCommand::PrintPreview:
-            printPreviewAsked(*window);
+            if (window != nullptr) {
+                printPreviewAsked(*window);
+            } else {
+                printReliefPreviewAsked(*relief);
+            }
+            break;
+        case FrameCommand::ReliefRotation:
+            relief->openSettings(ReliefSettingsDialog::RotationPage);
+            break;
+        case FrameCommand::ReliefFormat:
+            relief->openSettings(ReliefSettingsDialog::FormatPage);
             break;
         case FrameCommand::About:
             QMessageBox::about(
@@ -516,6 +552,35 @@ void MainWindow::printPreviewAsked(MapWindow& window) {
     CVexaView& view = window.view();
     connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
             [&view](QPrinter* target) { printMap(view, *target); });
+    runDialog(dialog);
+    window.mapWidget().update();
+}
+
+void MainWindow::printReliefAsked(Relief3DWindow& window) {
+    QPrinter& device = printer();
+    device.setDocName(window.windowTitle());
+    device.setPrintRange(QPrinter::AllPages);
+    device.setFromTo(0, 0);
+    QPrintDialog dialog(&device, this);
+    // The whole view goes on one page.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    if (runDialog(dialog) != QDialog::Accepted) return;
+    printWholeView(window.view(), device, context_);
+    window.mapWidget().update();
+}
+
+void MainWindow::printReliefPreviewAsked(Relief3DWindow& window) {
+    QPrinter& device = printer();
+    device.setDocName(window.windowTitle());
+    device.setPrintRange(QPrinter::AllPages);
+    device.setFromTo(0, 0);
+    QPrintPreviewDialog dialog(&device, this);
+    dialog.setWindowTitle(uiText(kPrintPreview));
+    CVexa3DView& view = window.view();
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+            [this, &view](QPrinter* target) { printWholeView(view, *target, context_); });
     runDialog(dialog);
     window.mapWidget().update();
 }

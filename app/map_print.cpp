@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "platform/app_context.h"
 #include "platform/messages.h"
 #include "platform/qt/qt_device.h"
 #include "render/map_view.h"
@@ -97,6 +98,33 @@ int printMap(CVexaView& view, QPrinter& printer) {
     }
     painter.end();
     return printed;
+}
+
+int printWholeView(CanvasView& view, QPrinter& printer, AppContext& context) {
+    printer.setFullPage(true);
+    const MapPrintLayout layout = mapPrintLayout(view.printSetup, printer);
+    const gdi::Size page = view.canvas().pageSize();
+    if (layout.printable.cx <= 0 || layout.printable.cy <= 0 || page.cx <= 0 || page.cy <= 0) {
+        context.warning(formatText(text(kPrinterNotStarted), {printerTarget(printer)}));
+        return 0;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        context.warning(formatText(text(kPrinterNotStarted), {printerTarget(printer)}));
+        return 0;
+    }
+    // Printer pixels per pixel of the view's page.
+    const double scale = std::min(static_cast<double>(layout.printable.cx) / page.cx,
+                                  static_cast<double>(layout.printable.cy) / page.cy);
+    painter.translate(layout.origin.x + (layout.printable.cx - scale * page.cx) / 2,
+                      layout.origin.y + (layout.printable.cy - scale * page.cy) / 2);
+    painter.scale(scale, scale);
+    {
+        QtPainterDevice device(painter, page);
+        view.drawOn(device);
+    }
+    painter.end();
+    return 1;
 }
 
 }  // namespace gridova

@@ -11,6 +11,7 @@ class QPrinter;
 
 namespace gridova {
 
+class AppContext;
 class CVexaView;
 
 // Where a printed page lies on the printer's paper.
@@ -43,5 +44,10 @@ int mapPrintPageCount(const CVexaView& view, const QPrinter& printer);
 // number of pages printed; 0 when nothing was printed, after a warning in
 // the view's context that says why. The window shows what it showed before.
 int printMap(CVexaView& view, QPrinter& printer);
+
+// Prints the whole drawing of any view (the 3D view) on one page: its page
+// fitted into the printable area with its proportions kept and centred
+// there. 1 when printed; 0 after a warning in the context that says why.
+int printWholeView(CanvasView& view, QPrinter& printer, AppContext& context);
 
 }  // namespace gridova

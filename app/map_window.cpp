@@ -374,7 +374,9 @@ std::string MapWindow::documentStem() const {
     return !doc_->name.empty() ? doc_->name : std::filesystem::path(doc_->title).stem().string();
 }
 
-bool MapWindow::savePicture() {
+bool MapWindow::savePicture() { return savePictureOf(this, *view_, documentStem()); }
+
+bool MapWindow::savePictureOf(QWidget* parent, CanvasView& view, const std::string& stem) {
     FileRequest request;
     request.forOpen = false;
     request.extension = kDefaultPictureExtension;
@@ -387,7 +389,6 @@ bool MapWindow::savePicture() {
         request.extension = kept;
     }
     request.filter = text(kPictureFilter);
-    const std::string stem = documentStem();
     if (!stem.empty()) request.fileName = stem + '.' + request.extension;
     const std::optional<std::string> chosen = chooseFileFor(request);
     if (!chosen || chosen->empty()) return false;
@@ -400,8 +401,8 @@ bool MapWindow::savePicture() {
     writeProfileText(kGraphicSection, kExtensionKey, extensionOf(path));
     // A JPEG's quality is asked each time; the writer takes it from the
     // profile.
-    if (hasExtension(path, kJpegExtension) && !runJpegQualityDialog(this)) return false;
-    return view_->exportPictureByName(path);
+    if (hasExtension(path, kJpegExtension) && !runJpegQualityDialog(parent)) return false;
+    return view.exportPictureByName(path);
 }
 
 // --- MapViewHost
@@ -414,7 +415,7 @@ bool windowCommand(MapCommand command) {
     return command == MapCommand::SavePicture || command == MapCommand::PasteData ||
            command == MapCommand::WriteGridText || command == MapCommand::WriteGridGrd ||
            command == MapCommand::CoordinateInput || command == MapCommand::Border ||
-           command == MapCommand::PointEditor;
+           command == MapCommand::PointEditor || command == MapCommand::View3D;
 }
 
 }  // namespace
@@ -424,11 +425,15 @@ CommandState MapWindow::commandState(MapCommand command) const {
     const bool carried = mapCommand(command).run != nullptr || mapDialogFor(command) != nullptr ||
                          windowCommand(command);
     if (!carried) state.enabled = false;
-    // Pasting needs text on the clipboard; writing a grid needs its values.
+    // Pasting needs text on the clipboard; writing a grid and its 3D view
+    // need its values.
     if (command == MapCommand::PasteData) {
         state.enabled = state.enabled && view_->context().clipboard().text().has_value();
     }
-    if (command == MapCommand::WriteGridText || command == MapCommand::WriteGridGrd) {
+    // The 3D view opens in a window of the main window.
+    if (command == MapCommand::View3D) state.enabled = state.enabled && main_ != nullptr;
+    if (command == MapCommand::WriteGridText || command == MapCommand::WriteGridGrd ||
+        command == MapCommand::View3D) {
         const EqNet* grid = view_->model().grid();
         state.enabled = state.enabled && grid != nullptr && grid->hasValues();
     }
@@ -475,6 +480,9 @@ bool MapWindow::openDialog(MapCommand command, CVexaView& view) {
             } else {
                 coordinates_->openFor(CoordinateWindow::Mode::MarkPosition);
             }
+            return true;
+        case MapCommand::View3D:
+            if (main_ != nullptr) main_->openReliefWindow(*this);
             return true;
         case MapCommand::ZoomPart:
             // The zoom window opened (or shown again): "Общий вид".

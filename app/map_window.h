@@ -67,6 +67,8 @@ public:
     // "Запомнить картинку...": a ".jpg" asks its quality after the file
     // ("Степень сжатия JPEG"); cancelled, nothing is written.
     bool savePicture();
+    // The same for any drawn view: the file proposed is named after `stem`.
+    static bool savePictureOf(QWidget* parent, CanvasView& view, const std::string& stem);
     // The name files written from this map propose: the document's name,
     // else its title without the extension.
     std::string documentStem() const;

@@ -95,6 +95,8 @@ constexpr std::array kItems = {
     check(P::View, 9146, C::DrawLine, true),
     map(P::View, 9135, C::View3D, "", true),
     map(P::View, 9136, C::ViewOpenGL),
+    frame(P::View, 9463, F::ReliefRotation, kMapMenu),
+    frame(P::View, 9464, F::ReliefFormat, kMapMenu),
     // The language is chosen with or without a map.
     frame(P::View, 9134, F::Language, kBothMenus, "", true),
     // "Окна"
@@ -126,7 +128,8 @@ constexpr std::array kPrompts = {
     std::pair{9146, 9410}, std::pair{9135, 9411}, std::pair{9136, 9412}, std::pair{9134, 9413},
     std::pair{9024, 9414}, std::pair{9019, 9415}, std::pair{9020, 9416}, std::pair{9025, 9417},
     std::pair{9021, 9418}, std::pair{9140, 9419}, std::pair{9139, 9420}, std::pair{9450, 9451},
-    std::pair{9428, 9455}, std::pair{9429, 9456}, std::pair{9438, 9457},
+    std::pair{9428, 9455}, std::pair{9429, 9456}, std::pair{9438, 9457}, std::pair{9463, 9478},
+    std::pair{9464, 9479},
 };
 
 constexpr ToolBarItem button(C command, const char* glyph) {

@@ -43,6 +43,10 @@ enum class FrameCommand {
     About,
     Contents,
     Language,  // "Язык...": the chooser "Выбор"
+    // The 3D window's settings sheet "Формат" on its pages; shown only
+    // while a 3D window is active.
+    ReliefRotation,  // "Поворот..."
+    ReliefFormat,    // "Изменить вид"
 };
 
 // The menus an item stands in.

@@ -110,31 +110,27 @@ void ArrayDimensionsDialog::showLayout() {
     show(cellHeight_, layout_.cellHeight);
 }
 
-bool ArrayDimensionsDialog::takeColumns() {
-    if (columns_->text().trimmed() == QString::number(layout_.nx)) return true;
-    const std::optional<std::int64_t> n = fieldCount(*columns_);
-    const int refused = n ? layout_.setColumns(*n, count_) : kBadColumns;
+bool ArrayDimensionsDialog::takeCount(QLineEdit& edit, std::int32_t shown,
+                                      int (ArrayLayout::*set)(std::int64_t, std::int64_t),
+                                      int refusal) {
+    if (edit.text().trimmed() == QString::number(shown)) return true;
+    const std::optional<std::int64_t> n = fieldCount(edit);
+    const int refused = n ? (layout_.*set)(*n, count_) : refusal;
     if (refused != 0) warning(text(refused));
     showLayout();
     return refused == 0;
+}
+
+bool ArrayDimensionsDialog::takeColumns() {
+    return takeCount(*columns_, layout_.nx, &ArrayLayout::setColumns, kBadColumns);
 }
 
 bool ArrayDimensionsDialog::takeRows() {
-    if (rows_->text().trimmed() == QString::number(layout_.ny)) return true;
-    const std::optional<std::int64_t> n = fieldCount(*rows_);
-    const int refused = n ? layout_.setRows(*n, count_) : kBadRows;
-    if (refused != 0) warning(text(refused));
-    showLayout();
-    return refused == 0;
+    return takeCount(*rows_, layout_.ny, &ArrayLayout::setRows, kBadRows);
 }
 
 bool ArrayDimensionsDialog::takeLayers() {
-    if (layers_->text().trimmed() == QString::number(layout_.nz)) return true;
-    const std::optional<std::int64_t> n = fieldCount(*layers_);
-    const int refused = n ? layout_.setLayers(*n, count_) : kBadLayers;
-    if (refused != 0) warning(text(refused));
-    showLayout();
-    return refused == 0;
+    return takeCount(*layers_, layout_.nz, &ArrayLayout::setLayers, kBadLayers);
 }
 
 bool ArrayDimensionsDialog::takeOrigin(bool alongX) {

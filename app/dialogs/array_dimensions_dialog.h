@@ -59,6 +59,10 @@ public:
 
 private:
     void showLayout();
+    // The count typed in the field, taken by the layout's rule (the message
+    // of the rule, or `refusal` for no whole number, when refused).
+    bool takeCount(QLineEdit& edit, std::int32_t shown,
+                   int (ArrayLayout::*set)(std::int64_t, std::int64_t), int refusal);
 
     std::int64_t count_;
     ArrayLayout layout_;

@@ -387,16 +387,16 @@ void MapSizeDialog::accept() {
     QDialog::accept();
 }
 
-bool runMapSizeDialog(QWidget* parent, CVexaView& view) {
+std::optional<bool> askMapSize(QWidget* parent, CanvasView& view) {
     MapSizeSettings start;
     start.setup = view.printSetup;
     start.multiPage = view.multiPage;
     start.pixelMargins = view.pixelMargins;
     start.pageSize = view.canvas().pageSize();
     MapSizeDialog dialog(start, view.aspectRatio != 0, currentScreenMetrics(), parent);
-    if (runDialog(dialog) != QDialog::Accepted) return true;
+    if (runDialog(dialog) != QDialog::Accepted) return std::nullopt;
     const std::optional<MapSizeSettings> chosen = dialog.settings();
-    if (!chosen) return true;
+    if (!chosen) return std::nullopt;
     const bool changed =
         !(chosen->setup == view.printSetup) || !(chosen->multiPage == view.multiPage) ||
         chosen->pixelMargins != view.pixelMargins || chosen->pageSize != view.canvas().pageSize();
@@ -409,12 +409,13 @@ bool runMapSizeDialog(QWidget* parent, CVexaView& view) {
     view.canvas().setPageSize(chosen->pageSize);  // kept in the profile
     view.printSetup.writeProfile();
     view.multiPage.writeProfile();
+    view.invalidateMap();
+    return changed;
+}
+
+bool runMapSizeDialog(QWidget* parent, CVexaView& view) {
     // The page settings are kept in the document.
-    if (changed) {
-        view.markChanged();
-    } else {
-        view.invalidateMap();
-    }
+    if (askMapSize(parent, view).value_or(false)) view.markChanged();
     return true;
 }
 

@@ -99,7 +99,12 @@ private:
 // The screen the program runs on: its logical pixels per inch and size.
 ScreenMetrics currentScreenMetrics();
 
-// "Размер карты...": the dialog for the view; on "Да" the view takes the
+// The dialog for any drawn view: on "Да" the view takes the settings, they
+// go to the profile and the view is drawn again. Nothing when cancelled or
+// refused, else whether a setting changed.
+std::optional<bool> askMapSize(QWidget* parent, CanvasView& view);
+
+// "Размер карты...": the dialog for the map's view; on "Да" the view takes the
 // settings, they go to the profile and the map is drawn again.
 bool runMapSizeDialog(QWidget* parent, CVexaView& view);
 

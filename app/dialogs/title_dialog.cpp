@@ -64,22 +64,27 @@ MapTitle TitleDialog::title() const {
     return t;
 }
 
-bool runTitleDialog(QWidget* parent, CVexaView& view) {
-    DrawingCanvas& canvas = view.canvas();
+std::optional<MapTitle> askTitle(QWidget* parent, DrawingCanvas& canvas, const MapTitle& current) {
     std::array<gdi::LogFont, TitleDialog::kLines> fonts;
     for (int k = 0; k < TitleDialog::kLines; ++k) {
         fonts[static_cast<std::size_t>(k)] = canvas.generalFont(kFirstTitleFont + k);
     }
-    const MapTitle* current = view.mapTitle();
-    TitleDialog dialog(current != nullptr ? *current : MapTitle::fromTexts({"", "", ""}), fonts,
-                       parent);
-    if (runDialog(dialog) != QDialog::Accepted) return true;
+    TitleDialog dialog(current, fonts, parent);
+    if (runDialog(dialog) != QDialog::Accepted) return std::nullopt;
     for (int k = 0; k < TitleDialog::kLines; ++k) {
         const gdi::LogFont& font = dialog.fonts()[static_cast<std::size_t>(k)];
         canvas.setGeneralFont(kFirstTitleFont + k, font);
         writeLogFontProfile("GeneralFont" + std::to_string(kFirstTitleFont + k), font);
     }
-    view.setTitle(dialog.title());
+    return dialog.title();
+}
+
+bool runTitleDialog(QWidget* parent, CVexaView& view) {
+    const MapTitle* current = view.mapTitle();
+    const std::optional<MapTitle> chosen = askTitle(
+        parent, view.canvas(), current != nullptr ? *current : MapTitle::fromTexts({"", "", ""}));
+    if (!chosen) return true;
+    view.setTitle(*chosen);
     view.invalidateMap();
     return true;
 }

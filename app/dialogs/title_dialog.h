@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <array>
+#include <optional>
 
 #include "objects/map_title.h"
 #include "render/map_view.h"
@@ -39,6 +40,11 @@ private:
     std::array<QPushButton*, kLines> fontButtons_{};
     QCheckBox* show_ = nullptr;
 };
+
+// The dialog for a title drawn on the canvas (the map's, the 3D view's):
+// the title of the fields, the fonts given to the canvas and kept; nothing
+// when cancelled.
+std::optional<MapTitle> askTitle(QWidget* parent, DrawingCanvas& canvas, const MapTitle& current);
 
 bool runTitleDialog(QWidget* parent, CVexaView& view);
 

@@ -57,6 +57,7 @@
 #include "app/map_window.h"
 #include "app/menu_table.h"
 #include "app/overview_window.h"
+#include "app/relief_window.h"
 #include "data/data_table.h"
 #include "data/font_block.h"
 #include "platform/numbers.h"
@@ -235,7 +236,11 @@ std::vector<CommandCase> commandCases() {
          },
          [](MapWindow&, ScriptedChooser& chooser) { chooser.paths = {inTestDir("menu.grd")}; }},
         {C::CrossSection, P::Objects, nullptr},  // no line drawn
-        {C::View3D, P::View, nullptr},
+        // The map has values: its 3D window opens in the main window.
+        {C::View3D, P::View,
+         [](MapWindow& w) {
+             return std::to_string(w.window()->findChildren<Relief3DWindow*>().size());
+         }},
         {C::ViewOpenGL, P::View, nullptr},
         {C::PointEditor, P::Edit,
          [](MapWindow& w) {
@@ -737,6 +742,8 @@ TEST_F(MenusTest, NoEnabledItemDoesNothing) {
         };
         const QStringList titlesBefore = shownTitles();
         const int dialogsBefore = dialogsRun_;
+        // A window of the area opened (a 3D window is no map window).
+        const qsizetype areaWindows = window_->mdiArea()->subWindowList().size();
         const std::int32_t aspect = w->view().aspectRatio;
         const std::int32_t connect = w->view().model().settings.connectPoints;
         std::vector<QRect> places;
@@ -763,6 +770,7 @@ TEST_F(MenusTest, NoEnabledItemDoesNothing) {
                             pagesOpened > pages || viewChanged || placesAfter != places ||
                             shownWindows() != shownBefore || shownTitles() != titlesBefore ||
                             dialogsRun_ != dialogsBefore ||
+                            window_->mdiArea()->subWindowList().size() != areaWindows ||
                             QApplication::clipboard()->image().cacheKey() != clipboardBefore;
         EXPECT_TRUE(effect);
         // Bars back as they were for the next item.

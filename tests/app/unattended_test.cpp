@@ -167,6 +167,23 @@ TEST(UnattendedRun, CommandLines) {
          {},
          {"bad.png"},
          "Bad format has been detected in"},
+        {"the 3D relief as the picture",
+         "--view relief -m color_isolines -g relief.png -h data.dat",
+         0,
+         {"relief.png"},
+         {}},
+        {"the 3D relief of a map without values",
+         "--view relief -m locate_points -g flat.png -h data.dat",
+         3,
+         {},
+         {"flat.png"},
+         "нет значений для 3D"},
+        {"the 3D relief into an unknown picture type",
+         "--view RELIEF -m isolines -g relief.xyz -h data.dat",
+         3,
+         {},
+         {"relief.xyz"}},
+        {"an unknown view", "--view side -m isolines -g side.png -h data.dat", 2, {}, {"side.png"}},
         {"a 1D array is a series graph",
          "-a -m color_isolines -g series.png -h row/row.txt",
          0,
@@ -465,9 +482,9 @@ TEST(HelpPage, NamesEverySwitchOfTheUsage) {
     std::size_t switches = 0;
     std::istringstream lines(usage.output);
     for (std::string line; std::getline(lines, line);) {
-        // "  -x ..." lines name the switches.
+        // "  -x ..." and "  --word ..." lines name the switches.
         if (line.size() < 4 || line.compare(0, 3, "  -") != 0) continue;
-        const std::string name = line.substr(2, 2);
+        const std::string name = line.substr(2, line.find(' ', 2) - 2);
         ++switches;
         EXPECT_NE(help.find("  " + name + " "), std::string::npos) << name;
     }
