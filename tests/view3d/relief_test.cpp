@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -209,6 +210,42 @@ TEST_F(ReliefViewTest, TheFourPaintOrders) {
             EXPECT_LT(plane, badge);
         }
     }
+}
+
+// A transparent relief is its tops' outlines in the colours of the scale:
+// lines, no filled column.
+TEST_F(ReliefViewTest, ATransparentReliefDrawsOutlinesOnly) {
+    CVexa3DView view;
+    view.build(model_);
+    Relief3DSettings s = view.settings();
+    s.flat = 0;
+    s.pointsShow = 0;
+    view.applySettings(s);
+    const std::vector<std::string> opaque = drawn(view);
+    s.transparent = 1;
+    view.applySettings(s);
+    const std::vector<std::string> transparent = drawn(view);
+    const auto count = [](const std::vector<std::string>& calls, const char* head) {
+        return std::count_if(calls.begin(), calls.end(),
+                             [&](const std::string& c) { return c.rfind(head, 0) == 0; });
+    };
+    // 25 columns: every top filled, and the sides that face the viewer.
+    EXPECT_GE(count(opaque, "polygon"), 25);
+    EXPECT_EQ(count(transparent, "polygon"), 0);
+    // Four edges of each top: moveTo and lineTo pairs.
+    EXPECT_GE(count(transparent, "lineto"), 4 * 25);
+    // The pens of the top edges are the scale's colours of the values:
+    // the peak (10) and the corners (2) differ.
+    const std::string peak = gdi::colorText(view.scene().scale.colorOf(10));
+    const std::string corner = gdi::colorText(view.scene().scale.colorOf(2));
+    ASSERT_NE(peak, corner);
+    const auto pens = [&](const std::string& color) {
+        return std::count_if(transparent.begin(), transparent.end(), [&](const std::string& c) {
+            return c.rfind("pen", 0) == 0 && c.find(color) != std::string::npos;
+        });
+    };
+    EXPECT_GE(pens(peak), 1);
+    EXPECT_GE(pens(corner), 1);
 }
 
 TEST_F(ReliefViewTest, TheBoundingRectangleFollowsWhatIsShown) {
