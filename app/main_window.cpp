@@ -152,19 +152,31 @@ void MainWindow::forgetFile(const std::string& path) {
 
 // --- Map windows ---------------------------------------------------------------------------------
 
-MapWindow* MainWindow::activeMapWindow() const {
-    QMdiSubWindow* sub = area_ != nullptr ? area_->currentSubWindow() : nullptr;
-    return sub != nullptr ? qobject_cast<MapWindow*>(sub->widget()) : nullptr;
+namespace {
+
+// The active child window of the kind, or nullptr.
+template <class Window>
+Window* activeChild(const QMdiArea* area) {
+    QMdiSubWindow* sub = area != nullptr ? area->currentSubWindow() : nullptr;
+    return sub != nullptr ? qobject_cast<Window*>(sub->widget()) : nullptr;
 }
 
-std::vector<MapWindow*> MainWindow::mapWindows() const {
-    std::vector<MapWindow*> result;
-    if (area_ == nullptr) return result;
-    for (QMdiSubWindow* sub : area_->subWindowList(QMdiArea::CreationOrder)) {
-        if (auto* w = qobject_cast<MapWindow*>(sub->widget())) result.push_back(w);
+// The child windows of the kind, oldest first.
+template <class Window>
+std::vector<Window*> childWindows(const QMdiArea* area) {
+    std::vector<Window*> result;
+    if (area == nullptr) return result;
+    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* w = qobject_cast<Window*>(sub->widget())) result.push_back(w);
     }
     return result;
 }
+
+}  // namespace
+
+MapWindow* MainWindow::activeMapWindow() const { return activeChild<MapWindow>(area_); }
+
+std::vector<MapWindow*> MainWindow::mapWindows() const { return childWindows<MapWindow>(area_); }
 
 MapWindow* MainWindow::addMapWindow(std::shared_ptr<CVexaDoc> document, bool secondary) {
     auto* window = new MapWindow(this, std::move(document), secondary);
@@ -177,17 +189,11 @@ MapWindow* MainWindow::addMapWindow(std::shared_ptr<CVexaDoc> document, bool sec
 }
 
 Relief3DWindow* MainWindow::activeReliefWindow() const {
-    QMdiSubWindow* sub = area_ != nullptr ? area_->currentSubWindow() : nullptr;
-    return sub != nullptr ? qobject_cast<Relief3DWindow*>(sub->widget()) : nullptr;
+    return activeChild<Relief3DWindow>(area_);
 }
 
 std::vector<Relief3DWindow*> MainWindow::reliefWindows() const {
-    std::vector<Relief3DWindow*> result;
-    if (area_ == nullptr) return result;
-    for (QMdiSubWindow* sub : area_->subWindowList(QMdiArea::CreationOrder)) {
-        if (auto* w = qobject_cast<Relief3DWindow*>(sub->widget())) result.push_back(w);
-    }
-    return result;
+    return childWindows<Relief3DWindow>(area_);
 }
 
 Relief3DWindow* MainWindow::openReliefWindow(MapWindow& from) {

@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QUrl>
 #include <algorithm>
+#include <functional>
 
 #include "app/dialogs/dialog_runner.h"
 #include "app/dialogs/language_dialog.h"
@@ -45,6 +46,25 @@ constexpr int kAboutText = 9152;      // "Gridova %s"
 constexpr int kCommandFailed = 9004;  // "Не удалось выполнить команду"
 constexpr int kTextIdle = 57345;      // "Готов"
 constexpr int kPrintPreview = 9450;   // "Предварительный просмотр"
+
+// The printer for a new print of a window: every page unless the user
+// picks a range this time.
+QPrinter& printerFor(QPrinter& device, const QString& document) {
+    device.setDocName(document);
+    device.setPrintRange(QPrinter::AllPages);
+    device.setFromTo(0, 0);
+    return device;
+}
+
+// The preview of what `paint` puts on a printer; it may end with printing,
+// on the printer it hands over.
+void showPrintPreview(QWidget* parent, QPrinter& device,
+                      const std::function<void(QPrinter*)>& paint) {
+    QPrintPreviewDialog dialog(&device, parent);
+    dialog.setWindowTitle(uiText(kPrintPreview));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
+    runDialog(dialog);
+}
 
 }  // namespace
 
@@ -527,10 +547,7 @@ void MainWindow::printSetupAsked() {
 
 void MainWindow::printMapAsked(MapWindow& window) {
     QPrinter& device = printer();
-    device.setDocName(window.windowTitle());
-    // Every page unless the user picks a range this time.
-    device.setPrintRange(QPrinter::AllPages);
-    device.setFromTo(0, 0);
+    printerFor(device, window.windowTitle());
     QPrintDialog dialog(&device, this);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
@@ -542,25 +559,14 @@ void MainWindow::printMapAsked(MapWindow& window) {
 }
 
 void MainWindow::printPreviewAsked(MapWindow& window) {
-    QPrinter& device = printer();
-    device.setDocName(window.windowTitle());
-    device.setPrintRange(QPrinter::AllPages);
-    device.setFromTo(0, 0);
-    QPrintPreviewDialog dialog(&device, this);
-    dialog.setWindowTitle(uiText(kPrintPreview));
-    // The preview may end with printing: on the printer it hands over.
     CVexaView& view = window.view();
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-            [&view](QPrinter* target) { printMap(view, *target); });
-    runDialog(dialog);
+    showPrintPreview(this, printerFor(printer(), window.windowTitle()),
+                     [&view](QPrinter* target) { printMap(view, *target); });
     window.mapWidget().update();
 }
 
 void MainWindow::printReliefAsked(Relief3DWindow& window) {
-    QPrinter& device = printer();
-    device.setDocName(window.windowTitle());
-    device.setPrintRange(QPrinter::AllPages);
-    device.setFromTo(0, 0);
+    QPrinter& device = printerFor(printer(), window.windowTitle());
     QPrintDialog dialog(&device, this);
     // The whole view goes on one page.
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
@@ -572,16 +578,9 @@ void MainWindow::printReliefAsked(Relief3DWindow& window) {
 }
 
 void MainWindow::printReliefPreviewAsked(Relief3DWindow& window) {
-    QPrinter& device = printer();
-    device.setDocName(window.windowTitle());
-    device.setPrintRange(QPrinter::AllPages);
-    device.setFromTo(0, 0);
-    QPrintPreviewDialog dialog(&device, this);
-    dialog.setWindowTitle(uiText(kPrintPreview));
     CVexa3DView& view = window.view();
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-            [this, &view](QPrinter* target) { printWholeView(view, *target, context_); });
-    runDialog(dialog);
+    showPrintPreview(this, printerFor(printer(), window.windowTitle()),
+                     [this, &view](QPrinter* target) { printWholeView(view, *target, context_); });
     window.mapWidget().update();
 }
 
