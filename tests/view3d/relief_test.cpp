@@ -13,7 +13,9 @@
 
 #include "contour/isoline_set.h"
 #include "grid/eq_net.h"
+#include "platform/messages.h"
 #include "platform/profile.h"
+#include "platform/progress.h"
 #include "platform/qt/qt_device.h"
 #include "platform/recording_device.h"
 #include "render/map_model.h"
@@ -117,6 +119,35 @@ TEST(Scene3D, AnIsolatedNodeHasItsOwnValueAtEveryCorner) {
         EXPECT_EQ(s.prisms[0].model[c].z, 0) << c;
         EXPECT_EQ(s.prisms[1].model[c].z, 3) << c;
     }
+}
+
+// A clock that moves on one second each time it is read: the wait dialog
+// shows at the third poll.
+double gSeconds = 0;
+double steppingClock() { return gSeconds += 1.0; }
+
+// Building more than 10000 columns runs in a wait scope; a cancel keeps the
+// columns made so far and says so (418).
+TEST(Scene3D, ACancelledBuildKeepsWhatWasMade) {
+    const auto grid = gridOf(120, 100, std::vector<double>(12000, 1.0));
+    UnattendedProgressUi ui;
+    ui.setClock(steppingClock);
+    ui.requestCancel();
+    setProgressUi(&ui);
+    SceneSources in;
+    in.grid = grid.get();
+    const Scene3D s = buildScene(in);
+    setProgressUi(nullptr);
+    EXPECT_TRUE(s.cancelled);
+    EXPECT_LT(s.prisms.size(), 12000u);
+    EXPECT_EQ(testing::lastLogged(), text(418));
+    // Without a cancel every column is made.
+    UnattendedProgressUi calm;
+    setProgressUi(&calm);
+    const Scene3D whole = buildScene(in);
+    setProgressUi(nullptr);
+    EXPECT_FALSE(whole.cancelled);
+    EXPECT_EQ(whole.prisms.size(), 12000u);
 }
 
 // In the default view the tops face the viewer and the bottoms do not, and
