@@ -41,12 +41,6 @@ struct Bounds {
     bool any() const { return xmin <= xmax; }
 };
 
-// Is the triangle seen (the faces' rule)?
-bool triangleFaces(const Point3& a, const Point3& b, const Point3& c) {
-    const Point3 u{c.x - a.x, c.y - a.y, c.z - a.z}, v{a.x - b.x, a.y - b.y, a.z - b.z};
-    return -(u.z * v.x - u.x * v.z) > 0;
-}
-
 // Does the quadrilateral cover no area in device pixels?
 bool flatOnScreen(const gdi::Point* q) {
     long long twice = 0;
@@ -248,32 +242,9 @@ void CVexa3DView::drawPrism(DrawingCanvas& c, const Prism3D& prism) {
     const auto at = [&](const Point3& p) { return c.toDevice(p.x, p.z); };
     const auto corner = [&](int k) { return at(prism.view[static_cast<std::size_t>(k)]); };
     const gdi::ColorRef color = scene_.scale.colorOf(prism.value);
-    // The top's edges in the order of its face (2, 3, 1, 0), and whether the
-    // triangle each makes with the centre is seen as the whole top is.
     static constexpr std::array<std::array<int, 2>, 4> kEdges{{{2, 3}, {3, 1}, {1, 0}, {0, 2}}};
-    const bool topFaces = prism.faces(Prism3D::kTop);
-    std::array<bool, 4> agree{};
-    int disagreeing = 0;
-    for (std::size_t e = 0; e < 4; ++e) {
-        const Point3& a = prism.view[static_cast<std::size_t>(kEdges[e][0])];
-        const Point3& b = prism.view[static_cast<std::size_t>(kEdges[e][1])];
-        agree[e] = triangleFaces(a, b, prism.viewCentre) == topFaces;
-        if (!agree[e]) ++disagreeing;
-    }
-    // Where the top folds, the part turned over: the centre for the
-    // triangles that agree with the top, the edge's corners for the others.
     std::vector<gdi::Point> fold;
-    if (disagreeing > 0 && disagreeing < 4) {
-        for (std::size_t e = 0; e < 4; ++e) {
-            if (agree[e]) {
-                const gdi::Point centre = at(prism.viewCentre);
-                if (fold.empty() || fold.back() != centre) fold.push_back(centre);
-            } else {
-                fold.push_back(corner(kEdges[e][0]));
-                fold.push_back(corner(kEdges[e][1]));
-            }
-        }
-    }
+    for (const Point3& p : prism.foldOutline()) fold.push_back(at(p));
     std::array<gdi::Point, 4> face{};
     const auto faceOf = [&](int f) {
         const auto& q = Prism3D::kFaces[static_cast<std::size_t>(f)];

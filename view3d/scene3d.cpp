@@ -61,6 +61,34 @@ bool Prism3D::faces(int face) const {
     return -cross(minus(c, a), minus(a, b)).y > 0;
 }
 
+std::vector<Point3> Prism3D::foldOutline() const {
+    static constexpr std::array<std::array<std::size_t, 2>, 4> kEdges{
+        {{2, 3}, {3, 1}, {1, 0}, {0, 2}}};
+    const bool topFaces = faces(kTop);
+    std::array<bool, 4> agree{};
+    int disagreeing = 0;
+    for (std::size_t e = 0; e < 4; ++e) {
+        const Point3& a = view[kEdges[e][0]];
+        const Point3& b = view[kEdges[e][1]];
+        agree[e] = (-cross(minus(viewCentre, a), minus(a, b)).y > 0) == topFaces;
+        if (!agree[e]) ++disagreeing;
+    }
+    std::vector<Point3> fold;
+    if (disagreeing == 0 || disagreeing == 4) return fold;
+    bool centreLast = false;
+    for (std::size_t e = 0; e < 4; ++e) {
+        if (agree[e]) {
+            if (!centreLast) fold.push_back(viewCentre);
+            centreLast = true;
+        } else {
+            fold.push_back(view[kEdges[e][0]]);
+            fold.push_back(view[kEdges[e][1]]);
+            centreLast = false;
+        }
+    }
+    return fold;
+}
+
 Scene3D buildScene(const SceneSources& in) {
     Scene3D scene;
     const EqNet* grid = in.grid;

@@ -60,6 +60,14 @@ struct Prism3D {
 
     // Is the face (0..5) seen by the viewer?
     bool faces(int face) const;
+    // Where the top folds in the picture (of the four triangles the centre
+    // makes with the top's edges, taken in the order of the top's face,
+    // some are seen as the whole top is and some not): the outline of the
+    // part turned over, in transformed points. It takes the centre for the
+    // triangles that agree with the top and both corners of the edge for
+    // the others, so that the top and this outline together leave no hole.
+    // Empty when the top does not fold.
+    std::vector<Point3> foldOutline() const;
 };
 
 // A data point lying in a column's cell: its badge stands on the plane at

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -118,6 +119,56 @@ TEST(Scene3D, AnIsolatedNodeHasItsOwnValueAtEveryCorner) {
     for (std::size_t c = 0; c < 4; ++c) {
         EXPECT_EQ(s.prisms[0].model[c].z, 0) << c;
         EXPECT_EQ(s.prisms[1].model[c].z, 3) << c;
+    }
+}
+
+// Odd-even inside test in the picture's plane (x', z').
+bool insidePolygon(const std::vector<Point3>& polygon, double x, double z) {
+    bool inside = false;
+    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+        const Point3& a = polygon[i];
+        const Point3& b = polygon[j];
+        if ((a.z > z) != (b.z > z) && x < (b.x - a.x) * (z - a.z) / (b.z - a.z) + a.x) {
+            inside = !inside;
+        }
+    }
+    return inside;
+}
+
+// A top seen partly from behind: the four triangles the centre makes with
+// its edges are all covered by the top and its fold outline, so the fill
+// has no hole; a top that does not fold has no outline.
+TEST(Scene3D, AFoldedTopLeavesNoHole) {
+    struct Case {
+        const char* what;
+        std::array<Point3, 4> top;  // corners 0..3, (x', y', z')
+        Point3 centre;
+        bool folds;
+    };
+    const Case cases[] = {
+        // A dart: the centre lies below the edge 2-3, outside the top.
+        {"dart", {{{2, 0, 4}, {2, 0, 1}, {0, 0, 0}, {4, 0, 0}}}, {2.2, 0, -1}, true},
+        // The centre beyond the edge 1-0 on the right.
+        {"centre outside right", {{{3, 0, 3}, {3, 0, 0}, {0, 0, 3}, {0, 0, 0}}}, {4, 0, 1.5}, true},
+        {"plain square", {{{3, 0, 3}, {3, 0, 0}, {0, 0, 3}, {0, 0, 0}}}, {1.5, 0, 1.5}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Prism3D p;
+        for (std::size_t k = 0; k < 4; ++k) p.view[k] = c.top[k];
+        p.viewCentre = c.centre;
+        const std::vector<Point3> fold = p.foldOutline();
+        EXPECT_EQ(!fold.empty(), c.folds);
+        const std::vector<Point3> quad{p.view[2], p.view[3], p.view[1], p.view[0]};
+        const std::array<std::array<std::size_t, 2>, 4> edges{{{2, 3}, {3, 1}, {1, 0}, {0, 2}}};
+        for (const auto& e : edges) {
+            const Point3& a = p.view[e[0]];
+            const Point3& b = p.view[e[1]];
+            const double x = (a.x + b.x + c.centre.x) / 3, z = (a.z + b.z + c.centre.z) / 3;
+            const bool covered =
+                insidePolygon(quad, x, z) || (!fold.empty() && insidePolygon(fold, x, z));
+            EXPECT_TRUE(covered) << "triangle " << e[0] << "-" << e[1];
+        }
     }
 }
 
