@@ -59,6 +59,10 @@ int writeStartupOutputs(CVexaView& view, const StartupOptions& options) {
     if (view.model().documentKind == DocumentKind::Metafile && !view.documentMetafile) {
         return kExitInputFailed;
     }
+    // So is a picture that could not be loaded.
+    if (view.model().documentKind == DocumentKind::Picture && !view.documentPicture) {
+        return kExitInputFailed;
+    }
     // So is a grid file that gives no grid.
     if (view.model().documentKind == DocumentKind::GridFile &&
         view.model().mainPoints() == nullptr) {

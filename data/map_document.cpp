@@ -16,7 +16,6 @@ namespace gridova {
 namespace {
 
 constexpr int kCannotOpen = 202;  // "Нельзя открыть файл %s для считывания"
-constexpr int kNotReadableYet = 9033;  // "Файл %s: такие файлы программа пока не открывает"
 constexpr int kNoNumbers = 9427;  // "В файле %s нет чисел"
 
 constexpr const char* kRasterExtensions[] = {".tif", ".tiff", ".asc", ".nc", ".img",
@@ -60,22 +59,6 @@ void CVexaDoc::changeToFileDirectory() const {
     if (error) log("Can't change to directory " + directory);
 }
 
-bool kindReadable(DocumentKind kind) {
-    switch (kind) {
-        case DocumentKind::Data:
-        case DocumentKind::Coordinates:
-        case DocumentKind::Triangles:
-        case DocumentKind::Document:
-        case DocumentKind::Metafile:
-        case DocumentKind::GridFile:
-        case DocumentKind::Array:
-            return true;
-        case DocumentKind::Picture:
-            return false;
-    }
-    return false;
-}
-
 bool CVexaDoc::open(const std::string& file, DocumentKind pending) {
     // The file must exist and be readable, whatever its kind.
     if (!isReadableFile(file)) {
@@ -92,11 +75,6 @@ bool CVexaDoc::open(const std::string& file, DocumentKind pending) {
     title = p.filename().string();
 
     kind = kindForPath(path, pending);
-    if (!kindReadable(kind)) {
-        // Said rather than shown as an empty map.
-        warning(formatText(text(kNotReadableYet), {file}));
-        return false;
-    }
     switch (kind) {
         case DocumentKind::Picture:
         case DocumentKind::Metafile:

@@ -32,10 +32,6 @@ enum class DocumentKind : std::int32_t {
 // the kind of the command that opened it.
 DocumentKind kindForPath(std::string_view path, DocumentKind pending);
 
-// Whether files of the kind can be read. Pictures have no reader yet:
-// opening one says so (message 9033) and opens nothing.
-bool kindReadable(DocumentKind kind);
-
 class CVexaDoc {
 public:
     static constexpr const char* kExtension = "GDV";
@@ -46,9 +42,9 @@ public:
     CVexaDoc& operator=(const CVexaDoc&) = delete;
 
     // Reads the file by its kind. False when the file cannot be opened
-    // (warning 202), its kind cannot be read yet (warning 9033), a table
-    // cannot be added or an array file gives no number (9427); the document
-    // is then not to be shown.
+    // (warning 202), a table cannot be added or an array file gives no
+    // number (9427); the document is then not to be shown. Pictures,
+    // metafiles and grid files are read by the view that shows them.
     bool open(const std::string& path, DocumentKind pending = DocumentKind::Data);
 
     // Appends the table; the new count, or -1.

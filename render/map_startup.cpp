@@ -6,6 +6,7 @@
 #include "exchange/grid_import.h"
 #include "exchange/metafile_player.h"
 #include "exchange/picture_writer.h"
+#include "picture/picture_loaders.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/text_codec.h"
@@ -26,6 +27,13 @@ void CVexaView::initialUpdate(CVexaDoc& doc, const StartupOptions& options) {
     // A metafile document shows its picture (a file that is no metafile was
     // said by the reader, and the map stays empty).
     if (doc.kind == DocumentKind::Metafile) documentMetafile = readMetafile(doc.picturePath);
+    // A picture document shows its picture fitted into the map (a file that
+    // is no picture was said by the loader, and the map stays empty).
+    if (doc.kind == DocumentKind::Picture) {
+        if (std::optional<picture::LoadedPicture> p = picture::loadPicture(doc.picturePath)) {
+            documentPicture = std::move(p->dib);
+        }
+    }
     // A grid file or a raster shows its nodes (a file that is no grid was
     // said by the reader, and the map stays empty).
     if (doc.kind == DocumentKind::GridFile) {

@@ -81,6 +81,7 @@ TEST(UnattendedRun, CommandLines) {
     testing::writeFile("huge.dat", hugeDataText("1e308", "1.2e308", "1.5e308"));
     testing::writeFile("span.dat", hugeDataText("-1.5e308", "1e308", "1.5e308"));
     testing::writeFile("fake.emf", "a text that is no picture");
+    testing::writeFile("notapicture.png", "a text that is no picture either");
     testing::writeFile("bad.grd", "DSAA\n2 2\n0 1\n0 1\n0 1\n1 zero 2 3\n");
     fs::create_directories(dir / "row");
     fs::create_directories(dir / "misfit");
@@ -184,6 +185,17 @@ TEST(UnattendedRun, CommandLines) {
          {},
          {"relief.xyz"}},
         {"an unknown view", "--view side -m isolines -g side.png -h data.dat", 2, {}, {"side.png"}},
+        {"a picture opened as a map",
+         "-g shown.png " + std::string(GRIDOVA_SOURCE_DIR) + "/tests/fixtures/pictures/gif87a.gif",
+         0,
+         {"shown.png"},
+         {}},
+        {"a picture that is none",
+         "-g none.png notapicture.png",
+         1,
+         {},
+         {"none.png"},
+         "notapicture.png"},
         {"a 1D array is a series graph",
          "-a -m color_isolines -g series.png -h row/row.txt",
          0,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <sstream>
 
 #include <QImage>
 
@@ -109,6 +110,47 @@ TEST_F(DocumentTest, AMetafileShowsItsPictureFitted) {
     for (const QPoint p : {QPoint(200, 95), QPoint(200, 305)}) {
         EXPECT_EQ(image.pixelColor(p), QColor(255, 255, 255)) << p.x() << "," << p.y();
     }
+}
+
+// A picture opens as a map showing it fitted: a picture of 13 × 7 pixels
+// on a page of 260 × 140 fills it, each pixel 20 × 20; the colours are
+// those Pillow reads from the file (tests/fixtures/pictures/png_rgb.txt).
+TEST_F(DocumentTest, APictureShowsFitted) {
+    const std::string dir = std::string(GRIDOVA_SOURCE_DIR) + "/tests/fixtures/pictures/";
+    CVexaDoc doc;
+    ASSERT_TRUE(doc.open(dir + "png_rgb.png"));
+    EXPECT_EQ(doc.kind, DocumentKind::Picture);
+    CVexaView view;
+    view.initialUpdate(doc, StartupOptions{});
+    ASSERT_TRUE(view.documentPicture.has_value());
+    const std::optional<gdi::Dib> drawn = view.drawPicture({260, 140});
+    ASSERT_TRUE(drawn.has_value());
+    const QImage image = imageFromDib(*drawn);
+    // Rows of the dump: "width height -1", then one row of "RRGGBB" per line.
+    std::istringstream dump(testing::readFile(dir + "png_rgb.txt"));
+    int width = 0, height = 0, transparent = 0;
+    dump >> width >> height >> transparent;
+    ASSERT_EQ(width, 13);
+    std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(height));
+    for (auto& row : rows) {
+        row.resize(static_cast<std::size_t>(width));
+        for (auto& pixel : row) dump >> pixel;
+    }
+    for (const auto& [px, py] : {std::pair{0, 0}, {6, 3}, {12, 6}, {3, 5}}) {
+        const QColor expected(QString::fromStdString("#" + rows[py][px]));
+        EXPECT_EQ(image.pixelColor(px * 20 + 10, py * 20 + 10), expected) << px << "," << py;
+    }
+}
+
+// A file named as a picture that is none opens with the loader's message
+// and an empty map.
+TEST_F(DocumentTest, APictureThatIsNoneShowsNothing) {
+    CVexaDoc doc;
+    ASSERT_TRUE(doc.open(testing::writeFile("photo.jpg", "no picture here")));
+    CVexaView view;
+    view.initialUpdate(doc, StartupOptions{});
+    EXPECT_FALSE(view.documentPicture.has_value());
+    EXPECT_NE(testing::lastLogged().find("photo.jpg"), std::string::npos) << testing::lastLogged();
 }
 
 // A grid file opens as a map of its nodes: a hidden point per node (a blank
