@@ -200,15 +200,7 @@ Relief3DWindow* MainWindow::openReliefWindow(MapWindow& from) {
     auto* window = new Relief3DWindow(this, from);
     QMdiSubWindow* sub = area_->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    QMdiSubWindow* current = area_->currentSubWindow();
-    if (current != nullptr && current->isMaximized()) {
-        sub->showMaximized();
-    } else {
-        const QSize room = area_->viewport()->size();
-        sub->resize(std::max(400, room.width() * 3 / 4), std::max(300, room.height() * 3 / 4));
-        sub->show();
-    }
-    area_->setActiveSubWindow(sub);
+    showSubWindow(sub);
     updateActions();
     return window;
 }
@@ -219,6 +211,14 @@ void MainWindow::showMapWindow(MapWindow* window) {
         if (s->widget() == window) sub = s;
     }
     if (sub == nullptr) return;
+    showSubWindow(sub);
+    updateCaptions();
+    updateActions();
+}
+
+void MainWindow::showSubWindow(QMdiSubWindow* sub) {
+    // Maximised like the window shown before it, else three quarters of
+    // the room.
     QMdiSubWindow* current = area_->currentSubWindow();
     if (current != nullptr && current != sub && current->isMaximized()) {
         sub->showMaximized();
@@ -228,8 +228,6 @@ void MainWindow::showMapWindow(MapWindow* window) {
         sub->show();
     }
     area_->setActiveSubWindow(sub);
-    updateCaptions();
-    updateActions();
 }
 
 void MainWindow::updateCaptions() {

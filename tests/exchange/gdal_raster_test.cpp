@@ -22,6 +22,7 @@
 #include "exchange/grid_import.h"
 #include "grid/eq_net.h"
 #include "platform/messages.h"
+#include "tests/common/seen_boxes.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -29,17 +30,7 @@ namespace {
 
 const std::string kFixtures = std::string(GRIDOVA_SOURCE_DIR) + "/tests/fixtures/gdal/";
 
-// Boxes that keep the warnings.
-class SeenBoxes final : public Boxes {
-public:
-    SeenBoxes() { setBoxes(this); }
-    ~SeenBoxes() override { setBoxes(nullptr); }
-    void information(const std::string&, const std::string&) override {}
-    void warning(const std::string&, const std::string& text) override { warnings.push_back(text); }
-    Answer question(const std::string&, const std::string&) override { return Answer::No; }
-
-    std::vector<std::string> warnings;
-};
+using testing::SeenBoxes;
 
 // --- Reading: against GDAL's own reading ---------------------------------------------
 

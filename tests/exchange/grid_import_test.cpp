@@ -16,6 +16,7 @@
 #include "exchange/grid_export.h"
 #include "grid/eq_net.h"
 #include "platform/messages.h"
+#include "tests/common/seen_boxes.h"
 #include "tests/common/test_env.h"
 
 namespace gridova {
@@ -23,17 +24,7 @@ namespace {
 
 const std::string kBadFormat = "Bad format has been detected in ";
 
-// Boxes that keep the warnings.
-class SeenBoxes final : public Boxes {
-public:
-    SeenBoxes() { setBoxes(this); }
-    ~SeenBoxes() override { setBoxes(nullptr); }
-    void information(const std::string&, const std::string&) override {}
-    void warning(const std::string&, const std::string& text) override { warnings.push_back(text); }
-    Answer question(const std::string&, const std::string&) override { return Answer::No; }
-
-    std::vector<std::string> warnings;
-};
+using testing::SeenBoxes;
 
 // A binary grid packed byte by byte, little-endian.
 class Packer {

@@ -15,6 +15,7 @@
 
 #include "picture/picture_loaders.h"
 #include "platform/messages.h"
+#include "tests/common/seen_boxes.h"
 #include "tests/common/test_env.h"
 
 namespace gridova::picture {
@@ -547,16 +548,7 @@ std::vector<DamagedCase> damagedCases() {
     };
 }
 
-// Boxes that keep the warnings.
-class SeenBoxes final : public Boxes {
-public:
-    SeenBoxes() { setBoxes(this); }
-    ~SeenBoxes() override { setBoxes(nullptr); }
-    void information(const std::string&, const std::string&) override {}
-    void warning(const std::string&, const std::string& text) override { warnings.push_back(text); }
-    Answer question(const std::string&, const std::string&) override { return Answer::No; }
-    std::vector<std::string> warnings;
-};
+using testing::SeenBoxes;
 
 TEST(PictureDamaged, EachIsRefusedWithItsMessage) {
     const std::map<PictureError, std::string> texts = {
