@@ -12,7 +12,6 @@
 #include "app/dialogs/title_dialog.h"
 #include "app/main_window.h"
 #include "app/map_window.h"
-#include "exchange/metafile_recorder.h"
 #include "platform/app_context.h"
 #include "render/map_widget.h"
 
@@ -88,16 +87,7 @@ bool Relief3DWindow::savePicture() { return MapWindow::savePictureOf(this, *view
 
 bool Relief3DWindow::copyToClipboard() {
     // What the user sees is what is copied.
-    const gdi::Size client = widget_->clientSize();
-    if (client.cx <= 0 || client.cy <= 0) return false;
-    const std::optional<gdi::Dib> picture = view_->drawPicture(client);
-    if (!picture) return false;
-    // The same drawing recorded as an enhanced metafile, text measured as
-    // the picture drew it.
-    EmfRecorder metafile(client, {}, view_->canvas().pictureMeasure(), "Gridova");
-    view_->recordOn(metafile);
-    context().clipboard().setPicture(*picture, metafile.bytes());
-    return true;
+    return view_->copyToClipboard(context().clipboard());
 }
 
 void Relief3DWindow::openSettings(ReliefSettingsDialog::Page page) {

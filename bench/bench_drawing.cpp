@@ -2,7 +2,8 @@
 // segments, and many labels.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
+#include "bench/qt_bench_main.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <random>
@@ -73,11 +74,4 @@ BENCHMARK(BM_Labels)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return gridova::bench::runWithQt(argc, argv); }

@@ -8,6 +8,8 @@
 // Counters: full drawings per iteration (1 and 0).
 #include <benchmark/benchmark.h>
 
+#include "bench/qt_bench_main.h"
+
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -16,7 +18,6 @@
 #include "platform/qt/qt_device.h"
 #include "render/map_view.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 
 namespace {
@@ -109,12 +110,4 @@ BENCHMARK(BM_RepaintAfterOverlap)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return gridova::bench::runWithQt(argc, argv); }

@@ -6,7 +6,8 @@
 //   BM_Picture        a full drawing into the picture
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
+#include "bench/qt_bench_main.h"
+
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -75,12 +76,4 @@ BENCHMARK(BM_Picture)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return gridova::bench::runWithQt(argc, argv); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "exchange/metafile_recorder.h"
 #include "exchange/picture_writer.h"
 #include "platform/message_log.h"
 #include "platform/messages.h"
@@ -396,6 +397,17 @@ void CanvasView::drawOn(gdi::Device& device) {
 }
 
 void CanvasView::viewWarning(const std::string& text) { warning(text); }
+
+bool CanvasView::copyToClipboard(Clipboard& clipboard) {
+    const gdi::Size size = window_ != nullptr ? window_->clientSize() : canvas_.pageSize();
+    if (size.cx <= 0 || size.cy <= 0) return false;
+    const std::optional<gdi::Dib> picture = drawPicture(size);
+    if (!picture) return false;
+    EmfRecorder metafile(size, {}, canvas_.pictureMeasure(), "whatever");
+    recordOn(metafile);
+    clipboard.setPicture(*picture, metafile.bytes());
+    return true;
+}
 
 bool CanvasView::exportPictureByName(const std::string& path) {
     // Any other extension writes nothing.

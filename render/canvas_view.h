@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "objects/line.h"
+#include "platform/app_context.h"
 #include "render/drawing_canvas.h"
 
 namespace gridova {
@@ -194,6 +195,11 @@ public:
     // quality, the vector ones recorded); false for any other extension or
     // when it could not be written (message 201).
     bool exportPictureByName(const std::string& path);
+    // The drawing at the size (the window's when it has one, else the
+    // page's) put on the clipboard as a picture and as an enhanced metafile
+    // whose text is measured as the picture drew it; false when the size is
+    // empty or no picture could be made.
+    bool copyToClipboard(Clipboard& clipboard);
 
     // --- Printing -----------------------------------------------------------------
     void beginPrinting(gdi::Device* printer, gdi::Size printable);

@@ -1,7 +1,5 @@
 #include "render/map_commands.h"
 
-#include "exchange/metafile_recorder.h"
-
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -191,16 +189,7 @@ struct MapCommandActions {
     }
     // The map at the window's size: what the user sees is what is copied.
     static bool copyToClipboard(CVexaView& v) {
-        const gdi::Size client =
-            v.window() != nullptr ? v.window()->clientSize() : v.canvas().pageSize();
-        if (client.cx <= 0 || client.cy <= 0) return true;
-        const std::optional<gdi::Dib> picture = v.drawPicture(client);
-        if (!picture) return true;
-        // The same map recorded as an enhanced metafile, text measured as
-        // the picture drew it.
-        EmfRecorder metafile(client, {}, v.canvas().pictureMeasure(), "whatever");
-        v.recordOn(metafile);
-        v.context().clipboard().setPicture(*picture, metafile.bytes());
+        v.copyToClipboard(v.context().clipboard());
         return true;
     }
 };
